@@ -1,0 +1,33 @@
+# The front door. `make test` is what CI runs.
+#
+#   make test            set up if needed, build all presets, run every test
+#   make build           build all presets
+#   make test-<preset>   build and test one preset (linux, linux-asan, win32, win64)
+#   make bench           run the benchmarks (native build)
+#   make setup           install what the build needs (root)
+
+PRESETS := linux linux-asan win32 win64
+SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+
+.PHONY: test build bench setup clean $(addprefix test-,$(PRESETS)) $(addprefix build-,$(PRESETS))
+
+test: $(addprefix test-,$(PRESETS))
+
+build: $(addprefix build-,$(PRESETS))
+
+# Runs scripts/setup only when something it provides is missing.
+setup:
+	@scripts/setup --check || $(SUDO) scripts/setup
+
+$(addprefix build-,$(PRESETS)): build-%: setup
+	cmake --preset $*
+	cmake --build --preset $*
+
+$(addprefix test-,$(PRESETS)): test-%: build-%
+	ctest --preset $*
+
+bench: build-linux
+	build/linux/bench/kolvane-bench
+
+clean:
+	rm -rf $(addprefix build/,$(PRESETS))

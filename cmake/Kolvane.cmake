@@ -1,0 +1,62 @@
+# Build settings shared by every Kolvane target.
+
+option(KOLVANE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+
+# Benchmarks need Google Benchmark, which is packaged for the native build only.
+if(CMAKE_CROSSCOMPILING)
+  set(_kolvane_bench_default OFF)
+else()
+  set(_kolvane_bench_default ON)
+endif()
+option(KOLVANE_BUILD_BENCHMARKS "Build the benchmarks in bench/" ${_kolvane_bench_default})
+
+# The project's own code builds warning-free; third-party code (GoogleTest
+# built from source for Windows) keeps its own flags.
+function(kolvane_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+if(KOLVANE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Windows test executables run under Wine, headless, in a prefix that lives
+# in the build tree, so that `ctest` works the same on every preset.
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(_kolvane_wine_arch win64)
+  else()
+    set(_kolvane_wine_arch win32)
+  endif()
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+      "${PROJECT_SOURCE_DIR}/cmake/wine-run;${CMAKE_BINARY_DIR}/wineprefix;${_kolvane_wine_arch}")
+endif()
+
+# GoogleTest: the packaged library natively; built from the packaged sources
+# for the Windows targets, where no binary package exists.
+macro(kolvane_find_gtest)
+  if(CMAKE_CROSSCOMPILING)
+    if(NOT TARGET GTest::gtest_main)
+      set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+      set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+      add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+      add_library(GTest::gtest ALIAS gtest)
+      add_library(GTest::gtest_main ALIAS gtest_main)
+      add_library(GTest::gmock ALIAS gmock)
+    endif()
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endmacro()
+
+# kolvane_add_test(name SOURCES ... LIBRARIES ...): one GoogleTest executable
+# registered as one CTest test. Single cases run with --gtest_filter.
+function(kolvane_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  kolvane_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest_main GTest::gmock)
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+endfunction()

@@ -1,0 +1,151 @@
+#include "Filter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+
+namespace
+{
+Filter makeFilter(Filter::FilterMode mode, double cutoff, double resonance)
+{
+  Filter filter;
+  filter.setFilterMode(mode);
+  filter.setCutoff(cutoff);
+  filter.setResonance(resonance);
+  return filter;
+}
+
+// Deterministic white noise in [-1, 1].
+class Noise
+{
+public:
+  double next()
+  {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>(state >> 11) / static_cast<double>(1ULL << 52) - 1.0;
+  }
+
+private:
+  uint64_t state = 1;
+};
+} // namespace
+
+TEST(Filter, EffectiveCutoffIsClampedIntoItsRange)
+{
+  struct Case
+  {
+    double cutoff, mod, expected;
+  };
+  const Case cases[] = {
+    {0.99, 0.5, 0.99}, {0.01, -1.0, 0.01}, {0.5, 0.1, 0.6},
+    {0.5, -0.3, 0.2},  {NAN, 0.0, 0.99},   {0.5, NAN, 0.99},
+  };
+  for (const Case& c : cases)
+  {
+    Filter filter;
+    filter.setCutoff(c.cutoff);
+    filter.setCutoffMod(c.mod);
+    EXPECT_DOUBLE_EQ(c.expected, filter.getCalculatedCutoff())
+      << "cutoff " << c.cutoff << " mod " << c.mod;
+  }
+}
+
+TEST(Filter, FeedbackFollowsResonanceAndEffectiveCutoff)
+{
+  Filter filter;
+  EXPECT_EQ(0.0, filter.getFeedbackAmount());
+
+  filter.setResonance(1.0); // at the constructor's cutoff 0.99
+  EXPECT_NEAR(101.0, filter.getFeedbackAmount(), 1e-9);
+
+  filter.setCutoff(0.5);
+  EXPECT_NEAR(3.0, filter.getFeedbackAmount(), 1e-12);
+
+  // The modulation moves the effective cutoff, and the feedback with it.
+  filter.setCutoffMod(0.25);
+  EXPECT_NEAR(5.0, filter.getFeedbackAmount(), 1e-12);
+  filter.setCutoffMod(5.0);
+  EXPECT_NEAR(101.0, filter.getFeedbackAmount(), 1e-9);
+}
+
+TEST(Filter, WithoutResonanceItIsAPlainCascade)
+{
+  Filter filter = makeFilter(Filter::Lowpass, 0.5, 0.0);
+  // Stage 0 moves halfway to the input, stage 1 halfway to stage 0.
+  EXPECT_DOUBLE_EQ(0.25, filter.process(1.0));
+  EXPECT_DOUBLE_EQ(0.25 + 0.5 * (0.75 - 0.25), filter.process(1.0));
+}
+
+TEST(Filter, ConstantInputSettlesPerMode)
+{
+  struct Case
+  {
+    Filter::FilterMode mode;
+    double expected;
+  };
+  const Case cases[] = {{Filter::Lowpass, 1.0}, {Filter::Highpass, 0.0}, {Filter::Bandpass, 0.0}};
+  for (const Case& c : cases)
+  {
+    Filter filter = makeFilter(c.mode, 0.3, 0.0);
+    double out = 0.0;
+    for (int i = 0; i < 1000; ++i)
+    {
+      out = filter.process(1.0);
+    }
+    EXPECT_NEAR(c.expected, out, 1e-9) << "mode " << c.mode;
+  }
+}
+
+// Resonance near 1 rings loudly (peaks near 100 times full scale at the
+// bright end) but must never run away: the second half of a long run may not
+// grow beyond the first half's.
+TEST(Filter, StaysBoundedForFullScaleInputAtEveryCutoffAndResonance)
+{
+  for (double cutoff = 0.01; cutoff <= 0.99 + 1e-9; cutoff += 0.049)
+  {
+    for (double resonance : {0.0, 0.25, 0.5, 0.75, 1.0})
+    {
+      for (Filter::FilterMode mode : {Filter::Lowpass, Filter::Highpass, Filter::Bandpass})
+      {
+        Filter filter = makeFilter(mode, cutoff, resonance);
+        Noise noise;
+        double peaks[2] = {0.0, 0.0};
+        for (int half = 0; half < 2; ++half)
+        {
+          for (int i = 0; i < 20000; ++i)
+          {
+            // Noise, then a full-scale square wave: both excite the resonance.
+            double input = i < 10000 ? noise.next() : ((i / 50) % 2 ? 1.0 : -1.0);
+            peaks[half] = std::fmax(peaks[half], std::fabs(filter.process(input)));
+          }
+        }
+        SCOPED_TRACE(testing::Message()
+                     << "cutoff " << cutoff << " resonance " << resonance << " mode " << mode);
+        EXPECT_TRUE(std::isfinite(peaks[1]));
+        EXPECT_LE(peaks[1], 2.0 * peaks[0] + 1.0);
+        EXPECT_LT(peaks[1], 200.0);
+      }
+    }
+  }
+}
+
+TEST(Filter, UnknownModeSilencesOutputButStagesKeepRunning)
+{
+  Filter reference = makeFilter(Filter::Lowpass, 0.2, 0.5);
+  Filter filter = makeFilter(Filter::Lowpass, 0.2, 0.5);
+  Noise noise;
+  filter.setFilterMode(static_cast<Filter::FilterMode>(3));
+  for (int i = 0; i < 100; ++i)
+  {
+    double input = noise.next();
+    reference.process(input);
+    EXPECT_EQ(0.0, filter.process(input));
+  }
+  filter.setFilterMode(Filter::Lowpass);
+  for (int i = 0; i < 10; ++i)
+  {
+    double input = noise.next();
+    EXPECT_EQ(reference.process(input), filter.process(input)) << "no reset on mode change";
+  }
+}
