@@ -58,3 +58,26 @@ function(kolvane_add_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest_main GTest::gmock)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
 endfunction()
+
+# Every library symbol is hidden unless marked: a plug-in binary exports its
+# entry points and nothing else.
+set(CMAKE_CXX_VISIBILITY_PRESET hidden)
+set(CMAKE_C_VISIBILITY_PRESET hidden)
+set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
+
+# kolvane_add_vst2_plugin(target OUTPUT_NAME name SOURCES ... LIBRARIES ...):
+# a VST2 plug-in binary (a DLL on Windows, a shared object on Linux) whose
+# sources define the entry points with KOLVANE_VST2_ENTRY_POINTS.
+function(kolvane_add_vst2_plugin target)
+  cmake_parse_arguments(ARG "" "OUTPUT_NAME" "SOURCES;LIBRARIES" ${ARGN})
+  add_library(${target} SHARED ${ARG_SOURCES})
+  kolvane_warnings(${target})
+  target_link_libraries(${target} PRIVATE kolvane_vst2 ${ARG_LIBRARIES})
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${ARG_OUTPUT_NAME})
+  if(WIN32)
+    target_sources(${target} PRIVATE ${KOLVANE_VST2_EXPORTS_DEF})
+  else()
+    # Symbols of the static libraries linked in stay inside the module.
+    target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined)
+  endif()
+endfunction()

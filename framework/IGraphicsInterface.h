@@ -1,0 +1,41 @@
+#pragma once
+
+class WDL_String;
+
+// The editor operations the plug-in side calls, so that the framework and
+// the adapter build and run before, and without, an editor. The editor's
+// graphics context implements them. The plug-in base owns the attached
+// context and deletes it through the virtual destructor.
+class IGraphicsInterface
+{
+public:
+  enum EFileAction
+  {
+    kFileOpen = 0,
+    kFileSave = 1,
+  };
+
+  virtual ~IGraphicsInterface() = default;
+
+  // [any thread, plug-in mutex held] Every control bound to paramIdx takes
+  // the value (a real value is normalized through the parameter first) and
+  // is marked for redrawing. Never calls back into the plug-in or the host.
+  virtual void SetParameterFromPlug(int paramIdx, double value, bool normalized) = 0;
+  // [UI thread] The control at controlIdx takes the value; out of range
+  // does nothing.
+  virtual void SetControlFromPlug(int controlIdx, double normalizedValue) = 0;
+  // Creates the drawing surfaces; called once when attached.
+  virtual void PrepDraw() = 0;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // [UI thread] Opens the editor as a child of the host's window; null when
+  // no window could be made.
+  virtual void* OpenWindow(void* parentWindow) = 0;
+  // [UI thread] Closes the window if open; the context and controls stay.
+  virtual void CloseWindow() = 0;
+  // [UI thread] Asks the user for a file with one of the space-separated
+  // extensions, starting at file and dir. On confirmation file holds the
+  // path; on cancel it is unchanged; with no window open it becomes empty.
+  virtual void PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir,
+                             const char* extensions) = 0;
+};

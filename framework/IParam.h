@@ -1,0 +1,130 @@
+#pragma once
+
+#include "WDL_TypedBuf.h"
+
+// One automatable parameter: its kind, range and step, a response curve
+// (the shape) between the host's normalized 0..1 value and the real range,
+// its current value in real units, and the texts a host or the editor shows.
+//
+// Text fields are fixed 32-byte buffers holding up to 31 characters; longer
+// input is cut, never overflows. No locking inside: callers hold the plug-in
+// mutex where two threads may meet.
+//
+// Values from outside (host automation, typed text, state chunks, preset
+// files) that are not finite numbers leave the parameter as it was, and a
+// normalized value outside 0..1 is clamped into it before the curve.
+
+enum EParamType
+{
+  kTypeNone = 0,
+  kTypeBool = 1,
+  kTypeInt = 2,
+  kTypeEnum = 3,
+  kTypeDouble = 4,
+};
+
+// Bytes of every text field, the terminator included.
+const int MAX_PARAM_NAME_LEN = 32;
+const int MAX_PARAM_LABEL_LEN = 32;
+const int MAX_PARAM_GROUP_LEN = 32;
+const int MAX_PARAM_DISPLAY_LEN = 32;
+
+class IParam
+{
+public:
+  struct DisplayText
+  {
+    int mValue;
+    char mText[MAX_PARAM_DISPLAY_LEN];
+  };
+
+  IParam() = default;
+
+  // The first Init call fixes the kind; the inner calls it makes keep it.
+  void InitBool(const char* name, bool defaultVal, const char* label = "", const char* group = "");
+  void InitEnum(const char* name, int defaultVal, int nEnums, const char* label = "",
+                const char* group = "");
+  void InitInt(const char* name, int defaultVal, int minVal, int maxVal, const char* label = "",
+               const char* group = "");
+  void InitDouble(const char* name, double defaultVal, double minVal, double maxVal, double step,
+                  const char* label = "", const char* group = "");
+
+  EParamType Type() const { return mType; }
+
+  // Exponent of the normalization curve, 1 linear; exactly 0 is ignored.
+  void SetShape(double shape);
+  // Appends one (value, text) record; duplicates are allowed.
+  void SetDisplayText(int value, const char* text);
+
+  // Real units, clamped into [min, max]; a non-finite value is ignored.
+  void Set(double value);
+  // 0..1 (clamped) through the curve; non-double kinds round to their step.
+  // A non-finite value is ignored.
+  void SetNormalized(double normalizedValue);
+  double GetNormalized() const;
+  double GetNormalized(double nonNormalizedValue) const;
+
+  double Value() const { return mValue; }
+  int Int() const { return static_cast<int>(mValue); }
+  bool Bool() const { return mValue >= 0.5; }
+  double DBToAmp() const;
+  double GetDefault() const { return mDefault; }
+  double GetStep() const { return mStep; }
+  double GetShape() const { return mShape; }
+  int GetPrecision() const { return mDisplayPrecision; }
+  void GetBounds(double* pMin, double* pMax) const;
+  double GetMin() const { return mMin; }
+  double GetMax() const { return mMax; }
+
+  const char* GetNameForHost() const { return mName; }
+  // "" when the current value has a non-empty display text, else the label.
+  const char* GetLabelForHost() const;
+  const char* GetParamGroupForHost() const { return mParamGroup; }
+
+  int GetNDisplayTexts() const;
+  // "" when no record has that value.
+  const char* GetDisplayText(int value) const;
+  // The record at idx, which must be below GetNDisplayTexts().
+  const char* GetDisplayTextAtIdx(int idx, int* pValue = nullptr) const;
+  // Exact, case-sensitive match of a record's text.
+  bool MapDisplayText(const char* str, int* pValue) const;
+
+  // Formats a value into str, at most MAX_PARAM_DISPLAY_LEN bytes with the
+  // terminator: its display text when it has one (and withDisplayText),
+  // else the number at the display precision (truncated to an integer at
+  // precision 0). A normalized value is clamped into 0..1 first.
+  void GetDisplayForHost(char* str) const { GetDisplayForHost(mValue, false, str, true); }
+  void GetDisplayForHostNoDisplayText(char* str) const
+  {
+    GetDisplayForHost(mValue, false, str, false);
+  }
+  void GetDisplayForHost(double value, bool normalized, char* str,
+                         bool withDisplayText = true) const;
+
+  bool DisplayIsNegated() const { return mNegateDisplay; }
+
+private:
+  EParamType mType = kTypeNone;
+  double mValue = 0.0;
+  double mMin = 0.0;
+  double mMax = 1.0;
+  double mStep = 1.0;
+  double mShape = 1.0;
+  double mDefault = 0.0;
+  int mDisplayPrecision = 0;
+  char mName[MAX_PARAM_NAME_LEN] = {};
+  char mLabel[MAX_PARAM_LABEL_LEN] = {};
+  char mParamGroup[MAX_PARAM_GROUP_LEN] = {};
+  bool mNegateDisplay = false;
+  WDL_TypedBuf<DisplayText> mDisplayTexts;
+};
+
+double ToNormalizedParam(double nonNormalizedValue, double min, double max, double shape);
+double FromNormalizedParam(double normalizedValue, double min, double max, double shape);
+// Decibels to a linear amplitude factor.
+double DBToAmp(double dB);
+
+// Copies src into a dst field of dstSize bytes: at most dstSize - 1
+// characters and always a terminator. Null src gives "". The one string
+// copy every fixed field and host buffer goes through.
+void CopyBounded(char* dst, const char* src, int dstSize);

@@ -1,0 +1,661 @@
+#include "IPlugBase.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
+                     const char* productName, const char* mfrName, int vendorVersion,
+                     int uniqueID, int mfrID, int latency, bool /*plugDoesMidi: the adapter's*/,
+                     bool plugDoesChunks, bool plugIsInst, EAPI plugAPI)
+  : mStateChunks(plugDoesChunks), mIsInst(plugIsInst), mUniqueID(uniqueID), mMfrID(mfrID),
+    mVersion(vendorVersion), mAPI(plugAPI), mLatency(latency)
+{
+  for (int i = 0; i < nParams; ++i)
+  {
+    mParams.Add(new IParam);
+  }
+  for (int i = 0; i < nPresets; ++i)
+  {
+    mPresets.Add(new IPreset);
+  }
+  CopyBounded(mEffectName, effectName, sizeof mEffectName);
+  CopyBounded(mProductName, productName, sizeof mProductName);
+  CopyBounded(mMfrName, mfrName, sizeof mMfrName);
+
+  int nInputs = 0, nOutputs = 0;
+  for (const char* token = channelIOStr; token;)
+  {
+    ChannelIO* io = mChannelIO.Add(new ChannelIO{0, 0});
+    std::sscanf(token, "%d-%d", &io->mIn, &io->mOut);
+    // A negative or absurd count would size the channel arrays from host-
+    // independent text; keep the configuration but not the nonsense.
+    io->mIn = io->mIn < 0 ? 0 : (io->mIn > 256 ? 256 : io->mIn);
+    io->mOut = io->mOut < 0 ? 0 : (io->mOut > 256 ? 256 : io->mOut);
+    nInputs = io->mIn > nInputs ? io->mIn : nInputs;
+    nOutputs = io->mOut > nOutputs ? io->mOut : nOutputs;
+    token = std::strchr(token, ' ');
+    if (token)
+    {
+      ++token;
+    }
+  }
+
+  mInData.Resize(nInputs);
+  mOutData.Resize(nOutputs);
+  for (int i = 0; i < nInputs; ++i)
+  {
+    InChannel* channel = mInChannels.Add(new InChannel);
+    channel->mSrc = mInData.Get() + i;
+    *channel->mSrc = nullptr;
+  }
+  for (int i = 0; i < nOutputs; ++i)
+  {
+    OutChannel* channel = mOutChannels.Add(new OutChannel);
+    channel->mDest = mOutData.Get() + i;
+    *channel->mDest = nullptr;
+  }
+}
+
+IPlugBase::~IPlugBase()
+{
+  delete mGraphics;
+  mParams.Empty(true);
+  mPresets.Empty(true);
+  mInChannels.Empty(true);
+  mOutChannels.Empty(true);
+  mChannelIO.Empty(true);
+  mInputBusLabels.Empty(true);
+  mOutputBusLabels.Empty(true);
+}
+
+// ---- Identity ---------------------------------------------------------------
+
+int IPlugBase::GetEffectVersion(bool decimal) const
+{
+  return decimal ? GetDecimalVersion(mVersion) : mVersion;
+}
+
+void IPlugBase::GetEffectVersionStr(char* str) const
+{
+  GetVersionStr(mVersion, str);
+}
+
+const char* IPlugBase::GetAPIString() const
+{
+  switch (mAPI)
+  {
+  case kAPIVST2: return "VST2";
+  case kAPIVST3: return "VST3";
+  case kAPIAU: return "AU";
+  case kAPIRTAS: return "RTAS";
+  case kAPIAAX: return "AAX";
+  case kAPIStandalone: return "Standalone";
+  }
+  return "";
+}
+
+int IPlugBase::GetHostVersion(bool decimal)
+{
+  GetHost();
+  return decimal ? GetDecimalVersion(mHostVersion) : mHostVersion;
+}
+
+void IPlugBase::GetHostVersionStr(char* str)
+{
+  GetHost();
+  GetVersionStr(mHostVersion, str);
+}
+
+void IPlugBase::SetHost(const char* productString, int version)
+{
+  mHost = LookUpHost(productString);
+  mHostVersion = version;
+}
+
+// ---- Channels -------------------------------------------------------------
+
+bool IPlugBase::IsInChannelConnected(int chIdx) const
+{
+  InChannel* channel = mInChannels.Get(chIdx);
+  return channel && channel->mConnected;
+}
+
+bool IPlugBase::IsOutChannelConnected(int chIdx) const
+{
+  OutChannel* channel = mOutChannels.Get(chIdx);
+  return channel && channel->mConnected;
+}
+
+bool IPlugBase::LegalIO(int nIn, int nOut) const
+{
+  for (int i = 0; i < mChannelIO.GetSize(); ++i)
+  {
+    ChannelIO* io = mChannelIO.Get(i);
+    if ((nIn < 0 || nIn == io->mIn) && (nOut < 0 || nOut == io->mOut))
+    {
+      return true;
+    }
+  }
+  return false;
+}
+
+void IPlugBase::LimitToStereoIO()
+{
+  if (NInChannels() > 2)
+  {
+    SetInputChannelConnections(2, NInChannels() - 2, false);
+  }
+  if (NOutChannels() > 2)
+  {
+    SetOutputChannelConnections(2, NOutChannels() - 2, false);
+  }
+}
+
+void IPlugBase::SetInputLabel(int idx, const char* label)
+{
+  if (InChannel* channel = mInChannels.Get(idx))
+  {
+    channel->mLabel.Set(label);
+  }
+}
+
+void IPlugBase::SetOutputLabel(int idx, const char* label)
+{
+  if (OutChannel* channel = mOutChannels.Get(idx))
+  {
+    channel->mLabel.Set(label);
+  }
+}
+
+const char* IPlugBase::GetInputLabel(int idx) const
+{
+  InChannel* channel = mInChannels.Get(idx);
+  return channel ? channel->mLabel.Get() : "";
+}
+
+const char* IPlugBase::GetOutputLabel(int idx) const
+{
+  OutChannel* channel = mOutChannels.Get(idx);
+  return channel ? channel->mLabel.Get() : "";
+}
+
+namespace
+{
+void SetBusLabel(WDL_PtrList<WDL_String>& labels, int idx, const char* label)
+{
+  if (idx < labels.GetSize())
+  {
+    labels.Set(idx, new WDL_String(label), true);
+  }
+  else
+  {
+    labels.Insert(idx, new WDL_String(label));
+  }
+}
+} // namespace
+
+void IPlugBase::SetInputBusLabel(int idx, const char* label)
+{
+  if (idx == 0 || idx == 1)
+  {
+    SetBusLabel(mInputBusLabels, idx, label);
+  }
+}
+
+void IPlugBase::SetOutputBusLabel(int idx, const char* label)
+{
+  if (idx >= 0)
+  {
+    SetBusLabel(mOutputBusLabels, idx, label);
+  }
+}
+
+double IPlugBase::GetSamplesPerBeat()
+{
+  double tempo = GetTempo();
+  return tempo > 0.0 ? 60.0 * mSampleRate / tempo : 0.0;
+}
+
+bool IPlugBase::SendMidiMsgs(WDL_TypedBuf<IMidiMsg>* msgs)
+{
+  bool allSent = true;
+  for (int i = 0; i < msgs->GetSize(); ++i)
+  {
+    allSent &= SendMidiMsg(msgs->Get() + i);
+  }
+  return allSent;
+}
+
+// ---- Hooks ----------------------------------------------------------------
+
+void IPlugBase::Reset()
+{
+  IMutexLock lock(this);
+}
+
+void IPlugBase::OnParamChange(int)
+{
+  IMutexLock lock(this);
+}
+
+void IPlugBase::OnActivate(bool)
+{
+  IMutexLock lock(this);
+}
+
+void IPlugBase::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+{
+  int nIn = NInChannels(), nOut = NOutChannels();
+  int i = 0;
+  for (; i < nIn && i < nOut; ++i)
+  {
+    if (outputs[i] != inputs[i])
+    {
+      std::memmove(outputs[i], inputs[i], static_cast<size_t>(nFrames) * sizeof(double));
+    }
+  }
+  for (; i < nOut; ++i)
+  {
+    std::memset(outputs[i], 0, static_cast<size_t>(nFrames) * sizeof(double));
+  }
+}
+
+void IPlugBase::ProcessSingleReplacing(float** inputs, float** outputs, int nFrames)
+{
+  int nIn = NInChannels(), nOut = NOutChannels();
+  int i = 0;
+  for (; i < nIn && i < nOut; ++i)
+  {
+    if (outputs[i] != inputs[i])
+    {
+      std::memmove(outputs[i], inputs[i], static_cast<size_t>(nFrames) * sizeof(float));
+    }
+  }
+  for (; i < nOut; ++i)
+  {
+    std::memset(outputs[i], 0, static_cast<size_t>(nFrames) * sizeof(float));
+  }
+}
+
+void IPlugBase::ProcessMidiMsg(IMidiMsg* msg)
+{
+  SendMidiMsg(msg);
+}
+
+bool IPlugBase::MidiNoteName(int, char* name)
+{
+  if (name)
+  {
+    name[0] = '\0';
+  }
+  return false;
+}
+
+bool IPlugBase::SerializeState(ByteChunk* chunk)
+{
+  return SerializeParams(chunk);
+}
+
+int IPlugBase::UnserializeState(const ByteChunk* chunk, int startPos)
+{
+  return UnserializeParams(chunk, startPos);
+}
+
+bool IPlugBase::CompareState(const unsigned char* data, int startPos)
+{
+  const double* stored = reinterpret_cast<const double*>(data) + startPos;
+  for (int i = 0; i < NParams(); ++i)
+  {
+    double storedValue;
+    std::memcpy(&storedValue, stored + i, sizeof storedValue);
+    float difference = static_cast<float>(GetParam(i)->Value()) - static_cast<float>(storedValue);
+    if (!(std::fabs(difference) < 0.00001f))
+    {
+      return false;
+    }
+  }
+  return true;
+}
+
+void IPlugBase::SetParameterFromGUI(int idx, double normalizedValue)
+{
+  IMutexLock lock(this);
+  IParam* param = GetParam(idx);
+  if (!param)
+  {
+    return;
+  }
+  param->SetNormalized(normalizedValue);
+  InformHostOfParamChange(idx, normalizedValue);
+  OnParamChange(idx);
+}
+
+void IPlugBase::AttachGraphics(IGraphicsInterface* pGraphics)
+{
+  if (!pGraphics)
+  {
+    return;
+  }
+  IMutexLock lock(this);
+  for (int i = 0; i < NParams(); ++i)
+  {
+    pGraphics->SetParameterFromPlug(i, GetParam(i)->GetNormalized(), true);
+  }
+  pGraphics->PrepDraw();
+  mGraphics = pGraphics;
+}
+
+void IPlugBase::RedrawParamControls()
+{
+  if (!mGraphics)
+  {
+    return;
+  }
+  for (int i = 0; i < NParams(); ++i)
+  {
+    mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
+  }
+}
+
+void IPlugBase::SetBlockSize(int blockSize)
+{
+  if (blockSize == mBlockSize)
+  {
+    return;
+  }
+  ResizeScratchBuffers(blockSize);
+  mBlockSize = blockSize;
+}
+
+// ---- State ----------------------------------------------------------------
+
+bool IPlugBase::SerializeParams(ByteChunk* chunk)
+{
+  IMutexLock lock(this);
+  bool ok = true;
+  for (int i = 0; i < NParams(); ++i)
+  {
+    double value = GetParam(i)->Value();
+    ok &= chunk->Put(&value) > 0;
+  }
+  return ok;
+}
+
+int IPlugBase::UnserializeParams(const ByteChunk* chunk, int startPos)
+{
+  IMutexLock lock(this);
+  int pos = startPos;
+  for (int i = 0; i < NParams() && pos >= 0; ++i)
+  {
+    double value = 0.0;
+    pos = chunk->Get(&value, pos);
+    if (pos >= 0)
+    {
+      GetParam(i)->Set(value);
+    }
+  }
+  OnParamReset();
+  return pos;
+}
+
+void IPlugBase::OnParamReset()
+{
+  for (int i = 0; i < NParams(); ++i)
+  {
+    OnParamChange(i);
+  }
+}
+
+void IPlugBase::DirtyParameters()
+{
+  IMutexLock lock(this);
+  for (int i = 0; i < NParams(); ++i)
+  {
+    InformHostOfParamChange(i, GetParam(i)->GetNormalized());
+  }
+}
+
+void InitChunkWithIPlugVer(ByteChunk* chunk)
+{
+  chunk->Clear();
+  int magic = IPLUG_VERSION_MAGIC, version = IPLUG_CHUNK_VERSION;
+  chunk->Put(&magic);
+  chunk->Put(&version);
+}
+
+int GetIPlugVerFromChunk(const ByteChunk* chunk, int* pPos)
+{
+  int magic = 0, version = 0;
+  int pos = chunk->Get(&magic, *pPos);
+  if (pos > *pPos && magic == IPLUG_VERSION_MAGIC)
+  {
+    *pPos = chunk->Get(&version, pos);
+    return version;
+  }
+  return 0;
+}
+
+// ---- Host buffers -----------------------------------------------------------
+
+void IPlugBase::SetInputChannelConnections(int idx, int n, bool connected)
+{
+  int end = idx + n < NInChannels() ? idx + n : NInChannels();
+  for (int i = idx < 0 ? 0 : idx; i < end; ++i)
+  {
+    InChannel* channel = mInChannels.Get(i);
+    channel->mConnected = connected;
+    if (!connected)
+    {
+      *channel->mSrc = channel->mScratchBuf.Get();
+    }
+  }
+}
+
+void IPlugBase::SetOutputChannelConnections(int idx, int n, bool connected)
+{
+  int end = idx + n < NOutChannels() ? idx + n : NOutChannels();
+  for (int i = idx < 0 ? 0 : idx; i < end; ++i)
+  {
+    OutChannel* channel = mOutChannels.Get(i);
+    channel->mConnected = connected;
+    if (!connected)
+    {
+      *channel->mDest = channel->mScratchBuf.Get();
+    }
+  }
+}
+
+void IPlugBase::ResizeScratchBuffers(int nFrames)
+{
+  if (nFrames < 0)
+  {
+    nFrames = 0;
+  }
+  // Out of memory leaves some buffers shorter: remember the shortest, so a
+  // processing call never runs past one.
+  int shortest = nFrames;
+  auto resize = [&](WDL_TypedBuf<double>& scratch) {
+    if (double* samples = scratch.Resize(nFrames))
+    {
+      std::memset(samples, 0, static_cast<size_t>(nFrames) * sizeof(double));
+    }
+    shortest = scratch.GetSize() < shortest ? scratch.GetSize() : shortest;
+  };
+  for (int i = 0; i < NInChannels(); ++i)
+  {
+    InChannel* channel = mInChannels.Get(i);
+    resize(channel->mScratchBuf);
+    if (!channel->mConnected)
+    {
+      *channel->mSrc = channel->mScratchBuf.Get();
+    }
+  }
+  for (int i = 0; i < NOutChannels(); ++i)
+  {
+    OutChannel* channel = mOutChannels.Get(i);
+    resize(channel->mScratchBuf);
+    if (!channel->mConnected)
+    {
+      *channel->mDest = channel->mScratchBuf.Get();
+    }
+  }
+  mScratchFrames = shortest;
+}
+
+bool IPlugBase::EnsureScratchFrames(int nFrames)
+{
+  if (nFrames > mScratchFrames)
+  {
+    ResizeScratchBuffers(nFrames);
+  }
+  return nFrames <= mScratchFrames;
+}
+
+// A host that hands a null channel gets silence in its place.
+double* IPlugBase::SilentScratch(InChannel* channel, int nFrames)
+{
+  double* scratch = channel->mScratchBuf.Get();
+  if (scratch && nFrames > 0)
+  {
+    std::memset(scratch, 0, static_cast<size_t>(nFrames) * sizeof(double));
+  }
+  return scratch;
+}
+
+void IPlugBase::AttachInputBuffers(int idx, int n, double** ppData, int nFrames)
+{
+  int end = idx + n < NInChannels() ? idx + n : NInChannels();
+  for (int i = idx; i < end; ++i)
+  {
+    InChannel* channel = mInChannels.Get(i);
+    if (channel->mConnected)
+    {
+      double* host = *ppData++;
+      *channel->mSrc = host ? host : SilentScratch(channel, nFrames);
+    }
+  }
+}
+
+void IPlugBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames)
+{
+  int end = idx + n < NInChannels() ? idx + n : NInChannels();
+  for (int i = idx; i < end; ++i)
+  {
+    InChannel* channel = mInChannels.Get(i);
+    if (channel->mConnected)
+    {
+      const float* host = *ppData++;
+      double* scratch = SilentScratch(channel, host ? 0 : nFrames);
+      for (int s = 0; host && s < nFrames; ++s)
+      {
+        scratch[s] = host[s];
+      }
+      *channel->mSrc = scratch;
+    }
+  }
+}
+
+void IPlugBase::AttachOutputBuffers(int idx, int n, double** ppData)
+{
+  int end = idx + n < NOutChannels() ? idx + n : NOutChannels();
+  for (int i = idx; i < end; ++i)
+  {
+    OutChannel* channel = mOutChannels.Get(i);
+    if (channel->mConnected)
+    {
+      double* host = *ppData++;
+      *channel->mDest = host ? host : channel->mScratchBuf.Get();
+    }
+  }
+}
+
+void IPlugBase::AttachOutputBuffers(int idx, int n, float** ppData)
+{
+  int end = idx + n < NOutChannels() ? idx + n : NOutChannels();
+  for (int i = idx; i < end; ++i)
+  {
+    OutChannel* channel = mOutChannels.Get(i);
+    if (channel->mConnected)
+    {
+      *channel->mDest = channel->mScratchBuf.Get();
+      channel->mFDest = *ppData++;
+    }
+  }
+}
+
+void IPlugBase::ProcessBuffers(double, int nFrames)
+{
+  ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
+}
+
+void IPlugBase::ProcessBuffers(float, int nFrames)
+{
+  ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
+  ConvertOutputsToFloat(nFrames, false);
+}
+
+void IPlugBase::ProcessBuffersAccumulating(float, int nFrames)
+{
+  ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
+  ConvertOutputsToFloat(nFrames, true);
+}
+
+void IPlugBase::PassThroughBuffers(double, int nFrames)
+{
+  IPlugBase::ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
+}
+
+void IPlugBase::PassThroughBuffers(float, int nFrames)
+{
+  IPlugBase::ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
+  ConvertOutputsToFloat(nFrames, false);
+}
+
+void IPlugBase::ConvertOutputsToFloat(int nFrames, bool accumulate)
+{
+  for (int i = 0; i < NOutChannels(); ++i)
+  {
+    OutChannel* channel = mOutChannels.Get(i);
+    if (!channel->mConnected || !channel->mFDest)
+    {
+      continue;
+    }
+    const double* rendered = *channel->mDest;
+    float* host = channel->mFDest;
+    if (accumulate)
+    {
+      for (int s = 0; s < nFrames; ++s)
+      {
+        host[s] += static_cast<float>(rendered[s]);
+      }
+    }
+    else
+    {
+      for (int s = 0; s < nFrames; ++s)
+      {
+        host[s] = static_cast<float>(rendered[s]);
+      }
+    }
+  }
+}
+
+void IPlugBase::ZeroScratchBuffers()
+{
+  for (int i = 0; i < NInChannels(); ++i)
+  {
+    WDL_TypedBuf<double>& scratch = mInChannels.Get(i)->mScratchBuf;
+    if (scratch.Get())
+    {
+      std::memset(scratch.Get(), 0, static_cast<size_t>(scratch.GetSize()) * sizeof(double));
+    }
+  }
+  for (int i = 0; i < NOutChannels(); ++i)
+  {
+    WDL_TypedBuf<double>& scratch = mOutChannels.Get(i)->mScratchBuf;
+    if (scratch.Get())
+    {
+      std::memset(scratch.Get(), 0, static_cast<size_t>(scratch.GetSize()) * sizeof(double));
+    }
+  }
+}

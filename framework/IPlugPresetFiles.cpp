@@ -1,0 +1,435 @@
+// Program (.fxp) and bank (.fxb) files, and the two source-line dumps.
+//
+// The files keep their header fields and parameter values big-endian, unlike
+// the chunks. Everything read from a file is bounds-checked before it is
+// applied: a truncated, foreign or malformed file is refused with false.
+
+#include "Base64.h"
+#include "IPlugBase.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace
+{
+const int32_t kChunkMagic = 0x43636E4B;   // "CcnK"
+const int32_t kProgramParams = 0x4678436B; // "FxCk"
+const int32_t kProgramChunk = 0x46504368;  // "FPCh"
+const int32_t kBankParams = 0x4678426B;    // "FxBk"
+const int32_t kBankChunk = 0x46424368;     // "FBCh"
+
+const int kNameBytes = 28;
+const int kProgramHeaderBytes = 56; // up to the values or the chunk size
+const int kBankHeaderBytes = 156;   // up to the programs or the chunk size
+
+void PutBE32(ByteChunk* out, uint32_t value)
+{
+  uint8_t bytes[4] = {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
+                      static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+  out->PutBytes(bytes, 4);
+}
+
+void PutBEFloat(ByteChunk* out, float value)
+{
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  PutBE32(out, bits);
+}
+
+int GetBE32(const ByteChunk* in, int32_t* value, int pos)
+{
+  uint8_t bytes[4];
+  pos = in->GetBytes(bytes, 4, pos);
+  if (pos >= 0)
+  {
+    *value = static_cast<int32_t>((uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) |
+                                  (uint32_t(bytes[2]) << 8) | uint32_t(bytes[3]));
+  }
+  return pos;
+}
+
+int GetBEFloat(const ByteChunk* in, float* value, int pos)
+{
+  int32_t bits = 0;
+  pos = GetBE32(in, &bits, pos);
+  if (pos >= 0)
+  {
+    std::memcpy(value, &bits, sizeof *value);
+  }
+  return pos;
+}
+
+void PutName(ByteChunk* out, const char* name)
+{
+  char field[kNameBytes] = {};
+  CopyBounded(field, name, kNameBytes);
+  out->PutBytes(field, kNameBytes);
+}
+
+int GetName(const ByteChunk* in, char* name, int pos)
+{
+  char field[kNameBytes + 1] = {};
+  pos = in->GetBytes(field, kNameBytes, pos);
+  CopyBounded(name, field, kNameBytes + 1);
+  return pos;
+}
+
+// The seven fields that open a program record (and, with an eighth, a bank).
+struct FileHeader
+{
+  int32_t magic = 0, byteSize = 0, form = 0, version = 0, pluginID = 0, pluginVersion = 0,
+          count = 0;
+};
+
+int GetHeader(const ByteChunk* in, FileHeader* header, int pos)
+{
+  int32_t* fields[] = {&header->magic,   &header->byteSize,      &header->form, &header->version,
+                       &header->pluginID, &header->pluginVersion, &header->count};
+  for (int32_t* field : fields)
+  {
+    pos = GetBE32(in, field, pos);
+  }
+  return pos;
+}
+
+bool WriteFile(const char* path, const ByteChunk* bytes)
+{
+  FILE* file = std::fopen(path, "wb");
+  if (!file)
+  {
+    return false;
+  }
+  size_t n = static_cast<size_t>(bytes->Size());
+  bool written = std::fwrite(bytes->GetBytes(), 1, n, file) == n;
+  return std::fclose(file) == 0 && written;
+}
+
+bool ReadFile(const char* path, ByteChunk* bytes)
+{
+  FILE* file = std::fopen(path, "rb");
+  if (!file)
+  {
+    return false;
+  }
+  uint8_t block[4096];
+  size_t n;
+  while ((n = std::fread(block, 1, sizeof block, file)) > 0)
+  {
+    bytes->PutBytes(block, static_cast<int>(n));
+  }
+  std::fclose(file);
+  return true;
+}
+} // namespace
+
+// ---- Source-line dumps ------------------------------------------------------
+
+bool IPlugBase::DumpPresetSrcCode(const char* path, const char* const* paramEnumNames)
+{
+  FILE* file = path ? std::fopen(path, "w") : nullptr;
+  if (!file)
+  {
+    return false;
+  }
+  std::fprintf(file, "  MakePresetFromNamedParams(\"name\", %d", NParams());
+  for (int i = 0; i < NParams(); ++i)
+  {
+    IParam* param = GetParam(i);
+    const char* enumName = paramEnumNames && paramEnumNames[i] ? paramEnumNames[i] : "";
+    switch (param->Type())
+    {
+    case kTypeBool:
+      std::fprintf(file, ",\n    %s, %s", enumName, param->Bool() ? "true" : "false");
+      break;
+    case kTypeInt:
+    case kTypeEnum:
+      std::fprintf(file, ",\n    %s, %d", enumName, param->Int());
+      break;
+    default:
+      std::fprintf(file, ",\n    %s, %.6f", enumName, param->Value());
+      break;
+    }
+  }
+  std::fprintf(file, ");\n");
+  return std::fclose(file) == 0;
+}
+
+bool IPlugBase::DumpPresetBlob(const char* path)
+{
+  IPreset* preset = mPresets.Get(mCurrentPresetIdx);
+  FILE* file = path && preset ? std::fopen(path, "w") : nullptr;
+  if (!file)
+  {
+    return false;
+  }
+  // Sized for the chunk: any state size is written whole.
+  const ByteChunk& chunk = preset->mChunk;
+  std::string text(static_cast<size_t>(4 * ((chunk.Size() + 2) / 3) + 1), '\0');
+  base64encode(chunk.GetBytes(), &text[0], chunk.Size());
+  std::fprintf(file, "MakePresetFromBlob(\"name\", \"%s\", %i);\n", text.c_str(), chunk.Size());
+  return std::fclose(file) == 0;
+}
+
+// ---- Program files ------------------------------------------------------------
+
+void IPlugBase::GetProgramFXP(ByteChunk* fxp)
+{
+  IMutexLock lock(this);
+  fxp->Clear();
+  ByteChunk state;
+  if (DoesStateChunks())
+  {
+    InitChunkWithIPlugVer(&state);
+    SerializeState(&state);
+  }
+  PutBE32(fxp, static_cast<uint32_t>(kChunkMagic));
+  PutBE32(fxp, DoesStateChunks() ? static_cast<uint32_t>(state.Size() + 60) : 0);
+  PutBE32(fxp, static_cast<uint32_t>(DoesStateChunks() ? kProgramChunk : kProgramParams));
+  PutBE32(fxp, 1);
+  PutBE32(fxp, static_cast<uint32_t>(GetUniqueID()));
+  PutBE32(fxp, static_cast<uint32_t>(GetEffectVersion(true)));
+  PutBE32(fxp, static_cast<uint32_t>(NParams()));
+  PutName(fxp, GetPresetName(mCurrentPresetIdx));
+  if (DoesStateChunks())
+  {
+    PutBE32(fxp, static_cast<uint32_t>(state.Size()));
+    fxp->PutChunk(&state);
+  }
+  else
+  {
+    for (int i = 0; i < NParams(); ++i)
+    {
+      PutBEFloat(fxp, static_cast<float>(GetParam(i)->GetNormalized()));
+    }
+  }
+}
+
+bool IPlugBase::SetProgramFXP(const ByteChunk* fxp)
+{
+  IMutexLock lock(this);
+  FileHeader header;
+  char name[kNameBytes + 1] = {};
+  int pos = GetName(fxp, name, GetHeader(fxp, &header, 0));
+  if (pos < 0 || header.magic != kChunkMagic || header.version != 1 ||
+      header.pluginID != GetUniqueID() || header.count != NParams())
+  {
+    return false;
+  }
+
+  if (header.form == kProgramChunk && DoesStateChunks())
+  {
+    int32_t chunkSize = 0;
+    pos = GetBE32(fxp, &chunkSize, pos);
+    if (pos < 0)
+    {
+      return false;
+    }
+    GetIPlugVerFromChunk(fxp, &pos);
+    if (pos < 0 || UnserializeState(fxp, pos) < 0)
+    {
+      return false;
+    }
+    ModifyCurrentPreset(name);
+    InformHostOfProgramChange();
+    return true;
+  }
+
+  if (header.form == kProgramParams)
+  {
+    // Every value must be there before any is applied.
+    if (fxp->Size() - pos < 4 * NParams())
+    {
+      return false;
+    }
+    for (int i = 0; i < NParams(); ++i)
+    {
+      float value = 0.0f;
+      pos = GetBEFloat(fxp, &value, pos);
+      GetParam(i)->SetNormalized(value);
+    }
+    ModifyCurrentPreset(name);
+    RestorePreset(mCurrentPresetIdx);
+    InformHostOfProgramChange();
+    return true;
+  }
+  return false;
+}
+
+// ---- Bank files ---------------------------------------------------------------
+
+void IPlugBase::GetBankFXB(ByteChunk* fxb)
+{
+  IMutexLock lock(this);
+  fxb->Clear();
+  ByteChunk bank;
+  if (DoesStateChunks())
+  {
+    InitChunkWithIPlugVer(&bank);
+    SerializePresets(&bank);
+  }
+  PutBE32(fxb, static_cast<uint32_t>(kChunkMagic));
+  PutBE32(fxb, DoesStateChunks() ? static_cast<uint32_t>(bank.Size() + 160) : 0);
+  PutBE32(fxb, static_cast<uint32_t>(DoesStateChunks() ? kBankChunk : kBankParams));
+  PutBE32(fxb, 2);
+  PutBE32(fxb, static_cast<uint32_t>(GetUniqueID()));
+  PutBE32(fxb, static_cast<uint32_t>(GetEffectVersion(true)));
+  PutBE32(fxb, static_cast<uint32_t>(NPresets()));
+  PutBE32(fxb, static_cast<uint32_t>(mCurrentPresetIdx));
+  uint8_t reserved[124] = {};
+  fxb->PutBytes(reserved, sizeof reserved);
+
+  if (DoesStateChunks())
+  {
+    PutBE32(fxb, static_cast<uint32_t>(bank.Size()));
+    fxb->PutChunk(&bank);
+    return;
+  }
+  for (int p = 0; p < NPresets(); ++p)
+  {
+    IPreset* preset = mPresets.Get(p);
+    PutBE32(fxb, static_cast<uint32_t>(kChunkMagic));
+    PutBE32(fxb, 0);
+    PutBE32(fxb, static_cast<uint32_t>(kProgramParams));
+    PutBE32(fxb, 1);
+    PutBE32(fxb, static_cast<uint32_t>(GetUniqueID()));
+    PutBE32(fxb, static_cast<uint32_t>(GetEffectVersion(true)));
+    PutBE32(fxb, static_cast<uint32_t>(NParams()));
+    PutName(fxb, preset->mName);
+    int pos = 0;
+    for (int i = 0; i < NParams(); ++i)
+    {
+      IParam* param = GetParam(i);
+      // A slot that holds no value for this parameter stores the live one.
+      double value = param->Value();
+      if (pos >= 0)
+      {
+        double stored = 0.0;
+        pos = preset->mChunk.Get(&stored, pos);
+        value = pos >= 0 ? stored : value;
+      }
+      PutBEFloat(fxb, static_cast<float>(param->GetNormalized(value)));
+    }
+  }
+}
+
+bool IPlugBase::SetBankFXB(const ByteChunk* fxb)
+{
+  IMutexLock lock(this);
+  FileHeader header;
+  int32_t currentProgram = 0;
+  int pos = GetBE32(fxb, &currentProgram, GetHeader(fxb, &header, 0));
+  pos = pos >= 0 ? pos + 124 : pos;
+  if (pos < 0 || pos > fxb->Size() || header.magic != kChunkMagic ||
+      header.pluginID != GetUniqueID())
+  {
+    return false;
+  }
+
+  if (header.form == kBankChunk && DoesStateChunks())
+  {
+    int32_t chunkSize = 0;
+    pos = GetBE32(fxb, &chunkSize, pos);
+    if (pos < 0)
+    {
+      return false;
+    }
+    GetIPlugVerFromChunk(fxb, &pos);
+    if (pos < 0 || UnserializePresets(fxb, pos) < 0)
+    {
+      return false;
+    }
+    InformHostOfProgramChange();
+    return true;
+  }
+
+  if (header.form == kBankParams)
+  {
+    // A bank with more programs than slots is not one of ours; a short file
+    // is refused before anything is applied.
+    const int recordBytes = kProgramHeaderBytes + 4 * NParams();
+    if (header.count < 0 || header.count > NPresets() ||
+        (fxb->Size() - pos) / recordBytes < header.count)
+    {
+      return false;
+    }
+    for (int p = 0; p < header.count; ++p)
+    {
+      FileHeader program;
+      char name[kNameBytes + 1] = {};
+      pos = GetName(fxb, name, GetHeader(fxb, &program, pos));
+      if (program.magic != kChunkMagic || program.form != kProgramParams ||
+          program.version != 1 || program.count != NParams())
+      {
+        return false;
+      }
+      RestorePreset(p);
+      for (int i = 0; i < NParams(); ++i)
+      {
+        float value = 0.0f;
+        pos = GetBEFloat(fxb, &value, pos);
+        GetParam(i)->SetNormalized(value);
+      }
+      ModifyCurrentPreset(name);
+    }
+    RestorePreset(currentProgram);
+    InformHostOfProgramChange();
+    return true;
+  }
+  return false;
+}
+
+// ---- Through the editor's file prompt -----------------------------------------
+
+bool IPlugBase::PromptForPresetFile(WDL_String* file, IGraphicsInterface::EFileAction action,
+                                    const char* extension, const char* defaultFileName)
+{
+  if (!mGraphics)
+  {
+    return false;
+  }
+  file->Set(defaultFileName);
+  mGraphics->PromptForFile(file, action, &mPreviousPath, extension);
+  return file->GetLength() > 0;
+}
+
+bool IPlugBase::SaveProgramAsFXP(const char* defaultFileName)
+{
+  WDL_String file;
+  if (!PromptForPresetFile(&file, IGraphicsInterface::kFileSave, "fxp", defaultFileName))
+  {
+    return false;
+  }
+  ByteChunk fxp;
+  GetProgramFXP(&fxp);
+  return WriteFile(file.Get(), &fxp);
+}
+
+bool IPlugBase::SaveBankAsFXB(const char* defaultFileName)
+{
+  WDL_String file;
+  if (!PromptForPresetFile(&file, IGraphicsInterface::kFileSave, "fxb", defaultFileName))
+  {
+    return false;
+  }
+  ByteChunk fxb;
+  GetBankFXB(&fxb);
+  return WriteFile(file.Get(), &fxb);
+}
+
+bool IPlugBase::LoadProgramFromFXP()
+{
+  WDL_String file;
+  ByteChunk fxp;
+  return PromptForPresetFile(&file, IGraphicsInterface::kFileOpen, "fxp", "") &&
+         ReadFile(file.Get(), &fxp) && SetProgramFXP(&fxp);
+}
+
+bool IPlugBase::LoadBankFromFXB()
+{
+  WDL_String file;
+  ByteChunk fxb;
+  return PromptForPresetFile(&file, IGraphicsInterface::kFileOpen, "fxb", "") &&
+         ReadFile(file.Get(), &fxb) && SetBankFXB(&fxb);
+}

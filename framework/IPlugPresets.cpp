@@ -1,0 +1,261 @@
+// Preset slots and the bank form of all of them.
+
+#include "Base64.h"
+#include "IPlugBase.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+void MakeDefaultUserPresetName(const WDL_PtrList<IPreset>* presets, char* buffer)
+{
+  int n = 0;
+  for (int i = 0; i < presets->GetSize(); ++i)
+  {
+    if (std::strstr(presets->Get(i)->mName, "user preset"))
+    {
+      ++n;
+    }
+  }
+  std::snprintf(buffer, MAX_PRESET_NAME_LEN, "%s %d", "user preset", n + 1);
+}
+
+IPreset* IPlugBase::GetNextUninitializedPreset() const
+{
+  for (int i = 0; i < mPresets.GetSize(); ++i)
+  {
+    if (!mPresets.Get(i)->mInitialized)
+    {
+      return mPresets.Get(i);
+    }
+  }
+  return nullptr;
+}
+
+void IPlugBase::MakePreset(const char* name, ...)
+{
+  IPreset* preset = GetNextUninitializedPreset();
+  if (!preset)
+  {
+    return;
+  }
+  preset->mInitialized = true;
+  CopyBounded(preset->mName, name, sizeof preset->mName);
+  va_list values;
+  va_start(values, name);
+  for (int i = 0; i < NParams(); ++i)
+  {
+    EParamType type = GetParam(i)->Type();
+    double value = (type == kTypeBool || type == kTypeInt || type == kTypeEnum)
+                     ? static_cast<double>(va_arg(values, int))
+                     : va_arg(values, double);
+    preset->mChunk.Put(&value);
+  }
+  va_end(values);
+}
+
+void IPlugBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, ...)
+{
+  IPreset* preset = GetNextUninitializedPreset();
+  if (!preset)
+  {
+    return;
+  }
+  preset->mInitialized = true;
+  CopyBounded(preset->mName, name, sizeof preset->mName);
+
+  const double kUnset = 9.999e-8;
+  std::vector<double> values(static_cast<size_t>(NParams()), kUnset);
+  va_list pairs;
+  va_start(pairs, nParamsNamed);
+  for (int n = 0; n < nParamsNamed; ++n)
+  {
+    int idx = va_arg(pairs, int);
+    IParam* param = GetParam(idx);
+    EParamType type = param ? param->Type() : kTypeDouble;
+    double value = (type == kTypeBool || type == kTypeInt || type == kTypeEnum)
+                     ? static_cast<double>(va_arg(pairs, int))
+                     : va_arg(pairs, double);
+    if (param)
+    {
+      values[static_cast<size_t>(idx)] = value;
+    }
+  }
+  va_end(pairs);
+
+  for (int i = 0; i < NParams(); ++i)
+  {
+    double value = values[static_cast<size_t>(i)] == kUnset ? GetParam(i)->Value()
+                                                            : values[static_cast<size_t>(i)];
+    preset->mChunk.Put(&value);
+  }
+}
+
+void IPlugBase::MakePresetFromChunk(const char* name, const ByteChunk* chunk)
+{
+  IPreset* preset = GetNextUninitializedPreset();
+  if (!preset)
+  {
+    return;
+  }
+  preset->mInitialized = true;
+  CopyBounded(preset->mName, name, sizeof preset->mName);
+  preset->mChunk.PutChunk(chunk);
+}
+
+void IPlugBase::MakePresetFromBlob(const char* name, const char* blob, int sizeOfChunk)
+{
+  ByteChunk chunk;
+  chunk.Resize(sizeOfChunk);
+  base64decode(blob, chunk.GetBytes(), chunk.Size());
+  MakePresetFromChunk(name, &chunk);
+}
+
+void IPlugBase::MakeDefaultPreset(const char* name, int nPresets)
+{
+  for (int i = 0; i < nPresets; ++i)
+  {
+    IPreset* preset = GetNextUninitializedPreset();
+    if (!preset)
+    {
+      return;
+    }
+    preset->mInitialized = true;
+    CopyBounded(preset->mName, name ? name : "Empty", sizeof preset->mName);
+    SerializeState(&preset->mChunk);
+  }
+}
+
+void IPlugBase::EnsureDefaultPreset()
+{
+  MakeDefaultPreset("Empty", mPresets.GetSize());
+}
+
+void IPlugBase::PruneUninitializedPresets()
+{
+  for (int i = 0; i < mPresets.GetSize();)
+  {
+    if (mPresets.Get(i)->mInitialized)
+    {
+      ++i;
+    }
+    else
+    {
+      mPresets.Delete(i, true);
+    }
+  }
+}
+
+bool IPlugBase::RestorePreset(int idx)
+{
+  IPreset* preset = mPresets.Get(idx);
+  if (!preset)
+  {
+    return false;
+  }
+  bool restored;
+  if (!preset->mInitialized)
+  {
+    preset->mInitialized = true;
+    MakeDefaultUserPresetName(&mPresets, preset->mName);
+    restored = SerializeState(&preset->mChunk);
+  }
+  else
+  {
+    restored = UnserializeState(&preset->mChunk, 0) > 0;
+  }
+  if (restored)
+  {
+    mCurrentPresetIdx = idx;
+    PresetsChangedByHost();
+    RedrawParamControls();
+  }
+  return restored;
+}
+
+bool IPlugBase::RestorePreset(const char* name)
+{
+  if (!name || !name[0])
+  {
+    return false;
+  }
+  for (int i = 0; i < mPresets.GetSize(); ++i)
+  {
+    if (std::strcmp(mPresets.Get(i)->mName, name) == 0)
+    {
+      return RestorePreset(i);
+    }
+  }
+  return false;
+}
+
+const char* IPlugBase::GetPresetName(int idx) const
+{
+  IPreset* preset = mPresets.Get(idx);
+  return preset ? preset->mName : "";
+}
+
+void IPlugBase::ModifyCurrentPreset(const char* name)
+{
+  IPreset* preset = mPresets.Get(mCurrentPresetIdx);
+  if (!preset)
+  {
+    return;
+  }
+  preset->mChunk.Clear();
+  SerializeState(&preset->mChunk);
+  if (name && name[0])
+  {
+    CopyBounded(preset->mName, name, sizeof preset->mName);
+  }
+}
+
+bool IPlugBase::SerializePresets(ByteChunk* chunk)
+{
+  for (int i = 0; i < mPresets.GetSize(); ++i)
+  {
+    IPreset* preset = mPresets.Get(i);
+    chunk->PutStr(preset->mName);
+    chunk->PutBool(preset->mInitialized);
+    if (preset->mInitialized)
+    {
+      chunk->PutChunk(&preset->mChunk);
+    }
+  }
+  return true;
+}
+
+int IPlugBase::UnserializePresets(const ByteChunk* chunk, int startPos)
+{
+  WDL_String name;
+  int pos = startPos;
+  for (int i = 0; i < mPresets.GetSize() && pos >= 0; ++i)
+  {
+    IPreset* preset = mPresets.Get(i);
+    pos = chunk->GetStr(&name, pos);
+    if (pos < 0)
+    {
+      break;
+    }
+    bool initialized = false;
+    pos = chunk->GetBool(&initialized, pos);
+    if (pos < 0)
+    {
+      break;
+    }
+    CopyBounded(preset->mName, name.Get(), sizeof preset->mName);
+    preset->mInitialized = initialized;
+    if (initialized)
+    {
+      pos = UnserializeState(chunk, pos);
+      if (pos > 0)
+      {
+        preset->mChunk.Clear();
+        SerializeState(&preset->mChunk);
+      }
+    }
+  }
+  RestorePreset(mCurrentPresetIdx);
+  return pos;
+}

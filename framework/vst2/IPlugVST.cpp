@@ -1,0 +1,858 @@
+#include "IPlugVST.h"
+
+#include "IDenormalGuard.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace
+{
+const VstInt32 kFlagsBeforeEditor = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
+const VstInt32 kVendorSpecificYes = 0xBEEF;
+const VstIntPtr kCockosExtensions = 0xBEEF0000;
+
+IPlugVST* PlugOf(AEffect* effect)
+{
+  return effect ? static_cast<IPlugVST*>(effect->object) : nullptr;
+}
+} // namespace
+
+VstInt32 VSTSpkrArrType(int nChannels)
+{
+  switch (nChannels)
+  {
+  case 0: return kSpeakerArrEmpty;
+  case 1: return kSpeakerArrMono;
+  case 2: return kSpeakerArrStereo;
+  default: return kSpeakerArrUserDefined;
+  }
+}
+
+WDL_Mutex& VSTCreationMutex()
+{
+  static WDL_Mutex mutex;
+  return mutex;
+}
+
+IPlugVST::IPlugVST(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr,
+                   int nPresets, const char* effectName, const char* productName,
+                   const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency,
+                   bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int /*plugScChans*/)
+  : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
+              uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPIVST2),
+    mHostCallback(instanceInfo.mVSTHostCallback), mDoesMidi(plugDoesMidi)
+{
+  mAEffect.magic = kEffectMagic;
+  mAEffect.dispatcher = VSTDispatcher;
+  mAEffect.process = VSTProcess;
+  mAEffect.setParameter = VSTSetParameter;
+  mAEffect.getParameter = VSTGetParameter;
+  mAEffect.numPrograms = nPresets;
+  mAEffect.numParams = nParams;
+  mAEffect.numInputs = NInChannels();
+  mAEffect.numOutputs = NOutChannels();
+  mAEffect.flags = kFlagsBeforeEditor;
+  if (plugDoesChunks)
+  {
+    mAEffect.flags |= effFlagsProgramChunks;
+  }
+  if (LegalIO(1, -1))
+  {
+    mAEffect.flags |= effFlagsCanMono;
+  }
+  if (plugIsInst)
+  {
+    mAEffect.flags |= effFlagsIsSynth;
+  }
+  mAEffect.initialDelay = latency;
+  mAEffect.ioRatio = 1.0f;
+  mAEffect.object = this;
+  mAEffect.uniqueID = uniqueID;
+  mAEffect.version = GetEffectVersion(true);
+  mAEffect.processReplacing = VSTProcessReplacing;
+  mAEffect.processDoubleReplacing = VSTProcessDoubleReplacing;
+
+  mInputSpkrArr.type = VSTSpkrArrType(NInChannels());
+  mInputSpkrArr.numChannels = NInChannels();
+  mOutputSpkrArr.type = VSTSpkrArrType(NOutChannels());
+  mOutputSpkrArr.numChannels = NOutChannels();
+
+  SetInputChannelConnections(0, NInChannels(), true);
+  SetOutputChannelConnections(0, NOutChannels(), true);
+  SetBlockSize(1024);
+}
+
+// ============================================================================
+// Called from the host's UI thread (may block on the plug-in mutex)
+// ============================================================================
+
+// [UI thread, takes the plug-in mutex] Every request that is not audio or a
+// single parameter value.
+VstIntPtr VSTCALLBACK IPlugVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                              VstIntPtr value, void* ptr, float opt)
+{
+  IPlugVST* plug = PlugOf(effect);
+  if (!plug)
+  {
+    return 0;
+  }
+  IMutexLock lock(plug);
+  return plug->Dispatch(lock, opcode, index, value, ptr, opt);
+}
+
+VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                             void* ptr, float opt)
+{
+  const bool validParam = index >= 0 && index < NParams();
+  char* text = static_cast<char*>(ptr);
+
+  switch (opcode)
+  {
+  case effEditIdle:
+  case effIdle:
+    OnIdle();
+    return 0;
+
+  case effOpen:
+    HostSpecificInit();
+    OnParamReset();
+    return 0;
+
+  case effClose:
+    lock.Destroy();
+    delete this;
+    return 0;
+
+  case effSetProgram:
+    if (!DoesStateChunks())
+    {
+      ModifyCurrentPreset();
+    }
+    if (value >= 0 && value <= INT_MAX)
+    {
+      RestorePreset(static_cast<int>(value));
+    }
+    return 0;
+
+  case effGetProgram:
+    return GetCurrentPresetIdx();
+
+  case effSetProgramName:
+    if (text)
+    {
+      char name[kProgramNameReadBytes + 1];
+      CopyBounded(name, text, sizeof name);
+      ModifyCurrentPreset(name);
+      PresetsChangedByHost();
+    }
+    return 0;
+
+  case effGetProgramName:
+    CopyBounded(text, GetPresetName(GetCurrentPresetIdx()), kProgramNameBytes);
+    return 0;
+
+  case effGetParamLabel:
+    if (validParam)
+    {
+      CopyBounded(text, GetParam(index)->GetLabelForHost(), kParamStringBytes);
+    }
+    return 0;
+
+  case effGetParamDisplay:
+    if (validParam && text)
+    {
+      GetParam(index)->GetDisplayForHost(text);
+    }
+    return 0;
+
+  case effGetParamName:
+    if (validParam)
+    {
+      CopyBounded(text, GetParam(index)->GetNameForHost(), kParamStringBytes);
+    }
+    return 0;
+
+  case effSetSampleRate:
+    if (std::isfinite(opt) && opt > 0.0f) // a rate of 0 or NaN would poison every time base
+    {
+      SetSampleRate(opt);
+    }
+    Reset();
+    return 0;
+
+  case effSetBlockSize:
+    SetBlockSize(value > 0 && value <= INT_MAX ? static_cast<int>(value) : 0);
+    Reset();
+    return 0;
+
+  case effMainsChanged:
+    if (value == 0)
+    {
+      OnActivate(false);
+      Reset();
+    }
+    else
+    {
+      OnActivate(true);
+    }
+    return 0;
+
+  case effEditGetRect:
+    if (ptr && GetGUI())
+    {
+      *static_cast<ERect**>(ptr) = &mEditRect;
+      return 1;
+    }
+    return 0;
+
+  case effEditOpen:
+    if (GetGUI() && GetGUI()->OpenWindow(ptr))
+    {
+      OnGUIOpen();
+      return 1;
+    }
+    return 0;
+
+  case effEditClose:
+    if (GetGUI())
+    {
+      OnGUIClose();
+      GetGUI()->CloseWindow();
+      return 1;
+    }
+    return 0;
+
+  case effIdentify:
+    return kEffectIdentify;
+
+  case effGetChunk:
+    return GetChunk(index == 0, static_cast<void**>(ptr));
+
+  case effSetChunk:
+    return SetChunk(index == 0, value, ptr);
+
+  case effProcessEvents:
+    return ProcessEvents(static_cast<const VstEvents*>(ptr));
+
+  case effCanBeAutomated:
+    return 1;
+
+  case effString2Parameter:
+    return String2Parameter(index, text);
+
+  case effGetProgramNameIndexed:
+    CopyBounded(text, GetPresetName(index), kProgramNameBytes);
+    return text && text[0] ? 1 : 0;
+
+  case effGetInputProperties:
+  case effGetOutputProperties:
+    return GetPinProperties(opcode == effGetInputProperties, index,
+                            static_cast<VstPinProperties*>(ptr));
+
+  case effGetPlugCategory:
+    return IsInst() ? kPlugCategSynth : kPlugCategEffect;
+
+  case effProcessVarIo:
+    return 0;
+
+  case effSetSpeakerArrangement:
+  {
+    auto* in = reinterpret_cast<const VstSpeakerArrangement*>(value);
+    auto* out = static_cast<const VstSpeakerArrangement*>(ptr);
+    if (in)
+    {
+      SetInputChannelConnections(0, in->numChannels, true);
+      SetInputChannelConnections(in->numChannels, NInChannels() - in->numChannels, false);
+    }
+    if (out)
+    {
+      SetOutputChannelConnections(0, out->numChannels, true);
+      SetOutputChannelConnections(out->numChannels, NOutChannels() - out->numChannels, false);
+    }
+    return 1;
+  }
+
+  case effGetEffectName:
+    CopyBounded(text, GetEffectName(), kEffectNameBytes);
+    return text ? 1 : 0;
+
+  case effGetVendorString:
+    CopyBounded(text, GetMfrName(), kVendorBytes);
+    return text ? 1 : 0;
+
+  case effGetProductString:
+    CopyBounded(text, GetProductName(), kProductBytes);
+    return text ? 1 : 0;
+
+  case effVendorSpecific:
+    if (index == 7 && text)
+    {
+      if (value >= 0 && value < NParams())
+      {
+        GetParam(static_cast<int>(value))->GetDisplayForHost(opt, true, text, true);
+      }
+      return kVendorSpecificYes;
+    }
+    if (index == 8 && value >= 0 && value < NParams() &&
+        GetParam(static_cast<int>(value))->Type() != kTypeDouble)
+    {
+      return kVendorSpecificYes;
+    }
+    return 0;
+
+  case effCanDo:
+    return CanDo(text);
+
+  case effGetVstVersion:
+    return kVstVersion;
+
+  case effGetMidiKeyName:
+    if (MidiKeyName* key = static_cast<MidiKeyName*>(ptr))
+    {
+      key->keyName[0] = '\0';
+      return MidiNoteName(key->thisKeyNumber, key->keyName) ? 1 : 0;
+    }
+    return 0;
+
+  case effGetSpeakerArrangement:
+    if (value)
+    {
+      *reinterpret_cast<VstSpeakerArrangement**>(value) = &mInputSpkrArr;
+    }
+    if (ptr)
+    {
+      *static_cast<VstSpeakerArrangement**>(ptr) = &mOutputSpkrArr;
+    }
+    return 1;
+
+  default:
+    return 0;
+  }
+}
+
+VstIntPtr IPlugVST::GetChunk(bool isBank, void** ppData)
+{
+  if (!ppData)
+  {
+    return 0;
+  }
+  ByteChunk* chunk = isBank ? &mBankState : &mState;
+  InitChunkWithIPlugVer(chunk);
+  bool serialized;
+  if (isBank)
+  {
+    ModifyCurrentPreset();
+    serialized = SerializePresets(chunk);
+  }
+  else
+  {
+    serialized = SerializeState(chunk);
+  }
+  if (serialized && chunk->Size() > 0)
+  {
+    *ppData = chunk->GetBytes();
+    return chunk->Size();
+  }
+  return 0;
+}
+
+VstIntPtr IPlugVST::SetChunk(bool isBank, VstIntPtr size, const void* data)
+{
+  if (!data || size < 0 || size > INT_MAX)
+  {
+    return 0;
+  }
+  ByteChunk* chunk = isBank ? &mBankState : &mState;
+  chunk->Resize(static_cast<int>(size));
+  if (chunk->Size() != size)
+  {
+    return 0; // out of memory
+  }
+  if (size > 0)
+  {
+    std::memcpy(chunk->GetBytes(), data, static_cast<size_t>(size));
+  }
+  int pos = 0;
+  int version = GetIPlugVerFromChunk(chunk, &pos);
+  if (isBank && version > 0xFFFF)
+  {
+    pos = UnserializePresets(chunk, pos);
+  }
+  else
+  {
+    pos = UnserializeState(chunk, pos);
+    ModifyCurrentPreset();
+  }
+  if (pos < 0)
+  {
+    return 0;
+  }
+  RedrawParamControls();
+  return 1;
+}
+
+VstIntPtr IPlugVST::ProcessEvents(const VstEvents* events)
+{
+  if (!events)
+  {
+    return 0;
+  }
+  for (int i = 0; i < events->numEvents; ++i)
+  {
+    const VstEvent* event = events->events[i];
+    if (!event)
+    {
+      continue;
+    }
+    if (event->type == kVstMidiType)
+    {
+      const VstMidiEvent* midi = reinterpret_cast<const VstMidiEvent*>(event);
+      IMidiMsg msg(midi->deltaFrames, static_cast<unsigned char>(midi->midiData[0]),
+                   static_cast<unsigned char>(midi->midiData[1]),
+                   static_cast<unsigned char>(midi->midiData[2]));
+      ProcessMidiMsg(&msg);
+    }
+    else if (event->type == kVstSysExType)
+    {
+      const VstMidiSysexEvent* sysex = reinterpret_cast<const VstMidiSysexEvent*>(event);
+      ISysEx msg(sysex->deltaFrames, reinterpret_cast<const unsigned char*>(sysex->sysexDump),
+                 sysex->dumpBytes);
+      ProcessSysEx(&msg);
+    }
+  }
+  return 1;
+}
+
+VstIntPtr IPlugVST::String2Parameter(int idx, const char* text)
+{
+  if (idx < 0 || idx >= NParams())
+  {
+    return 0;
+  }
+  if (!text)
+  {
+    return 1;
+  }
+  char bounded[kParamTextReadBytes + 1];
+  CopyBounded(bounded, text, sizeof bounded);
+
+  IParam* param = GetParam(idx);
+  double value;
+  if (param->GetNDisplayTexts() > 0)
+  {
+    int mapped = 0;
+    if (!param->MapDisplayText(bounded, &mapped))
+    {
+      return 0;
+    }
+    value = mapped;
+  }
+  else
+  {
+    value = std::atof(bounded);
+    if (param->DisplayIsNegated())
+    {
+      value = -value;
+    }
+  }
+  if (!std::isfinite(value))
+  {
+    return 0; // "nan" or "inf" typed by the user: nothing to set
+  }
+  if (GetGUI())
+  {
+    GetGUI()->SetParameterFromPlug(idx, value, false);
+  }
+  param->Set(value);
+  OnParamChange(idx);
+  return 1;
+}
+
+VstIntPtr IPlugVST::GetPinProperties(bool input, int idx, VstPinProperties* pin)
+{
+  int count = input ? NInChannels() : NOutChannels();
+  if (!pin || idx < 0 || idx >= count)
+  {
+    return 0;
+  }
+  pin->flags = kVstPinIsActive;
+  if (idx % 2 == 0 && idx < count - 1)
+  {
+    pin->flags |= kVstPinIsStereo;
+  }
+  const char* label = input ? GetInputLabel(idx) : GetOutputLabel(idx);
+  if (label[0])
+  {
+    CopyBounded(pin->label, label, kPinLabelBytes);
+  }
+  else
+  {
+    std::snprintf(pin->label, kPinLabelBytes, "%s %d", input ? "Input" : "Output", idx + 1);
+  }
+  return 1;
+}
+
+VstIntPtr IPlugVST::CanDo(const char* capability)
+{
+  if (!capability)
+  {
+    return 0;
+  }
+  char bounded[64];
+  CopyBounded(bounded, capability, sizeof bounded);
+  if (!std::strcmp(bounded, "receiveVstTimeInfo"))
+  {
+    return 1;
+  }
+  if (mDoesMidi && (!std::strcmp(bounded, "sendVstEvents") ||
+                    !std::strcmp(bounded, "sendVstMidiEvent") ||
+                    !std::strcmp(bounded, "receiveVstEvents") ||
+                    !std::strcmp(bounded, "receiveVstMidiEvent")))
+  {
+    return 1;
+  }
+  if (!std::strcmp(bounded, "hasCockosExtensions") || !std::strcmp(bounded, "hasCockosViewAsConfig"))
+  {
+    return kCockosExtensions;
+  }
+  return 0;
+}
+
+void IPlugVST::HostSpecificInit()
+{
+  if (mHostSpecificInitDone)
+  {
+    return;
+  }
+  mHostSpecificInitDone = true;
+  switch (GetHost())
+  {
+  case kHostForte:
+  case kHostAudition:
+  case kHostOrion:
+  case kHostSAWStudio:
+    LimitToStereoIO();
+    break;
+  default:
+    break;
+  }
+  mInputSpkrArr.numChannels = mAEffect.numInputs = NInChannels();
+  mOutputSpkrArr.numChannels = mAEffect.numOutputs = NOutChannels();
+  OnHostIdentified();
+}
+
+void IPlugVST::AttachGraphics(IGraphicsInterface* pGraphics)
+{
+  if (!pGraphics)
+  {
+    return;
+  }
+  IPlugBase::AttachGraphics(pGraphics);
+  mAEffect.flags |= effFlagsHasEditor;
+  mEditRect.top = mEditRect.left = 0;
+  mEditRect.bottom = static_cast<VstInt16>(pGraphics->Height());
+  mEditRect.right = static_cast<VstInt16>(pGraphics->Width());
+}
+
+void IPlugVST::ResizeGraphics(int, int)
+{
+  if (IGraphicsInterface* graphics = GetGUI())
+  {
+    mEditRect.top = mEditRect.left = 0;
+    mEditRect.right = static_cast<VstInt16>(graphics->Width());
+    mEditRect.bottom = static_cast<VstInt16>(graphics->Height());
+    OnWindowResize();
+  }
+}
+
+void IPlugVST::SetLatency(int samples)
+{
+  mAEffect.initialDelay = samples;
+  IPlugBase::SetLatency(samples);
+}
+
+// ============================================================================
+// Called on the audio thread (never blocks on anything but the plug-in mutex;
+// allocates only when the host sends more frames than it announced).
+// The parameter callbacks may come from either thread.
+// ============================================================================
+
+template <class Sample>
+bool IPlugVST::PrepProcess(Sample** inputs, Sample** outputs, int nFrames)
+{
+  if (nFrames <= 0 || (!inputs && NInChannels() > 0) || (!outputs && NOutChannels() > 0))
+  {
+    return false;
+  }
+  if (mDoesMidi)
+  {
+    HostCallback(audioMasterWantMidi);
+  }
+  if (!EnsureScratchFrames(nFrames))
+  {
+    return false;
+  }
+  AttachInputBuffers(0, NInChannels(), inputs, nFrames);
+  AttachOutputBuffers(0, NOutChannels(), outputs);
+  return true;
+}
+
+// [audio thread, takes the plug-in mutex] Float, adding to the outputs.
+void VSTCALLBACK IPlugVST::VSTProcess(AEffect* effect, float** inputs, float** outputs,
+                                      VstInt32 nFrames)
+{
+  IPlugVST* plug = PlugOf(effect);
+  if (!plug)
+  {
+    return;
+  }
+  IDenormalGuard denormals;
+  IMutexLock lock(plug);
+  if (plug->PrepProcess(inputs, outputs, nFrames))
+  {
+    plug->ProcessBuffersAccumulating(0.0f, nFrames);
+  }
+}
+
+// [audio thread, takes the plug-in mutex] Float, replacing the outputs.
+void VSTCALLBACK IPlugVST::VSTProcessReplacing(AEffect* effect, float** inputs, float** outputs,
+                                               VstInt32 nFrames)
+{
+  IPlugVST* plug = PlugOf(effect);
+  if (!plug)
+  {
+    return;
+  }
+  IDenormalGuard denormals;
+  IMutexLock lock(plug);
+  if (plug->PrepProcess(inputs, outputs, nFrames))
+  {
+    plug->ProcessBuffers(0.0f, nFrames);
+  }
+}
+
+// [audio thread, takes the plug-in mutex] Double, replacing the outputs.
+void VSTCALLBACK IPlugVST::VSTProcessDoubleReplacing(AEffect* effect, double** inputs,
+                                                     double** outputs, VstInt32 nFrames)
+{
+  IPlugVST* plug = PlugOf(effect);
+  if (!plug)
+  {
+    return;
+  }
+  IDenormalGuard denormals;
+  IMutexLock lock(plug);
+  if (plug->PrepProcess(inputs, outputs, nFrames))
+  {
+    plug->ProcessBuffers(0.0, nFrames);
+  }
+}
+
+// [any thread, takes the plug-in mutex] Normalized value; 0 for an index out
+// of range.
+float VSTCALLBACK IPlugVST::VSTGetParameter(AEffect* effect, VstInt32 idx)
+{
+  IPlugVST* plug = PlugOf(effect);
+  if (!plug)
+  {
+    return 0.0f;
+  }
+  IMutexLock lock(plug);
+  IParam* param = plug->GetParam(idx);
+  return param ? static_cast<float>(param->GetNormalized()) : 0.0f;
+}
+
+// [any thread, takes the plug-in mutex] Host automation: the editor follows,
+// the host is not told back. Non-numbers are ignored; values outside 0..1
+// are clamped.
+void VSTCALLBACK IPlugVST::VSTSetParameter(AEffect* effect, VstInt32 idx, float value)
+{
+  IPlugVST* plug = PlugOf(effect);
+  if (!plug || !std::isfinite(value))
+  {
+    return;
+  }
+  IMutexLock lock(plug);
+  IParam* param = plug->GetParam(idx);
+  if (!param)
+  {
+    return;
+  }
+  double normalized = value < 0.0f ? 0.0 : (value > 1.0f ? 1.0 : static_cast<double>(value));
+  if (IGraphicsInterface* graphics = plug->GetGUI())
+  {
+    graphics->SetParameterFromPlug(idx, normalized, true);
+  }
+  param->SetNormalized(normalized);
+  plug->OnParamChange(idx);
+}
+
+// ============================================================================
+// Calls to the host
+// ============================================================================
+
+VstIntPtr IPlugVST::HostCallback(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                 float opt)
+{
+  return mHostCallback ? mHostCallback(&mAEffect, opcode, index, value, ptr, opt) : 0;
+}
+
+void IPlugVST::BeginInformHostOfParamChange(int idx)
+{
+  HostCallback(audioMasterBeginEdit, idx);
+}
+
+void IPlugVST::InformHostOfParamChange(int idx, double normalizedValue)
+{
+  HostCallback(audioMasterAutomate, idx, 0, nullptr, static_cast<float>(normalizedValue));
+}
+
+void IPlugVST::EndInformHostOfParamChange(int idx)
+{
+  HostCallback(audioMasterEndEdit, idx);
+}
+
+void IPlugVST::InformHostOfProgramChange()
+{
+  HostCallback(audioMasterUpdateDisplay);
+}
+
+bool IPlugVST::IsRenderingOffline()
+{
+  return HostCallback(audioMasterGetCurrentProcessLevel) == kVstProcessLevelOffline;
+}
+
+VstTimeInfo* IPlugVST::GetTimeInfo(VstInt32 filter)
+{
+  auto* info = reinterpret_cast<VstTimeInfo*>(HostCallback(audioMasterGetTime, 0, filter));
+  if (!info || (filter && !(info->flags & filter)))
+  {
+    return nullptr;
+  }
+  return info;
+}
+
+int IPlugVST::GetSamplePos()
+{
+  VstTimeInfo* info = GetTimeInfo(0);
+  if (!info || !(info->samplePos >= 0.0))
+  {
+    return 0;
+  }
+  double rounded = info->samplePos + 0.5;
+  return rounded < static_cast<double>(INT_MAX) ? static_cast<int>(rounded) : INT_MAX;
+}
+
+double IPlugVST::GetTempo()
+{
+  if (!mHostCallback)
+  {
+    return 0.0;
+  }
+  VstTimeInfo* info = GetTimeInfo(kVstTempoValid);
+  return info && info->tempo >= 0.0 ? info->tempo : 0.0;
+}
+
+void IPlugVST::GetTimeSig(int* pNum, int* pDenom)
+{
+  *pNum = *pDenom = 0;
+  VstTimeInfo* info = GetTimeInfo(kVstTimeSigValid);
+  if (info && info->timeSigNumerator >= 0 && info->timeSigDenominator >= 0)
+  {
+    *pNum = info->timeSigNumerator;
+    *pDenom = info->timeSigDenominator;
+  }
+}
+
+void IPlugVST::GetTime(ITimeInfo* pTimeInfo)
+{
+  VstTimeInfo* info = GetTimeInfo(kVstPpqPosValid | kVstTempoValid | kVstBarsValid |
+                                  kVstCyclePosValid | kVstTimeSigValid);
+  if (!info)
+  {
+    return;
+  }
+  pTimeInfo->mSamplePos = info->samplePos;
+  if ((info->flags & kVstPpqPosValid) && info->ppqPos >= 0.0)
+  {
+    pTimeInfo->mPPQPos = info->ppqPos;
+  }
+  if ((info->flags & kVstTempoValid) && info->tempo > 0.0)
+  {
+    pTimeInfo->mTempo = info->tempo;
+  }
+  if ((info->flags & kVstBarsValid) && info->barStartPos >= 0.0)
+  {
+    pTimeInfo->mLastBar = info->barStartPos;
+  }
+  if ((info->flags & kVstCyclePosValid) && info->cycleStartPos >= 0.0 &&
+      info->cycleEndPos >= 0.0)
+  {
+    pTimeInfo->mCycleStart = info->cycleStartPos;
+    pTimeInfo->mCycleEnd = info->cycleEndPos;
+  }
+  if ((info->flags & kVstTimeSigValid) && info->timeSigNumerator > 0 &&
+      info->timeSigDenominator > 0)
+  {
+    pTimeInfo->mNumerator = info->timeSigNumerator;
+    pTimeInfo->mDenominator = info->timeSigDenominator;
+  }
+  pTimeInfo->mTransportIsRunning = (info->flags & kVstTransportPlaying) != 0;
+  pTimeInfo->mTransportLoopEnabled = (info->flags & kVstTransportCycleActive) != 0;
+}
+
+EHost IPlugVST::GetHost()
+{
+  EHost host = IPlugBase::GetHost();
+  if (host != kHostUninit)
+  {
+    return host;
+  }
+  // Hosts are asked for at most the interface's 64 bytes, but some write
+  // more: give room and make sure of a terminator.
+  char product[256] = {};
+  HostCallback(audioMasterGetProductString, 0, 0, product);
+  product[sizeof product - 1] = '\0';
+  int version = 0;
+  if (product[0])
+  {
+    VstIntPtr decimal = HostCallback(audioMasterGetVendorVersion);
+    version = PackDecimalVersion(decimal > 0 && decimal <= INT_MAX ? static_cast<int>(decimal) : 0);
+  }
+  SetHost(product, version);
+  return IPlugBase::GetHost();
+}
+
+bool IPlugVST::SendVSTEvent(VstEvent* event)
+{
+  VstEvents events = {};
+  events.numEvents = 1;
+  events.events[0] = event;
+  return HostCallback(audioMasterProcessEvents, 0, 0, &events) == 1;
+}
+
+bool IPlugVST::SendMidiMsg(IMidiMsg* msg)
+{
+  VstMidiEvent event = {};
+  event.type = kVstMidiType;
+  event.byteSize = sizeof(VstMidiEvent);
+  event.deltaFrames = msg->offset;
+  event.midiData[0] = static_cast<char>(msg->status);
+  event.midiData[1] = static_cast<char>(msg->data1);
+  event.midiData[2] = static_cast<char>(msg->data2);
+  return SendVSTEvent(reinterpret_cast<VstEvent*>(&event));
+}
+
+bool IPlugVST::SendSysEx(ISysEx* pSysEx)
+{
+  VstMidiSysexEvent event = {};
+  event.type = kVstSysExType;
+  event.byteSize = sizeof(VstMidiSysexEvent);
+  event.deltaFrames = pSysEx->offset;
+  event.dumpBytes = pSysEx->size;
+  event.sysexDump = const_cast<char*>(reinterpret_cast<const char*>(pSysEx->data));
+  return SendVSTEvent(reinterpret_cast<VstEvent*>(&event));
+}
