@@ -452,15 +452,18 @@ VstIntPtr IPlugVST::String2Parameter(int idx, const char* text)
   }
   else
   {
-    value = std::atof(bounded);
+    // Text that is not a number is refused rather than read as 0, and so
+    // are "nan" and "inf", on every runtime alike.
+    char* end = nullptr;
+    value = std::strtod(bounded, &end);
+    if (end == bounded || !std::isfinite(value))
+    {
+      return 0;
+    }
     if (param->DisplayIsNegated())
     {
       value = -value;
     }
-  }
-  if (!std::isfinite(value))
-  {
-    return 0; // "nan" or "inf" typed by the user: nothing to set
   }
   if (GetGUI())
   {

@@ -33,15 +33,15 @@ public:
   // Bytes written into host string buffers, the terminator included. The
   // interface's official parameter-string size (8) would cut every name
   // here; hosts pass far larger buffers, and 32 is the customary bound.
-  static const int kProgramNameBytes = 24;
-  static const int kEffectNameBytes = 32;
-  static const int kVendorBytes = 64;
-  static const int kProductBytes = 64;
-  static const int kPinLabelBytes = 64;
-  static const int kParamStringBytes = 32;
+  static constexpr int kProgramNameBytes = 24;
+  static constexpr int kEffectNameBytes = 32;
+  static constexpr int kVendorBytes = 64;
+  static constexpr int kProductBytes = 64;
+  static constexpr int kPinLabelBytes = 64;
+  static constexpr int kParamStringBytes = 32;
   // Bytes read from host text: program names and typed parameter values.
-  static const int kProgramNameReadBytes = 24;
-  static const int kParamTextReadBytes = 256;
+  static constexpr int kProgramNameReadBytes = 24;
+  static constexpr int kParamTextReadBytes = 256;
 
   IPlugVST(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets,
            const char* effectName, const char* productName, const char* mfrName,

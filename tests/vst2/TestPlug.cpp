@@ -1,0 +1,50 @@
+#include "TestPlug.h"
+
+TestPlug::TestPlug(IPlugInstanceInfo info, bool doesChunks)
+  : IPlugVST(info, kNumParams, "1-1 2-2", kNumPresets, "Kolvane Test", "Test Product",
+             "Kolvane Tests", 0x00010203, doesChunks ? kChunksUniqueID : kUniqueID, 0x4B6F6C76, 0,
+             true, doesChunks, false)
+{
+  GetParam(kGain)->InitDouble("Gain", 1.0, 0.0, 2.0, 0.01, "x");
+  GetParam(kGain)->SetShape(2.0);
+  GetParam(kMode)->InitEnum("Mode", 0, 3);
+  GetParam(kMode)->SetDisplayText(0, "Soft");
+  GetParam(kMode)->SetDisplayText(1, "Hard");
+  GetParam(kMode)->SetDisplayText(2, "Auto");
+  GetParam(kBypass)->InitBool("Bypass", false);
+  GetParam(kSteps)->InitInt("Steps", 4, 1, 16, "steps");
+
+  MakePreset("Unity", 1.0, 0, 0, 4);
+  MakePreset("Loud Hard", 1.5, 1, 0, 8);
+}
+
+void TestPlug::OnParamChange(int paramIdx)
+{
+  IMutexLock lock(this);
+  mParamChanges.push_back(paramIdx);
+}
+
+void TestPlug::Reset()
+{
+  IMutexLock lock(this);
+  ++mResetCount;
+}
+
+void TestPlug::OnHostIdentified()
+{
+  ++mHostIdentifiedCount;
+}
+
+void TestPlug::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+{
+  mLastBlockFrames = nFrames;
+  const double gain = GetParam(kBypass)->Bool() ? 1.0 : GetParam(kGain)->Value();
+  for (int c = 0; c < NOutChannels(); ++c)
+  {
+    const double* in = inputs[c < NInChannels() ? c : 0];
+    for (int s = 0; s < nFrames; ++s)
+    {
+      outputs[c][s] = in[s] * gain;
+    }
+  }
+}
