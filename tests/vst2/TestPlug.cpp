@@ -1,5 +1,7 @@
 #include "TestPlug.h"
 
+#include <cfloat>
+
 TestPlug::TestPlug(IPlugInstanceInfo info, bool doesChunks)
   : IPlugVST(info, kNumParams, "1-1 2-2", kNumPresets, "Kolvane Test", "Test Product",
              "Kolvane Tests", 0x00010203, doesChunks ? kChunksUniqueID : kUniqueID, 0x4B6F6C76, 0,
@@ -38,6 +40,10 @@ void TestPlug::OnHostIdentified()
 void TestPlug::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
 {
   mLastBlockFrames = nFrames;
+  // The smallest normal float halved is subnormal; with flush-to-zero on,
+  // the product is 0.
+  volatile float smallest = FLT_MIN;
+  mFlushedDenormals = smallest * 0.5f == 0.0f;
   const double gain = GetParam(kBypass)->Bool() ? 1.0 : GetParam(kGain)->Value();
   for (int c = 0; c < NOutChannels(); ++c)
   {

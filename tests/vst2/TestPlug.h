@@ -37,6 +37,7 @@ public:
   int mHostIdentifiedCount = 0;
   int mIdleCount = 0;
   int mLastBlockFrames = 0;
+  bool mFlushedDenormals = false; // flush-to-zero was on in the last block
 };
 
 // The chunk-state variant, for the entry point of its own library.
