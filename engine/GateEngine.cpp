@@ -1,0 +1,204 @@
+#include "GateEngine.h"
+
+#include <climits>
+#include <cmath>
+
+namespace
+{
+// Converts a sample count computed in doubles; false when it does not fit
+// an int or is not a number, so that callers can skip instead of overflow.
+bool toSamples(double samples, int* out)
+{
+  if (!(samples > -2147483648.0 && samples < 2147483648.0))
+  {
+    return false;
+  }
+  *out = static_cast<int>(samples);
+  return true;
+}
+} // namespace
+
+GateEngine::GateEngine()
+{
+  mMIDIReceiver.noteOnSignal.Connect(this, &GateEngine::onNoteOn);
+  mMIDIReceiver.noteOffSignal.Connect(this, &GateEngine::onNoteOff);
+  mFilterLFO.setFrequency(6.0);
+  mFilterLFO.setMuted(false);
+  mAmpLFO.setFrequency(6.0);
+  mAmpLFO.setMuted(false);
+}
+
+double GateEngine::stepLengthFor(int arpSpeed)
+{
+  static const int kSixtyFourths[10] = {16, 8, 7, 6, 5, 4, 3, 2, 1, 0};
+  int index = arpSpeed < 0 ? 0 : (arpSpeed > 9 ? 9 : arpSpeed);
+  return kSixtyFourths[index] == 0 ? 0.5 : kSixtyFourths[index];
+}
+
+void GateEngine::retune(Oscillator& lfo, int rate, bool triplet)
+{
+  lfo.setFrequency(rate * mTimeInfo.mTempo * (triplet ? 0.75 : 0.5) / 60.0);
+}
+
+void GateEngine::retuneAmpLFO()
+{
+  retune(mAmpLFO, mAmpLFORate, mAmpLFOTriple);
+}
+
+void GateEngine::retuneFilterLFO()
+{
+  retune(mFilterLFO, mFilterLFORate, mFilterLFOTriple);
+}
+
+void GateEngine::onNoteOn(int, int)
+{
+  mAmpEnvelope.enterStage(EnvelopeGenerator::Attack);
+  mFilterEnvelope.enterStage(EnvelopeGenerator::Attack);
+}
+
+void GateEngine::onNoteOff(int, int)
+{
+  mAmpEnvelope.enterStage(EnvelopeGenerator::Release);
+  mFilterEnvelope.enterStage(EnvelopeGenerator::Release);
+}
+
+bool GateEngine::updateBarPosition()
+{
+  const double ppq = mTimeInfo.mPPQPos;
+  const int numerator = mTimeInfo.mNumerator;
+  const double tempo = mTimeInfo.mTempo;
+  if (numerator <= 0 || !(tempo > 0.0) || mSampleRateInt <= 0)
+  {
+    return false;
+  }
+  const double samplesPerBeat = mSampleRateInt * (60.0 / tempo);
+  const double barPosition = ppq - numerator * std::trunc(ppq / numerator);
+  int barSample = 0, samplesPerBar = 0;
+  if (!toSamples(samplesPerBeat * barPosition, &barSample) ||
+      !toSamples(samplesPerBeat * 4.0, &samplesPerBar))
+  {
+    return false;
+  }
+  mBarPosition = barPosition;
+  mTempo = tempo;
+  mBarSample = barSample;
+  mSamplesPerBar = samplesPerBar;
+  return true;
+}
+
+void GateEngine::renderBlock(double** inputs, double** outputs, int nFrames)
+{
+  updateBarPosition();
+  const double* in0 = inputs[0];
+  const double* in1 = inputs[1];
+  double* out0 = outputs[0];
+  double* out1 = outputs[1];
+  for (int s = 0; s < nFrames; ++s)
+  {
+    if (mGateMode == 1)
+    {
+      mMIDIReceiver.advance();
+    }
+    if (mBarSample <= 9)
+    {
+      mFilterLFO.setStartPosition();
+      mAmpLFO.setStartPosition();
+    }
+    sequencer();
+    effectStage(in0 + s, in1 + s, out0 + s, out1 + s);
+    if (++mBarSample >= mSamplesPerBar)
+    {
+      mBarSample = 0;
+    }
+  }
+  mMIDIReceiver.endBlock();
+  mDisplayedStep = mStepIndex;
+}
+
+void GateEngine::sequencer()
+{
+  if (mGateMode == 1 || !mTimeInfo.mTransportIsRunning)
+  {
+    return;
+  }
+  int samplesPer64th = 0, stepSamples = 0;
+  if (!(mTempo > 0.0) || !toSamples(mSampleRateInt * (60.0 / mTempo) / 16.0, &samplesPer64th) ||
+      !toSamples(mStepLength * samplesPer64th, &stepSamples) || stepSamples <= 0 ||
+      mSamplesPerBar <= 0)
+  {
+    return; // no step or bar to count in
+  }
+  const int posInStep = mBarSample % stepSamples;
+
+  if (posInStep + 100.0 >= mStepLength * mNoteLength * samplesPer64th && !mNoteOffSent)
+  {
+    onNoteOff(1, 1);
+    mNoteOffSent = true;
+  }
+  if (posInStep > 10)
+  {
+    mStepHandled = false;
+    return;
+  }
+  if (mStepHandled)
+  {
+    return;
+  }
+  // A step start within 30 samples before or 69 after a bar line is the
+  // bar's first step.
+  if ((mBarSample + 30) % mSamplesPerBar <= 99)
+  {
+    mStepIndex = 0;
+  }
+  else
+  {
+    ++mStepIndex;
+  }
+  if (mStepIndex >= mNumSteps || mStepIndex < 0)
+  {
+    mStepIndex = 0;
+  }
+  if (mStepIndex < kNumSteps && mStepOn[mStepIndex])
+  {
+    mPendingNoteOn = true;
+    mNoteOffSent = false;
+    mRetriggerFade = 1.0f;
+  }
+  mStepHandled = true;
+}
+
+void GateEngine::effectStage(const double* in0, const double* in1, double* out0, double* out1)
+{
+  const double lfoFilter = mFilterLFO.nextSample() * mFilterLFODepth;
+  const double lfoAmp = mAmpLFO.nextSample() * mAmpLFODepth;
+
+  if (mGateMode == 0)
+  {
+    if (mPendingNoteOn)
+    {
+      mRetriggerFade -= 0.05f;
+      if (mRetriggerFade <= 0.0f)
+      {
+        mPendingNoteOn = false;
+        onNoteOn(1, 1);
+        mRetriggerFade = 1.0f;
+      }
+    }
+  }
+  else
+  {
+    mRetriggerFade = 1.0f;
+  }
+
+  const double cutoffOffset = mFilterEnvelope.nextSample() * mFilterEnvAmount + lfoFilter;
+  mFilterLeft.setCutoffMod(cutoffOffset);
+  mFilterRight.setCutoffMod(cutoffOffset);
+
+  const double fade = mRetriggerFade;
+  const double gain = static_cast<float>(mAmpEnvelope.nextSample());
+  const double dry0 = *in0, dry1 = *in1;
+  const double wet0 = mFilterLeft.process(dry0) * gain;
+  const double wet1 = mFilterRight.process(dry1) * gain;
+  *out0 = (1.0 - mDryWet) * dry0 + mDryWet * fade * (lfoAmp + 1.0) * wet0 / 2.0;
+  *out1 = (1.0 - mDryWet) * dry1 + mDryWet * fade * (lfoAmp + 1.0) * wet1 / 2.0;
+}
