@@ -1,0 +1,148 @@
+// kolvane-host: the project's VST2 host on the command line.
+//
+//   kolvane-host probe [--rate HZ] [--block FRAMES] <plugin>
+//
+// Each mode is one entry in kCommands; they share the option parser and
+// the host settings built from the common options, so a new mode adds a
+// function and a table row.
+
+#include "Probe.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace
+{
+// The arguments after the mode: "--name value" or "--name=value" options
+// and positional arguments, in order.
+struct Arguments
+{
+  std::map<std::string, std::string> options;
+  std::vector<std::string> positional;
+};
+
+struct UsageError
+{
+  std::string message;
+};
+
+Arguments parse(int argc, char** argv, int first)
+{
+  Arguments arguments;
+  for (int i = first; i < argc; ++i)
+  {
+    const std::string token = argv[i];
+    if (token.size() > 2 && token.compare(0, 2, "--") == 0)
+    {
+      const size_t equals = token.find('=');
+      if (equals != std::string::npos)
+        arguments.options[token.substr(2, equals - 2)] = token.substr(equals + 1);
+      else if (i + 1 < argc)
+        arguments.options[token.substr(2)] = argv[++i];
+      else
+        throw UsageError{"option " + token + " needs a value"};
+    }
+    else
+      arguments.positional.push_back(token);
+  }
+  return arguments;
+}
+
+double numberOption(Arguments& arguments, const std::string& name, double fallback, double minimum)
+{
+  auto found = arguments.options.find(name);
+  if (found == arguments.options.end())
+    return fallback;
+  char* end = nullptr;
+  const double value = std::strtod(found->second.c_str(), &end);
+  if (found->second.empty() || *end != '\0' || !(value >= minimum))
+  {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%g", minimum);
+    throw UsageError{"--" + name + " needs a number of at least " + text + ", not '" +
+                     found->second + "'"};
+  }
+  arguments.options.erase(found);
+  return value;
+}
+
+// The options every mode shares: how the host runs the plug-in.
+vsthost::HostSettings hostSettings(Arguments& arguments)
+{
+  vsthost::HostSettings settings;
+  settings.sampleRate = numberOption(arguments, "rate", settings.sampleRate, 1.0);
+  settings.blockSize = static_cast<int>(numberOption(arguments, "block", settings.blockSize, 1.0));
+  return settings;
+}
+
+void rejectLeftovers(const Arguments& arguments)
+{
+  if (!arguments.options.empty())
+    throw UsageError{"unknown option --" + arguments.options.begin()->first};
+}
+
+int probe(Arguments& arguments)
+{
+  const vsthost::HostSettings settings = hostSettings(arguments);
+  rejectLeftovers(arguments);
+  if (arguments.positional.size() != 1)
+    throw UsageError{"probe takes one plug-in path"};
+  return vsthost::RunProbe(arguments.positional[0], settings, std::cout, std::cerr);
+}
+
+struct Command
+{
+  const char* name;
+  const char* usage;
+  int (*run)(Arguments& arguments);
+};
+
+const Command kCommands[] = {
+    {"probe", "probe [--rate HZ] [--block FRAMES] <plugin>", probe},
+};
+
+void printUsage(std::ostream& out)
+{
+  out << "usage:\n";
+  for (const Command& command : kCommands)
+    out << "  kolvane-host " << command.usage << '\n';
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+  if (argc < 2)
+  {
+    printUsage(std::cerr);
+    return 2;
+  }
+  const std::string mode = argv[1];
+  if (mode == "--help" || mode == "-h" || mode == "help")
+  {
+    printUsage(std::cout);
+    return 0;
+  }
+  for (const Command& command : kCommands)
+  {
+    if (mode != command.name)
+      continue;
+    try
+    {
+      Arguments arguments = parse(argc, argv, 2);
+      return command.run(arguments);
+    }
+    catch (const UsageError& error)
+    {
+      std::cerr << "kolvane-host: " << error.message << '\n';
+      printUsage(std::cerr);
+      return 2;
+    }
+  }
+  std::cerr << "kolvane-host: unknown mode '" << mode << "'\n";
+  printUsage(std::cerr);
+  return 2;
+}
