@@ -40,6 +40,7 @@ public:
   void setStageValue(EnvelopeStage stage, double value);
 
   EnvelopeStage getCurrentStage() const { return currentStage; }
+  double getStageValue(EnvelopeStage stage) const { return stageValue[stage]; }
   double getCurrentLevel() const { return currentLevel; }
 
 private:

@@ -32,6 +32,9 @@ public:
   // cutoff + cutoffMod clamped into [0.01, 0.99]; 0.99 when not a number.
   double getCalculatedCutoff() const;
   double getFeedbackAmount() const { return feedbackAmount; }
+  double getCutoff() const { return cutoff; }
+  double getResonance() const { return resonance; }
+  FilterMode getFilterMode() const { return filterMode; }
 
   double process(double input);
 

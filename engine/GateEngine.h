@@ -42,9 +42,10 @@ public:
   // One sample of both channels.
   void effectStage(const double* in0, const double* in1, double* out0, double* out1);
 
-  // Both envelopes start (restart from their floor) or release.
-  void onNoteOn(int noteNumber, int velocity);
-  void onNoteOff(int noteNumber, int velocity);
+  // Both envelopes start (restart from their floor) or release. Note number
+  // and velocity do not change the sound.
+  virtual void onNoteOn(int noteNumber, int velocity);
+  virtual void onNoteOff(int noteNumber, int velocity);
 
   // Sixty-fourth notes per step for an "Arp Speed" index (1 to 9).
   static double stepLengthFor(int arpSpeed);

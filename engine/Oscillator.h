@@ -53,6 +53,8 @@ public:
   void generate(double* buffer, int nFrames);
 
   double getPhase() const { return phase; }
+  double getFrequency() const { return frequency; }
+  OscillatorMode getMode() const { return mode; }
 
 private:
   void updateIncrement();

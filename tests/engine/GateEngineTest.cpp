@@ -1,0 +1,398 @@
+#include "GateEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace
+{
+struct NoteEvent
+{
+  bool on;
+  int barSample;
+  bool operator==(const NoteEvent& o) const { return on == o.on && barSample == o.barSample; }
+};
+
+std::ostream& operator<<(std::ostream& os, const NoteEvent& e)
+{
+  return os << (e.on ? "on@" : "off@") << e.barSample;
+}
+
+// The engine with its state open to the tests and its note events logged by
+// the bar sample they happen at.
+class EngineProbe : public GateEngine
+{
+public:
+  using GateEngine::mAmpEnvelope;
+  using GateEngine::mAmpLFO;
+  using GateEngine::mAmpLFODepth;
+  using GateEngine::mAmpLFORate;
+  using GateEngine::mAmpLFOTriple;
+  using GateEngine::mBarPosition;
+  using GateEngine::mBarSample;
+  using GateEngine::mDisplayedStep;
+  using GateEngine::mDryWet;
+  using GateEngine::mGateMode;
+  using GateEngine::mMIDIReceiver;
+  using GateEngine::mNoteLength;
+  using GateEngine::mNumSteps;
+  using GateEngine::mSampleRateInt;
+  using GateEngine::mSamplesPerBar;
+  using GateEngine::mStepIndex;
+  using GateEngine::mStepLength;
+  using GateEngine::mStepOn;
+  using GateEngine::mTimeInfo;
+
+  void onNoteOn(int note, int velocity) override
+  {
+    events.push_back({true, mBarSample});
+    stepsAtNoteOn.push_back(mStepIndex);
+    GateEngine::onNoteOn(note, velocity);
+  }
+  void onNoteOff(int note, int velocity) override
+  {
+    events.push_back({false, mBarSample});
+    GateEngine::onNoteOff(note, velocity);
+  }
+
+  std::vector<NoteEvent> noteOns() const
+  {
+    std::vector<NoteEvent> ons;
+    for (const NoteEvent& e : events)
+    {
+      if (e.on)
+      {
+        ons.push_back(e);
+      }
+    }
+    return ons;
+  }
+
+  // Transport playing from ppq, 120 BPM at 44.1 kHz by default.
+  void play(double ppq = 0.0, double tempo = 120.0)
+  {
+    mTimeInfo.mPPQPos = ppq;
+    mTimeInfo.mTempo = tempo;
+    mTimeInfo.mTransportIsRunning = true;
+  }
+
+  // Renders n samples of a constant input in blocks, moving the host's
+  // position between blocks as a playing transport would.
+  std::vector<double> render(int n, double input = 1.0, int blockSize = 0)
+  {
+    blockSize = blockSize > 0 ? blockSize : (n > 0 ? n : 1);
+    std::vector<double> in(static_cast<size_t>(n), input), out(static_cast<size_t>(n));
+    const double start = mTimeInfo.mPPQPos;
+    for (int done = 0; done < n || n == 0;)
+    {
+      int block = std::min(blockSize, n - done);
+      double* ins[] = {in.data() + done, in.data() + done};
+      double* outs[] = {out.data() + done, out.data() + done};
+      renderBlock(ins, outs, block);
+      done += block;
+      if (mTimeInfo.mTransportIsRunning && start >= 0.0)
+      {
+        mTimeInfo.mPPQPos = start + done * (mTimeInfo.mTempo / 60.0) / mSampleRateInt;
+      }
+      if (n == 0)
+      {
+        break;
+      }
+    }
+    return out;
+  }
+
+  std::vector<NoteEvent> events;
+  std::vector<int> stepsAtNoteOn;
+};
+} // namespace
+
+TEST(GateEngine, StepLengthTable)
+{
+  const double expected[] = {16, 8, 7, 6, 5, 4, 3, 2, 1, 0.5};
+  for (int speed = 0; speed <= 9; ++speed)
+  {
+    EXPECT_EQ(expected[speed], GateEngine::stepLengthFor(speed)) << speed;
+  }
+}
+
+TEST(GateEngine, BarFieldsFromTheHostPosition)
+{
+  struct Case
+  {
+    double ppq;
+    int numerator;
+    double tempo;
+    double barPosition;
+    int barSample;
+    int samplesPerBar;
+  };
+  const Case cases[] = {
+    {5.5, 4, 120.0, 1.5, 33075, 88200},
+    {-1.0, 4, 120.0, -1.0, -22050, 88200}, // no position from the host
+    {7.0, 3, 120.0, 1.0, 22050, 88200},    // 3/4 wraps every 3 quarters, bars stay 4
+    {0.0, 4, 60.0, 0.0, 0, 176400},
+  };
+  for (const Case& c : cases)
+  {
+    EngineProbe engine;
+    engine.mTimeInfo.mPPQPos = c.ppq;
+    engine.mTimeInfo.mNumerator = c.numerator;
+    engine.mTimeInfo.mTempo = c.tempo;
+    engine.render(0);
+    EXPECT_DOUBLE_EQ(c.barPosition, engine.mBarPosition) << c.ppq;
+    EXPECT_EQ(c.barSample, engine.mBarSample) << c.ppq;
+    EXPECT_EQ(c.samplesPerBar, engine.mSamplesPerBar) << c.ppq;
+  }
+}
+
+// A tempo or numerator of 0 (or none at all) must not divide by zero; the
+// block keeps the bar fields it had.
+TEST(GateEngine, UnusableTransportKeepsTheBarFields)
+{
+  struct Case
+  {
+    double tempo;
+    int numerator;
+    int sampleRate;
+  };
+  const Case cases[] = {{0.0, 4, 44100}, {120.0, 0, 44100}, {120.0, 4, 0}, {1e-300, 4, 44100}};
+  for (const Case& c : cases)
+  {
+    EngineProbe engine;
+    engine.play(5.5);
+    engine.render(0);
+    engine.mTimeInfo.mTempo = c.tempo;
+    engine.mTimeInfo.mNumerator = c.numerator;
+    engine.mSampleRateInt = c.sampleRate;
+    std::vector<double> out = engine.render(1000);
+    EXPECT_EQ(88200, engine.mSamplesPerBar);
+    for (double v : out)
+    {
+      ASSERT_TRUE(std::isfinite(v));
+    }
+  }
+}
+
+TEST(GateEngine, StepsFireOnTheirSamplesWithTheRetriggerDelay)
+{
+  // 120 BPM at 44.1 kHz, "Arp Speed" 5: 1378 samples per 64th, steps of
+  // 5512. A fired step's note-on comes on its 20th sample.
+  EngineProbe engine;
+  engine.mStepOn[0] = engine.mStepOn[1] = engine.mStepOn[5] = true;
+  engine.play();
+  engine.render(88200);
+  EXPECT_EQ((std::vector<NoteEvent>{{true, 19}, {true, 5512 + 19}, {true, 5 * 5512 + 19}}),
+            engine.noteOns());
+}
+
+TEST(GateEngine, NoteOffComesAHundredSamplesBeforeTheStepEnds)
+{
+  EngineProbe engine;
+  engine.mStepOn[0] = true;
+  engine.play();
+  engine.render(2 * 5512);
+  EXPECT_EQ((std::vector<NoteEvent>{{true, 19}, {false, 5412}}), engine.events)
+    << "one note-off per fired step; the off step after it sends nothing";
+}
+
+TEST(GateEngine, ShortPatternRestartsAtTheBarLine)
+{
+  // "Arp Intervall" 3: the index runs 0, 1, 2, 0, ... over the step starts;
+  // the start at 88192 is 8 samples before the bar line and resets to 0, and
+  // the bar line itself fires nothing.
+  EngineProbe engine;
+  engine.mNumSteps = 3;
+  for (bool& on : engine.mStepOn)
+  {
+    on = true;
+  }
+  engine.play();
+  engine.render(88200 + 5512 + 20);
+  const std::vector<int> expected = {0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 0, 1};
+  EXPECT_EQ(expected, engine.stepsAtNoteOn);
+  std::vector<NoteEvent> ons = engine.noteOns();
+  ASSERT_EQ(18u, ons.size());
+  EXPECT_EQ(11, ons[16].barSample) << "fired at 88192, its note-on 19 samples later in the new bar";
+}
+
+TEST(GateEngine, StoppedTransportFreezesThePattern)
+{
+  EngineProbe engine;
+  engine.mStepOn[0] = true;
+  engine.play();
+  engine.mTimeInfo.mTransportIsRunning = false;
+  engine.render(20000);
+  EXPECT_TRUE(engine.events.empty());
+  EXPECT_EQ(EnvelopeGenerator::Off, engine.mAmpEnvelope.getCurrentStage());
+}
+
+TEST(GateEngine, VeryShortNotesReleaseBeforeTheirOwnNoteOn)
+{
+  // "Arp Speed" 9, "Seq Note Len" 0.01: steps of 689 samples and a note-off
+  // threshold near 7 samples, so each step's note-off precedes its note-on
+  // and the envelope stays open until the next step's note-off.
+  EngineProbe engine;
+  engine.mStepLength = GateEngine::stepLengthFor(9);
+  engine.mNoteLength = 0.01;
+  engine.mStepOn[0] = engine.mStepOn[1] = true;
+  engine.play();
+  engine.render(720);
+  const std::vector<NoteEvent> expected = {
+    {false, 0}, {false, 1}, {true, 19}, {false, 690}, {true, 708}};
+  EXPECT_EQ(expected, engine.events);
+}
+
+TEST(GateEngine, RetriggerFadesTheWetSignalOutOverNineteenSamples)
+{
+  EngineProbe engine;
+  engine.mStepOn[0] = true;
+  engine.mAmpEnvelope.setStageValue(EnvelopeGenerator::Sustain, 1.0);
+  engine.mAmpEnvelope.enterStage(EnvelopeGenerator::Sustain);
+  const double settled = engine.render(2000).back(); // transport stopped: filter settles
+  engine.play();
+  std::vector<double> out = engine.render(25);
+  for (int s = 0; s < 19; ++s)
+  {
+    EXPECT_NEAR(1.0 - 0.05 * (s + 1), out[static_cast<size_t>(s)] / settled, 1e-5) << s;
+  }
+  EXPECT_LT(out[19], 1e-3) << "the 20th sample restarts the envelope from its floor";
+  EXPECT_EQ((std::vector<NoteEvent>{{true, 19}}), engine.noteOns());
+}
+
+TEST(GateEngine, MidiGateModeFollowsNotesAtTheirOffsetsInEveryBlock)
+{
+  EngineProbe engine;
+  engine.mGateMode = 1;
+  auto send = [&](unsigned char status, int note, int velocity, int offset) {
+    IMidiMsg msg(offset, status, static_cast<unsigned char>(note),
+                 static_cast<unsigned char>(velocity));
+    engine.mMIDIReceiver.onMessageReceived(&msg);
+  };
+  std::vector<double> in(64, 1.0), out(64);
+  double* ins[] = {in.data(), in.data()};
+  double* outs[] = {out.data(), out.data()};
+  auto block = [&] {
+    engine.renderBlock(ins, outs, 64);
+  };
+  block();
+  block();
+  send(0x90, 60, 100, 10); // block 2
+  block();
+  EXPECT_LT(out[9], 1e-3);
+  EXPECT_GT(out[11], out[10]);
+  for (int b = 0; b < 8; ++b) // past the attack
+  {
+    block();
+  }
+  send(0x90, 64, 100, 33); // legato: restarts from the floor
+  block();
+  EXPECT_GT(out[32], 0.1);
+  EXPECT_LT(out[33], 1e-3);
+  send(0x80, 60, 0, 5); // the older note: nothing
+  block();
+  EXPECT_EQ(EnvelopeGenerator::Attack, engine.mAmpEnvelope.getCurrentStage());
+  for (int b = 0; b < 8; ++b)
+  {
+    block();
+  }
+  send(0x80, 64, 0, 40);
+  block();
+  EXPECT_EQ(EnvelopeGenerator::Release, engine.mAmpEnvelope.getCurrentStage());
+  EXPECT_GT(out[39], out[63]);
+}
+
+TEST(GateEngine, WetPathLevels)
+{
+  // Dry/wet 0 passes the input; wet 1 with the envelope held at 1 and no LFO
+  // depth gives half the (settled) filtered input.
+  EngineProbe dry;
+  dry.mDryWet = 0.0;
+  std::vector<double> out = dry.render(100, 0.3);
+  EXPECT_EQ(0.3, out[99]);
+
+  EngineProbe wet;
+  wet.mGateMode = 1;
+  wet.mAmpEnvelope.setStageValue(EnvelopeGenerator::Sustain, 1.0);
+  wet.mAmpEnvelope.enterStage(EnvelopeGenerator::Sustain);
+  out = wet.render(2000, 0.3);
+  EXPECT_NEAR(0.15, out[1999], 1e-6);
+
+  // No note in MIDI gate mode: the floor of the envelope, -80 dB.
+  EngineProbe idle;
+  idle.mGateMode = 1;
+  out = idle.render(2000, 1.0);
+  EXPECT_NEAR(0.5 * 0.0001, out[1999], 1e-7);
+}
+
+TEST(GateEngine, LfosRestartOnEveryBarLine)
+{
+  EngineProbe engine;
+  engine.mAmpLFO.setMode(Sine);
+  engine.play(3.5);
+  engine.render(1000);
+  EXPECT_GT(engine.mAmpLFO.getPhase(), 0.0);
+  engine.mTimeInfo.mPPQPos = 4.0; // a bar line
+  engine.render(5);
+  // Held at phase 0 in the bar's first samples: the last one advanced it once.
+  EXPECT_DOUBLE_EQ(2.0 * 3.141592653589793 * 6.0 / 44100.0, engine.mAmpLFO.getPhase());
+}
+
+TEST(GateEngine, LfoRetuningFollowsRateTripletAndTempo)
+{
+  struct Case
+  {
+    int rate;
+    bool triplet;
+    double tempo;
+    double hz;
+  };
+  const Case cases[] = {{4, false, 120.0, 4.0}, {4, true, 120.0, 6.0},     {128, false, 120.0, 128.0},
+                        {128, true, 120.0, 192.0}, {1, false, 90.0, 0.75}};
+  for (const Case& c : cases)
+  {
+    EngineProbe engine;
+    engine.mTimeInfo.mTempo = c.tempo;
+    engine.mAmpLFORate = c.rate;
+    engine.mAmpLFOTriple = c.triplet;
+    engine.retuneAmpLFO();
+    EXPECT_DOUBLE_EQ(c.hz, engine.mAmpLFO.getFrequency());
+  }
+}
+
+TEST(GateEngine, DisplayedStepFollowsEveryBlockEvenAnEmptyOne)
+{
+  EngineProbe engine;
+  EXPECT_EQ(0, engine.mDisplayedStep);
+  engine.mStepIndex = 7;
+  engine.render(0);
+  EXPECT_EQ(7, engine.mDisplayedStep);
+}
+
+TEST(GateEngine, SameOutputAtEveryBlockSize)
+{
+  std::vector<double> reference;
+  for (int blockSize : {1, 7, 64, 512, 4096})
+  {
+    EngineProbe engine;
+    engine.mStepOn[0] = engine.mStepOn[3] = engine.mStepOn[9] = true;
+    engine.mAmpLFODepth = 0.5;
+    // 32768 samples per quarter note: every host position is exact in
+    // binary, so each block starts on exactly the sample the last one ended.
+    engine.mSampleRateInt = 32768;
+    engine.play(0.0, 60.0);
+    std::vector<double> out = engine.render(2 * 32768 * 4, 0.25, blockSize);
+    if (reference.empty())
+    {
+      reference = out;
+    }
+    else
+    {
+      for (size_t s = 0; s < out.size(); ++s)
+      {
+        ASSERT_NEAR(reference[s], out[s], 1e-12) << "block size " << blockSize << " sample " << s;
+      }
+    }
+  }
+}
