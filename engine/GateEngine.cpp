@@ -5,15 +5,20 @@
 
 namespace
 {
-// Converts a sample count computed in doubles; false when it does not fit
-// an int or is not a number, so that callers can skip instead of overflow.
+// Truncates a sample count computed in doubles toward zero; false when it
+// does not fit an int or is not a number, so that callers can skip instead
+// of overflow. A count within a millionth of a whole sample is that sample:
+// a host position such as n / 22050 quarter notes times 22050 samples per
+// quarter note lands just below n in floating point, and truncating it would
+// put the bar, and every step in it, one sample early.
 bool toSamples(double samples, int* out)
 {
   if (!(samples > -2147483648.0 && samples < 2147483648.0))
   {
     return false;
   }
-  *out = static_cast<int>(samples);
+  const double nearest = std::round(samples);
+  *out = static_cast<int>(std::fabs(samples - nearest) < 1e-6 ? nearest : samples);
   return true;
 }
 } // namespace

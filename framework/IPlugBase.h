@@ -118,6 +118,10 @@ public:
   IParam* GetParam(int idx) const { return mParams.Get(idx); }
   int NPresets() const { return mPresets.GetSize(); }
   int GetCurrentPresetIdx() const { return mCurrentPresetIdx; }
+  // True once the live parameters came from the current preset slot (or were
+  // stored into it): only then are edits to them that slot's to keep. A new
+  // plug-in plays its defaults, which belong to no slot.
+  bool StateBelongsToCurrentPreset() const { return mStateFromCurrentPreset; }
   IGraphicsInterface* GetGUI() const { return mGraphics; }
 
   // ---- Audio configuration ---------------------------------------------
@@ -311,6 +315,7 @@ private:
   EHost mHost = kHostUninit;
   int mHostVersion = 0;
   int mCurrentPresetIdx = 0;
+  bool mStateFromCurrentPreset = false;
   double mSampleRate = 44100.0;
   int mBlockSize = 0;
   int mScratchFrames = 0; // length of every scratch buffer

@@ -168,6 +168,7 @@ bool IPlugBase::RestorePreset(int idx)
   if (restored)
   {
     mCurrentPresetIdx = idx;
+    mStateFromCurrentPreset = true;
     PresetsChangedByHost();
     RedrawParamControls();
   }
@@ -205,6 +206,7 @@ void IPlugBase::ModifyCurrentPreset(const char* name)
   }
   preset->mChunk.Clear();
   SerializeState(&preset->mChunk);
+  mStateFromCurrentPreset = true;
   if (name && name[0])
   {
     CopyBounded(preset->mName, name, sizeof preset->mName);

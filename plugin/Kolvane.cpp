@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 Kolvane::Kolvane(IPlugInstanceInfo instanceInfo)
   : IPlugVST(instanceInfo, kNumParams, "1-1 2-2", kNumPresets, "Kolvane", "", "Vexmoor", kVersion,
@@ -170,13 +169,14 @@ void Kolvane::ProcessMidiMsg(IMidiMsg* msg)
   mMIDIReceiver.onMessageReceived(msg);
 }
 
-void Kolvane::SavetheWorld()
+std::string Kolvane::PresetDumpLine() const
 {
-  char line[10000];
-  int n = std::snprintf(line, sizeof line, "MakePreset(\"Bu %d\",", mDumpCount);
-  for (int i = 0; i < kNumParams && n < static_cast<int>(sizeof line); ++i)
+  char piece[100];
+  std::snprintf(piece, sizeof piece, "MakePreset(\"Bu %d\",", mDumpCount);
+  std::string line = piece;
+  for (int i = 0; i < kNumParams; ++i)
   {
-    IParam* param = GetParam(i);
+    const IParam* param = GetParam(i);
     double value = param->Value();
     if (param->Type() == kTypeInt || param->Type() == kTypeEnum)
     {
@@ -186,13 +186,16 @@ void Kolvane::SavetheWorld()
     {
       value = param->Bool() ? 1.0 : 0.0;
     }
-    n += std::snprintf(line + n, sizeof line - static_cast<size_t>(n), "%f,", value);
+    std::snprintf(piece, sizeof piece, "%f,", value);
+    line += piece;
   }
-  // The last value's comma becomes the closing of the call.
-  if (n > 0 && n < static_cast<int>(sizeof line) - 3)
-  {
-    std::strcpy(line + n - 1, ");\n");
-  }
-  WriteLogFile(line);
+  // The last value's comma becomes the end of the call.
+  line.back() = ')';
+  return line + ";\n";
+}
+
+void Kolvane::SavetheWorld()
+{
+  WriteLogFile(PresetDumpLine().c_str());
   ++mDumpCount;
 }

@@ -4,6 +4,8 @@
 #include "IPlugVST.h"
 #include "KolvaneParams.h"
 
+#include <string>
+
 // Kolvane, the rhythmic gate and filter: the gate engine presented to VST2
 // hosts through the adapter.
 //
@@ -23,8 +25,8 @@ class Kolvane : public IPlugVST, public GateEngine
 {
 public:
   static constexpr int kNumPresets = 30;
-  static constexpr int kUniqueID = 0x49706566; // "Vadi"
-  static constexpr int kMfrID = 0x41636D65;    // "Zivo"
+  static constexpr int kUniqueID = 0x56616469; // "Vadi"
+  static constexpr int kMfrID = 0x5A69766F;    // "Zivo"
   static constexpr int kVersion = 0x00010001;  // 1.0.1
 
   explicit Kolvane(IPlugInstanceInfo instanceInfo);
@@ -46,6 +48,8 @@ public:
   // Appends the current values as one preset-making line ("Bu N") to the
   // per-user dump file; writes nothing when it cannot be opened.
   void SavetheWorld();
+  // The line SavetheWorld writes next: MakePreset("Bu N", v0,...,v41);\n
+  std::string PresetDumpLine() const;
 
 private:
   void CreatePresets();

@@ -127,7 +127,11 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
     return 0;
 
   case effSetProgram:
-    if (!DoesStateChunks())
+    // The edits of the program being left stay in its slot. Until a program
+    // has been loaded (or the state stored into one) the defaults belong to
+    // no slot: storing them would overwrite the first factory preset, and
+    // choosing that preset first would give the defaults instead of it.
+    if (!DoesStateChunks() && StateBelongsToCurrentPreset())
     {
       ModifyCurrentPreset();
     }
@@ -344,6 +348,8 @@ VstIntPtr IPlugVST::GetChunk(bool isBank, void** ppData)
   bool serialized;
   if (isBank)
   {
+    // The live state goes into the bank as the current preset's, so that
+    // restoring the bank restores the sound as it is now.
     ModifyCurrentPreset();
     serialized = SerializePresets(chunk);
   }

@@ -580,6 +580,23 @@ TEST_F(AdapterTest, SelectingAProgramStoresTheEditedOneFirst)
   EXPECT_EQ(1, dispatch(effGetProgram)) << "no such program: nothing changes";
 }
 
+// A new instance plays its defaults, which belong to no program: choosing
+// the first program must load it, not overwrite it with the defaults.
+TEST_F(AdapterTest, FirstSelectionOfTheFirstProgramLoadsIt)
+{
+  plug()->GetParam(TestPlug::kGain)->Set(0.3);
+  plug()->GetParam(TestPlug::kSteps)->Set(11.0);
+  dispatch(effSetProgram, 0, 0);
+  EXPECT_EQ(1.0, plug()->GetParam(TestPlug::kGain)->Value());
+  EXPECT_EQ(4.0, plug()->GetParam(TestPlug::kSteps)->Value());
+
+  // From now on edits belong to program 0 and are kept there.
+  plug()->GetParam(TestPlug::kSteps)->Set(11.0);
+  dispatch(effSetProgram, 0, 1);
+  dispatch(effSetProgram, 0, 0);
+  EXPECT_EQ(11.0, plug()->GetParam(TestPlug::kSteps)->Value());
+}
+
 TEST_F(AdapterTest, ProcessingInAllThreeForms)
 {
   open(44100.0, 64);

@@ -1,0 +1,433 @@
+// Kolvane as a host sees it, driven in-process through its AEffect with a
+// fake host supplying the transport.
+
+#include "FakeHost.h"
+#include "Kolvane.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace
+{
+// Kolvane with its engine state open to the tests and its note events
+// logged by the bar sample they happen at: the tests play less than a bar
+// from the song start, so that is the sample counted from the start.
+class KolvaneProbe : public Kolvane
+{
+public:
+  using Kolvane::Kolvane;
+  using GateEngine::mAmpEnvelope;
+  using GateEngine::mAmpLFO;
+  using GateEngine::mDryWet;
+  using GateEngine::mFilterEnvelope;
+  using GateEngine::mFilterLeft;
+  using GateEngine::mFilterLFO;
+  using GateEngine::mFilterRight;
+  using GateEngine::mGateMode;
+  using GateEngine::mNoteLength;
+  using GateEngine::mNumSteps;
+  using GateEngine::mSampleRateInt;
+  using GateEngine::mStepLength;
+  using GateEngine::mStepOn;
+  using GateEngine::mTempo;
+
+  void onNoteOn(int note, int velocity) override
+  {
+    noteOns.push_back(mBarSample);
+    Kolvane::onNoteOn(note, velocity);
+  }
+  void onNoteOff(int note, int velocity) override
+  {
+    noteOffs.push_back(mBarSample);
+    Kolvane::onNoteOff(note, velocity);
+  }
+
+  std::vector<long> noteOns;
+  std::vector<long> noteOffs;
+};
+
+class KolvaneTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    effect = VST2EntryPoint<KolvaneProbe>(FakeHost::Callback);
+    ASSERT_NE(nullptr, effect);
+    plug = static_cast<KolvaneProbe*>(effect->object);
+  }
+  void TearDown() override { effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f); }
+
+  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                     void* ptr = nullptr, float opt = 0.0f)
+  {
+    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+  }
+
+  std::string text(VstInt32 opcode, VstInt32 index)
+  {
+    char buffer[256] = {};
+    dispatch(opcode, index, 0, buffer);
+    return buffer;
+  }
+
+  // Open as a DAW does, with the transport at the song start, playing.
+  void open(double tempo = 120.0)
+  {
+    host.time.sampleRate = 44100.0;
+    host.time.tempo = tempo;
+    host.time.timeSigNumerator = 4;
+    host.time.timeSigDenominator = 4;
+    host.time.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid |
+                      kVstTimeSigValid | kVstBarsValid;
+    dispatch(effOpen);
+    dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    dispatch(effSetBlockSize, 0, 512);
+    dispatch(effMainsChanged, 0, 1);
+  }
+
+  // Renders blocks of a constant input, moving the host's transport on
+  // after each block; returns the left output.
+  std::vector<double> render(int n, int blockSize = 512, double input = 1.0)
+  {
+    std::vector<double> in(static_cast<size_t>(blockSize), input), outL(static_cast<size_t>(n)),
+      outR(static_cast<size_t>(blockSize));
+    for (int done = 0; done < n;)
+    {
+      int block = std::min(blockSize, n - done);
+      double* ins[] = {in.data(), in.data()};
+      double* outs[] = {outL.data() + done, outR.data()};
+      host.time.ppqPos = host.time.samplePos / (60.0 * 44100.0 / host.time.tempo);
+      host.time.barStartPos = 4.0 * std::floor(host.time.ppqPos / 4.0);
+      effect->processDoubleReplacing(effect, ins, outs, block);
+      done += block;
+      host.time.samplePos += block;
+    }
+    return outL;
+  }
+
+  // Sends one MIDI event for the next block.
+  void midi(unsigned char status, int note, int velocity, int offset)
+  {
+    VstMidiEvent event = {};
+    event.type = kVstMidiType;
+    event.byteSize = sizeof event;
+    event.deltaFrames = offset;
+    event.midiData[0] = static_cast<char>(status);
+    event.midiData[1] = static_cast<char>(note);
+    event.midiData[2] = static_cast<char>(velocity);
+    VstEvents events = {};
+    events.numEvents = 1;
+    events.events[0] = reinterpret_cast<VstEvent*>(&event);
+    dispatch(effProcessEvents, 0, 0, &events);
+  }
+
+  FakeHost host;
+  AEffect* effect = nullptr;
+  KolvaneProbe* plug = nullptr;
+};
+
+const char* const kParamNames[kNumParams] = {
+  "Amplitude Attack", "Amplitude Decay", "Amplitude Sustain", "Amplitude Release",
+  "Filter Attack",    "Filter Decay",    "Filter Sustain",    "Filter Release",
+  "Filter Cutoff",    "Filter Resonance", "LFO Depth",        "LFO Rate",
+  "LFO Triple",       "LFO Filter Depth", "LFO Filter Rate",  "LFO Filter Triple",
+  "Push!!",           "Filter Type",     "LFO Amp Type",      "LFO Filter Type",
+  "Step Seq 1",       "Step Seq 2",      "Step Seq 3",        "Step Seq 4",
+  "Step Seq 5",       "Step Seq 6",      "Step Seq 7",        "Step Seq 8",
+  "Step Seq 9",       "Step Seq 10",     "Step Seq 11",       "Step Seq 12",
+  "Step Seq 13",      "Step Seq 14",     "Step Seq 15",       "Step Seq 16",
+  "Step On Off",      "Seq Note Len",    "Arp Intervall",     "Arp Speed",
+  "Filter Envelope",  "Dry Wet"};
+
+const char* const kDefaultDisplays[kNumParams] = {
+  "0.010", "0.500", "0.100", "1.000", "0.010", "0.500", "0.100", "1.000", "0.990", "0.010",
+  "0.000", "2", "off", "0.000", "2", "off", "off", "Filter Type", "2", "2",
+  "on", "on", "off", "off", "off", "on", "off", "off", "off", "off", "off", "off", "off", "off",
+  "off", "off", "off", "1.000", "16", "5", "1.000", "1.000"};
+
+const char* const kFactoryNames[27] = {
+  "Falling Drops", "Tranceizer", "Shortage", "Normal", "Electro Resonance", "Flamenco",
+  "Gargara", "Free Tongue", "Syncopated", "Pompedazz", "Running Horse", "FMinazer",
+  "Navel Air", "Tekchopat", "Alienz", "Dravik", "Echo and Vell", "Step Dancer", "Frying",
+  "Little Kick", "Boring in the you essay", "Chill", "Softer", "Jungle", "Spastics", "Omberly",
+  "xox"};
+} // namespace
+
+TEST_F(KolvaneTest, Identity)
+{
+  EXPECT_EQ(kEffectMagic, effect->magic);
+  EXPECT_EQ(0x56616469, effect->uniqueID) << "\"Vadi\"";
+  EXPECT_EQ(kNumParams, effect->numParams);
+  EXPECT_EQ(30, effect->numPrograms);
+  EXPECT_EQ(2, effect->numInputs);
+  EXPECT_EQ(2, effect->numOutputs);
+  EXPECT_EQ(0x1018, effect->flags) << "no editor yet, no chunks, not a synth";
+  EXPECT_EQ(10001, effect->version);
+  EXPECT_EQ(0, effect->initialDelay);
+  EXPECT_EQ("Kolvane", text(effGetEffectName, 0));
+  EXPECT_EQ("Vexmoor", text(effGetVendorString, 0));
+  EXPECT_EQ("", text(effGetProductString, 0));
+  EXPECT_EQ(kPlugCategEffect, dispatch(effGetPlugCategory));
+  EXPECT_EQ(1, dispatch(effCanDo, 0, 0, const_cast<char*>("receiveVstMidiEvent")));
+  EXPECT_EQ(0x5A69766F, plug->GetMfrID()) << "\"Zivo\"";
+}
+
+TEST_F(KolvaneTest, ThirtyProgramsInOrder)
+{
+  for (int i = 0; i < 30; ++i)
+  {
+    EXPECT_EQ(i < 27 ? kFactoryNames[i] : "Empty", text(effGetProgramNameIndexed, i)) << i;
+  }
+}
+
+TEST_F(KolvaneTest, ParameterNamesAndDefaultDisplays)
+{
+  for (int i = 0; i < kNumParams; ++i)
+  {
+    EXPECT_EQ(kParamNames[i], text(effGetParamName, i)) << i;
+    EXPECT_EQ(kDefaultDisplays[i], text(effGetParamDisplay, i)) << kParamNames[i];
+    EXPECT_EQ("", text(effGetParamLabel, i)) << kParamNames[i];
+  }
+  // The enum texts: only value 0 has one, its own name.
+  plug->GetParam(kFilterType)->Set(1.0);
+  EXPECT_EQ("1", text(effGetParamDisplay, kFilterType));
+}
+
+TEST_F(KolvaneTest, ParameterRangesAndShapes)
+{
+  struct Case
+  {
+    int idx;
+    double min, max, shape;
+  };
+  const Case cases[] = {
+    {kFilterCutoff, 0.01, 0.99, 1.0}, {kAmplitudeRelease, 0.1, 15.0, 3.0},
+    {kFilterRelease, 0.001, 15.0, 3.0}, {kAmplitudeSustain, 0.001, 1.0, 2.0},
+    {kFilterType, 0.0, 2.0, 1.0},      {kLFORate, 0.0, 7.0, 1.0},
+    {kArpIntervall, 2.0, 16.0, 1.0},   {kDryWet, 0.0, 1.0, 0.5},
+    {kFilterEnvelope, 0.001, 1.0, 2.0}, {kFilterResonance, 0.01, 1.0, 2.0},
+  };
+  for (const Case& c : cases)
+  {
+    const IParam* param = plug->GetParam(c.idx);
+    EXPECT_EQ(c.min, param->GetMin()) << kParamNames[c.idx];
+    EXPECT_EQ(c.max, param->GetMax()) << kParamNames[c.idx];
+    EXPECT_EQ(c.shape, param->GetShape()) << kParamNames[c.idx];
+  }
+  EXPECT_EQ(kTypeBool, plug->GetParam(kStepSeq1)->Type());
+  EXPECT_EQ(kTypeEnum, plug->GetParam(kLFOAmpType)->Type());
+  EXPECT_EQ(kTypeInt, plug->GetParam(kArpSpeed)->Type());
+  EXPECT_EQ(kTypeDouble, plug->GetParam(kSeqNoteLen)->Type());
+}
+
+TEST_F(KolvaneTest, OpenPushesEveryParameterIntoTheEngine)
+{
+  open();
+  EXPECT_EQ(44100, plug->mSampleRateInt);
+  EXPECT_EQ(120.0, plug->mTempo);
+  EXPECT_EQ(16, plug->mNumSteps);
+  EXPECT_EQ(4.0, plug->mStepLength);
+  EXPECT_EQ(1.0, plug->mNoteLength);
+  EXPECT_EQ(0.99, plug->mFilterLeft.getCutoff());
+  EXPECT_EQ(0.01, plug->mFilterRight.getResonance());
+  EXPECT_DOUBLE_EQ(4.0, plug->mAmpLFO.getFrequency()) << "rate 2 at 120 BPM";
+  EXPECT_EQ(Sine, plug->mFilterLFO.getMode());
+  EXPECT_EQ(1.0, plug->mAmpEnvelope.getStageValue(EnvelopeGenerator::Release));
+  EXPECT_TRUE(plug->mStepOn[0] && plug->mStepOn[1] && plug->mStepOn[5]);
+  EXPECT_FALSE(plug->mStepOn[2]);
+}
+
+TEST_F(KolvaneTest, HostIdentificationTakesTheIntegerRateAndTheTempo)
+{
+  host.hasTime = false;
+  plug->SetSampleRate(47999.9);
+  dispatch(effOpen);
+  EXPECT_EQ(47999, plug->mSampleRateInt);
+  EXPECT_EQ(120.0, plug->mTempo) << "no time information: the record's own tempo";
+
+  dispatch(effSetSampleRate, 0, 0, nullptr, 96000.0f);
+  EXPECT_EQ(47999, plug->mSampleRateInt) << "taken once, at identification";
+}
+
+TEST_F(KolvaneTest, FactoryPresetsLoadTheirValuesClamped)
+{
+  struct Case
+  {
+    int program;
+    double values[kNumParams];
+  };
+  const Case cases[] = {
+    {0, // "Falling Drops"
+     {0.01, 0.5, 0.1, 0.693829, 0.01, 0.101899, 0.1, 0.943344, 0.285625, 0.310326,
+      0.604263, 2, 0, 0.366592, 1, 0, 0, 0, 0, 2,
+      1, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 0, 1, 0, 1, 0,
+      0, 1, 16, 5, 1, 1}},
+    {14, // "Alienz": its release 0.088019 is below the minimum
+     {0.01, 0.01, 0.299773, 0.1, 0.01, 4.556394, 0.308371, 0.022804, 0.01, 0.277214,
+      1, 5, 1, 0, 3, 0, 0, 0, 2, 2,
+      1, 0, 0, 0, 0, 1, 1, 1, 0, 1, 0, 0, 1, 0, 0, 1,
+      0, 1, 16, 5, 1, 1}},
+    {19, // "Little Kick": its release 0.001 likewise
+     {0.01, 0.01, 0.001, 0.1, 0.010001, 0.01, 0.001, 0.001001, 0.01, 0.902006,
+      0, 3, 0, 0.085831, 4, 0, 0, 0, 0, 2,
+      1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0,
+      0, 0.46, 16, 5, 0.270643, 1}},
+  };
+  open();
+  for (const Case& c : cases)
+  {
+    dispatch(effSetProgram, 0, c.program);
+    EXPECT_EQ(c.program, dispatch(effGetProgram));
+    for (int i = 0; i < kNumParams; ++i)
+    {
+      EXPECT_DOUBLE_EQ(c.values[i], plug->GetParam(i)->Value())
+        << kFactoryNames[c.program] << ", " << kParamNames[i];
+    }
+    // And in the engine.
+    EXPECT_DOUBLE_EQ(c.values[kAmplitudeRelease],
+                     plug->mAmpEnvelope.getStageValue(EnvelopeGenerator::Release));
+    EXPECT_DOUBLE_EQ(c.values[kFilterDecay],
+                     plug->mFilterEnvelope.getStageValue(EnvelopeGenerator::Decay));
+    EXPECT_DOUBLE_EQ(c.values[kFilterCutoff], plug->mFilterLeft.getCutoff());
+    EXPECT_DOUBLE_EQ(c.values[kFilterCutoff], plug->mFilterRight.getCutoff());
+    EXPECT_EQ(GateEngine::stepLengthFor(static_cast<int>(c.values[kArpSpeed])),
+              plug->mStepLength);
+    EXPECT_EQ(c.values[kSeqNoteLen], plug->mNoteLength);
+    for (int k = 0; k < 16; ++k)
+    {
+      EXPECT_EQ(c.values[kStepSeq1 + k] != 0.0, plug->mStepOn[k]) << "step " << k + 1;
+    }
+  }
+}
+
+TEST_F(KolvaneTest, StepModeOpensTheGateOnItsStepsOnly)
+{
+  // Defaults: steps 1, 2 and 6 at 120 BPM, 5512 samples per step; each
+  // fired step restarts the envelopes on its 20th sample.
+  open();
+  std::vector<double> out = render(88200);
+  EXPECT_EQ((std::vector<long>{19, 5512 + 19, 5 * 5512 + 19}), plug->noteOns);
+  for (int k : {0, 1, 5})
+  {
+    size_t start = static_cast<size_t>(k * 5512 + 19);
+    EXPECT_LT(out[start], 1e-3) << "step " << k + 1 << " restarts from the floor";
+    EXPECT_GT(out[start + 441], 0.4) << "step " << k + 1 << " opens within its attack";
+  }
+  for (int k : {2, 3, 4, 6, 10, 15})
+  {
+    size_t start = static_cast<size_t>(k * 5512 + 19);
+    EXPECT_NEAR(out[start - 30], out[start + 30], 0.01 + 0.02 * out[start - 30])
+      << "step " << k + 1 << " is off: the release just continues";
+  }
+}
+
+TEST_F(KolvaneTest, MidiGateModeFollowsNotesInLaterBlocks)
+{
+  open();
+  effect->setParameter(effect, kStepOnOff, 1.0f);
+  plug->noteOffs.clear();
+  render(3 * 64, 64);
+  midi(0x90, 60, 100, 10);
+  render(64, 64);
+  render(640, 64);
+  midi(0x90, 67, 100, 33); // legato: a new note restarts the envelopes
+  render(64, 64);
+  midi(0x80, 60, 0, 5); // the older note: nothing
+  render(64, 64);
+  midi(0x80, 67, 0, 40);
+  render(64, 64);
+  EXPECT_EQ((std::vector<long>{3 * 64 + 10, 14 * 64 + 33}), plug->noteOns);
+  EXPECT_EQ((std::vector<long>{16 * 64 + 40}), plug->noteOffs);
+}
+
+TEST_F(KolvaneTest, PushButtonGatesOnlyInMidiGateMode)
+{
+  open();
+  effect->setParameter(effect, kPush, 1.0f);
+  EXPECT_TRUE(plug->noteOns.empty()) << "step mode ignores the button";
+  effect->setParameter(effect, kStepOnOff, 1.0f);
+  EXPECT_TRUE(plug->noteOns.empty()) << "only a change of the button's value acts";
+  effect->setParameter(effect, kPush, 0.0f);
+  EXPECT_EQ(1u, plug->noteOffs.size());
+  effect->setParameter(effect, kPush, 1.0f);
+  EXPECT_EQ(1u, plug->noteOns.size());
+  std::vector<double> out = render(2000, 512);
+  EXPECT_GT(out[1000], 0.3) << "the gate is open while the button is held";
+}
+
+TEST_F(KolvaneTest, StateRoundTripsIntoAFreshInstance)
+{
+  open();
+  const std::pair<int, float> edits[] = {{kFilterCutoff, 0.3f}, {kStepSeq1 + 3, 1.0f},
+                                         {kArpSpeed, 0.75f},   {kDryWet, 0.6f},
+                                         {kLFOAmpType, 0.0f},  {kStepOnOff, 1.0f}};
+  for (const auto& e : edits)
+  {
+    effect->setParameter(effect, e.first, e.second);
+  }
+  std::vector<float> saved;
+  for (int i = 0; i < kNumParams; ++i)
+  {
+    saved.push_back(effect->getParameter(effect, i));
+  }
+  for (int bank : {1, 0})
+  {
+    void* data = nullptr;
+    VstIntPtr size = dispatch(effGetChunk, bank ? 0 : 1, 0, &data);
+    ASSERT_EQ(bank ? size : 8 + 8 * kNumParams, size);
+    std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+
+    AEffect* fresh = VST2EntryPoint<KolvaneProbe>(FakeHost::Callback);
+    EXPECT_EQ(1, fresh->dispatcher(fresh, effSetChunk, bank ? 0 : 1, size, chunk.data(), 0.0f));
+    for (int i = 0; i < kNumParams; ++i)
+    {
+      EXPECT_EQ(saved[static_cast<size_t>(i)], fresh->getParameter(fresh, i)) << kParamNames[i];
+    }
+    KolvaneProbe* other = static_cast<KolvaneProbe*>(fresh->object);
+    EXPECT_EQ(1, other->mGateMode);
+    EXPECT_TRUE(other->mStepOn[3]);
+    fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.0f);
+  }
+}
+
+TEST_F(KolvaneTest, ResetFollowsTheHostsSampleRate)
+{
+  open();
+  dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+  plug->mAmpEnvelope.setStageValue(EnvelopeGenerator::Attack, 0.01);
+  plug->mAmpEnvelope.enterStage(EnvelopeGenerator::Attack);
+  int samples = 0;
+  while (plug->mAmpEnvelope.getCurrentStage() == EnvelopeGenerator::Attack && samples < 10000)
+  {
+    plug->mAmpEnvelope.nextSample();
+    ++samples;
+  }
+  EXPECT_EQ(481, samples) << "480 attack samples at 48 kHz, then the decay";
+}
+
+TEST_F(KolvaneTest, PresetDumpLine)
+{
+  std::string line = plug->PresetDumpLine();
+  EXPECT_EQ(0u, line.find("MakePreset(\"Bu 0\",0.010000,0.500000,0.100000,1.000000,"));
+  EXPECT_NE(std::string::npos, line.find(",1.000000,1.000000,0.000000,0.000000,0.000000,1.000000,"))
+    << "steps 1, 2 and 6";
+  EXPECT_NE(std::string::npos, line.find(",16.000000,5.000000,"));
+  EXPECT_EQ(",1.000000);\n", line.substr(line.size() - 12));
+  int commas = 0;
+  for (char c : line)
+  {
+    commas += c == ',';
+  }
+  EXPECT_EQ(kNumParams, commas) << "a name and 42 values";
+}
+
+TEST(PresetDump, GoesToAnExistingPerUserFolder)
+{
+  std::string path = PresetDumpPath();
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ("KolvanePresets.txt", path.substr(path.size() - 18));
+}
