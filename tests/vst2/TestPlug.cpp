@@ -32,6 +32,15 @@ void TestPlug::Reset()
   ++mResetCount;
 }
 
+void TestPlug::OnIdle()
+{
+  ++mIdleCount;
+  double next = GetParam(kGain)->GetNormalized() + 0.125;
+  BeginInformHostOfParamChange(kGain);
+  SetParameterFromGUI(kGain, next > 1.0 ? 0.0 : next);
+  EndInformHostOfParamChange(kGain);
+}
+
 void TestPlug::OnHostIdentified()
 {
   ++mHostIdentifiedCount;

@@ -6,7 +6,8 @@
 
 // A small pass-through plug-in that exercises the framework and the VST2
 // adapter from tests: one parameter of each kind, a few presets, output =
-// input times the gain parameter. It counts what the framework calls on it.
+// input times the gain parameter, a knob gesture on every idle tick. It
+// counts what the framework calls on it.
 // Built as a real plug-in library in two variants: parameter state (the
 // default) and opaque state chunks.
 class TestPlug : public IPlugVST
@@ -29,7 +30,9 @@ public:
   void OnParamChange(int paramIdx) override;
   void Reset() override;
   void OnHostIdentified() override;
-  void OnIdle() override { ++mIdleCount; }
+  // Stands in for an editor: every idle tick turns the Gain knob one notch,
+  // as a user's gesture would (begin, change, end).
+  void OnIdle() override;
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
 
   std::vector<int> mParamChanges;
