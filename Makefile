@@ -31,3 +31,11 @@ bench: build-linux
 
 clean:
 	rm -rf $(addprefix build/,$(PRESETS))
+
+# Redraws the editor's artwork into resources/ (native build); commit the
+# pictures it changes.
+.PHONY: artwork
+artwork: setup
+	cmake --preset linux
+	cmake --build --preset linux --target kolvane-artwork
+	build/linux/tools/artwork/kolvane-artwork resources

@@ -1,0 +1,18 @@
+#pragma once
+
+// The raster library's layer for systems without a Windows GDI: system
+// bitmaps are plain top-down pixel buffers, resources come from the table
+// embedded in the binary, and there is no platform font yet (text measures
+// and draws nothing until the editor on these systems brings one).
+
+#include "lice_embedded.h"
+#include "lice_platform.h"
+
+namespace lice
+{
+namespace linuxlayer
+{
+// The embedded entry with this id and type, or null.
+const LICE_EmbeddedResource* findEmbedded(int id, const char* type);
+} // namespace linuxlayer
+} // namespace lice

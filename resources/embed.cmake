@@ -1,0 +1,25 @@
+# Writes a C++ source that embeds the PNG resources listed in the resource
+# script, for systems without module resources.
+#
+#   cmake -DRC=kolvane.rc -DDIR=<folder of the PNGs> -DOUT=<source> -P embed.cmake
+file(STRINGS "${RC}" lines REGEX "^[0-9]+[ \t]+PNG[ \t]+\"")
+set(body "// Generated from kolvane.rc by embed.cmake; do not edit.\n#include \"lice_embedded.h\"\n\nnamespace\n{\n")
+set(table "")
+set(count 0)
+foreach(line IN LISTS lines)
+  string(REGEX MATCH "^([0-9]+)[ \t]+PNG[ \t]+\"([^\"]+)\"" _ "${line}")
+  set(id "${CMAKE_MATCH_1}")
+  set(name "${CMAKE_MATCH_2}")
+  file(READ "${DIR}/${name}" hex HEX)
+  string(LENGTH "${hex}" digits)
+  math(EXPR size "${digits} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND body "const unsigned char kPicture${id}[] = {${bytes}};\n")
+  string(APPEND table "  {${id}, \"PNG\", kPicture${id}, ${size}},\n")
+  math(EXPR count "${count} + 1")
+endforeach()
+string(APPEND body "const LICE_EmbeddedResource kTable[] = {\n${table}};\n} // namespace\n\n")
+string(APPEND body "extern \"C\" const LICE_EmbeddedResource* LICE_GetEmbeddedResources(int* count)\n{\n  if (count)\n    *count = ${count};\n  return kTable;\n}\n")
+file(WRITE "${OUT}.tmp" "${body}")
+file(COPY_FILE "${OUT}.tmp" "${OUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUT}.tmp")

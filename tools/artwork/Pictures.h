@@ -1,0 +1,17 @@
+#pragma once
+
+// The editor's pictures, drawn from scratch: every control's frames and the
+// background with its sections and labels.
+
+#include "Typeface.h"
+#include "lice.h"
+
+struct Fonts
+{
+  Typeface label; // condensed bold: labels and section titles
+  Typeface brand; // the product name
+};
+
+// Draws the picture with this resource id into `out` (resized to the
+// picture's full size, frames stacked vertically). False for an unknown id.
+bool drawPicture(int id, Fonts& fonts, LICE_MemBitmap& out);
