@@ -150,6 +150,19 @@ double IParam::GetNormalized(double nonNormalizedValue) const
   return ToNormalizedParam(value, mMin, mMax, mShape);
 }
 
+int IParam::Int() const
+{
+  if (mValue >= 2147483647.0)
+  {
+    return 2147483647;
+  }
+  if (mValue <= -2147483648.0)
+  {
+    return -2147483647 - 1;
+  }
+  return static_cast<int>(mValue);
+}
+
 double IParam::DBToAmp() const
 {
   return ::DBToAmp(mValue);

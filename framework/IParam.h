@@ -65,7 +65,8 @@ public:
   double GetNormalized(double nonNormalizedValue) const;
 
   double Value() const { return mValue; }
-  int Int() const { return static_cast<int>(mValue); }
+  // The value truncated toward zero, saturating at the ends of int.
+  int Int() const;
   bool Bool() const { return mValue >= 0.5; }
   double DBToAmp() const;
   double GetDefault() const { return mDefault; }

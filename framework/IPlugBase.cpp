@@ -526,7 +526,7 @@ double* IPlugBase::SilentScratch(InChannel* channel, int nFrames)
 void IPlugBase::AttachInputBuffers(int idx, int n, double** ppData, int nFrames)
 {
   int end = idx + n < NInChannels() ? idx + n : NInChannels();
-  for (int i = idx; i < end; ++i)
+  for (int i = idx < 0 ? 0 : idx; i < end; ++i)
   {
     InChannel* channel = mInChannels.Get(i);
     if (channel->mConnected)
@@ -540,7 +540,7 @@ void IPlugBase::AttachInputBuffers(int idx, int n, double** ppData, int nFrames)
 void IPlugBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames)
 {
   int end = idx + n < NInChannels() ? idx + n : NInChannels();
-  for (int i = idx; i < end; ++i)
+  for (int i = idx < 0 ? 0 : idx; i < end; ++i)
   {
     InChannel* channel = mInChannels.Get(i);
     if (channel->mConnected)
@@ -559,7 +559,7 @@ void IPlugBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames)
 void IPlugBase::AttachOutputBuffers(int idx, int n, double** ppData)
 {
   int end = idx + n < NOutChannels() ? idx + n : NOutChannels();
-  for (int i = idx; i < end; ++i)
+  for (int i = idx < 0 ? 0 : idx; i < end; ++i)
   {
     OutChannel* channel = mOutChannels.Get(i);
     if (channel->mConnected)
@@ -573,7 +573,7 @@ void IPlugBase::AttachOutputBuffers(int idx, int n, double** ppData)
 void IPlugBase::AttachOutputBuffers(int idx, int n, float** ppData)
 {
   int end = idx + n < NOutChannels() ? idx + n : NOutChannels();
-  for (int i = idx; i < end; ++i)
+  for (int i = idx < 0 ? 0 : idx; i < end; ++i)
   {
     OutChannel* channel = mOutChannels.Get(i);
     if (channel->mConnected)

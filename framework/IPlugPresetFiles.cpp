@@ -389,9 +389,13 @@ bool IPlugBase::PromptForPresetFile(WDL_String* file, IGraphicsInterface::EFileA
   {
     return false;
   }
+  // The prompt leaves the proposed name as it is when the user cancels, and
+  // hands back a full path when the user confirms: an unchanged answer is a
+  // cancel, not a file to write.
   file->Set(defaultFileName);
   mGraphics->PromptForFile(file, action, &mPreviousPath, extension);
-  return file->GetLength() > 0;
+  const char* proposed = defaultFileName ? defaultFileName : "";
+  return file->GetLength() > 0 && std::strcmp(file->Get(), proposed) != 0;
 }
 
 bool IPlugBase::SaveProgramAsFXP(const char* defaultFileName)

@@ -78,6 +78,13 @@ int ByteChunk::GetStr(WDL_String* pStr, int startPos) const
 
 int ByteChunk::PutChunk(const ByteChunk* other)
 {
+  if (other == this)
+  {
+    // Growing would move the bytes being copied: copy them first.
+    ByteChunk copy;
+    copy.PutBytes(GetBytes(), Size());
+    return PutBytes(copy.GetBytes(), copy.Size());
+  }
   return PutBytes(other->GetBytes(), other->Size());
 }
 

@@ -23,8 +23,10 @@ public:
     {
       return;
     }
+    // The bound is checked before each byte is read: text need not be
+    // terminated within maxLen bytes.
     size_t n = 0;
-    while (text[n] && (maxLen <= 0 || n < static_cast<size_t>(maxLen)))
+    while ((maxLen <= 0 || n < static_cast<size_t>(maxLen)) && text[n])
     {
       ++n;
     }

@@ -474,13 +474,6 @@ TEST(BankFile, NonFiniteValueKeepsTheSlotsValue)
 
 TEST(BankFile, EveryTruncationIsRefused)
 {
-#if defined(__SANITIZE_ADDRESS__)
-  // Reported: a name string that ends exactly where the data is cut is
-  // copied by ByteChunk::GetStr through WDL_String::Append, which reads one
-  // byte past the chunk; the sanitizer stops the run there. The other
-  // builds still run every length. Remove once fixed.
-  GTEST_SKIP() << "reported: WDL_String::Append reads text[maxLen]";
-#endif
   for (bool doesChunks : {false, true})
   {
     SCOPED_TRACE(FormName(doesChunks));
@@ -675,12 +668,8 @@ TEST(PresetFileDialogs, CancelledLoadReadsNothing)
 
 // A cancelled save dialog leaves the file argument as it was, which for a
 // save is the proposed name; the save must still not happen.
-// Fails today: PromptForPresetFile puts the default name into the file
-// argument and takes any non-empty result as the user's answer, so a cancel
-// writes the file under the proposed name. Reported; skipped until the fix.
 TEST(PresetFileDialogs, CancelledSaveWritesNothing)
 {
-  GTEST_SKIP() << "reported: a cancelled save writes the file under the proposed name";
   TempFile proposed(".fxp");
   TempFile proposedBank(".fxb");
   Plug plug(false);

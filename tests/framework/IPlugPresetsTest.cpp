@@ -290,13 +290,6 @@ TEST(IPlugPresets, BankRoundTripIntoAFreshInstance)
 
 TEST(IPlugPresets, TruncatedBankFailsAtEveryLength)
 {
-#if defined(__SANITIZE_ADDRESS__)
-  // Reported: a name string that ends exactly where the data is cut is
-  // copied by ByteChunk::GetStr through WDL_String::Append, which reads one
-  // byte past the chunk; the sanitizer stops the run there. The other
-  // builds still run every length. Remove once fixed.
-  GTEST_SKIP() << "reported: WDL_String::Append reads text[maxLen]";
-#endif
   TypedPlug source(3);
   source.MakePreset("A", 1.5, 2, 1, 12, 0.25);
   source.MakePreset("B", 0.5, 1, 0, 3, 0.75);
