@@ -27,7 +27,7 @@ $(addprefix test-,$(PRESETS)): test-%: build-%
 	ctest --preset $*
 
 bench: build-linux
-	build/linux/bench/kolvane-bench
+	@for b in build/linux/bench/kolvane-*bench; do echo "== $$b"; $$b || exit 1; done
 
 clean:
 	rm -rf $(addprefix build/,$(PRESETS))

@@ -90,24 +90,17 @@ void EnvelopeGenerator::enterStage(EnvelopeStage newStage)
   }
 }
 
-double EnvelopeGenerator::nextSample()
+void EnvelopeGenerator::enterNextStages()
 {
-  if (currentStage == Off || currentStage == Sustain)
-  {
-    return currentLevel;
-  }
   // A stage shorter than one sample (a decay time below 1 / sampleRate) is
   // passed straight through: its factor has no finite value and must never
   // reach the level, so keep moving on until a stage has samples to produce
   // or holds (Sustain, Off).
-  while (currentSampleIndex == nextStageSampleIndex && currentStage != Off &&
-         currentStage != Sustain)
+  do
   {
     enterStage(static_cast<EnvelopeStage>((currentStage + 1) % kNumEnvelopeStages));
-  }
-  currentLevel *= multiplier;
-  ++currentSampleIndex;
-  return currentLevel;
+  } while (currentSampleIndex == nextStageSampleIndex && currentStage != Off &&
+           currentStage != Sustain);
 }
 
 void EnvelopeGenerator::setSampleRate(double newSampleRate)

@@ -30,8 +30,22 @@ public:
   // falls from wherever the level is. Called with Attack on note-on and
   // Release on note-off; timed stages move on by themselves.
   void enterStage(EnvelopeStage newStage);
-  // Advances one sample; returns the level, 0 to 1.
-  double nextSample();
+  // Advances one sample; returns the level, 0 to 1. Defined here so that it
+  // inlines into the render loop; stage changes stay out of line.
+  double nextSample()
+  {
+    if (currentStage == Off || currentStage == Sustain)
+    {
+      return currentLevel;
+    }
+    if (currentSampleIndex == nextStageSampleIndex)
+    {
+      enterNextStages();
+    }
+    currentLevel *= multiplier;
+    ++currentSampleIndex;
+    return currentLevel;
+  }
   // Samples per second. The stage in progress keeps its remaining length.
   void setSampleRate(double sampleRate);
   // Seconds for Attack, Decay, Release (negative counts as 0); level 0 to 1
@@ -44,6 +58,8 @@ public:
   double getCurrentLevel() const { return currentLevel; }
 
 private:
+  // Moves on from a stage whose samples are done.
+  void enterNextStages();
   void calculateMultiplier(double startLevel, double endLevel, uint64_t lengthInSamples);
 
   double minimumLevel;

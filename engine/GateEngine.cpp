@@ -91,9 +91,22 @@ bool GateEngine::updateBarPosition()
   return true;
 }
 
+void GateEngine::updateStepTiming()
+{
+  mStepSamples = 0;
+  if (!(mTempo > 0.0) || !toSamples(mSampleRateInt * (60.0 / mTempo) / 16.0, &mSamplesPer64th) ||
+      !toSamples(mStepLength * mSamplesPer64th, &mStepSamples) || mStepSamples < 0)
+  {
+    mStepSamples = 0;
+  }
+  mNoteOffSamples = mStepLength * mNoteLength * mSamplesPer64th;
+  mPosBarSample = -2; // the step length may have changed: divide once again
+}
+
 void GateEngine::renderBlock(double** inputs, double** outputs, int nFrames)
 {
   updateBarPosition();
+  updateStepTiming();
   const double* in0 = inputs[0];
   const double* in1 = inputs[1];
   double* out0 = outputs[0];
@@ -126,16 +139,25 @@ void GateEngine::sequencer()
   {
     return;
   }
-  int samplesPer64th = 0, stepSamples = 0;
-  if (!(mTempo > 0.0) || !toSamples(mSampleRateInt * (60.0 / mTempo) / 16.0, &samplesPer64th) ||
-      !toSamples(mStepLength * samplesPer64th, &stepSamples) || stepSamples <= 0 ||
-      mSamplesPerBar <= 0)
+  if (mStepSamples <= 0 || mSamplesPerBar <= 0)
   {
     return; // no step or bar to count in
   }
-  const int posInStep = mBarSample % stepSamples;
+  // The position in the step is the bar sample modulo the step length; from
+  // one sample to the next it just counts on, wrapping at the step length.
+  int posInStep;
+  if (mBarSample > 0 && mBarSample == mPosBarSample + 1)
+  {
+    posInStep = mPosInStep + 1 == mStepSamples ? 0 : mPosInStep + 1;
+  }
+  else
+  {
+    posInStep = mBarSample % mStepSamples;
+  }
+  mPosInStep = posInStep;
+  mPosBarSample = mBarSample;
 
-  if (posInStep + 100.0 >= mStepLength * mNoteLength * samplesPer64th && !mNoteOffSent)
+  if (posInStep + 100.0 >= mNoteOffSamples && !mNoteOffSent)
   {
     onNoteOff(1, 1);
     mNoteOffSent = true;

@@ -37,7 +37,8 @@ public:
   // Renders nFrames of two channels; inputs and outputs may be the same
   // buffers. mTimeInfo must hold this block's transport.
   void renderBlock(double** inputs, double** outputs, int nFrames);
-  // One sample of step bookkeeping (step mode, transport running).
+  // One sample of step bookkeeping (step mode, transport running), on the
+  // step timing renderBlock derived for this block.
   void sequencer();
   // One sample of both channels.
   void effectStage(const double* in0, const double* in1, double* out0, double* out1);
@@ -92,5 +93,16 @@ private:
   // The bar fields from the block's transport; false (fields untouched)
   // when tempo, numerator or rate give no usable bar.
   bool updateBarPosition();
+  // Samples per sixty-fourth note and per step, and the note-off point, for
+  // this block: tempo, rate and step length only change between blocks.
+  void updateStepTiming();
+
+  int mSamplesPer64th = 0;
+  int mStepSamples = 0; // 0: no step to count in, the sequencer rests
+  double mNoteOffSamples = 0.0;
+  // The last sample's position in its step, to count on from instead of
+  // dividing every sample; valid for the bar sample after mPosBarSample.
+  int mPosInStep = 0;
+  int mPosBarSample = -1;
   void retune(Oscillator& lfo, int rate, bool triplet);
 };

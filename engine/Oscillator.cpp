@@ -4,12 +4,6 @@
 
 CParamSmooth::CParamSmooth() : a(0.99f), b(1.0f - a), z(0.0f) {}
 
-float CParamSmooth::Process(float in)
-{
-  z = in * b + z * a;
-  return z;
-}
-
 Oscillator::Oscillator()
   : mode(Sine), piValue(3.141592653589793), frequency(440.0), phase(0.0), sampleRate(44100.0),
     phaseIncrement(0.0), twoPi(2.0 * piValue), muted(true)
@@ -49,52 +43,21 @@ void Oscillator::updateIncrement()
   phaseIncrement = (frequency * piValue * 2.0) / sampleRate;
 }
 
-void Oscillator::advancePhase()
+void Oscillator::wrapPhase()
 {
-  phase += phaseIncrement;
-  if (phase >= twoPi)
+  // An increment of several cycles wraps by remainder rather than by a
+  // subtraction per cycle, which would stall the audio thread for huge
+  // rates; a non-finite increment (rate 0, infinite frequency) restarts the
+  // cycle instead of spreading NaN.
+  phase = std::isfinite(phase) ? std::fmod(phase, twoPi) : 0.0;
+  if (phase < 0.0)
   {
-    phase -= twoPi; // the usual case: at most one wrap per sample
+    phase += twoPi;
   }
-  if (!(phase >= 0.0 && phase < twoPi))
+  if (!(phase < twoPi))
   {
-    // An increment of several cycles wraps by remainder rather than by a
-    // subtraction per cycle, which would stall the audio thread for huge
-    // rates; a non-finite increment (rate 0, infinite frequency) restarts
-    // the cycle instead of spreading NaN.
-    phase = std::isfinite(phase) ? std::fmod(phase, twoPi) : 0.0;
-    if (phase < 0.0)
-    {
-      phase += twoPi;
-    }
-    if (!(phase < twoPi))
-    {
-      phase = 0.0;
-    }
+    phase = 0.0;
   }
-}
-
-double Oscillator::nextSample()
-{
-  if (muted)
-  {
-    return 0.0;
-  }
-  double value = 0.0;
-  switch (mode)
-  {
-  case Saw:
-    value = smoother.Process(static_cast<float>(1.0 - (2.0 * phase) / twoPi));
-    break;
-  case Square:
-    value = smoother.Process(phase <= piValue ? 1.0f : -1.0f);
-    break;
-  case Sine:
-    value = std::sin(phase);
-    break;
-  }
-  advancePhase();
-  return value;
 }
 
 void Oscillator::generate(double* buffer, int nFrames)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 // A periodic waveform one sample at a time, used as a low-frequency
 // oscillator (LFO). Output is -1..+1.
 //
@@ -20,7 +22,11 @@ class CParamSmooth
 {
 public:
   CParamSmooth();
-  float Process(float in);
+  float Process(float in)
+  {
+    z = in * b + z * a;
+    return z;
+  }
 
 private:
   float a; // weight of the previous output
@@ -47,7 +53,29 @@ public:
   // smoothed shape does not jump.
   void setStartPosition();
 
-  double nextSample();
+  // Defined here so that it inlines into the render loop.
+  double nextSample()
+  {
+    if (muted)
+    {
+      return 0.0;
+    }
+    double value = 0.0;
+    switch (mode)
+    {
+    case Saw:
+      value = smoother.Process(static_cast<float>(1.0 - (2.0 * phase) / twoPi));
+      break;
+    case Square:
+      value = smoother.Process(phase <= piValue ? 1.0f : -1.0f);
+      break;
+    case Sine:
+      value = std::sin(phase);
+      break;
+    }
+    advancePhase();
+    return value;
+  }
   // Writes nFrames raw (unsmoothed) samples, ignoring the mute; writes
   // nothing for an unknown mode.
   void generate(double* buffer, int nFrames);
@@ -58,7 +86,20 @@ public:
 
 private:
   void updateIncrement();
-  void advancePhase();
+  void advancePhase()
+  {
+    phase += phaseIncrement;
+    if (phase >= twoPi)
+    {
+      phase -= twoPi; // the usual case: at most one wrap per sample
+    }
+    if (!(phase >= 0.0 && phase < twoPi))
+    {
+      wrapPhase();
+    }
+  }
+  // Brings any other phase back into [0, 2π).
+  void wrapPhase();
 
   OscillatorMode mode;
   double piValue;
