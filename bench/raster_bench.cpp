@@ -49,9 +49,9 @@ void BM_FullEditorFrame(benchmark::State& state)
     benchmark::ClobberMemory();
   }
   state.counters["blits"] = blits;
-  state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                   benchmark::Counter::kIsRate |
-                                                     benchmark::Counter::kInvert);
+  state.counters["per_frame"] =
+      benchmark::Counter(static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_FullEditorFrame)->Unit(benchmark::kMicrosecond);
 

@@ -31,10 +31,22 @@ inline LICE_pixel LICE_RGBA(int r, int g, int b, int a)
   return (static_cast<LICE_pixel>(a & 255) << 24) | (static_cast<LICE_pixel>(r & 255) << 16) |
          (static_cast<LICE_pixel>(g & 255) << 8) | static_cast<LICE_pixel>(b & 255);
 }
-inline int LICE_GETA(LICE_pixel p) { return static_cast<int>(p >> 24); }
-inline int LICE_GETR(LICE_pixel p) { return static_cast<int>((p >> 16) & 255); }
-inline int LICE_GETG(LICE_pixel p) { return static_cast<int>((p >> 8) & 255); }
-inline int LICE_GETB(LICE_pixel p) { return static_cast<int>(p & 255); }
+inline int LICE_GETA(LICE_pixel p)
+{
+  return static_cast<int>(p >> 24);
+}
+inline int LICE_GETR(LICE_pixel p)
+{
+  return static_cast<int>((p >> 16) & 255);
+}
+inline int LICE_GETG(LICE_pixel p)
+{
+  return static_cast<int>((p >> 8) & 255);
+}
+inline int LICE_GETB(LICE_pixel p)
+{
+  return static_cast<int>(p & 255);
+}
 
 // Blit mode word: the low byte selects how pixels combine, the flags above
 // it change how the source is read.
@@ -68,7 +80,7 @@ public:
   virtual LICE_pixel* getBits() = 0; // the first pixel of the top row
   virtual int getWidth() = 0;
   virtual int getHeight() = 0;
-  virtual int getRowSpan() = 0; // in pixels
+  virtual int getRowSpan() = 0;              // in pixels
   virtual bool isFlipped() { return false; } // rows stored bottom-up
   virtual bool resize(int w, int h) = 0;     // true when the size changed
   virtual LICE_HDC getDC() { return nullptr; }
@@ -135,7 +147,7 @@ public:
 private:
   LICE_pixel* mBits = nullptr;
   int mWidth = 0, mHeight = 0, mSpan = 0, mAllocHeight = 0;
-  LICE_HDC mDC = nullptr;  // the platform layer's drawing context, if any
+  LICE_HDC mDC = nullptr;   // the platform layer's drawing context, if any
   void* mSection = nullptr; // the platform layer's pixel allocation
 };
 
@@ -146,8 +158,8 @@ private:
 // Copies the source rectangle (srcx, srcy, w, h) so that its top-left lands
 // at (dstx, dsty). Whatever falls outside either bitmap is cut, and the other
 // side is shifted by the same amount.
-void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int srcx, int srcy,
-               int w, int h, float alpha, int mode);
+void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int srcx, int srcy, int w,
+               int h, float alpha, int mode);
 // The same with the source rectangle by its edges; null for the whole source.
 void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const LICE_Rect* srcrect,
                float alpha, int mode);
@@ -168,8 +180,8 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
 // pixels. With clipToSourceRect, destination pixels whose source position
 // falls outside the source rectangle are left untouched; without it, only
 // positions outside the source bitmap are skipped.
-void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw,
-                      int dsth, float srcx, float srcy, float srcw, float srch, float angle,
+void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
+                      float srcx, float srcy, float srcw, float srch, float angle,
                       bool clipToSourceRect, float alpha, int mode, float rotxcent = 0.0f,
                       float rotycent = 0.0f);
 
@@ -226,7 +238,8 @@ void LICE_FillConvexPolygon(LICE_IBitmap* dest, const int* x, const int* y, int 
 // fails. Any failure (not a PNG, truncated or corrupt data, a bad checksum,
 // an image wider or taller than 16384 pixels, no memory) returns null and
 // leaks nothing; a bitmap passed in is never deleted.
-LICE_IBitmap* LICE_LoadPNGFromMemory(const void* data, size_t length, LICE_IBitmap* bitmap = nullptr);
+LICE_IBitmap* LICE_LoadPNGFromMemory(const void* data, size_t length,
+                                     LICE_IBitmap* bitmap = nullptr);
 // The resource of type "PNG" with this id in the module: on Windows the
 // module's own resources, elsewhere the PNG bytes embedded in the binary
 // (see lice_embedded.h), where module is not looked at.

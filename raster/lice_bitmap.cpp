@@ -34,7 +34,10 @@ LICE_MemBitmap::LICE_MemBitmap(int w, int h, unsigned int lineAlign) : mLineAlig
   resize(w, h);
 }
 
-LICE_MemBitmap::~LICE_MemBitmap() { std::free(mAllocation); }
+LICE_MemBitmap::~LICE_MemBitmap()
+{
+  std::free(mAllocation);
+}
 
 bool LICE_MemBitmap::resize(int w, int h)
 {
@@ -68,7 +71,8 @@ bool LICE_MemBitmap::resize(int w, int h)
       return changed;
     }
     mAllocation = block;
-    const uintptr_t at = (reinterpret_cast<uintptr_t>(block) + kPixelAlign - 1) & ~(kPixelAlign - 1);
+    const uintptr_t at =
+        (reinterpret_cast<uintptr_t>(block) + kPixelAlign - 1) & ~(kPixelAlign - 1);
     mBits = reinterpret_cast<LICE_pixel*>(at);
     mAllocated = grown;
   }
@@ -78,7 +82,10 @@ bool LICE_MemBitmap::resize(int w, int h)
   return true;
 }
 
-LICE_SysBitmap::LICE_SysBitmap(int w, int h) { resize(w, h); }
+LICE_SysBitmap::LICE_SysBitmap(int w, int h)
+{
+  resize(w, h);
+}
 
 LICE_SysBitmap::~LICE_SysBitmap()
 {

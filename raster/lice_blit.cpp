@@ -51,8 +51,7 @@ struct SolidRun
   int n;
   LICE_pixel color;
   int a;
-  template <class C>
-  void run()
+  template <class C> void run()
   {
     for (int i = 0; i < n; ++i)
       C::apply(d[i], color, a);
@@ -155,8 +154,7 @@ struct BlockRun
   const View& sv;
   const Block& b;
   int a;
-  template <class C>
-  void run()
+  template <class C> void run()
   {
     for (int y = 0; y < b.h; ++y)
     {
@@ -192,18 +190,14 @@ void blitClipped(const View& dv, const View& sv, const Block& b, int a, int mode
 // Whether two views share pixel memory.
 bool overlaps(const View& a, const View& b)
 {
-  auto lo = [](const View& v) {
-    return std::min(v.pixels, v.row(v.height - 1)) ;
-  };
-  auto hi = [](const View& v) {
-    return std::max(v.pixels, v.row(v.height - 1)) + v.width;
-  };
+  auto lo = [](const View& v) { return std::min(v.pixels, v.row(v.height - 1)); };
+  auto hi = [](const View& v) { return std::max(v.pixels, v.row(v.height - 1)) + v.width; };
   return lo(a) < hi(b) && lo(b) < hi(a);
 }
 } // namespace
 
-void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int srcx, int srcy,
-               int w, int h, float alpha, int mode)
+void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int srcx, int srcy, int w,
+               int h, float alpha, int mode)
 {
   View dv, sv;
   const int a = lice::weightOf(alpha);
@@ -269,7 +263,10 @@ bool sourceBounds(const View& sv, float srcx, float srcy, float srcw, float srch
   return out.x1 >= out.x0 && out.y1 >= out.y0;
 }
 
-inline int clampTo(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+inline int clampTo(int v, int lo, int hi)
+{
+  return v < lo ? lo : (v > hi ? hi : v);
+}
 
 // Bilinear sample at 16.16 source coordinates measured from pixel centres.
 LICE_pixel bilinear(const View& sv, const Bounds& bd, int64_t fx, int64_t fy)
@@ -312,14 +309,13 @@ struct ScaledRun
   const View& dv;
   const View& sv;
   const Bounds& bd;
-  int x0, x1, y0, y1;      // destination pixels to visit, inclusive
+  int x0, x1, y0, y1;       // destination pixels to visit, inclusive
   int64_t ux, uy, dux, duy; // 16.16 source position of (x0, y0) and its steps
   bool filter;
   int boxRadius;
   int a;
 
-  template <class C>
-  void run()
+  template <class C> void run()
   {
     int64_t v = uy;
     for (int y = y0; y <= y1; ++y, v += duy)
@@ -344,7 +340,10 @@ struct ScaledRun
   }
 };
 
-int64_t toFixed(double v) { return static_cast<int64_t>(std::floor(v * 65536.0)); }
+int64_t toFixed(double v)
+{
+  return static_cast<int64_t>(std::floor(v * 65536.0));
+}
 } // namespace
 
 void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
@@ -357,13 +356,12 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   const bool filter = (mode & LICE_FLAG_BILINEAR) != 0;
   if (std::fabs(srcw - dstw) < 0.001f && std::fabs(srch - dsth) < 0.001f)
   {
-    const bool whole = std::fabs(srcx - std::round(srcx)) < 0.03f &&
-                       std::fabs(srcy - std::round(srcy)) < 0.03f;
+    const bool whole =
+        std::fabs(srcx - std::round(srcx)) < 0.03f && std::fabs(srcy - std::round(srcy)) < 0.03f;
     if (!filter || whole)
     {
       LICE_Blit(dest, src, dstx, dsty, static_cast<int>(std::lround(srcx)),
-                static_cast<int>(std::lround(srcy)), dstw, dsth, alpha,
-                mode & ~LICE_FLAG_BILINEAR);
+                static_cast<int>(std::lround(srcy)), dstw, dsth, alpha, mode & ~LICE_FLAG_BILINEAR);
       return;
     }
   }
@@ -373,7 +371,11 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   const bool mirrorX = dstw < 0, mirrorY = dsth < 0;
   const int64_t w = mirrorX ? -static_cast<int64_t>(dstw) : dstw;
   const int64_t h = mirrorY ? -static_cast<int64_t>(dsth) : dsth;
-  Block b{dstx, dsty, 0, 0, static_cast<int>(std::min<int64_t>(w, INT32_MAX)),
+  Block b{dstx,
+          dsty,
+          0,
+          0,
+          static_cast<int>(std::min<int64_t>(w, INT32_MAX)),
           static_cast<int>(std::min<int64_t>(h, INT32_MAX))};
   if (!lice::clipBlock(b, dv.width, dv.height, b.w, b.h))
     return;
@@ -383,9 +385,20 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   // from the mirrored side when mirroring.
   const double i0 = mirrorX ? static_cast<double>(w - 1 - (b.dx - dstx)) : b.dx - dstx;
   const double j0 = mirrorY ? static_cast<double>(h - 1 - (b.dy - dsty)) : b.dy - dsty;
-  ScaledRun r{dv, sv, bd, b.dx, b.dx + b.w - 1, b.dy, b.dy + b.h - 1,
-              toFixed(srcx + (i0 + 0.5) * stepX), toFixed(srcy + (j0 + 0.5) * stepY),
-              toFixed(mirrorX ? -stepX : stepX), toFixed(mirrorY ? -stepY : stepY), filter, 0, a};
+  ScaledRun r{dv,
+              sv,
+              bd,
+              b.dx,
+              b.dx + b.w - 1,
+              b.dy,
+              b.dy + b.h - 1,
+              toFixed(srcx + (i0 + 0.5) * stepX),
+              toFixed(srcy + (j0 + 0.5) * stepY),
+              toFixed(mirrorX ? -stepX : stepX),
+              toFixed(mirrorY ? -stepY : stepY),
+              filter,
+              0,
+              a};
   if (filter && std::fabs(stepX) >= 1.7 && std::fabs(stepY) >= 1.7)
     r.boxRadius = (std::fabs(stepX) > 3.0 && std::fabs(stepY) > 3.0) ? 2 : 1;
   lice::dispatchCombiner(mode, (mode & LICE_FLAG_USE_ALPHA) != 0, r);
@@ -399,15 +412,14 @@ struct RotatedRun
   const View& sv;
   const Bounds& bd;
   const Block& b;
-  double u0, v0;           // source position of the first visited pixel
-  double dudx, dvdx;       // per destination column
-  double dudy, dvdy;       // per destination row
-  double cl, ct, cr, cb;   // the source rectangle, when clipping to it
+  double u0, v0;         // source position of the first visited pixel
+  double dudx, dvdx;     // per destination column
+  double dudy, dvdy;     // per destination row
+  double cl, ct, cr, cb; // the source rectangle, when clipping to it
   bool clipToRect, filter;
   int a;
 
-  template <class C>
-  void run()
+  template <class C> void run()
   {
     for (int y = 0; y < b.h; ++y)
     {
@@ -419,9 +431,8 @@ struct RotatedRun
           continue;
         if (!(u >= bd.x0 && u < bd.x1 + 1 && v >= bd.y0 && v < bd.y1 + 1))
           continue;
-        const LICE_pixel s =
-          filter ? bilinear(sv, bd, toFixed(u - 0.5), toFixed(v - 0.5))
-                 : sv.row(static_cast<int>(v))[static_cast<int>(u)];
+        const LICE_pixel s = filter ? bilinear(sv, bd, toFixed(u - 0.5), toFixed(v - 0.5))
+                                    : sv.row(static_cast<int>(v))[static_cast<int>(u)];
         C::apply(d[x], s, a);
       }
     }
@@ -429,8 +440,8 @@ struct RotatedRun
 };
 } // namespace
 
-void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw,
-                      int dsth, float srcx, float srcy, float srcw, float srch, float angle,
+void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
+                      float srcx, float srcy, float srcw, float srch, float angle,
                       bool clipToSourceRect, float alpha, int mode, float rotxcent, float rotycent)
 {
   View dv, sv;

@@ -47,13 +47,19 @@ int weightOf(float alpha);
 // Blits, fills and lines are instantiated per combiner, so the inner loops
 // carry no mode switch.
 
-inline int chan(LICE_pixel p, int shift) { return static_cast<int>((p >> shift) & 255); }
+inline int chan(LICE_pixel p, int shift)
+{
+  return static_cast<int>((p >> shift) & 255);
+}
 inline LICE_pixel pack(int b, int g, int r, int a)
 {
   return static_cast<LICE_pixel>(b) | (static_cast<LICE_pixel>(g) << 8) |
          (static_cast<LICE_pixel>(r) << 16) | (static_cast<LICE_pixel>(a) << 24);
 }
-inline int clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+inline int clamp255(int v)
+{
+  return v < 0 ? 0 : (v > 255 ? 255 : v);
+}
 
 struct CopyCombine
 {
@@ -209,8 +215,7 @@ struct HsvCombine
 };
 
 // Weighs the source by its own alpha first, then combines it as Base does.
-template <class Base>
-struct WithSourceAlpha
+template <class Base> struct WithSourceAlpha
 {
   static void apply(LICE_pixel& d, LICE_pixel s, int a)
   {
@@ -223,8 +228,7 @@ struct WithSourceAlpha
 
 // Channel copy: one byte of the source (S: 0 blue, 1 green, 2 red, 3 alpha)
 // into one byte of the destination, blended by the weight.
-template <int S, int D>
-struct ChanCopyCombine
+template <int S, int D> struct ChanCopyCombine
 {
   static void apply(LICE_pixel& d, LICE_pixel s, int a)
   {
@@ -234,8 +238,7 @@ struct ChanCopyCombine
   }
 };
 
-template <int N, class F>
-void dispatchChanCopy(int which, F& f)
+template <int N, class F> void dispatchChanCopy(int which, F& f)
 {
   if constexpr (N < 16)
   {
@@ -246,12 +249,14 @@ void dispatchChanCopy(int which, F& f)
   }
 }
 
-inline bool isChannelCopy(int mode) { return (mode & LICE_BLIT_MODE_MASK) >= LICE_MODE_CHANCOPY; }
+inline bool isChannelCopy(int mode)
+{
+  return (mode & LICE_BLIT_MODE_MASK) >= LICE_MODE_CHANCOPY;
+}
 
 // Calls f.template run<Combiner>() with the combiner for the mode's low byte
 // and the source-alpha flag. Unknown low bytes copy.
-template <class F>
-void dispatchCombiner(int mode, bool useSourceAlpha, F& f)
+template <class F> void dispatchCombiner(int mode, bool useSourceAlpha, F& f)
 {
   if (isChannelCopy(mode))
   {

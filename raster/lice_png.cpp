@@ -44,7 +44,10 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t count)
 }
 
 // Quiet handlers: a bad picture is a result (null), not console output.
-void onError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void onError(png_structp png, png_const_charp)
+{
+  png_longjmp(png, 1);
+}
 void onWarning(png_structp, png_const_charp) {}
 
 struct Job
@@ -129,8 +132,7 @@ bool readImage(Job* job)
 }
 
 // Sets up libpng around readImage; `setInput` attaches the source.
-template <class SetInput>
-LICE_IBitmap* load(LICE_IBitmap* bitmap, SetInput setInput)
+template <class SetInput> LICE_IBitmap* load(LICE_IBitmap* bitmap, SetInput setInput)
 {
   Job job;
   job.target = bitmap;

@@ -35,7 +35,10 @@ int weighted(int a, double coverage)
 }
 
 // floor(n / d) for d > 0.
-int64_t floorDiv(int64_t n, int64_t d) { return n >= 0 ? n / d : -((-n + d - 1) / d); }
+int64_t floorDiv(int64_t n, int64_t d)
+{
+  return n >= 0 ? n / d : -((-n + d - 1) / d);
+}
 } // namespace
 
 void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_pixel color, float alpha,
@@ -60,7 +63,8 @@ void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_pixel co
   }
   // Step along the major axis; the minor coordinate follows exactly, rounded
   // (or split between two pixels when anti-aliased).
-  const bool steep = std::abs(static_cast<int64_t>(y2) - y1) > std::abs(static_cast<int64_t>(x2) - x1);
+  const bool steep =
+      std::abs(static_cast<int64_t>(y2) - y1) > std::abs(static_cast<int64_t>(x2) - x1);
   int64_t m1 = steep ? y1 : x1, n1 = steep ? x1 : y1, m2 = steep ? y2 : x2, n2 = steep ? x2 : y2;
   if (m1 > m2)
   {

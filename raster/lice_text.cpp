@@ -2,9 +2,9 @@
 // layout and glyph drawing. The platform layer renders glyphs and, where it
 // can, draws text itself.
 
+#include "lice_text.h"
 #include "lice_internal.h"
 #include "lice_platform.h"
-#include "lice_text.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -15,10 +15,10 @@ enum
 {
   LICE_FONT_FLAG_VERTICAL = 0x1,
   LICE_FONT_FLAG_VERTICAL_BOTTOMUP = 0x2,
-  LICE_FONT_PRECALC = 0x4,         // render the glyphs of codes 0-127 at once
-  LICE_FONT_FLAG_FX_MASK = 0x1F0,  // effect flags, not drawn by this library
-  LICE_FONT_OWNS_HFONT = 0x200,    // delete the platform font when replaced or destroyed
-  LICE_FONT_FORCE_NATIVE = 0x400,  // draw through the platform's text drawing when possible
+  LICE_FONT_PRECALC = 0x4,        // render the glyphs of codes 0-127 at once
+  LICE_FONT_FLAG_FX_MASK = 0x1F0, // effect flags, not drawn by this library
+  LICE_FONT_OWNS_HFONT = 0x200,   // delete the platform font when replaced or destroyed
+  LICE_FONT_FORCE_NATIVE = 0x400, // draw through the platform's text drawing when possible
 };
 
 // Format flags of DrawTextA: the platform's values, plus one of the library's.
@@ -47,8 +47,8 @@ class LICE_IFont
 public:
   virtual ~LICE_IFont() {}
   virtual void SetFromHFont(LICE_HFONT font, int flags = 0) = 0;
-  virtual LICE_pixel SetTextColor(LICE_pixel color) = 0;  // returns the previous one
-  virtual LICE_pixel SetBkColor(LICE_pixel color) = 0;    // returns the previous one
+  virtual LICE_pixel SetTextColor(LICE_pixel color) = 0;   // returns the previous one
+  virtual LICE_pixel SetBkColor(LICE_pixel color) = 0;     // returns the previous one
   virtual LICE_pixel SetEffectColor(LICE_pixel color) = 0; // returns the previous one
   virtual int SetBkMode(int mode) = 0;                     // returns the previous one
   virtual void SetCombineMode(int mode, float alpha = 1.0f) = 0;

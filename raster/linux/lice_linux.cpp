@@ -36,7 +36,10 @@ bool allocSysPixels(int spanWidth, int height, LICE_pixel*& bits, LICE_HDC& dc, 
   return true;
 }
 
-void freeSysPixels(LICE_HDC, void* section) { std::free(section); }
+void freeSysPixels(LICE_HDC, void* section)
+{
+  std::free(section);
+}
 
 void freeSysContext(LICE_HDC) {}
 
@@ -50,15 +53,27 @@ bool findResource(LICE_HMODULE, int id, const char* type, const unsigned char*& 
   return true;
 }
 
-FILE* openFile(const char* utf8Name, const char* mode) { return std::fopen(utf8Name, mode); }
+FILE* openFile(const char* utf8Name, const char* mode)
+{
+  return std::fopen(utf8Name, mode);
+}
 
-int fontLineHeight(LICE_HFONT) { return 0; }
+int fontLineHeight(LICE_HFONT)
+{
+  return 0;
+}
 
-bool renderGlyph(LICE_HFONT, unsigned int, GlyphImage&) { return false; }
+bool renderGlyph(LICE_HFONT, unsigned int, GlyphImage&)
+{
+  return false;
+}
 
 void deleteFont(LICE_HFONT) {}
 
-bool nativeTextAvailable() { return false; }
+bool nativeTextAvailable()
+{
+  return false;
+}
 
 int drawNativeText(LICE_HFONT, LICE_IBitmap*, const char*, int, LICE_Rect*, int, LICE_pixel,
                    LICE_pixel, int)

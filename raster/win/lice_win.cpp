@@ -42,7 +42,8 @@ std::vector<wchar_t> widen(const char* text, int length)
   if (n <= 0)
     return out;
   out.resize(static_cast<size_t>(n));
-  MultiByteToWideChar(page, page == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0, text, length, out.data(), n);
+  MultiByteToWideChar(page, page == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0, text, length, out.data(),
+                      n);
   return out;
 }
 
@@ -56,7 +57,10 @@ namespace lice
 {
 namespace win
 {
-void setSkipNativeTextUnderCompatibilityLayer(bool skip) { gSkipNativeUnderCompat = skip; }
+void setSkipNativeTextUnderCompatibilityLayer(bool skip)
+{
+  gSkipNativeUnderCompat = skip;
+}
 } // namespace win
 
 namespace platform
@@ -77,7 +81,7 @@ bool allocSysPixels(int spanWidth, int height, LICE_pixel*& bits, LICE_HDC& dc, 
   info.bmiHeader.biCompression = BI_RGB;
   void* pixels = nullptr;
   HBITMAP bitmap =
-    CreateDIBSection(static_cast<HDC>(dc), &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+      CreateDIBSection(static_cast<HDC>(dc), &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
   if (!bitmap || !pixels)
   {
     if (bitmap)
@@ -199,7 +203,7 @@ bool renderGlyph(LICE_HFONT font, unsigned int codepoint, GlyphImage& out)
   out.width = extent.cx < 0 ? 0 : (extent.cx > 256 ? 256 : extent.cx);
   out.height = tm.tmHeight < 0 ? 0 : (tm.tmHeight > 256 ? 256 : tm.tmHeight);
   out.coverage = static_cast<unsigned char*>(
-    std::malloc(static_cast<size_t>(out.width) * static_cast<size_t>(out.height) + 1));
+      std::malloc(static_cast<size_t>(out.width) * static_cast<size_t>(out.height) + 1));
   if (!out.coverage)
     return false;
   lice::View view;
@@ -227,7 +231,7 @@ void deleteFont(LICE_HFONT font)
 bool nativeTextAvailable()
 {
   static const bool underWine =
-    GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
   return !(underWine && gSkipNativeUnderCompat);
 }
 
@@ -275,7 +279,11 @@ int drawNativeText(LICE_HFONT font, LICE_IBitmap* bitmap, const char* text, int 
     region = lice::Block{0, 0, 0, 0, targetView.width, targetView.height};
     if (!(format & LICE_DT_NOCLIP))
     {
-      region = lice::Block{rect->left, rect->top, rect->left, rect->top, rect->right - rect->left,
+      region = lice::Block{rect->left,
+                           rect->top,
+                           rect->left,
+                           rect->top,
+                           rect->right - rect->left,
                            rect->bottom - rect->top};
       if (!lice::clipBlock(region, targetView.width, targetView.height, targetView.width,
                            targetView.height))

@@ -29,6 +29,9 @@ struct Section
 void setSkipNativeTextUnderCompatibilityLayer(bool skip);
 
 // The colour as a COLORREF (0x00BBGGRR).
-inline COLORREF colorRef(LICE_pixel c) { return RGB(LICE_GETR(c), LICE_GETG(c), LICE_GETB(c)); }
+inline COLORREF colorRef(LICE_pixel c)
+{
+  return RGB(LICE_GETR(c), LICE_GETG(c), LICE_GETB(c));
+}
 } // namespace win
 } // namespace lice

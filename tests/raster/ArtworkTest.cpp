@@ -46,8 +46,8 @@ TEST(Artwork, ControlsFitTheEditorAndMatchTheirPictures)
   {
     int param, frame;
   };
-  const Case cases[] = {{8, 29}, {9, 0}, {11, 2}, {18, 2}, {17, 0}, {20, 1}, {22, 0}, {25, 1},
-                        {38, 14}, {39, 4}, {37, 63}, {41, 29}};
+  const Case cases[] = {{8, 29}, {9, 0},  {11, 2},  {18, 2}, {17, 0},  {20, 1},
+                        {22, 0}, {25, 1}, {38, 14}, {39, 4}, {37, 63}, {41, 29}};
   for (const Case& k : cases)
   {
     for (const Control& c : kControls)

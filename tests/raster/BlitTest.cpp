@@ -35,37 +35,37 @@ TEST(Combiners, OnePixelByModeAndWeight)
   const int addAlpha = LICE_MODE_ADD | LICE_FLAG_USE_ALPHA;
   const int dodgeAlpha = LICE_MODE_DODGE | LICE_FLAG_USE_ALPHA;
   const Case cases[] = {
-    {"copy at 1.0 replaces", 0x11223344, 0x80FF0000, 1.0f, LICE_MODE_COPY, 0x80FF0000},
-    {"copy at 0.5 of white over black halves each byte", 0x00000000, 0xFFFFFFFF, 0.5f,
-     LICE_MODE_COPY, 0x7F7F7F7F},
-    // d = s + (d - s) * (256 - a) / 256 with a = 64, truncating toward zero.
-    {"copy at 0.25", 0xFF000000, 0xFFFFFFFF, 0.25f, LICE_MODE_COPY, 0xFF404040},
-    {"copy at 0.25, falling", 0x00FFFFFF, 0xFF000000, 0.25f, LICE_MODE_COPY, 0x40BFBFBF},
-    {"copy at weight 0 leaves the pixel", 0x12345678, 0xFFFFFFFF, 0.0f, LICE_MODE_COPY,
-     0x12345678},
-    {"source alpha 0 leaves the pixel", 0x12345678, 0x00FFFFFF, 1.0f, copyAlpha, 0x12345678},
-    {"source alpha 255 replaces", 0x12345678, 0xFFABCDEF, 1.0f, copyAlpha, 0xFFABCDEF},
-    // sA = 128: colour d = s + (d - s) * 127 / 256; dA = min(255, 128 + dA).
-    {"source alpha 128 over black", 0xFF000000, 0x80FFFFFF, 1.0f, copyAlpha, 0xFF818181},
-    {"source alpha 128 over transparent", 0x00000000, 0x80FF0000, 1.0f, copyAlpha, 0x80810000},
-    // a = 128: w = 129 * 128 / 256 = 64; d = s + (d - s) * 192 / 256; dA = 64 + dA.
-    {"source alpha 128 at 0.5", 0x10000000, 0x80FFFFFF, 0.5f, copyAlpha, 0x50404040},
-    {"add saturates", 0xFFF0F0F0, 0xFF202020, 1.0f, LICE_MODE_ADD, 0xFFFFFFFF},
-    // w = 256; colour d + s; alpha dA + sA * 256 / 256.
-    {"add with source alpha", 0x10101010, 0xFF202020, 1.0f, addAlpha, 0xFF303030},
-    {"add with source alpha 0 does nothing", 0x10101010, 0x00FFFFFF, 1.0f, addAlpha, 0x10101010},
-    // w = (64 + 1) * 256 / 256 = 65; s * w / 256 = 0x80 * 65 / 256 = 32.
-    {"add weighted by source alpha", 0x00000000, 0x40808080, 1.0f, addAlpha, 0x10202020},
-    // k = 256 - 128 * 256 / 256 = 128; d = 0x40 * 256 / 128.
-    {"dodge doubles under mid grey", 0xFF404040, 0xFF808080, 1.0f, dodgeAlpha, 0xFF808080},
-    // k = 256 - 255 = 1 < 2: d * 256, clamped.
-    {"dodge under white clamps", 0xFF010101, 0xFFFFFFFF, 1.0f, dodgeAlpha, 0xFFFFFFFF},
-    {"multiply by white keeps", 0xFF406080, 0xFFFFFFFF, 1.0f, LICE_MODE_MUL, 0xFF406080},
-    {"multiply by black darkens", 0xFF406080, 0xFF000000, 1.0f, LICE_MODE_MUL, 0xFF000000},
-    {"channel copy red to alpha", 0x11223344, 0x00AB0000, 1.0f, LICE_MODE_CHANCOPY | 2 | (3 << 2),
-     0xAB223344},
-    {"weight above 1 counts as 1", 0x00000000, 0xFF808080, 7.0f, LICE_MODE_COPY, 0xFF808080},
-    {"negative weight draws nothing", 0x12345678, 0xFFFFFFFF, -1.0f, LICE_MODE_COPY, 0x12345678},
+      {"copy at 1.0 replaces", 0x11223344, 0x80FF0000, 1.0f, LICE_MODE_COPY, 0x80FF0000},
+      {"copy at 0.5 of white over black halves each byte", 0x00000000, 0xFFFFFFFF, 0.5f,
+       LICE_MODE_COPY, 0x7F7F7F7F},
+      // d = s + (d - s) * (256 - a) / 256 with a = 64, truncating toward zero.
+      {"copy at 0.25", 0xFF000000, 0xFFFFFFFF, 0.25f, LICE_MODE_COPY, 0xFF404040},
+      {"copy at 0.25, falling", 0x00FFFFFF, 0xFF000000, 0.25f, LICE_MODE_COPY, 0x40BFBFBF},
+      {"copy at weight 0 leaves the pixel", 0x12345678, 0xFFFFFFFF, 0.0f, LICE_MODE_COPY,
+       0x12345678},
+      {"source alpha 0 leaves the pixel", 0x12345678, 0x00FFFFFF, 1.0f, copyAlpha, 0x12345678},
+      {"source alpha 255 replaces", 0x12345678, 0xFFABCDEF, 1.0f, copyAlpha, 0xFFABCDEF},
+      // sA = 128: colour d = s + (d - s) * 127 / 256; dA = min(255, 128 + dA).
+      {"source alpha 128 over black", 0xFF000000, 0x80FFFFFF, 1.0f, copyAlpha, 0xFF818181},
+      {"source alpha 128 over transparent", 0x00000000, 0x80FF0000, 1.0f, copyAlpha, 0x80810000},
+      // a = 128: w = 129 * 128 / 256 = 64; d = s + (d - s) * 192 / 256; dA = 64 + dA.
+      {"source alpha 128 at 0.5", 0x10000000, 0x80FFFFFF, 0.5f, copyAlpha, 0x50404040},
+      {"add saturates", 0xFFF0F0F0, 0xFF202020, 1.0f, LICE_MODE_ADD, 0xFFFFFFFF},
+      // w = 256; colour d + s; alpha dA + sA * 256 / 256.
+      {"add with source alpha", 0x10101010, 0xFF202020, 1.0f, addAlpha, 0xFF303030},
+      {"add with source alpha 0 does nothing", 0x10101010, 0x00FFFFFF, 1.0f, addAlpha, 0x10101010},
+      // w = (64 + 1) * 256 / 256 = 65; s * w / 256 = 0x80 * 65 / 256 = 32.
+      {"add weighted by source alpha", 0x00000000, 0x40808080, 1.0f, addAlpha, 0x10202020},
+      // k = 256 - 128 * 256 / 256 = 128; d = 0x40 * 256 / 128.
+      {"dodge doubles under mid grey", 0xFF404040, 0xFF808080, 1.0f, dodgeAlpha, 0xFF808080},
+      // k = 256 - 255 = 1 < 2: d * 256, clamped.
+      {"dodge under white clamps", 0xFF010101, 0xFFFFFFFF, 1.0f, dodgeAlpha, 0xFFFFFFFF},
+      {"multiply by white keeps", 0xFF406080, 0xFFFFFFFF, 1.0f, LICE_MODE_MUL, 0xFF406080},
+      {"multiply by black darkens", 0xFF406080, 0xFF000000, 1.0f, LICE_MODE_MUL, 0xFF000000},
+      {"channel copy red to alpha", 0x11223344, 0x00AB0000, 1.0f, LICE_MODE_CHANCOPY | 2 | (3 << 2),
+       0xAB223344},
+      {"weight above 1 counts as 1", 0x00000000, 0xFF808080, 7.0f, LICE_MODE_COPY, 0xFF808080},
+      {"negative weight draws nothing", 0x12345678, 0xFFFFFFFF, -1.0f, LICE_MODE_COPY, 0x12345678},
   };
   for (const Case& c : cases)
   {
@@ -86,16 +86,16 @@ TEST(Combiners, FillRectFastPathsAndAlphaFlag)
     LICE_pixel expected;
   };
   const Case cases[] = {
-    {0x00000000, 0x12345678, 1.0f, LICE_MODE_COPY, 0x12345678},
-    // Quarters and halves by shifting the whole word: low bits are dropped.
-    {0xFFFFFFFF, 0x00000000, 0.5f, LICE_MODE_COPY, 0x7F7F7F7F},
-    {0xFFFFFFFF, 0x00000000, 0.25f, LICE_MODE_COPY, 0xBEBEBEBE},
-    {0xFFFFFFFF, 0x00000000, 0.75f, LICE_MODE_COPY, 0x3F3F3F3F},
-    {0x00000000, 0xFFFFFFFF, 0.75f, LICE_MODE_COPY, 0xBEBEBEBE},
-    // The flag scales the weight by the colour's alpha: 0.5 * 255 / 255.
-    {0x00000000, 0x80FFFFFF, 1.0f, LICE_MODE_COPY | LICE_FLAG_USE_ALPHA, 0x407F7F7F},
-    {0x12345678, 0x00FFFFFF, 1.0f, LICE_MODE_COPY | LICE_FLAG_USE_ALPHA, 0x12345678},
-    {0xFF101010, 0xFF101010, 1.0f, LICE_MODE_ADD, 0xFF202020},
+      {0x00000000, 0x12345678, 1.0f, LICE_MODE_COPY, 0x12345678},
+      // Quarters and halves by shifting the whole word: low bits are dropped.
+      {0xFFFFFFFF, 0x00000000, 0.5f, LICE_MODE_COPY, 0x7F7F7F7F},
+      {0xFFFFFFFF, 0x00000000, 0.25f, LICE_MODE_COPY, 0xBEBEBEBE},
+      {0xFFFFFFFF, 0x00000000, 0.75f, LICE_MODE_COPY, 0x3F3F3F3F},
+      {0x00000000, 0xFFFFFFFF, 0.75f, LICE_MODE_COPY, 0xBEBEBEBE},
+      // The flag scales the weight by the colour's alpha: 0.5 * 255 / 255.
+      {0x00000000, 0x80FFFFFF, 1.0f, LICE_MODE_COPY | LICE_FLAG_USE_ALPHA, 0x407F7F7F},
+      {0x12345678, 0x00FFFFFF, 1.0f, LICE_MODE_COPY | LICE_FLAG_USE_ALPHA, 0x12345678},
+      {0xFF101010, 0xFF101010, 1.0f, LICE_MODE_ADD, 0xFF202020},
   };
   for (const Case& c : cases)
   {
@@ -118,19 +118,19 @@ TEST(Blit, ClipsAtEveryEdgeAndShiftsTheOtherSide)
     int dstx, dsty, srcx, srcy, w, h;
   };
   const Case cases[] = {
-    {"inside", 2, 3, 1, 1, 3, 2},
-    {"destination left", -2, 1, 0, 0, 4, 4},
-    {"destination top", 1, -3, 0, 0, 4, 4},
-    {"destination right", 6, 1, 0, 0, 4, 4},
-    {"destination bottom", 1, 6, 0, 0, 4, 4},
-    {"source left", 1, 1, -2, 0, 4, 4},
-    {"source top", 1, 1, 0, -3, 4, 4},
-    {"source right", 1, 1, 4, 0, 4, 4},
-    {"source bottom", 1, 1, 0, 4, 4, 4},
-    {"both sides at once", -1, -1, -2, -2, 20, 20},
-    {"entirely outside", 9, 9, 0, 0, 4, 4},
-    {"negative size", 0, 0, 0, 0, -3, 4},
-    {"huge size", -2000000000, 0, 0, 0, 2147483647, 2},
+      {"inside", 2, 3, 1, 1, 3, 2},
+      {"destination left", -2, 1, 0, 0, 4, 4},
+      {"destination top", 1, -3, 0, 0, 4, 4},
+      {"destination right", 6, 1, 0, 0, 4, 4},
+      {"destination bottom", 1, 6, 0, 0, 4, 4},
+      {"source left", 1, 1, -2, 0, 4, 4},
+      {"source top", 1, 1, 0, -3, 4, 4},
+      {"source right", 1, 1, 4, 0, 4, 4},
+      {"source bottom", 1, 1, 0, 4, 4, 4},
+      {"both sides at once", -1, -1, -2, -2, 20, 20},
+      {"entirely outside", 9, 9, 0, 0, 4, 4},
+      {"negative size", 0, 0, 0, 0, -3, 4},
+      {"huge size", -2000000000, 0, 0, 0, 2147483647, 2},
   };
   for (const Case& c : cases)
   {
@@ -146,8 +146,8 @@ TEST(Blit, ClipsAtEveryEdgeAndShiftsTheOtherSide)
       {
         const int64_t i = int64_t(x) - c.dstx, j = int64_t(y) - c.dsty;
         const int64_t sx = c.srcx + i, sy = c.srcy + j;
-        const bool mapped = i >= 0 && j >= 0 && i < c.w && j < c.h && sx >= 0 && sy >= 0 &&
-                            sx < 6 && sy < 6;
+        const bool mapped =
+            i >= 0 && j >= 0 && i < c.w && j < c.h && sx >= 0 && sy >= 0 && sx < 6 && sy < 6;
         const LICE_pixel want = mapped ? LICE_GetPixel(&src, int(sx), int(sy)) : 0;
         ASSERT_EQ(want, LICE_GetPixel(&dst, x, y)) << x << ", " << y;
       }
@@ -208,9 +208,9 @@ TEST(ScaledBlit, EqualSizesCopyLikeBlit)
     int fromX, fromY; // the whole-pixel origin the copy must come from
   };
   const Case cases[] = {
-    {0.0f, 0.0f, LICE_MODE_COPY, 0, 0},
-    {1.4f, 0.6f, LICE_MODE_COPY, 1, 1},
-    {1.02f, 0.98f, LICE_MODE_COPY | LICE_FLAG_BILINEAR, 1, 1},
+      {0.0f, 0.0f, LICE_MODE_COPY, 0, 0},
+      {1.4f, 0.6f, LICE_MODE_COPY, 1, 1},
+      {1.02f, 0.98f, LICE_MODE_COPY | LICE_FLAG_BILINEAR, 1, 1},
   };
   for (const Case& c : cases)
   {
@@ -220,7 +220,7 @@ TEST(ScaledBlit, EqualSizesCopyLikeBlit)
     for (int y = 0; y < 4; ++y)
       for (int x = 0; x < 5; ++x)
         EXPECT_EQ(LICE_GetPixel(&viaBlit, x, y), LICE_GetPixel(&viaScaled, x, y))
-          << c.srcx << ", " << c.srcy << " at " << x << ", " << y;
+            << c.srcx << ", " << c.srcy << " at " << x << ", " << y;
   }
 }
 
@@ -243,11 +243,11 @@ TEST(ScaledBlit, StretchesMirrorsAndFilters)
 
   // Bilinear: the inner pixels fall between the two source pixels.
   Solid smooth(4, 1, 0);
-  LICE_ScaledBlit(&smooth, &src, 0, 0, 4, 1, 0, 0, 2, 1, 1.0f,
-                  LICE_MODE_COPY | LICE_FLAG_BILINEAR);
+  LICE_ScaledBlit(&smooth, &src, 0, 0, 4, 1, 0, 0, 2, 1, 1.0f, LICE_MODE_COPY | LICE_FLAG_BILINEAR);
   EXPECT_EQ(0xFF000000u, LICE_GetPixel(&smooth, 0, 0));
   EXPECT_EQ(0xFFFFFFFFu, LICE_GetPixel(&smooth, 3, 0));
-  const int g1 = LICE_GETR(LICE_GetPixel(&smooth, 1, 0)), g2 = LICE_GETR(LICE_GetPixel(&smooth, 2, 0));
+  const int g1 = LICE_GETR(LICE_GetPixel(&smooth, 1, 0)),
+            g2 = LICE_GETR(LICE_GetPixel(&smooth, 2, 0));
   EXPECT_GT(g1, 32);
   EXPECT_LT(g1, 96);
   EXPECT_NEAR(255, g1 + g2, 2);

@@ -88,14 +88,14 @@ TEST(LoadPNG, ConvertsEveryFormatToArgbWords)
   interlaced.interlaced = true;
 
   const Case cases[] = {
-    {"palette with transparency", palette, {0xFFFF0000, 0x400000FF, 0x400000FF, 0xFFFF0000}},
-    {"16-bit grey", gray16, {0xFF000000, 0xFFFFFFFF, 0xFF808080, 0xFF7F7F7F}},
-    {"2-bit grey", gray2, {0xFF000000, 0xFF555555, 0xFFAAAAAA, 0xFFFFFFFF}},
-    {"RGB without alpha", rgb, {0xFF010203, 0xFF040506, 0xFF070809, 0xFFFAFBFC}},
-    {"RGB with a transparent colour", rgbKey, {0xFF010203, 0x00040506, 0xFF070809, 0xFFFAFBFC}},
-    {"grey with alpha", grayAlpha, {0x00646464, 0xFFC8C8C8, 0x80000000, 0x01FFFFFF}},
-    {"RGBA", rgba2x2(), {0xFFFF0000, 0x8000FF00, 0x000000FF, 0x280A141E}},
-    {"interlaced RGBA", interlaced, {0xFFFF0000, 0x8000FF00, 0x000000FF, 0x280A141E}},
+      {"palette with transparency", palette, {0xFFFF0000, 0x400000FF, 0x400000FF, 0xFFFF0000}},
+      {"16-bit grey", gray16, {0xFF000000, 0xFFFFFFFF, 0xFF808080, 0xFF7F7F7F}},
+      {"2-bit grey", gray2, {0xFF000000, 0xFF555555, 0xFFAAAAAA, 0xFFFFFFFF}},
+      {"RGB without alpha", rgb, {0xFF010203, 0xFF040506, 0xFF070809, 0xFFFAFBFC}},
+      {"RGB with a transparent colour", rgbKey, {0xFF010203, 0x00040506, 0xFF070809, 0xFFFAFBFC}},
+      {"grey with alpha", grayAlpha, {0x00646464, 0xFFC8C8C8, 0x80000000, 0x01FFFFFF}},
+      {"RGBA", rgba2x2(), {0xFFFF0000, 0x8000FF00, 0x000000FF, 0x280A141E}},
+      {"interlaced RGBA", interlaced, {0xFFFF0000, 0x8000FF00, 0x000000FF, 0x280A141E}},
   };
   for (const Case& c : cases)
   {
@@ -107,7 +107,7 @@ TEST(LoadPNG, ConvertsEveryFormatToArgbWords)
     for (int y = 0; y < c.spec.height; ++y)
       for (int x = 0; x < c.spec.width; ++x)
         EXPECT_EQ(c.expected[y * c.spec.width + x], LICE_GetPixel(bm.get(), x, y))
-          << "pixel " << x << ", " << y;
+            << "pixel " << x << ", " << y;
   }
 }
 
@@ -133,19 +133,20 @@ TEST(LoadPNG, DamagedOrHostileDataGivesNull)
     std::vector<uint8_t> bytes;
   };
   const Case cases[] = {
-    {"empty", {}},
-    {"7 bytes", std::vector<uint8_t>(good.begin(), good.begin() + 7)},
-    {"8 bytes that are not a signature", std::vector<uint8_t>(notPng.begin(), notPng.begin() + 8)},
-    {"signature only", std::vector<uint8_t>(good.begin(), good.begin() + 8)},
-    {"cut inside the header", std::vector<uint8_t>(good.begin(), good.begin() + 20)},
-    {"cut inside the image data", std::vector<uint8_t>(good.begin(), good.begin() + idat + 10)},
-    {"cut before the image data", std::vector<uint8_t>(good.begin(), good.begin() + idat)},
-    {"bad image data checksum", badCrc},
-    {"bad header checksum", badHeaderCrc},
-    {"wider than 16384", fixtures::headerOnly(16385, 1)},
-    {"taller than 16384", fixtures::headerOnly(1, 16385)},
-    {"enormous", fixtures::headerOnly(0x7FFFFFFF, 0x7FFFFFFF)},
-    {"zero width", fixtures::headerOnly(0, 4)},
+      {"empty", {}},
+      {"7 bytes", std::vector<uint8_t>(good.begin(), good.begin() + 7)},
+      {"8 bytes that are not a signature",
+       std::vector<uint8_t>(notPng.begin(), notPng.begin() + 8)},
+      {"signature only", std::vector<uint8_t>(good.begin(), good.begin() + 8)},
+      {"cut inside the header", std::vector<uint8_t>(good.begin(), good.begin() + 20)},
+      {"cut inside the image data", std::vector<uint8_t>(good.begin(), good.begin() + idat + 10)},
+      {"cut before the image data", std::vector<uint8_t>(good.begin(), good.begin() + idat)},
+      {"bad image data checksum", badCrc},
+      {"bad header checksum", badHeaderCrc},
+      {"wider than 16384", fixtures::headerOnly(16385, 1)},
+      {"taller than 16384", fixtures::headerOnly(1, 16385)},
+      {"enormous", fixtures::headerOnly(0x7FFFFFFF, 0x7FFFFFFF)},
+      {"zero width", fixtures::headerOnly(0, 4)},
   };
   for (const Case& c : cases)
   {

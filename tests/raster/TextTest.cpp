@@ -75,7 +75,8 @@ TEST_P(GdiText, MeasuresAndDrawsInsideTheRectangle)
   EXPECT_GE(font.GetLineHeight(), 14);
 
   LICE_Rect measured = {10, 5, 10, 5};
-  const int h = font.DrawTextA(nullptr, "Kolvane", -1, &measured, LICE_DT_CALCRECT | LICE_DT_SINGLELINE);
+  const int h =
+      font.DrawTextA(nullptr, "Kolvane", -1, &measured, LICE_DT_CALCRECT | LICE_DT_SINGLELINE);
   EXPECT_EQ(font.GetLineHeight(), h);
   EXPECT_EQ(10, measured.left);
   EXPECT_EQ(5 + h, measured.bottom);
@@ -118,9 +119,8 @@ TEST_P(GdiText, MeasuresAndDrawsInsideTheRectangle)
 }
 
 INSTANTIATE_TEST_SUITE_P(Routes, GdiText, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? "NativeGdi" : "GlyphCache";
-                         });
+                         [](const ::testing::TestParamInfo<bool>& info)
+                         { return info.param ? "NativeGdi" : "GlyphCache"; });
 
 TEST(GdiText, GlyphCacheBlendsWithTheTextColourAlpha)
 {

@@ -39,12 +39,15 @@ void shaded(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel top, LICE
 
 void disc(LICE_IBitmap* dest, double cx, double cy, double r, LICE_pixel top, LICE_pixel bottom)
 {
-  const int x = static_cast<int>(std::floor(cx - r - 1)), y = static_cast<int>(std::floor(cy - r - 1));
+  const int x = static_cast<int>(std::floor(cx - r - 1)),
+            y = static_cast<int>(std::floor(cy - r - 1));
   const int size = static_cast<int>(std::ceil(2 * r + 3));
-  shaded(dest, x, y, size, size, top, bottom, [&](LICE_IBitmap* mask) {
-    LICE_FillCircle(mask, static_cast<float>(cx - x), static_cast<float>(cy - y),
-                    static_cast<float>(r), 0xFFFFFFFF, 1.0f, LICE_MODE_COPY, true);
-  });
+  shaded(dest, x, y, size, size, top, bottom,
+         [&](LICE_IBitmap* mask)
+         {
+           LICE_FillCircle(mask, static_cast<float>(cx - x), static_cast<float>(cy - y),
+                           static_cast<float>(r), 0xFFFFFFFF, 1.0f, LICE_MODE_COPY, true);
+         });
 }
 
 void roundRectFill(LICE_IBitmap* dest, int x, int y, int w, int h, int radius, LICE_pixel color)
@@ -78,25 +81,27 @@ void stroke(LICE_IBitmap* dest, double x1, double y1, double x2, double y2, doub
   const int y = static_cast<int>(std::floor(std::min(y1, y2) - width - 1));
   const int w = static_cast<int>(std::ceil(std::fabs(x2 - x1) + 2 * width + 3));
   const int h = static_cast<int>(std::ceil(std::fabs(y2 - y1) + 2 * width + 3));
-  shaded(dest, x, y, w, h, color, color, [&](LICE_IBitmap* mask) {
-    // Discs along the stroke; the mask keeps the largest coverage.
-    LICE_MemBitmap dot(w, h, 1);
-    for (int i = 0; i <= steps; ++i)
-    {
-      const double t = static_cast<double>(i) / steps;
-      LICE_Clear(&dot, 0);
-      LICE_FillCircle(&dot, static_cast<float>(x1 + (x2 - x1) * t - x),
-                      static_cast<float>(y1 + (y2 - y1) * t - y), static_cast<float>(width / 2),
-                      0xFFFFFFFF, 1.0f, LICE_MODE_COPY, true);
-      for (int j = 0; j < h; ++j)
-        for (int k = 0; k < w; ++k)
-        {
-          const LICE_pixel p = LICE_GetPixel(&dot, k, j);
-          if (LICE_GETA(p) > LICE_GETA(LICE_GetPixel(mask, k, j)))
-            LICE_PutPixel(mask, k, j, p, 1.0f, LICE_MODE_COPY);
-        }
-    }
-  });
+  shaded(dest, x, y, w, h, color, color,
+         [&](LICE_IBitmap* mask)
+         {
+           // Discs along the stroke; the mask keeps the largest coverage.
+           LICE_MemBitmap dot(w, h, 1);
+           for (int i = 0; i <= steps; ++i)
+           {
+             const double t = static_cast<double>(i) / steps;
+             LICE_Clear(&dot, 0);
+             LICE_FillCircle(&dot, static_cast<float>(x1 + (x2 - x1) * t - x),
+                             static_cast<float>(y1 + (y2 - y1) * t - y),
+                             static_cast<float>(width / 2), 0xFFFFFFFF, 1.0f, LICE_MODE_COPY, true);
+             for (int j = 0; j < h; ++j)
+               for (int k = 0; k < w; ++k)
+               {
+                 const LICE_pixel p = LICE_GetPixel(&dot, k, j);
+                 if (LICE_GETA(p) > LICE_GETA(LICE_GetPixel(mask, k, j)))
+                   LICE_PutPixel(mask, k, j, p, 1.0f, LICE_MODE_COPY);
+               }
+           }
+         });
 }
 
 void arcBand(LICE_IBitmap* dest, double cx, double cy, double r, double th, double from, double to,
@@ -105,29 +110,32 @@ void arcBand(LICE_IBitmap* dest, double cx, double cy, double r, double th, doub
   const int x = static_cast<int>(std::floor(cx - r - th - 2));
   const int y = static_cast<int>(std::floor(cy - r - th - 2));
   const int size = static_cast<int>(std::ceil(2 * (r + th) + 5));
-  shaded(dest, x, y, size, size, color, color, [&](LICE_IBitmap* mask) {
-    // Anti-aliased band: coverage from the distance to the ring's middle
-    // radius, cut at the two angles with a soft one-pixel edge.
-    for (int j = 0; j < size; ++j)
-      for (int i = 0; i < size; ++i)
-      {
-        const double dx = x + i - cx, dy = y + j - cy;
-        const double d = std::hypot(dx, dy);
-        double cover = std::min(1.0, std::max(0.0, th / 2 + 0.5 - std::fabs(d - r)));
-        const double a = std::atan2(dx, -dy);
-        const double px = d > 0 ? 1.0 / d : 1.0; // one pixel as an angle here
-        const double inside = std::min(a - from, to - a) / px + 0.5;
-        cover *= std::min(1.0, std::max(0.0, inside));
-        if (cover > 0)
-          LICE_PutPixel(mask, i, j, 0xFFFFFFFF, static_cast<float>(cover), LICE_MODE_COPY);
-      }
-  });
+  shaded(dest, x, y, size, size, color, color,
+         [&](LICE_IBitmap* mask)
+         {
+           // Anti-aliased band: coverage from the distance to the ring's middle
+           // radius, cut at the two angles with a soft one-pixel edge.
+           for (int j = 0; j < size; ++j)
+             for (int i = 0; i < size; ++i)
+             {
+               const double dx = x + i - cx, dy = y + j - cy;
+               const double d = std::hypot(dx, dy);
+               double cover = std::min(1.0, std::max(0.0, th / 2 + 0.5 - std::fabs(d - r)));
+               const double a = std::atan2(dx, -dy);
+               const double px = d > 0 ? 1.0 / d : 1.0; // one pixel as an angle here
+               const double inside = std::min(a - from, to - a) / px + 0.5;
+               cover *= std::min(1.0, std::max(0.0, inside));
+               if (cover > 0)
+                 LICE_PutPixel(mask, i, j, 0xFFFFFFFF, static_cast<float>(cover), LICE_MODE_COPY);
+             }
+         });
 }
 
 void glow(LICE_IBitmap* dest, double cx, double cy, double r0, double r1, LICE_pixel color,
           int peakAlpha)
 {
-  const int x = static_cast<int>(std::floor(cx - r1 - 1)), y = static_cast<int>(std::floor(cy - r1 - 1));
+  const int x = static_cast<int>(std::floor(cx - r1 - 1)),
+            y = static_cast<int>(std::floor(cy - r1 - 1));
   const int size = static_cast<int>(std::ceil(2 * r1 + 3));
   LICE_MemBitmap layer(size, size, 1);
   for (int j = 0; j < size; ++j)
@@ -137,7 +145,7 @@ void glow(LICE_IBitmap* dest, double cx, double cy, double r0, double r1, LICE_p
       double t = d <= r0 ? 1.0 : (d >= r1 ? 0.0 : 1.0 - (d - r0) / (r1 - r0));
       t = t * t;
       layer.getBits()[j * layer.getRowSpan() + i] =
-        withAlpha(color, static_cast<int>(peakAlpha * t + 0.5));
+          withAlpha(color, static_cast<int>(peakAlpha * t + 0.5));
     }
   LICE_Blit(dest, &layer, x, y, 0, 0, size, size, 1.0f, LICE_MODE_COPY | LICE_FLAG_USE_ALPHA);
 }

@@ -15,7 +15,10 @@ const double kPi = 3.14159265358979323846;
 // kSweepStart to kSweepEnd (7 o'clock to 5 o'clock).
 const double kSweepStart = -0.75 * kPi;
 const double kSweepEnd = 0.75 * kPi;
-inline double sweepAngle(double t) { return kSweepStart + (kSweepEnd - kSweepStart) * t; }
+inline double sweepAngle(double t)
+{
+  return kSweepStart + (kSweepEnd - kSweepStart) * t;
+}
 
 LICE_pixel mix(LICE_pixel a, LICE_pixel b, double t);
 LICE_pixel withAlpha(LICE_pixel c, int alpha);

@@ -18,8 +18,8 @@ const LICE_pixel kPanelTop = 0xFF25282D, kPanelBottom = 0xFF1A1C20;
 const LICE_pixel kSectionTop = 0xFF30343B, kSectionBottom = 0xFF282B31;
 const LICE_pixel kSectionEdge = 0xFF3D424A;
 const LICE_pixel kLabel = 0xFFC9CDD3, kDimLabel = 0xFF8A9099;
-const LICE_pixel kAmber = 0xFFFFB547, kCyan = 0xFF4FC8F0, kRed = 0xFFFF6A45,
-                 kGreen = 0xFF7BD88F, kSilver = 0xFFE2E4E8;
+const LICE_pixel kAmber = 0xFFFFB547, kCyan = 0xFF4FC8F0, kRed = 0xFFFF6A45, kGreen = 0xFF7BD88F,
+                 kSilver = 0xFFE2E4E8;
 // Transparent pixels carry the dark cap colour, so blended edges never
 // fringe towards black or white.
 const LICE_pixel kClear = 0x00202328;
@@ -30,7 +30,7 @@ const LICE_pixel kClear = 0x00202328;
 // position dots (stepped), the cap and the pointer.
 struct KnobStyle
 {
-  double size;        // frame edge
+  double size;         // frame edge
   double ringR, ringW; // track radius and thickness
   double capR;
   LICE_pixel capTop, capBottom, faceTop, faceBottom, rim;
@@ -54,8 +54,8 @@ void knobFrame(LICE_IBitmap* bm, int oy, const KnobStyle& s, double t, int posit
       const double a = paint::sweepAngle(static_cast<double>(i) / (positions - 1));
       const bool on = std::fabs(a - angle) < 1e-6;
       const double dr = on ? s.ringW * 0.75 + 0.6 : s.ringW * 0.5 + 0.2;
-      paint::disc(bm, c + s.ringR * std::sin(a), cy - s.ringR * std::cos(a), dr, on ? s.lit : s.track,
-                  on ? s.lit : s.track);
+      paint::disc(bm, c + s.ringR * std::sin(a), cy - s.ringR * std::cos(a), dr,
+                  on ? s.lit : s.track, on ? s.lit : s.track);
     }
   }
   // Shadow, cap with a lit rim, and a slightly sunken face.
@@ -78,12 +78,11 @@ void knob(LICE_MemBitmap& out, const KnobStyle& style, int frames, bool stepped)
     knobFrame(&out, f * size, style, static_cast<double>(f) / (frames - 1), stepped ? frames : 0);
 }
 
-const KnobStyle kBigKnob = {64, 27.0, 3.0, 21.0,
-                            0xFF666C77, 0xFF2A2E35, 0xFF4A505A, 0xFF343840, 0xFF8A919C,
-                            0xFF3A3F47, 0xFFF2E6CF, 0xFFFFFFFF};
-const KnobStyle kSmallKnob = {40, 17.0, 2.2, 12.5,
-                              0xFF5B8EE6, 0xFF1F4592, 0xFF3F72C9, 0xFF2A58A8, 0xFF9CC1FF,
-                              0xFF34404F, 0xFF7CC4FF, 0xFFFFFFFF};
+const KnobStyle kBigKnob = {64,         27.0,       3.0,        21.0,       0xFF666C77, 0xFF2A2E35,
+                            0xFF4A505A, 0xFF343840, 0xFF8A919C, 0xFF3A3F47, 0xFFF2E6CF, 0xFFFFFFFF};
+const KnobStyle kSmallKnob = {40,         17.0,       2.2,        12.5,
+                              0xFF5B8EE6, 0xFF1F4592, 0xFF3F72C9, 0xFF2A58A8,
+                              0xFF9CC1FF, 0xFF34404F, 0xFF7CC4FF, 0xFFFFFFFF};
 
 // --- Buttons, switches, LEDs, fader ---------------------------------------------
 
@@ -119,7 +118,7 @@ void fader(LICE_MemBitmap& out)
   for (int f = 0; f < 3; ++f)
   {
     const int oy = f * 100;
-    paint::plate(&out, 9, oy + 8, 6, 84, 3, 0xFF0C0D0F, 0xFF1B1D21);
+    paint::plate(&out, 9, oy + 12, 6, 76, 3, 0xFF0C0D0F, 0xFF1B1D21);
     for (int k = 0; k < 3; ++k)
     {
       const int y = oy + 78 - 28 * k;
@@ -193,7 +192,8 @@ void led(LICE_MemBitmap& out)
       paint::disc(&out, c, cy, 5.0, 0xFFB8FFC8, 0xFF1FD14C);
     else
       paint::disc(&out, c, cy, 5.0, 0xFF1F3A26, 0xFF12241A);
-    paint::disc(&out, c - 1.6, cy - 1.8, 1.6, on ? 0xFFFFFFFF : 0xFF4A6A55, on ? 0xFFE8FFEE : 0xFF2C4434);
+    paint::disc(&out, c - 1.6, cy - 1.8, 1.6, on ? 0xFFFFFFFF : 0xFF4A6A55,
+                on ? 0xFFE8FFEE : 0xFF2C4434);
   }
 }
 
@@ -207,14 +207,14 @@ struct Section
 };
 
 const Section kSections[] = {
-  {10, 8, 324, 148, "FILTER", kCyan},
-  {332, 8, 540, 148, "GATE", kRed},
-  {548, 8, 654, 148, nullptr, kSilver}, // titled by the product name
-  {10, 154, 356, 262, "AMP ENVELOPE", kAmber},
-  {364, 154, 654, 262, "AMP LFO", kAmber},
-  {10, 268, 356, 369, "FILTER ENVELOPE", kCyan},
-  {364, 268, 654, 369, "FILTER LFO", kCyan},
-  {10, 375, 654, 466, "STEP SEQUENCER", kGreen},
+    {10, 8, 324, 148, "FILTER", kCyan},
+    {332, 8, 540, 148, "GATE", kRed},
+    {548, 8, 654, 148, nullptr, kSilver}, // titled by the product name
+    {10, 154, 356, 262, "AMP ENVELOPE", kAmber},
+    {364, 154, 654, 262, "AMP LFO", kAmber},
+    {10, 268, 356, 369, "FILTER ENVELOPE", kCyan},
+    {364, 268, 654, 369, "FILTER LFO", kCyan},
+    {10, 375, 654, 466, "STEP SEQUENCER", kGreen},
 };
 
 const Control& controlOf(int param)
@@ -244,9 +244,9 @@ void knobScale(LICE_IBitmap* bm, int param, LICE_pixel accent)
     if (stepped)
       paint::disc(bm, cx + sn * r, cy - cs * r, big ? 1.3 : 1.0, accent, accent);
     else
-      paint::stroke(bm, cx + sn * (r - 1.0), cy - cs * (r - 1.0), cx + sn * (r + 1.5),
-                    cy - cs * (r + 1.5), 1.2,
-                    (i == 0 || i == positions - 1) ? accent : paint::mix(kDimLabel, kPanelTop, 0.3));
+      paint::stroke(
+          bm, cx + sn * (r - 1.0), cy - cs * (r - 1.0), cx + sn * (r + 1.5), cy - cs * (r + 1.5),
+          1.2, (i == 0 || i == positions - 1) ? accent : paint::mix(kDimLabel, kPanelTop, 0.3));
   }
 }
 
@@ -290,8 +290,8 @@ void waveIcon(LICE_IBitmap* bm, int shape, double x, double y, LICE_pixel color)
 
 // The three positions of a selector, labelled to its right; position 0 is
 // at the bottom.
-void faderLegend(LICE_IBitmap* bm, Fonts& fonts, int param, const char* const names[3],
-                 bool waves, LICE_pixel accent)
+void faderLegend(LICE_IBitmap* bm, Fonts& fonts, int param, const char* const names[3], bool waves,
+                 LICE_pixel accent)
 {
   const Control& c = controlOf(param);
   for (int k = 0; k < 3; ++k)

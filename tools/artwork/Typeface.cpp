@@ -82,7 +82,8 @@ float Typeface::run(LICE_IBitmap* dest, const std::string& text, int px, float x
         for (unsigned int col = 0; col < bm.width; ++col)
         {
           const int cov = bm.buffer[row * bm.pitch + col] * LICE_GETA(color) / 255;
-          out[row * glyph.getRowSpan() + col] = (color & 0x00FFFFFF) | (static_cast<LICE_pixel>(cov) << 24);
+          out[row * glyph.getRowSpan() + col] =
+              (color & 0x00FFFFFF) | (static_cast<LICE_pixel>(cov) << 24);
         }
       LICE_Blit(dest, &glyph, static_cast<int>(x + 0.5f) + slot->bitmap_left,
                 baseline - slot->bitmap_top, 0, 0, glyph.getWidth(), glyph.getHeight(), 1.0f,
