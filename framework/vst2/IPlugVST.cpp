@@ -609,9 +609,9 @@ bool IPlugVST::PrepProcess(Sample** inputs, Sample** outputs, int nFrames)
   return true;
 }
 
-// [audio thread, takes the plug-in mutex] Float, adding to the outputs.
-void VSTCALLBACK IPlugVST::VSTProcess(AEffect* effect, float** inputs, float** outputs,
-                                      VstInt32 nFrames)
+template <class Sample, class Render>
+void IPlugVST::RunProcess(AEffect* effect, Sample** inputs, Sample** outputs, VstInt32 nFrames,
+                          Render render)
 {
   IPlugVST* plug = PlugOf(effect);
   if (!plug)
@@ -622,42 +622,32 @@ void VSTCALLBACK IPlugVST::VSTProcess(AEffect* effect, float** inputs, float** o
   IMutexLock lock(plug);
   if (plug->PrepProcess(inputs, outputs, nFrames))
   {
-    plug->ProcessBuffersAccumulating(0.0f, nFrames);
+    render(plug);
   }
+}
+
+// [audio thread, takes the plug-in mutex] Float, adding to the outputs.
+void VSTCALLBACK IPlugVST::VSTProcess(AEffect* effect, float** inputs, float** outputs,
+                                      VstInt32 nFrames)
+{
+  RunProcess(effect, inputs, outputs, nFrames,
+             [nFrames](IPlugVST* plug) { plug->ProcessBuffersAccumulating(0.0f, nFrames); });
 }
 
 // [audio thread, takes the plug-in mutex] Float, replacing the outputs.
 void VSTCALLBACK IPlugVST::VSTProcessReplacing(AEffect* effect, float** inputs, float** outputs,
                                                VstInt32 nFrames)
 {
-  IPlugVST* plug = PlugOf(effect);
-  if (!plug)
-  {
-    return;
-  }
-  IDenormalGuard denormals;
-  IMutexLock lock(plug);
-  if (plug->PrepProcess(inputs, outputs, nFrames))
-  {
-    plug->ProcessBuffers(0.0f, nFrames);
-  }
+  RunProcess(effect, inputs, outputs, nFrames,
+             [nFrames](IPlugVST* plug) { plug->ProcessBuffers(0.0f, nFrames); });
 }
 
 // [audio thread, takes the plug-in mutex] Double, replacing the outputs.
 void VSTCALLBACK IPlugVST::VSTProcessDoubleReplacing(AEffect* effect, double** inputs,
                                                      double** outputs, VstInt32 nFrames)
 {
-  IPlugVST* plug = PlugOf(effect);
-  if (!plug)
-  {
-    return;
-  }
-  IDenormalGuard denormals;
-  IMutexLock lock(plug);
-  if (plug->PrepProcess(inputs, outputs, nFrames))
-  {
-    plug->ProcessBuffers(0.0, nFrames);
-  }
+  RunProcess(effect, inputs, outputs, nFrames,
+             [nFrames](IPlugVST* plug) { plug->ProcessBuffers(0.0, nFrames); });
 }
 
 // [any thread, takes the plug-in mutex] Normalized value; 0 for an index out

@@ -98,6 +98,11 @@ private:
   VstIntPtr String2Parameter(int idx, const char* text);
   VstIntPtr GetPinProperties(bool input, int idx, VstPinProperties* pin);
   VstIntPtr CanDo(const char* capability);
+  // One processing callback: flush-to-zero, the plug-in mutex, the host's
+  // buffers, then render.
+  template <class Sample, class Render>
+  static void RunProcess(AEffect* effect, Sample** inputs, Sample** outputs, VstInt32 nFrames,
+                         Render render);
   // Attaches the host's buffers; false when nothing may be processed.
   template <class Sample>
   bool PrepProcess(Sample** inputs, Sample** outputs, int nFrames);
