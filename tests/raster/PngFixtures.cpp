@@ -40,7 +40,7 @@ void put32(std::vector<uint8_t>& out, uint32_t v)
 }
 } // namespace
 
-std::vector<uint8_t> encode(const PngSpec& spec)
+std::vector<uint8_t> encode(const PngRecipe& recipe)
 {
   std::vector<uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -51,47 +51,47 @@ std::vector<uint8_t> encode(const PngSpec& spec)
     return {};
   }
   png_set_write_fn(png, &out, append, flush);
-  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, recipe.width, recipe.height, recipe.bitDepth, recipe.colorType,
+               recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   std::vector<png_color> palette;
-  for (size_t i = 0; i + 2 < spec.palette.size(); i += 3)
-    palette.push_back(png_color{spec.palette[i], spec.palette[i + 1], spec.palette[i + 2]});
+  for (size_t i = 0; i + 2 < recipe.palette.size(); i += 3)
+    palette.push_back(png_color{recipe.palette[i], recipe.palette[i + 1], recipe.palette[i + 2]});
   if (!palette.empty())
     png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-  if (!spec.paletteAlpha.empty())
-    png_set_tRNS(png, info, spec.paletteAlpha.data(), static_cast<int>(spec.paletteAlpha.size()),
+  if (!recipe.paletteAlpha.empty())
+    png_set_tRNS(png, info, recipe.paletteAlpha.data(), static_cast<int>(recipe.paletteAlpha.size()),
                  nullptr);
-  if (spec.hasTransparentColor)
+  if (recipe.hasTransparentColor)
   {
     png_color_16 c = {};
-    c.gray = spec.transparent[0];
-    c.red = spec.transparent[0];
-    c.green = spec.transparent[1];
-    c.blue = spec.transparent[2];
+    c.gray = recipe.transparent[0];
+    c.red = recipe.transparent[0];
+    c.green = recipe.transparent[1];
+    c.blue = recipe.transparent[2];
     png_set_tRNS(png, info, nullptr, 0, &c);
   }
   png_write_info(png, info);
 
   // Pack the samples into rows of the declared depth.
-  const int channels = channelsOf(spec.colorType);
-  const size_t rowBytes = (static_cast<size_t>(spec.width) * channels * spec.bitDepth + 7) / 8;
-  std::vector<std::vector<uint8_t>> rows(spec.height, std::vector<uint8_t>(rowBytes, 0));
-  for (int y = 0; y < spec.height; ++y)
-    for (int i = 0; i < spec.width * channels; ++i)
+  const int channels = channelsOf(recipe.colorType);
+  const size_t rowBytes = (static_cast<size_t>(recipe.width) * channels * recipe.bitDepth + 7) / 8;
+  std::vector<std::vector<uint8_t>> rows(recipe.height, std::vector<uint8_t>(rowBytes, 0));
+  for (int y = 0; y < recipe.height; ++y)
+    for (int i = 0; i < recipe.width * channels; ++i)
     {
-      const uint16_t v = spec.samples[static_cast<size_t>(y) * spec.width * channels + i];
-      if (spec.bitDepth == 16)
+      const uint16_t v = recipe.samples[static_cast<size_t>(y) * recipe.width * channels + i];
+      if (recipe.bitDepth == 16)
       {
         rows[y][2 * i] = static_cast<uint8_t>(v >> 8);
         rows[y][2 * i + 1] = static_cast<uint8_t>(v);
       }
-      else if (spec.bitDepth == 8)
+      else if (recipe.bitDepth == 8)
         rows[y][i] = static_cast<uint8_t>(v);
       else
       {
-        const int bit = i * spec.bitDepth;
-        rows[y][bit / 8] |= static_cast<uint8_t>(v << (8 - spec.bitDepth - bit % 8));
+        const int bit = i * recipe.bitDepth;
+        rows[y][bit / 8] |= static_cast<uint8_t>(v << (8 - recipe.bitDepth - bit % 8));
       }
     }
   std::vector<png_bytep> pointers;

@@ -9,7 +9,7 @@
 
 namespace fixtures
 {
-struct PngSpec
+struct PngRecipe
 {
   int width = 2;
   int height = 2;
@@ -26,7 +26,7 @@ struct PngSpec
   uint16_t transparent[3] = {0, 0, 0};
 };
 
-std::vector<uint8_t> encode(const PngSpec& spec);
+std::vector<uint8_t> encode(const PngRecipe& recipe);
 
 // Offset of the first chunk of this type ("IDAT"), or -1.
 long findChunk(const std::vector<uint8_t>& png, const char* type);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-using fixtures::PngSpec;
+using fixtures::PngRecipe;
 
 namespace
 {
@@ -31,9 +31,9 @@ public:
   std::vector<LICE_pixel> pixels;
 };
 
-PngSpec rgba2x2()
+PngRecipe rgba2x2()
 {
-  PngSpec s;
+  PngRecipe s;
   s.samples = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 10, 20, 30, 40};
   return s;
 }
@@ -49,42 +49,42 @@ TEST(LoadPNG, ConvertsEveryFormatToArgbWords)
   struct Case
   {
     const char* what;
-    PngSpec spec;
+    PngRecipe recipe;
     std::vector<LICE_pixel> expected; // row by row
   };
-  PngSpec palette;
+  PngRecipe palette;
   palette.colorType = 3;
   palette.palette = {255, 0, 0, 0, 0, 255};
   palette.paletteAlpha = {255, 64};
   palette.samples = {0, 1, 1, 0};
 
-  PngSpec gray16;
+  PngRecipe gray16;
   gray16.colorType = 0;
   gray16.bitDepth = 16;
   gray16.samples = {0x0000, 0xFFFF, 0x8012, 0x7FFF};
 
-  PngSpec gray2;
+  PngRecipe gray2;
   gray2.colorType = 0;
   gray2.bitDepth = 2;
   gray2.width = 4;
   gray2.height = 1;
   gray2.samples = {0, 1, 2, 3};
 
-  PngSpec rgb;
+  PngRecipe rgb;
   rgb.colorType = 2;
   rgb.samples = {1, 2, 3, 4, 5, 6, 7, 8, 9, 250, 251, 252};
 
-  PngSpec rgbKey = rgb;
+  PngRecipe rgbKey = rgb;
   rgbKey.hasTransparentColor = true;
   rgbKey.transparent[0] = 4;
   rgbKey.transparent[1] = 5;
   rgbKey.transparent[2] = 6;
 
-  PngSpec grayAlpha;
+  PngRecipe grayAlpha;
   grayAlpha.colorType = 4;
   grayAlpha.samples = {100, 0, 200, 255, 0, 128, 255, 1};
 
-  PngSpec interlaced = rgba2x2();
+  PngRecipe interlaced = rgba2x2();
   interlaced.interlaced = true;
 
   const Case cases[] = {
@@ -100,13 +100,13 @@ TEST(LoadPNG, ConvertsEveryFormatToArgbWords)
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.what);
-    auto bm = load(fixtures::encode(c.spec));
+    auto bm = load(fixtures::encode(c.recipe));
     ASSERT_NE(nullptr, bm);
-    ASSERT_EQ(c.spec.width, bm->getWidth());
-    ASSERT_EQ(c.spec.height, bm->getHeight());
-    for (int y = 0; y < c.spec.height; ++y)
-      for (int x = 0; x < c.spec.width; ++x)
-        EXPECT_EQ(c.expected[y * c.spec.width + x], LICE_GetPixel(bm.get(), x, y))
+    ASSERT_EQ(c.recipe.width, bm->getWidth());
+    ASSERT_EQ(c.recipe.height, bm->getHeight());
+    for (int y = 0; y < c.recipe.height; ++y)
+      for (int x = 0; x < c.recipe.width; ++x)
+        EXPECT_EQ(c.expected[y * c.recipe.width + x], LICE_GetPixel(bm.get(), x, y))
             << "pixel " << x << ", " << y;
   }
 }
@@ -175,7 +175,7 @@ TEST(LoadPNG, IntoAnExistingBitmap)
   // A bitmap that cannot take the size fails the load and is neither
   // deleted nor written.
   FixedBitmap fixed;
-  PngSpec wide = rgba2x2();
+  PngRecipe wide = rgba2x2();
   wide.width = 1;
   wide.samples.resize(8);
   const std::vector<uint8_t> other = fixtures::encode(wide);
