@@ -60,8 +60,8 @@ std::vector<uint8_t> encode(const PngRecipe& recipe)
   if (!palette.empty())
     png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
   if (!recipe.paletteAlpha.empty())
-    png_set_tRNS(png, info, recipe.paletteAlpha.data(), static_cast<int>(recipe.paletteAlpha.size()),
-                 nullptr);
+    png_set_tRNS(png, info, recipe.paletteAlpha.data(),
+                 static_cast<int>(recipe.paletteAlpha.size()), nullptr);
   if (recipe.hasTransparentColor)
   {
     png_color_16 c = {};
