@@ -39,3 +39,11 @@ artwork: setup
 	cmake --preset linux
 	cmake --build --preset linux --target kolvane-artwork
 	build/linux/tools/artwork/kolvane-artwork resources
+
+# Synthesises a chord and renders it through three factory presets into
+# out/demo/ (native build).
+.PHONY: demo
+demo: setup
+	cmake --preset linux
+	cmake --build --preset linux --target kolvane kolvane-render kolvane-chord
+	tools/render/demo build/linux out/demo
