@@ -149,6 +149,10 @@ void Kolvane::Reset()
 {
   IMutexLock lock(this);
   mAmpEnvelope.setSampleRate(GetSampleRate());
+  // Most hosts open the plug-in before they tell it the real rate; the bar
+  // and step timing must follow the rate the audio actually runs at, or the
+  // pattern drifts off the host's bar.
+  mSampleRateInt = static_cast<int>(GetSampleRate());
 }
 
 void Kolvane::OnHostIdentified()

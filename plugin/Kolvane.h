@@ -17,7 +17,7 @@
 //      the integer sample rate and the tempo) and pushes all 42 parameters
 //      into the engine through OnParamChange;
 //   3. effSetSampleRate / effSetBlockSize / suspend: Reset retimes the
-//      amplitude envelope;
+//      amplitude envelope and the bar and step timing;
 //   4. per block: effProcessEvents queues MIDI notes (ProcessMidiMsg), then
 //      ProcessDoubleReplacing reads the host's transport and renders;
 //   5. effClose deletes it.
@@ -34,8 +34,8 @@ public:
 
   // [any thread, takes the plug-in mutex] Parameter paramIdx reaches the engine.
   void OnParamChange(int paramIdx) override;
-  // [any thread, takes the plug-in mutex] The amplitude envelope follows the
-  // host's sample rate.
+  // [any thread, takes the plug-in mutex] The amplitude envelope and the bar
+  // timing follow the host's sample rate.
   void Reset() override;
   // [audio thread, mutex held] One block: the host's transport, then render.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;

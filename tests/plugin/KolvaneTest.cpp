@@ -249,8 +249,22 @@ TEST_F(KolvaneTest, HostIdentificationTakesTheIntegerRateAndTheTempo)
   EXPECT_EQ(47999, plug->mSampleRateInt);
   EXPECT_EQ(120.0, plug->mTempo) << "no time information: the record's own tempo";
 
-  dispatch(effSetSampleRate, 0, 0, nullptr, 96000.0f);
-  EXPECT_EQ(47999, plug->mSampleRateInt) << "taken once, at identification";
+}
+
+// Hosts commonly open the plug-in before telling it the rate: the steps
+// must still be timed at the rate the audio runs at.
+TEST_F(KolvaneTest, RateSetAfterOpeningTimesTheSteps)
+{
+  open(); // opens at the base's 44.1 kHz, then sets 44.1 kHz
+  dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+  EXPECT_EQ(48000, plug->mSampleRateInt);
+  host.time.sampleRate = 48000.0;
+  // 120 BPM at 48 kHz: 1500 samples per 64th, 6000 per step.
+  std::vector<double> in(96000, 1.0), outL(96000), outR(96000);
+  double* ins[] = {in.data(), in.data()};
+  double* outs[] = {outL.data(), outR.data()};
+  effect->processDoubleReplacing(effect, ins, outs, 96000);
+  EXPECT_EQ((std::vector<long>{19, 6000 + 19, 5 * 6000 + 19}), plug->noteOns);
 }
 
 TEST_F(KolvaneTest, FactoryPresetsLoadTheirValuesClamped)
