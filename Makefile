@@ -45,5 +45,5 @@ artwork: setup
 .PHONY: demo
 demo: setup
 	cmake --preset linux
-	cmake --build --preset linux --target kolvane kolvane-render kolvane-chord
+	cmake --build --preset linux --target kolvane kolvane-render kolvane-chord kolvane-waveplot
 	tools/render/demo build/linux out/demo
