@@ -256,3 +256,26 @@ public:
 private:
   bool* mDeleted;
 };
+
+// Every double a chunk holds, in order.
+inline std::vector<double> ChunkDoubles(const ByteChunk& chunk)
+{
+  std::vector<double> values;
+  double value = 0;
+  for (int pos = 0; (pos = chunk.Get(&value, pos)) >= 0;)
+  {
+    values.push_back(value);
+  }
+  return values;
+}
+
+// The names of all preset slots, in order.
+inline std::vector<std::string> Names(const BarePlug& plug)
+{
+  std::vector<std::string> names;
+  for (int i = 0; i < plug.NPresets(); ++i)
+  {
+    names.push_back(plug.GetPresetName(i));
+  }
+  return names;
+}

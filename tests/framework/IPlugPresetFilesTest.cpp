@@ -78,24 +78,7 @@ std::string AsString(const ByteChunk& chunk)
 
 std::vector<double> SlotValues(const BarePlug& plug, int slot)
 {
-  std::vector<double> values;
-  double value = 0;
-  const ByteChunk& chunk = plug.GetPreset(slot)->mChunk;
-  for (int pos = 0; (pos = chunk.Get(&value, pos)) >= 0;)
-  {
-    values.push_back(value);
-  }
-  return values;
-}
-
-std::vector<std::string> Names(const BarePlug& plug)
-{
-  std::vector<std::string> names;
-  for (int i = 0; i < plug.NPresets(); ++i)
-  {
-    names.push_back(plug.GetPresetName(i));
-  }
-  return names;
+  return ChunkDoubles(plug.GetPreset(slot)->mChunk);
 }
 
 // Values that went through a single-precision normalized value.

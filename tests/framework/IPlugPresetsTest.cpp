@@ -10,26 +10,6 @@
 
 namespace
 {
-std::vector<double> ChunkDoubles(const ByteChunk& chunk)
-{
-  std::vector<double> values;
-  double value = 0;
-  for (int pos = 0; (pos = chunk.Get(&value, pos)) >= 0;)
-  {
-    values.push_back(value);
-  }
-  return values;
-}
-
-std::vector<std::string> Names(const BarePlug& plug)
-{
-  std::vector<std::string> names;
-  for (int i = 0; i < plug.NPresets(); ++i)
-  {
-    names.push_back(plug.GetPresetName(i));
-  }
-  return names;
-}
 
 const std::vector<double> kDefaults = {1.0, 0, 0, 8, 0.5};
 } // namespace
