@@ -6,14 +6,17 @@
 namespace
 {
 // Truncates a sample count computed in doubles toward zero; false when it
-// does not fit an int or is not a number, so that callers can skip instead
-// of overflow. A count within a millionth of a whole sample is that sample:
+// is out of range or not a number, so that callers can skip instead of
+// overflow. A count within a millionth of a whole sample is that sample:
 // a host position such as n / 22050 quarter notes times 22050 samples per
 // quarter note lands just below n in floating point, and truncating it would
 // put the bar, and every step in it, one sample early.
 bool toSamples(double samples, int* out)
 {
-  if (!(samples > -2147483648.0 && samples < 2147483648.0))
+  // Within ±2^30 samples (over six hours at 44.1 kHz) a bar position can
+  // count on through any block without overflowing an int.
+  const double kLimit = 1073741824.0;
+  if (!(samples > -kLimit && samples < kLimit))
   {
     return false;
   }
@@ -124,7 +127,9 @@ void GateEngine::renderBlock(double** inputs, double** outputs, int nFrames)
     }
     sequencer();
     effectStage(in0 + s, in1 + s, out0 + s, out1 + s);
-    if (++mBarSample >= mSamplesPerBar)
+    // Only reaching the bar length wraps: with more than four beats to the
+    // bar the position runs past it until the next block recomputes it.
+    if (++mBarSample == mSamplesPerBar)
     {
       mBarSample = 0;
     }

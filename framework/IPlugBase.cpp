@@ -440,7 +440,9 @@ int GetIPlugVerFromChunk(const ByteChunk* chunk, int* pPos)
 
 void IPlugBase::SetInputChannelConnections(int idx, int n, bool connected)
 {
-  int end = idx + n < NInChannels() ? idx + n : NInChannels();
+  // In 64 bits: a host's channel count may be anything.
+  const long long last = static_cast<long long>(idx) + n;
+  const int end = last < NInChannels() ? static_cast<int>(last < 0 ? 0 : last) : NInChannels();
   for (int i = idx < 0 ? 0 : idx; i < end; ++i)
   {
     InChannel* channel = mInChannels.Get(i);
@@ -454,7 +456,9 @@ void IPlugBase::SetInputChannelConnections(int idx, int n, bool connected)
 
 void IPlugBase::SetOutputChannelConnections(int idx, int n, bool connected)
 {
-  int end = idx + n < NOutChannels() ? idx + n : NOutChannels();
+  // In 64 bits: a host's channel count may be anything.
+  const long long last = static_cast<long long>(idx) + n;
+  const int end = last < NOutChannels() ? static_cast<int>(last < 0 ? 0 : last) : NOutChannels();
   for (int i = idx < 0 ? 0 : idx; i < end; ++i)
   {
     OutChannel* channel = mOutChannels.Get(i);

@@ -42,6 +42,7 @@ void IPlugBase::MakePreset(const char* name, ...)
   }
   preset->mInitialized = true;
   CopyBounded(preset->mName, name, sizeof preset->mName);
+  preset->mChunk.Clear();
   va_list values;
   va_start(values, name);
   for (int i = 0; i < NParams(); ++i)
@@ -64,6 +65,7 @@ void IPlugBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, ..
   }
   preset->mInitialized = true;
   CopyBounded(preset->mName, name, sizeof preset->mName);
+  preset->mChunk.Clear();
 
   const double kUnset = 9.999e-8;
   std::vector<double> values(static_cast<size_t>(NParams()), kUnset);
@@ -101,6 +103,7 @@ void IPlugBase::MakePresetFromChunk(const char* name, const ByteChunk* chunk)
   }
   preset->mInitialized = true;
   CopyBounded(preset->mName, name, sizeof preset->mName);
+  preset->mChunk.Clear();
   preset->mChunk.PutChunk(chunk);
 }
 
@@ -123,6 +126,7 @@ void IPlugBase::MakeDefaultPreset(const char* name, int nPresets)
     }
     preset->mInitialized = true;
     CopyBounded(preset->mName, name ? name : "Empty", sizeof preset->mName);
+    preset->mChunk.Clear();
     SerializeState(&preset->mChunk);
   }
 }
@@ -157,8 +161,11 @@ bool IPlugBase::RestorePreset(int idx)
   bool restored;
   if (!preset->mInitialized)
   {
+    // A slot a bank marked empty may still hold an older state: the slot
+    // takes the current state in its place, not after it.
     preset->mInitialized = true;
     MakeDefaultUserPresetName(&mPresets, preset->mName);
+    preset->mChunk.Clear();
     restored = SerializeState(&preset->mChunk);
   }
   else

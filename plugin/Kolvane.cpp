@@ -152,12 +152,21 @@ void Kolvane::Reset()
   // Most hosts open the plug-in before they tell it the real rate; the bar
   // and step timing must follow the rate the audio actually runs at, or the
   // pattern drifts off the host's bar.
-  mSampleRateInt = static_cast<int>(GetSampleRate());
+  takeSampleRate();
+}
+
+void Kolvane::takeSampleRate()
+{
+  const double rate = GetSampleRate();
+  if (rate >= 1.0 && rate < 2147483647.0) // an int can hold it
+  {
+    mSampleRateInt = static_cast<int>(rate);
+  }
 }
 
 void Kolvane::OnHostIdentified()
 {
-  mSampleRateInt = static_cast<int>(GetSampleRate());
+  takeSampleRate();
   GetTime(&mTimeInfo);
   mTempo = mTimeInfo.mTempo;
 }

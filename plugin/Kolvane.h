@@ -54,6 +54,8 @@ public:
 private:
   void CreatePresets();
   void CreateParams();
+  // mSampleRateInt = the base's rate truncated, when an int can hold it.
+  void takeSampleRate();
 
   int mDumpCount = 0;
 };

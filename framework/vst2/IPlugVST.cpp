@@ -2,6 +2,7 @@
 
 #include "IDenormalGuard.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -268,13 +269,15 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
     auto* out = static_cast<const VstSpeakerArrangement*>(ptr);
     if (in)
     {
-      SetInputChannelConnections(0, in->numChannels, true);
-      SetInputChannelConnections(in->numChannels, NInChannels() - in->numChannels, false);
+      const int n = std::max(0, std::min(in->numChannels, NInChannels()));
+      SetInputChannelConnections(0, n, true);
+      SetInputChannelConnections(n, NInChannels() - n, false);
     }
     if (out)
     {
-      SetOutputChannelConnections(0, out->numChannels, true);
-      SetOutputChannelConnections(out->numChannels, NOutChannels() - out->numChannels, false);
+      const int n = std::max(0, std::min(out->numChannels, NOutChannels()));
+      SetOutputChannelConnections(0, n, true);
+      SetOutputChannelConnections(n, NOutChannels() - n, false);
     }
     return 1;
   }
@@ -379,7 +382,8 @@ VstIntPtr IPlugVST::SetChunk(bool isBank, VstIntPtr size, const void* data)
   }
   if (size > 0)
   {
-    std::memcpy(chunk->GetBytes(), data, static_cast<size_t>(size));
+    // A host may hand back the very buffer it got from effGetChunk.
+    std::memmove(chunk->GetBytes(), data, static_cast<size_t>(size));
   }
   int pos = 0;
   int version = GetIPlugVerFromChunk(chunk, &pos);

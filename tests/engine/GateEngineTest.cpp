@@ -157,7 +157,8 @@ TEST(GateEngine, UnusableTransportKeepsTheBarFields)
     int numerator;
     int sampleRate;
   };
-  const Case cases[] = {{0.0, 4, 44100}, {120.0, 0, 44100}, {120.0, 4, 0}, {1e-300, 4, 44100}};
+  const Case cases[] = {{0.0, 4, 44100}, {120.0, 0, 44100}, {120.0, 4, 0}, {1e-300, 4, 44100},
+                        {1.0, 1000, 44100}}; // a bar position near the end of int
   for (const Case& c : cases)
   {
     EngineProbe engine;
@@ -166,6 +167,7 @@ TEST(GateEngine, UnusableTransportKeepsTheBarFields)
     engine.mTimeInfo.mTempo = c.tempo;
     engine.mTimeInfo.mNumerator = c.numerator;
     engine.mSampleRateInt = c.sampleRate;
+    engine.mTimeInfo.mPPQPos = c.numerator == 1000 ? 2147483647.5 / 2646000.0 : 5.5;
     std::vector<double> out = engine.render(1000);
     EXPECT_EQ(88200, engine.mSamplesPerBar);
     for (double v : out)
@@ -215,6 +217,31 @@ TEST(GateEngine, ShortPatternRestartsAtTheBarLine)
   std::vector<NoteEvent> ons = engine.noteOns();
   ASSERT_EQ(18u, ons.size());
   EXPECT_EQ(11, ons[16].barSample) << "fired at 88192, its note-on 19 samples later in the new bar";
+}
+
+// A bar of more than four beats runs its position past the four-beat bar
+// length until the next block recomputes it; only reaching the length wraps.
+// Wrapping on passing it restarted the pattern on every block of the bar's
+// last beats.
+TEST(GateEngine, LongBarsDoNotRetriggerEveryBlock)
+{
+  for (int numerator : {5, 6, 7})
+  {
+    EngineProbe engine;
+    for (bool& on : engine.mStepOn)
+    {
+      on = true;
+    }
+    engine.mTimeInfo.mNumerator = numerator;
+    engine.play();
+    const int samplesPerBar = numerator * 22050;
+    engine.render(2 * samplesPerBar, 1.0, 512);
+    // One step a sixteenth note, at most one more where the bar line and a
+    // step start fall into the same window.
+    const size_t steps = static_cast<size_t>(2 * numerator * 4);
+    EXPECT_GE(engine.noteOns().size(), steps - 1) << numerator;
+    EXPECT_LE(engine.noteOns().size(), steps + 2) << numerator;
+  }
 }
 
 TEST(GateEngine, StoppedTransportFreezesThePattern)

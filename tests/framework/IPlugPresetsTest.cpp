@@ -296,3 +296,31 @@ TEST(IPlugPresets, BankWithABrokenNameLengthFails)
   EXPECT_EQ(-1, fresh.UnserializePresets(&bank, 0));
   EXPECT_EQ((std::vector<std::string>{"Empty", "Empty"}), Names(fresh));
 }
+
+// A bank may mark a slot empty that still holds an older state; choosing it
+// stores the current state in its place. Appending after the old one made
+// the slot reload the old state and broke the bank form written from it.
+TEST(IPlugPresets, EmptiedSlotTakesTheCurrentStateInPlaceOfItsOldOne)
+{
+  TypedPlug plug(2);
+  plug.EnsureDefaultPreset();
+  ByteChunk bank;
+  bank.PutStr("First");
+  bank.PutBool(true);
+  plug.SerializeState(&bank);
+  bank.PutStr("Second");
+  bank.PutBool(false);
+  EXPECT_EQ(bank.Size(), plug.UnserializePresets(&bank, 0));
+
+  plug.GetParam(TypedPlug::kSteps)->Set(3.0);
+  ASSERT_TRUE(plug.RestorePreset(1));
+  EXPECT_EQ(static_cast<size_t>(plug.NParams()), ChunkDoubles(plug.GetPreset(1)->mChunk).size());
+  plug.GetParam(TypedPlug::kSteps)->Set(9.0);
+  ASSERT_TRUE(plug.RestorePreset(1));
+  EXPECT_EQ(3.0, plug.GetParam(TypedPlug::kSteps)->Value());
+
+  ByteChunk written;
+  plug.SerializePresets(&written);
+  TypedPlug fresh(2);
+  EXPECT_EQ(written.Size(), fresh.UnserializePresets(&written, 0));
+}

@@ -265,6 +265,10 @@ TEST_F(KolvaneTest, RateSetAfterOpeningTimesTheSteps)
   double* outs[] = {outL.data(), outR.data()};
   effect->processDoubleReplacing(effect, ins, outs, 96000);
   EXPECT_EQ((std::vector<long>{19, 6000 + 19, 5 * 6000 + 19}), plug->noteOns);
+
+  // A rate no int can hold leaves the timing as it was.
+  dispatch(effSetSampleRate, 0, 0, nullptr, 1e10f);
+  EXPECT_EQ(48000, plug->mSampleRateInt);
 }
 
 TEST_F(KolvaneTest, FactoryPresetsLoadTheirValuesClamped)

@@ -699,6 +699,16 @@ TEST_F(AdapterTest, SpeakerArrangementsConnectChannels)
   EXPECT_FALSE(plug()->IsInChannelConnected(1));
   EXPECT_FALSE(plug()->IsOutChannelConnected(1));
 
+  // Counts no host could mean are clamped, not overflowed.
+  VstSpeakerArrangement absurd = {};
+  absurd.numChannels = -2147483647 - 1;
+  EXPECT_EQ(1, dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&absurd), &absurd));
+  EXPECT_FALSE(plug()->IsInChannelConnected(0));
+  absurd.numChannels = 2147483647;
+  EXPECT_EQ(1, dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&absurd), &absurd));
+  EXPECT_TRUE(plug()->IsOutChannelConnected(1));
+  EXPECT_EQ(1, dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), &mono));
+
   // Mono processing: one host buffer each way.
   open(44100.0, 8);
   std::vector<double> inM(8, 0.5), outM(8, 0.0);
