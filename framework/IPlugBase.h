@@ -289,8 +289,9 @@ protected:
 
   const char* GetPresetNameSafe(int idx) const;
   IPreset* GetPreset(int idx) const { return mPresets.Get(idx); }
-  // The first slot not yet filled, or null.
-  IPreset* GetNextUninitializedPreset() const;
+  // The first slot not yet filled, now marked filled, named and emptied for
+  // its state; null when every slot is filled.
+  IPreset* FillNextPreset(const char* name);
   // Writes the float results of the last processing call to the host.
   void ConvertOutputsToFloat(int nFrames, bool accumulate);
   bool PromptForPresetFile(WDL_String* file, IGraphicsInterface::EFileAction action,

@@ -21,13 +21,26 @@ void MakeDefaultUserPresetName(const WDL_PtrList<IPreset>* presets, char* buffer
   std::snprintf(buffer, MAX_PRESET_NAME_LEN, "%s %d", "user preset", n + 1);
 }
 
-IPreset* IPlugBase::GetNextUninitializedPreset() const
+namespace
+{
+// Bool, int and enum values travel through the argument lists as ints.
+bool PassedAsInt(EParamType type)
+{
+  return type == kTypeBool || type == kTypeInt || type == kTypeEnum;
+}
+} // namespace
+
+IPreset* IPlugBase::FillNextPreset(const char* name)
 {
   for (int i = 0; i < mPresets.GetSize(); ++i)
   {
-    if (!mPresets.Get(i)->mInitialized)
+    IPreset* preset = mPresets.Get(i);
+    if (!preset->mInitialized)
     {
-      return mPresets.Get(i);
+      preset->mInitialized = true;
+      CopyBounded(preset->mName, name, sizeof preset->mName);
+      preset->mChunk.Clear();
+      return preset;
     }
   }
   return nullptr;
@@ -35,22 +48,17 @@ IPreset* IPlugBase::GetNextUninitializedPreset() const
 
 void IPlugBase::MakePreset(const char* name, ...)
 {
-  IPreset* preset = GetNextUninitializedPreset();
+  IPreset* preset = FillNextPreset(name);
   if (!preset)
   {
     return;
   }
-  preset->mInitialized = true;
-  CopyBounded(preset->mName, name, sizeof preset->mName);
-  preset->mChunk.Clear();
   va_list values;
   va_start(values, name);
   for (int i = 0; i < NParams(); ++i)
   {
-    EParamType type = GetParam(i)->Type();
-    double value = (type == kTypeBool || type == kTypeInt || type == kTypeEnum)
-                     ? static_cast<double>(va_arg(values, int))
-                     : va_arg(values, double);
+    double value = PassedAsInt(GetParam(i)->Type()) ? static_cast<double>(va_arg(values, int))
+                                                    : va_arg(values, double);
     preset->mChunk.Put(&value);
   }
   va_end(values);
@@ -58,14 +66,11 @@ void IPlugBase::MakePreset(const char* name, ...)
 
 void IPlugBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, ...)
 {
-  IPreset* preset = GetNextUninitializedPreset();
+  IPreset* preset = FillNextPreset(name);
   if (!preset)
   {
     return;
   }
-  preset->mInitialized = true;
-  CopyBounded(preset->mName, name, sizeof preset->mName);
-  preset->mChunk.Clear();
 
   const double kUnset = 9.999e-8;
   std::vector<double> values(static_cast<size_t>(NParams()), kUnset);
@@ -75,10 +80,8 @@ void IPlugBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, ..
   {
     int idx = va_arg(pairs, int);
     IParam* param = GetParam(idx);
-    EParamType type = param ? param->Type() : kTypeDouble;
-    double value = (type == kTypeBool || type == kTypeInt || type == kTypeEnum)
-                     ? static_cast<double>(va_arg(pairs, int))
-                     : va_arg(pairs, double);
+    double value = param && PassedAsInt(param->Type()) ? static_cast<double>(va_arg(pairs, int))
+                                                       : va_arg(pairs, double);
     if (param)
     {
       values[static_cast<size_t>(idx)] = value;
@@ -96,14 +99,11 @@ void IPlugBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, ..
 
 void IPlugBase::MakePresetFromChunk(const char* name, const ByteChunk* chunk)
 {
-  IPreset* preset = GetNextUninitializedPreset();
+  IPreset* preset = FillNextPreset(name);
   if (!preset)
   {
     return;
   }
-  preset->mInitialized = true;
-  CopyBounded(preset->mName, name, sizeof preset->mName);
-  preset->mChunk.Clear();
   preset->mChunk.PutChunk(chunk);
 }
 
@@ -119,14 +119,11 @@ void IPlugBase::MakeDefaultPreset(const char* name, int nPresets)
 {
   for (int i = 0; i < nPresets; ++i)
   {
-    IPreset* preset = GetNextUninitializedPreset();
+    IPreset* preset = FillNextPreset(name ? name : "Empty");
     if (!preset)
     {
       return;
     }
-    preset->mInitialized = true;
-    CopyBounded(preset->mName, name ? name : "Empty", sizeof preset->mName);
-    preset->mChunk.Clear();
     SerializeState(&preset->mChunk);
   }
 }
