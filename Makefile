@@ -5,11 +5,12 @@
 #   make test-<preset>   build and test one preset (linux, linux-asan, win32, win64)
 #   make bench           run the benchmarks (native build)
 #   make setup           install what the build needs (root)
+#   make format          apply the committed .clang-format to every C and C++ file
 
 PRESETS := linux linux-asan win32 win64
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: test build bench setup clean $(addprefix test-,$(PRESETS)) $(addprefix build-,$(PRESETS))
+.PHONY: test build bench setup clean format $(addprefix test-,$(PRESETS)) $(addprefix build-,$(PRESETS))
 
 test: $(addprefix test-,$(PRESETS))
 
@@ -47,3 +48,7 @@ demo: setup
 	cmake --preset linux
 	cmake --build --preset linux --target kolvane kolvane-render kolvane-chord kolvane-waveplot
 	tools/render/demo build/linux out/demo
+
+# Every tracked C and C++ file through the committed .clang-format.
+format:
+	git ls-files -z '*.c' '*.cpp' '*.h' | xargs -0 clang-format -i
