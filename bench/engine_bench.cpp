@@ -17,9 +17,9 @@ const int kBlock = 512;
 
 void perSample(benchmark::State& state)
 {
-  state.counters["per_sample"] = benchmark::Counter(
-    static_cast<double>(state.iterations()) * kBlock,
-    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["per_sample"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 std::vector<double> noise(int n)
@@ -75,7 +75,11 @@ void BM_Filter(benchmark::State& state)
   }
   perSample(state);
 }
-BENCHMARK(BM_Filter)->ArgName("mode")->Arg(Filter::Lowpass)->Arg(Filter::Highpass)->Arg(Filter::Bandpass);
+BENCHMARK(BM_Filter)
+    ->ArgName("mode")
+    ->Arg(Filter::Lowpass)
+    ->Arg(Filter::Highpass)
+    ->Arg(Filter::Bandpass);
 
 // Gated: attack, decay, sustain and release all occur within a few blocks.
 void BM_Envelope(benchmark::State& state)

@@ -24,18 +24,23 @@ VstIntPtr VSTCALLBACK HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPt
 {
   switch (opcode)
   {
-  case audioMasterVersion: return kVstVersion;
-  case audioMasterGetTime: return reinterpret_cast<VstIntPtr>(&gTime);
-  case audioMasterGetProductString: static_cast<char*>(ptr)[0] = '\0'; return 0;
-  default: return 0;
+  case audioMasterVersion:
+    return kVstVersion;
+  case audioMasterGetTime:
+    return reinterpret_cast<VstIntPtr>(&gTime);
+  case audioMasterGetProductString:
+    static_cast<char*>(ptr)[0] = '\0';
+    return 0;
+  default:
+    return 0;
   }
 }
 
 void perFrame(benchmark::State& state)
 {
   state.counters["per_frame"] =
-    benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
-                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+      benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 std::vector<double> noise(int n, double level)
@@ -88,7 +93,8 @@ void closeKolvane(AEffect* effect)
 void BM_KolvaneDouble(benchmark::State& state)
 {
   AEffect* effect = openKolvane(static_cast<int>(state.range(0)));
-  std::vector<double> inL = noise(kBlock, 0.5), inR = noise(kBlock, 0.4), outL(kBlock), outR(kBlock);
+  std::vector<double> inL = noise(kBlock, 0.5), inR = noise(kBlock, 0.4), outL(kBlock),
+                      outR(kBlock);
   double* in[] = {inL.data(), inR.data()};
   double* out[] = {outL.data(), outR.data()};
   for (auto _ : state)
@@ -190,7 +196,8 @@ BENCHMARK(BM_KolvaneNoiseHeld);
 // filter-stage updates and the mix. No calls, no state in memory.
 void BM_Floor(benchmark::State& state)
 {
-  std::vector<double> inL = noise(kBlock, 0.5), inR = noise(kBlock, 0.4), outL(kBlock), outR(kBlock);
+  std::vector<double> inL = noise(kBlock, 0.5), inR = noise(kBlock, 0.4), outL(kBlock),
+                      outR(kBlock);
   const double twoPi = 6.283185307179586, inc = twoPi * 4.0 / 44100.0;
   double phaseF = 0.0, phaseA = 1.0, ampEnv = 0.5, filterEnv = 0.5;
   const double ampMult = 0.99999, filterMult = 0.99998, depthF = 0.1, depthA = 0.2;

@@ -18,7 +18,7 @@
 
 #include "EnvelopeGenerator.h"
 #include "Filter.h"
-#include "GateEngine.h"
 #include "GallantSignal.h"
+#include "GateEngine.h"
 #include "MIDIReceiver.h"
 #include "Oscillator.h"

@@ -22,9 +22,9 @@ uint64_t toSampleCount(double samples)
 } // namespace
 
 EnvelopeGenerator::EnvelopeGenerator()
-  : minimumLevel(0.0001), currentStage(Off), currentLevel(minimumLevel), multiplier(1.0),
-    sampleRate(44100.0), stageValue{0.0, 0.01, 0.5, 0.1, 1.0}, currentSampleIndex(0),
-    nextStageSampleIndex(0)
+    : minimumLevel(0.0001), currentStage(Off), currentLevel(minimumLevel), multiplier(1.0),
+      sampleRate(44100.0), stageValue{0.0, 0.01, 0.5, 0.1, 1.0}, currentSampleIndex(0),
+      nextStageSampleIndex(0)
 {
 }
 
@@ -42,8 +42,8 @@ void EnvelopeGenerator::calculateMultiplier(double startLevel, double endLevel,
   // short of its target, and the next stage entry sets the level exactly.
   // A length of 0 gives a non-finite factor that is never applied, because
   // nextSample enters the following stage first.
-  multiplier = 1.0 + (std::log(endLevel) - std::log(startLevel)) /
-                       static_cast<double>(lengthInSamples);
+  multiplier =
+      1.0 + (std::log(endLevel) - std::log(startLevel)) / static_cast<double>(lengthInSamples);
 }
 
 void EnvelopeGenerator::enterStage(EnvelopeStage newStage)
@@ -136,10 +136,9 @@ void EnvelopeGenerator::setStageValue(EnvelopeStage stage, double value)
       target = minimumLevel;
     }
     // A stage of no length is already over: nothing of it is left to retime.
-    double progress = nextStageSampleIndex == 0
-                        ? 1.0
-                        : static_cast<double>(currentSampleIndex) /
-                            static_cast<double>(nextStageSampleIndex);
+    double progress = nextStageSampleIndex == 0 ? 1.0
+                                                : static_cast<double>(currentSampleIndex) /
+                                                      static_cast<double>(nextStageSampleIndex);
     uint64_t samplesLeft = toSampleCount((1.0 - progress) * value * sampleRate);
     nextStageSampleIndex = currentSampleIndex + samplesLeft;
     calculateMultiplier(currentLevel, target, samplesLeft);

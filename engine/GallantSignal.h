@@ -23,8 +23,7 @@ class DelegateMemento
 public:
   DelegateMemento() = default;
 
-  template <class X, class MemFn>
-  DelegateMemento(X* object, MemFn function) : mObject(object)
+  template <class X, class MemFn> DelegateMemento(X* object, MemFn function) : mObject(object)
   {
     static_assert(sizeof(MemFn) <= sizeof(mFunction), "member-function pointer too large");
     std::memcpy(mFunction, &function, sizeof(MemFn));
@@ -45,8 +44,7 @@ public:
 
   void* Object() const { return mObject; }
 
-  template <class MemFn>
-  MemFn Function() const
+  template <class MemFn> MemFn Function() const
   {
     MemFn function;
     std::memcpy(&function, mFunction, sizeof(MemFn));
@@ -62,13 +60,12 @@ private:
 
 // One object bound to one of its member functions taking (P1, P2).
 // Virtual member functions dispatch as usual.
-template <class P1, class P2, class R = void>
-class Delegate2
+template <class P1, class P2, class R = void> class Delegate2
 {
 public:
   template <class X, class Y>
   Delegate2(Y* object, R (X::*function)(P1, P2))
-    : mMemento(static_cast<X*>(object), function), mInvoke(&Invoke<X>)
+      : mMemento(static_cast<X*>(object), function), mInvoke(&Invoke<X>)
   {
   }
 
@@ -88,8 +85,7 @@ private:
 #pragma GCC diagnostic ignored "-Warray-bounds"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
-  template <class X>
-  static R Invoke(const DelegateMemento& memento, P1 a, P2 b)
+  template <class X> static R Invoke(const DelegateMemento& memento, P1 a, P2 b)
   {
     X* object = static_cast<X*>(memento.Object());
     auto function = memento.Function<R (X::*)(P1, P2)>();
@@ -109,14 +105,12 @@ Delegate2<P1, P2, R> MakeDelegate(Y* object, R (X::*function)(P1, P2))
   return Delegate2<P1, P2, R>(object, function);
 }
 
-template <class P1, class P2>
-class Signal2
+template <class P1, class P2> class Signal2
 {
 public:
   using DelegateType = Delegate2<P1, P2, void>;
 
-  template <class X, class Y>
-  void Connect(Y* object, void (X::*function)(P1, P2))
+  template <class X, class Y> void Connect(Y* object, void (X::*function)(P1, P2))
   {
     mDelegates.insert(MakeDelegate(object, function));
   }

@@ -3,8 +3,8 @@
 #include <cmath>
 
 MIDIReceiver::MIDIReceiver()
-  : midiQueue(kMaxPendingMessages), numKeys(0), keyStatus(), lastNoteNumber(-1),
-    lastFrequency(-1.0), lastVelocity(0), sampleCounter(0)
+    : midiQueue(kMaxPendingMessages), numKeys(0), keyStatus(), lastNoteNumber(-1),
+      lastFrequency(-1.0), lastVelocity(0), sampleCounter(0)
 {
 }
 

@@ -5,8 +5,8 @@
 CParamSmooth::CParamSmooth() : a(0.99f), b(1.0f - a), z(0.0f) {}
 
 Oscillator::Oscillator()
-  : mode(Sine), piValue(3.141592653589793), frequency(440.0), phase(0.0), sampleRate(44100.0),
-    phaseIncrement(0.0), twoPi(2.0 * piValue), muted(true)
+    : mode(Sine), piValue(3.141592653589793), frequency(440.0), phase(0.0), sampleRate(44100.0),
+      phaseIncrement(0.0), twoPi(2.0 * piValue), muted(true)
 {
   updateIncrement();
 }

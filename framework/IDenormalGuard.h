@@ -15,8 +15,14 @@ class IDenormalGuard
 {
 public:
 #if KOLVANE_HAS_MXCSR
-  IDenormalGuard() : mSaved(_mm_getcsr()) { _mm_setcsr(mSaved | kFlushToZero | kDenormalsAreZero); }
-  ~IDenormalGuard() { _mm_setcsr(mSaved); }
+  IDenormalGuard() : mSaved(_mm_getcsr())
+  {
+    _mm_setcsr(mSaved | kFlushToZero | kDenormalsAreZero);
+  }
+  ~IDenormalGuard()
+  {
+    _mm_setcsr(mSaved);
+  }
 #else
   IDenormalGuard() = default;
 #endif

@@ -19,7 +19,7 @@ int truncToInt(double value)
 } // namespace
 
 IMidiMsg::IMidiMsg(int offset, unsigned char status, unsigned char data1, unsigned char data2)
-  : offset(offset), status(status), data1(data1), data2(data2)
+    : offset(offset), status(status), data1(data1), data2(data2)
 {
 }
 
@@ -137,20 +137,28 @@ const char* StatusMsgStr(IMidiMsg::EStatusMsg msg)
 {
   switch (msg)
   {
-  case IMidiMsg::kNone: return "none";
-  case IMidiMsg::kNoteOff: return "noteoff";
-  case IMidiMsg::kNoteOn: return "noteon";
-  case IMidiMsg::kAftertouch: return "aftertouch";
-  case IMidiMsg::kControlChange: return "controlchange";
-  case IMidiMsg::kProgramChange: return "programchange";
-  case IMidiMsg::kChannelAftertouch: return "channelaftertouch";
-  case IMidiMsg::kPitchWheel: return "pitchwheel";
+  case IMidiMsg::kNone:
+    return "none";
+  case IMidiMsg::kNoteOff:
+    return "noteoff";
+  case IMidiMsg::kNoteOn:
+    return "noteon";
+  case IMidiMsg::kAftertouch:
+    return "aftertouch";
+  case IMidiMsg::kControlChange:
+    return "controlchange";
+  case IMidiMsg::kProgramChange:
+    return "programchange";
+  case IMidiMsg::kChannelAftertouch:
+    return "channelaftertouch";
+  case IMidiMsg::kPitchWheel:
+    return "pitchwheel";
   }
   return "unknown";
 }
 
 ISysEx::ISysEx(int offset, const unsigned char* data, int size)
-  : offset(offset), size(size), data(data)
+    : offset(offset), size(size), data(data)
 {
 }
 

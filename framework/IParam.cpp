@@ -144,7 +144,7 @@ double IParam::GetNormalized() const
 
 double IParam::GetNormalized(double nonNormalizedValue) const
 {
-  double value = nonNormalizedValue < mMin ? mMin
+  double value = nonNormalizedValue < mMin   ? mMin
                  : nonNormalizedValue > mMax ? mMax
                                              : nonNormalizedValue;
   return ToNormalizedParam(value, mMin, mMax, mShape);
@@ -239,8 +239,7 @@ bool IParam::MapDisplayText(const char* str, int* pValue) const
   return false;
 }
 
-void IParam::GetDisplayForHost(double value, bool normalized, char* str,
-                               bool withDisplayText) const
+void IParam::GetDisplayForHost(double value, bool normalized, char* str, bool withDisplayText) const
 {
   if (!str)
   {

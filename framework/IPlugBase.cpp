@@ -5,11 +5,11 @@
 #include <cstring>
 
 IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
-                     const char* productName, const char* mfrName, int vendorVersion,
-                     int uniqueID, int mfrID, int latency, bool /*plugDoesMidi: the adapter's*/,
+                     const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
+                     int mfrID, int latency, bool /*plugDoesMidi: the adapter's*/,
                      bool plugDoesChunks, bool plugIsInst, EAPI plugAPI)
-  : mStateChunks(plugDoesChunks), mIsInst(plugIsInst), mUniqueID(uniqueID), mMfrID(mfrID),
-    mVersion(vendorVersion), mAPI(plugAPI), mLatency(latency)
+    : mStateChunks(plugDoesChunks), mIsInst(plugIsInst), mUniqueID(uniqueID), mMfrID(mfrID),
+      mVersion(vendorVersion), mAPI(plugAPI), mLatency(latency)
 {
   for (int i = 0; i < nParams; ++i)
   {
@@ -85,12 +85,18 @@ const char* IPlugBase::GetAPIString() const
 {
   switch (mAPI)
   {
-  case kAPIVST2: return "VST2";
-  case kAPIVST3: return "VST3";
-  case kAPIAU: return "AU";
-  case kAPIRTAS: return "RTAS";
-  case kAPIAAX: return "AAX";
-  case kAPIStandalone: return "Standalone";
+  case kAPIVST2:
+    return "VST2";
+  case kAPIVST3:
+    return "VST3";
+  case kAPIAU:
+    return "AU";
+  case kAPIRTAS:
+    return "RTAS";
+  case kAPIAAX:
+    return "AAX";
+  case kAPIStandalone:
+    return "Standalone";
   }
   return "";
 }
@@ -479,7 +485,8 @@ void IPlugBase::ResizeScratchBuffers(int nFrames)
   // Out of memory leaves some buffers shorter: remember the shortest, so a
   // processing call never runs past one.
   int shortest = nFrames;
-  auto resize = [&](WDL_TypedBuf<double>& scratch) {
+  auto resize = [&](WDL_TypedBuf<double>& scratch)
+  {
     if (double* samples = scratch.Resize(nFrames))
     {
       std::memset(samples, 0, static_cast<size_t>(nFrames) * sizeof(double));

@@ -14,30 +14,30 @@ struct HostWord
 
 // Tested in this order: the first word found decides.
 const HostWord kHostWords[] = {
-  {"cubase", kHostCubase},
-  {"reaper", kHostReaper},
-  {"nuendo", kHostNuendo},
-  {"cakewalk", kHostSonar},
-  {"samplitude", kHostSamplitude},
-  {"fruity", kHostFLStudio},
-  {"live", kHostLive},
-  {"melodyne", kHostMelodyne},
-  {"vstmanlib", kHostVSTScanner},
-  {"aulab", kHostAULab},
-  {"garageband", kHostGarageBand},
-  {"forte", kHostForte},
-  {"chainer", kHostChainer},
-  {"audition", kHostAudition},
-  {"orion", kHostOrion},
-  {"sawstudio", kHostSAWStudio},
-  {"logic", kHostLogic},
-  {"digital", kHostDigitalPerformer},
-  {"audiomulch", kHostAudioMulch},
-  {"presonus", kHostStudioOne},
-  {"vst3plugintesthost", kHostVST3PluginTestHost},
-  {"protools", kHostProTools},
-  {"ardour", kHostArdour},
-  {"standalone", kHostStandalone},
+    {"cubase", kHostCubase},
+    {"reaper", kHostReaper},
+    {"nuendo", kHostNuendo},
+    {"cakewalk", kHostSonar},
+    {"samplitude", kHostSamplitude},
+    {"fruity", kHostFLStudio},
+    {"live", kHostLive},
+    {"melodyne", kHostMelodyne},
+    {"vstmanlib", kHostVSTScanner},
+    {"aulab", kHostAULab},
+    {"garageband", kHostGarageBand},
+    {"forte", kHostForte},
+    {"chainer", kHostChainer},
+    {"audition", kHostAudition},
+    {"orion", kHostOrion},
+    {"sawstudio", kHostSAWStudio},
+    {"logic", kHostLogic},
+    {"digital", kHostDigitalPerformer},
+    {"audiomulch", kHostAudioMulch},
+    {"presonus", kHostStudioOne},
+    {"vst3plugintesthost", kHostVST3PluginTestHost},
+    {"protools", kHostProTools},
+    {"ardour", kHostArdour},
+    {"standalone", kHostStandalone},
 };
 } // namespace
 
@@ -65,31 +65,80 @@ void GetHostNameStr(EHost host, char* str)
   const char* name = "Unknown";
   switch (host)
   {
-  case kHostReaper: name = "Reaper"; break;
-  case kHostProTools: name = "ProTools"; break;
-  case kHostCubase: name = "Cubase"; break;
-  case kHostNuendo: name = "Nuendo"; break;
-  case kHostSonar: name = "Sonar"; break;
-  case kHostVegas: name = "Vegas"; break;
-  case kHostFLStudio: name = "FLStudio"; break;
-  case kHostSamplitude: name = "Samplitude"; break;
-  case kHostLive: name = "Live"; break;
-  case kHostVSTScanner: name = "VSTScanner"; break;
-  case kHostAULab: name = "AULab"; break;
-  case kHostForte: name = "Forte"; break;
-  case kHostChainer: name = "Chainer"; break;
-  case kHostAudition: name = "Audition"; break;
-  case kHostOrion: name = "Orion"; break;
-  case kHostSAWStudio: name = "SAWStudio"; break;
-  case kHostLogic: name = "Logic"; break;
-  case kHostGarageBand: name = "GarageBand"; break;
-  case kHostDigitalPerformer: name = "DigitalPerformer"; break;
-  case kHostStandalone: name = "Standalone"; break;
-  case kHostAudioMulch: name = "AudioMulch"; break;
-  case kHostStudioOne: name = "StudioOne"; break;
-  case kHostVST3PluginTestHost: name = "VST3PluginTestHost"; break;
-  case kHostArdour: name = "Ardour"; break;
-  default: break;
+  case kHostReaper:
+    name = "Reaper";
+    break;
+  case kHostProTools:
+    name = "ProTools";
+    break;
+  case kHostCubase:
+    name = "Cubase";
+    break;
+  case kHostNuendo:
+    name = "Nuendo";
+    break;
+  case kHostSonar:
+    name = "Sonar";
+    break;
+  case kHostVegas:
+    name = "Vegas";
+    break;
+  case kHostFLStudio:
+    name = "FLStudio";
+    break;
+  case kHostSamplitude:
+    name = "Samplitude";
+    break;
+  case kHostLive:
+    name = "Live";
+    break;
+  case kHostVSTScanner:
+    name = "VSTScanner";
+    break;
+  case kHostAULab:
+    name = "AULab";
+    break;
+  case kHostForte:
+    name = "Forte";
+    break;
+  case kHostChainer:
+    name = "Chainer";
+    break;
+  case kHostAudition:
+    name = "Audition";
+    break;
+  case kHostOrion:
+    name = "Orion";
+    break;
+  case kHostSAWStudio:
+    name = "SAWStudio";
+    break;
+  case kHostLogic:
+    name = "Logic";
+    break;
+  case kHostGarageBand:
+    name = "GarageBand";
+    break;
+  case kHostDigitalPerformer:
+    name = "DigitalPerformer";
+    break;
+  case kHostStandalone:
+    name = "Standalone";
+    break;
+  case kHostAudioMulch:
+    name = "AudioMulch";
+    break;
+  case kHostStudioOne:
+    name = "StudioOne";
+    break;
+  case kHostVST3PluginTestHost:
+    name = "VST3PluginTestHost";
+    break;
+  case kHostArdour:
+    name = "Ardour";
+    break;
+  default:
+    break;
   }
   std::strcpy(str, name);
 }

@@ -14,7 +14,7 @@
 
 namespace
 {
-const int32_t kChunkMagic = 0x43636E4B;   // "CcnK"
+const int32_t kChunkMagic = 0x43636E4B;    // "CcnK"
 const int32_t kProgramParams = 0x4678436B; // "FxCk"
 const int32_t kProgramChunk = 0x46504368;  // "FPCh"
 const int32_t kBankParams = 0x4678426B;    // "FxBk"
@@ -85,7 +85,7 @@ struct FileHeader
 
 int GetHeader(const ByteChunk* in, FileHeader* header, int pos)
 {
-  int32_t* fields[] = {&header->magic,   &header->byteSize,      &header->form, &header->version,
+  int32_t* fields[] = {&header->magic,    &header->byteSize,      &header->form, &header->version,
                        &header->pluginID, &header->pluginVersion, &header->count};
   for (int32_t* field : fields)
   {
@@ -359,8 +359,8 @@ bool IPlugBase::SetBankFXB(const ByteChunk* fxb)
       FileHeader program;
       char name[kNameBytes + 1] = {};
       pos = GetName(fxb, name, GetHeader(fxb, &program, pos));
-      if (program.magic != kChunkMagic || program.form != kProgramParams ||
-          program.version != 1 || program.count != NParams())
+      if (program.magic != kChunkMagic || program.form != kProgramParams || program.version != 1 ||
+          program.count != NParams())
       {
         return false;
       }

@@ -31,14 +31,12 @@ struct ITimeInfo
 class ByteChunk
 {
 public:
-  template <class T>
-  int Put(const T* pValue)
+  template <class T> int Put(const T* pValue)
   {
     static_assert(sizeof(T) == 4 || sizeof(T) == 8, "int32, uint32 or double");
     return PutBytes(pValue, static_cast<int>(sizeof(T)));
   }
-  template <class T>
-  int Get(T* pValue, int startPos) const
+  template <class T> int Get(T* pValue, int startPos) const
   {
     static_assert(sizeof(T) == 4 || sizeof(T) == 8, "int32, uint32 or double");
     return GetBytes(pValue, static_cast<int>(sizeof(T)), startPos);

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 Kolvane::Kolvane(IPlugInstanceInfo instanceInfo)
-  : IPlugVST(instanceInfo, kNumParams, "1-1 2-2", kNumPresets, "Kolvane", "", "Vexmoor", kVersion,
-             kUniqueID, kMfrID, 0, true, false, false, 0)
+    : IPlugVST(instanceInfo, kNumParams, "1-1 2-2", kNumPresets, "Kolvane", "", "Vexmoor", kVersion,
+               kUniqueID, kMfrID, 0, true, false, false, 0)
 {
   for (bool& on : mStepOn)
   {
@@ -53,10 +53,18 @@ void Kolvane::CreateParams()
   {
     int idx;
     double shape;
-  } shapes[] = {{kAmplitudeAttack, 3.0}, {kAmplitudeDecay, 3.0},  {kAmplitudeSustain, 2.0},
-                {kAmplitudeRelease, 3.0}, {kFilterAttack, 3.0},   {kFilterDecay, 3.0},
-                {kFilterSustain, 2.0},    {kFilterRelease, 3.0},  {kFilterEnvelope, 2.0},
-                {kLFODepth, 2.0},         {kLFOFilterDepth, 2.0}, {kFilterResonance, 2.0},
+  } shapes[] = {{kAmplitudeAttack, 3.0},
+                {kAmplitudeDecay, 3.0},
+                {kAmplitudeSustain, 2.0},
+                {kAmplitudeRelease, 3.0},
+                {kFilterAttack, 3.0},
+                {kFilterDecay, 3.0},
+                {kFilterSustain, 2.0},
+                {kFilterRelease, 3.0},
+                {kFilterEnvelope, 2.0},
+                {kLFODepth, 2.0},
+                {kLFOFilterDepth, 2.0},
+                {kFilterResonance, 2.0},
                 {kDryWet, 0.5}};
   for (const auto& s : shapes)
   {
@@ -80,14 +88,30 @@ void Kolvane::OnParamChange(int paramIdx)
   const double value = param->Value();
   switch (paramIdx)
   {
-  case kAmplitudeAttack: mAmpEnvelope.setStageValue(EnvelopeGenerator::Attack, value); break;
-  case kAmplitudeDecay: mAmpEnvelope.setStageValue(EnvelopeGenerator::Decay, value); break;
-  case kAmplitudeSustain: mAmpEnvelope.setStageValue(EnvelopeGenerator::Sustain, value); break;
-  case kAmplitudeRelease: mAmpEnvelope.setStageValue(EnvelopeGenerator::Release, value); break;
-  case kFilterAttack: mFilterEnvelope.setStageValue(EnvelopeGenerator::Attack, value); break;
-  case kFilterDecay: mFilterEnvelope.setStageValue(EnvelopeGenerator::Decay, value); break;
-  case kFilterSustain: mFilterEnvelope.setStageValue(EnvelopeGenerator::Sustain, value); break;
-  case kFilterRelease: mFilterEnvelope.setStageValue(EnvelopeGenerator::Release, value); break;
+  case kAmplitudeAttack:
+    mAmpEnvelope.setStageValue(EnvelopeGenerator::Attack, value);
+    break;
+  case kAmplitudeDecay:
+    mAmpEnvelope.setStageValue(EnvelopeGenerator::Decay, value);
+    break;
+  case kAmplitudeSustain:
+    mAmpEnvelope.setStageValue(EnvelopeGenerator::Sustain, value);
+    break;
+  case kAmplitudeRelease:
+    mAmpEnvelope.setStageValue(EnvelopeGenerator::Release, value);
+    break;
+  case kFilterAttack:
+    mFilterEnvelope.setStageValue(EnvelopeGenerator::Attack, value);
+    break;
+  case kFilterDecay:
+    mFilterEnvelope.setStageValue(EnvelopeGenerator::Decay, value);
+    break;
+  case kFilterSustain:
+    mFilterEnvelope.setStageValue(EnvelopeGenerator::Sustain, value);
+    break;
+  case kFilterRelease:
+    mFilterEnvelope.setStageValue(EnvelopeGenerator::Release, value);
+    break;
   case kFilterCutoff:
     mFilterLeft.setCutoff(value);
     mFilterRight.setCutoff(value);
@@ -96,7 +120,9 @@ void Kolvane::OnParamChange(int paramIdx)
     mFilterLeft.setResonance(value);
     mFilterRight.setResonance(value);
     break;
-  case kLFODepth: mAmpLFODepth = value; break;
+  case kLFODepth:
+    mAmpLFODepth = value;
+    break;
   case kLFORate:
     mAmpLFORate = 1 << param->Int();
     retuneAmpLFO();
@@ -105,7 +131,9 @@ void Kolvane::OnParamChange(int paramIdx)
     mAmpLFOTriple = param->Bool();
     retuneAmpLFO();
     break;
-  case kLFOFilterDepth: mFilterLFODepth = value; break;
+  case kLFOFilterDepth:
+    mFilterLFODepth = value;
+    break;
   case kLFOFilterRate:
     mFilterLFORate = 1 << param->Int();
     retuneFilterLFO();
@@ -133,15 +161,32 @@ void Kolvane::OnParamChange(int paramIdx)
     mFilterLeft.setFilterMode(static_cast<Filter::FilterMode>(param->Int()));
     mFilterRight.setFilterMode(static_cast<Filter::FilterMode>(param->Int()));
     break;
-  case kLFOAmpType: mAmpLFO.setMode(static_cast<OscillatorMode>(param->Int())); break;
-  case kLFOFilterType: mFilterLFO.setMode(static_cast<OscillatorMode>(param->Int())); break;
-  case kStepOnOff: mGateMode = param->Bool() ? 1 : 0; break;
-  case kSeqNoteLen: mNoteLength = value; break;
-  case kArpIntervall: mNumSteps = param->Int(); break;
-  case kArpSpeed: mStepLength = stepLengthFor(param->Int()); break;
-  case kFilterEnvelope: mFilterEnvAmount = value; break;
-  case kDryWet: mDryWet = value; break;
-  default: break;
+  case kLFOAmpType:
+    mAmpLFO.setMode(static_cast<OscillatorMode>(param->Int()));
+    break;
+  case kLFOFilterType:
+    mFilterLFO.setMode(static_cast<OscillatorMode>(param->Int()));
+    break;
+  case kStepOnOff:
+    mGateMode = param->Bool() ? 1 : 0;
+    break;
+  case kSeqNoteLen:
+    mNoteLength = value;
+    break;
+  case kArpIntervall:
+    mNumSteps = param->Int();
+    break;
+  case kArpSpeed:
+    mStepLength = stepLengthFor(param->Int());
+    break;
+  case kFilterEnvelope:
+    mFilterEnvAmount = value;
+    break;
+  case kDryWet:
+    mDryWet = value;
+    break;
+  default:
+    break;
   }
 }
 

@@ -4,6 +4,9 @@
 // in index order, every one a double (the parameters are untyped when this
 // runs). Values below a parameter's minimum are stored as they are and
 // clamped when the preset is restored.
+// Each call keeps the rows of the preset table: parameters 0 to 9, 10 to 19,
+// the 16 steps, and 36 to 41.
+// clang-format off
 void Kolvane::CreatePresets()
 {
   MakePreset("Falling Drops",
@@ -142,3 +145,4 @@ void Kolvane::CreatePresets()
              1.0, 1.0, 1.0, 0.0, 1.0, 1.0, 1.0, 0.0, 1.0, 1.0, 1.0, 0.0, 1.0, 1.0, 1.0, 0.0,
              0.0, 1.0, 16.0, 5.0, 1.0, 1.0);
 }
+// clang-format on

@@ -56,7 +56,8 @@ std::string DumpFolder()
 
 const char* PresetDumpPath()
 {
-  static const std::string path = [] {
+  static const std::string path = []
+  {
     std::string folder = DumpFolder();
 #if defined(_WIN32)
     const char* separator = "\\";

@@ -25,10 +25,14 @@ VstInt32 VSTSpkrArrType(int nChannels)
 {
   switch (nChannels)
   {
-  case 0: return kSpeakerArrEmpty;
-  case 1: return kSpeakerArrMono;
-  case 2: return kSpeakerArrStereo;
-  default: return kSpeakerArrUserDefined;
+  case 0:
+    return kSpeakerArrEmpty;
+  case 1:
+    return kSpeakerArrMono;
+  case 2:
+    return kSpeakerArrStereo;
+  default:
+    return kSpeakerArrUserDefined;
   }
 }
 
@@ -42,9 +46,9 @@ IPlugVST::IPlugVST(IPlugInstanceInfo instanceInfo, int nParams, const char* chan
                    int nPresets, const char* effectName, const char* productName,
                    const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency,
                    bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int /*plugScChans*/)
-  : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
-              uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPIVST2),
-    mHostCallback(instanceInfo.mVSTHostCallback), mDoesMidi(plugDoesMidi)
+    : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
+                uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPIVST2),
+      mHostCallback(instanceInfo.mVSTHostCallback), mDoesMidi(plugDoesMidi)
 {
   mAEffect.magic = kEffectMagic;
   mAEffect.dispatcher = VSTDispatcher;
@@ -520,14 +524,14 @@ VstIntPtr IPlugVST::CanDo(const char* capability)
   {
     return 1;
   }
-  if (mDoesMidi && (!std::strcmp(bounded, "sendVstEvents") ||
-                    !std::strcmp(bounded, "sendVstMidiEvent") ||
-                    !std::strcmp(bounded, "receiveVstEvents") ||
-                    !std::strcmp(bounded, "receiveVstMidiEvent")))
+  if (mDoesMidi &&
+      (!std::strcmp(bounded, "sendVstEvents") || !std::strcmp(bounded, "sendVstMidiEvent") ||
+       !std::strcmp(bounded, "receiveVstEvents") || !std::strcmp(bounded, "receiveVstMidiEvent")))
   {
     return 1;
   }
-  if (!std::strcmp(bounded, "hasCockosExtensions") || !std::strcmp(bounded, "hasCockosViewAsConfig"))
+  if (!std::strcmp(bounded, "hasCockosExtensions") ||
+      !std::strcmp(bounded, "hasCockosViewAsConfig"))
   {
     return kCockosExtensions;
   }
@@ -593,8 +597,7 @@ void IPlugVST::SetLatency(int samples)
 // The parameter callbacks may come from either thread.
 // ============================================================================
 
-template <class Sample>
-bool IPlugVST::PrepProcess(Sample** inputs, Sample** outputs, int nFrames)
+template <class Sample> bool IPlugVST::PrepProcess(Sample** inputs, Sample** outputs, int nFrames)
 {
   if (nFrames <= 0 || (!inputs && NInChannels() > 0) || (!outputs && NOutChannels() > 0))
   {
@@ -791,8 +794,7 @@ void IPlugVST::GetTime(ITimeInfo* pTimeInfo)
   {
     pTimeInfo->mLastBar = info->barStartPos;
   }
-  if ((info->flags & kVstCyclePosValid) && info->cycleStartPos >= 0.0 &&
-      info->cycleEndPos >= 0.0)
+  if ((info->flags & kVstCyclePosValid) && info->cycleStartPos >= 0.0 && info->cycleEndPos >= 0.0)
   {
     pTimeInfo->mCycleStart = info->cycleStartPos;
     pTimeInfo->mCycleEnd = info->cycleEndPos;

@@ -44,8 +44,8 @@ public:
   static constexpr int kParamTextReadBytes = 256;
 
   IPlugVST(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets,
-           const char* effectName, const char* productName, const char* mfrName,
-           int vendorVersion, int uniqueID, int mfrID, int latency = 0, bool plugDoesMidi = false,
+           const char* effectName, const char* productName, const char* mfrName, int vendorVersion,
+           int uniqueID, int mfrID, int latency = 0, bool plugDoesMidi = false,
            bool plugDoesChunks = false, bool plugIsInst = false, int plugScChans = 0);
 
   AEffect* GetAEffect() { return &mAEffect; }
@@ -90,8 +90,8 @@ private:
   static float VSTCALLBACK VSTGetParameter(AEffect* effect, VstInt32 idx);
   static void VSTCALLBACK VSTSetParameter(AEffect* effect, VstInt32 idx, float value);
 
-  VstIntPtr Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                     void* ptr, float opt);
+  VstIntPtr Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                     float opt);
   VstIntPtr GetChunk(bool isBank, void** ppData);
   VstIntPtr SetChunk(bool isBank, VstIntPtr size, const void* data);
   VstIntPtr ProcessEvents(const VstEvents* events);
@@ -104,8 +104,7 @@ private:
   static void RunProcess(AEffect* effect, Sample** inputs, Sample** outputs, VstInt32 nFrames,
                          Render render);
   // Attaches the host's buffers; false when nothing may be processed.
-  template <class Sample>
-  bool PrepProcess(Sample** inputs, Sample** outputs, int nFrames);
+  template <class Sample> bool PrepProcess(Sample** inputs, Sample** outputs, int nFrames);
   bool SendVSTEvent(VstEvent* event);
 
   ERect mEditRect = {};
@@ -129,8 +128,7 @@ WDL_Mutex& VSTCreationMutex();
 // the plug-in, fill the remaining preset slots with the default state, and
 // hand out its AEffect. Null when construction fails: no exception ever
 // reaches the host.
-template <class Plug>
-AEffect* VST2EntryPoint(audioMasterCallback hostCallback)
+template <class Plug> AEffect* VST2EntryPoint(audioMasterCallback hostCallback)
 {
   WDL_MutexLock lock(&VSTCreationMutex());
   try
@@ -160,13 +158,13 @@ AEffect* VST2EntryPoint(audioMasterCallback hostCallback)
 #define KOLVANE_VST2_MAIN_ALIAS
 #else
 #define KOLVANE_VST2_MAIN_ALIAS                                                                    \
-  extern "C" __attribute__((visibility("default"), alias("VSTPluginMain"))) AEffect*               \
-  KolvaneLegacyMain(audioMasterCallback) __asm__("main");
+  extern "C" __attribute__((visibility("default"), alias("VSTPluginMain")))                        \
+  AEffect* KolvaneLegacyMain(audioMasterCallback) __asm__("main");
 #endif
 
 #define KOLVANE_VST2_ENTRY_POINTS(PlugClass)                                                       \
   extern "C" __attribute__((visibility("default"))) AEffect* VSTCALLBACK VSTPluginMain(            \
-    audioMasterCallback hostCallback)                                                              \
+      audioMasterCallback hostCallback)                                                            \
   {                                                                                                \
     return VST2EntryPoint<PlugClass>(hostCallback);                                                \
   }                                                                                                \

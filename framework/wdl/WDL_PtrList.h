@@ -4,8 +4,7 @@
 
 // A growable list of pointers. Reading an index out of range gives null;
 // the list owns its items only where a call says so (wantDelete).
-template <class T>
-class WDL_PtrList
+template <class T> class WDL_PtrList
 {
 public:
   WDL_PtrList() = default;

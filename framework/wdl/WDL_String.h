@@ -35,7 +35,7 @@ public:
   // printf-style; the result is never cut.
   void SetFormatted(const char* format, ...)
 #if defined(__GNUC__)
-    __attribute__((format(printf, 2, 3)))
+      __attribute__((format(printf, 2, 3)))
 #endif
   {
     va_list args;
@@ -53,8 +53,14 @@ public:
     va_end(args);
   }
 
-  const char* Get() const { return mText.c_str(); }
-  int GetLength() const { return static_cast<int>(mText.size()); }
+  const char* Get() const
+  {
+    return mText.c_str();
+  }
+  int GetLength() const
+  {
+    return static_cast<int>(mText.size());
+  }
 
 private:
   std::string mText;

@@ -11,8 +11,7 @@
 // Resize keeps the existing contents (up to the new size) and reports running
 // out of memory as a null result, leaving the buffer as it was: callers on
 // the audio path can refuse an item instead of unwinding through the host.
-template <class T>
-class WDL_TypedBuf
+template <class T> class WDL_TypedBuf
 {
   static_assert(std::is_trivially_copyable<T>::value, "WDL_TypedBuf holds plain records");
 

@@ -164,7 +164,8 @@ TEST(EnvelopeGenerator, SampleRateChangeKeepsTheRunningStageLength)
   }
   env.setSampleRate(88200.0);
   EXPECT_EQ(341, samplesIn(env, EnvelopeGenerator::Attack));
-  EXPECT_EQ(44100, samplesIn(env, EnvelopeGenerator::Decay) + 1) << "the next stage uses the new rate";
+  EXPECT_EQ(44100, samplesIn(env, EnvelopeGenerator::Decay) + 1)
+      << "the next stage uses the new rate";
 }
 
 // A decay shorter than one sample used to apply a non-finite factor on the
@@ -194,9 +195,9 @@ TEST(EnvelopeGenerator, ReleaseFromZeroStaysSilentAndFinite)
     double releaseAfterEntry; // < 0: leave the release time alone
   };
   const Case cases[] = {
-    {"plain release", -1.0},
-    {"release retimed longer", 3.0},
-    {"release retimed to zero", 0.0},
+      {"plain release", -1.0},
+      {"release retimed longer", 3.0},
+      {"release retimed to zero", 0.0},
   };
   for (const Case& c : cases)
   {

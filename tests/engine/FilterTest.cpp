@@ -38,8 +38,8 @@ TEST(Filter, EffectiveCutoffIsClampedIntoItsRange)
     double cutoff, mod, expected;
   };
   const Case cases[] = {
-    {0.99, 0.5, 0.99}, {0.01, -1.0, 0.01}, {0.5, 0.1, 0.6},
-    {0.5, -0.3, 0.2},  {NAN, 0.0, 0.99},   {0.5, NAN, 0.99},
+      {0.99, 0.5, 0.99}, {0.01, -1.0, 0.01}, {0.5, 0.1, 0.6},
+      {0.5, -0.3, 0.2},  {NAN, 0.0, 0.99},   {0.5, NAN, 0.99},
   };
   for (const Case& c : cases)
   {
@@ -47,7 +47,7 @@ TEST(Filter, EffectiveCutoffIsClampedIntoItsRange)
     filter.setCutoff(c.cutoff);
     filter.setCutoffMod(c.mod);
     EXPECT_DOUBLE_EQ(c.expected, filter.getCalculatedCutoff())
-      << "cutoff " << c.cutoff << " mod " << c.mod;
+        << "cutoff " << c.cutoff << " mod " << c.mod;
   }
 }
 

@@ -129,10 +129,10 @@ TEST(GateEngine, BarFieldsFromTheHostPosition)
     int samplesPerBar;
   };
   const Case cases[] = {
-    {5.5, 4, 120.0, 1.5, 33075, 88200},
-    {-1.0, 4, 120.0, -1.0, -22050, 88200}, // no position from the host
-    {7.0, 3, 120.0, 1.0, 22050, 88200},    // 3/4 wraps every 3 quarters, bars stay 4
-    {0.0, 4, 60.0, 0.0, 0, 176400},
+      {5.5, 4, 120.0, 1.5, 33075, 88200},
+      {-1.0, 4, 120.0, -1.0, -22050, 88200}, // no position from the host
+      {7.0, 3, 120.0, 1.0, 22050, 88200},    // 3/4 wraps every 3 quarters, bars stay 4
+      {0.0, 4, 60.0, 0.0, 0, 176400},
   };
   for (const Case& c : cases)
   {
@@ -157,7 +157,10 @@ TEST(GateEngine, UnusableTransportKeepsTheBarFields)
     int numerator;
     int sampleRate;
   };
-  const Case cases[] = {{0.0, 4, 44100}, {120.0, 0, 44100}, {120.0, 4, 0}, {1e-300, 4, 44100},
+  const Case cases[] = {{0.0, 4, 44100},
+                        {120.0, 0, 44100},
+                        {120.0, 4, 0},
+                        {1e-300, 4, 44100},
                         {1.0, 1000, 44100}}; // a bar position near the end of int
   for (const Case& c : cases)
   {
@@ -196,7 +199,7 @@ TEST(GateEngine, NoteOffComesAHundredSamplesBeforeTheStepEnds)
   engine.play();
   engine.render(2 * 5512);
   EXPECT_EQ((std::vector<NoteEvent>{{true, 19}, {false, 5412}}), engine.events)
-    << "one note-off per fired step; the off step after it sends nothing";
+      << "one note-off per fired step; the off step after it sends nothing";
 }
 
 TEST(GateEngine, ShortPatternRestartsAtTheBarLine)
@@ -267,7 +270,7 @@ TEST(GateEngine, VeryShortNotesReleaseBeforeTheirOwnNoteOn)
   engine.play();
   engine.render(720);
   const std::vector<NoteEvent> expected = {
-    {false, 0}, {false, 1}, {true, 19}, {false, 690}, {true, 708}};
+      {false, 0}, {false, 1}, {true, 19}, {false, 690}, {true, 708}};
   EXPECT_EQ(expected, engine.events);
 }
 
@@ -292,7 +295,8 @@ TEST(GateEngine, MidiGateModeFollowsNotesAtTheirOffsetsInEveryBlock)
 {
   EngineProbe engine;
   engine.mGateMode = 1;
-  auto send = [&](unsigned char status, int note, int velocity, int offset) {
+  auto send = [&](unsigned char status, int note, int velocity, int offset)
+  {
     IMidiMsg msg(offset, status, static_cast<unsigned char>(note),
                  static_cast<unsigned char>(velocity));
     engine.mMIDIReceiver.onMessageReceived(&msg);
@@ -300,9 +304,7 @@ TEST(GateEngine, MidiGateModeFollowsNotesAtTheirOffsetsInEveryBlock)
   std::vector<double> in(64, 1.0), out(64);
   double* ins[] = {in.data(), in.data()};
   double* outs[] = {out.data(), out.data()};
-  auto block = [&] {
-    engine.renderBlock(ins, outs, 64);
-  };
+  auto block = [&] { engine.renderBlock(ins, outs, 64); };
   block();
   block();
   send(0x90, 60, 100, 10); // block 2
@@ -375,8 +377,11 @@ TEST(GateEngine, LfoRetuningFollowsRateTripletAndTempo)
     double tempo;
     double hz;
   };
-  const Case cases[] = {{4, false, 120.0, 4.0}, {4, true, 120.0, 6.0},     {128, false, 120.0, 128.0},
-                        {128, true, 120.0, 192.0}, {1, false, 90.0, 0.75}};
+  const Case cases[] = {{4, false, 120.0, 4.0},
+                        {4, true, 120.0, 6.0},
+                        {128, false, 120.0, 128.0},
+                        {128, true, 120.0, 192.0},
+                        {1, false, 90.0, 0.75}};
   for (const Case& c : cases)
   {
     EngineProbe engine;

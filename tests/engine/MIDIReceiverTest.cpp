@@ -78,30 +78,24 @@ TEST_F(MIDIReceiverTest, LastNoteDecides)
     int heldKeys;
   };
   const Case cases[] = {
-    {"legato: releasing the older note is silent",
-     {{true, 60, 100}, {true, 64, 90}, {false, 60, 0}, {false, 64, 0}},
-     {{true, 60, 100, 0}, {true, 64, 90, 1}, {false, 64, 90, 3}},
-     0},
-    {"repeated note-on starts once",
-     {{true, 60, 100}, {true, 60, 50}},
-     {{true, 60, 100, 0}},
-     1},
-    {"velocity 0 releases",
-     {{true, 60, 100}, {true, 60, 0}},
-     {{true, 60, 100, 0}, {false, 60, 100, 1}},
-     0},
-    {"release of a key never pressed",
-     {{false, 61, 0}},
-     {},
-     0},
-    {"no fall-back to a key still held",
-     {{true, 60, 100}, {true, 64, 100}, {false, 64, 0}},
-     {{true, 60, 100, 0}, {true, 64, 100, 1}, {false, 64, 100, 2}},
-     1},
-    {"a released note starts again",
-     {{true, 60, 100}, {false, 60, 0}, {true, 60, 80}},
-     {{true, 60, 100, 0}, {false, 60, 100, 1}, {true, 60, 80, 2}},
-     1},
+      {"legato: releasing the older note is silent",
+       {{true, 60, 100}, {true, 64, 90}, {false, 60, 0}, {false, 64, 0}},
+       {{true, 60, 100, 0}, {true, 64, 90, 1}, {false, 64, 90, 3}},
+       0},
+      {"repeated note-on starts once", {{true, 60, 100}, {true, 60, 50}}, {{true, 60, 100, 0}}, 1},
+      {"velocity 0 releases",
+       {{true, 60, 100}, {true, 60, 0}},
+       {{true, 60, 100, 0}, {false, 60, 100, 1}},
+       0},
+      {"release of a key never pressed", {{false, 61, 0}}, {}, 0},
+      {"no fall-back to a key still held",
+       {{true, 60, 100}, {true, 64, 100}, {false, 64, 0}},
+       {{true, 60, 100, 0}, {true, 64, 100, 1}, {false, 64, 100, 2}},
+       1},
+      {"a released note starts again",
+       {{true, 60, 100}, {false, 60, 0}, {true, 60, 80}},
+       {{true, 60, 100, 0}, {false, 60, 100, 1}, {true, 60, 80, 2}},
+       1},
   };
   for (const Case& c : cases)
   {
@@ -137,8 +131,8 @@ TEST_F(MIDIReceiverTest, MessagesAtTheSameOffsetRunInArrivalOrder)
   noteOff(60, 5);
   noteOn(64, 70, 5);
   block(8);
-  const std::vector<NoteEvent> expected = {{true, 60, 100, 5}, {false, 60, 100, 5},
-                                           {true, 64, 70, 5}};
+  const std::vector<NoteEvent> expected = {
+      {true, 60, 100, 5}, {false, 60, 100, 5}, {true, 64, 70, 5}};
   EXPECT_EQ(expected, events);
   EXPECT_EQ(64, receiver.getLastNoteNumber());
   EXPECT_DOUBLE_EQ(MIDIReceiver::noteNumberToFrequency(64), receiver.getLastFrequency());
@@ -176,7 +170,7 @@ TEST_F(MIDIReceiverTest, NoteNumbersAbove127AreIgnored)
 TEST_F(MIDIReceiverTest, NoteNumberToFrequency)
 {
   const std::pair<int, double> cases[] = {
-    {69, 440.0}, {81, 880.0}, {57, 220.0}, {60, 261.6255653005986}, {0, 8.175798915643707}};
+      {69, 440.0}, {81, 880.0}, {57, 220.0}, {60, 261.6255653005986}, {0, 8.175798915643707}};
   for (const auto& c : cases)
   {
     EXPECT_DOUBLE_EQ(c.second, MIDIReceiver::noteNumberToFrequency(c.first)) << c.first;
@@ -223,7 +217,7 @@ TEST_F(MIDIReceiverTest, BacklogFromBlocksNotAdvancedRunsAtOnceInOrder)
 
   block(64); // back to following MIDI
   const std::vector<NoteEvent> expected = {
-    {true, 60, 100, 0}, {false, 60, 100, 0}, {true, 67, 90, 0}};
+      {true, 60, 100, 0}, {false, 60, 100, 0}, {true, 67, 90, 0}};
   EXPECT_EQ(expected, events);
   EXPECT_EQ(0, receiver.getPendingMessages());
 }

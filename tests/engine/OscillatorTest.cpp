@@ -53,9 +53,9 @@ TEST(Oscillator, RawShapesAtQuarterCycles)
     double expected[4];
   };
   const Case cases[] = {
-    {Saw, {1.0, 0.5, 0.0, -0.5}},
-    {Square, {1.0, 1.0, 1.0, -1.0}}, // phase exactly π still counts as the first half
-    {Sine, {0.0, 1.0, 0.0, -1.0}},
+      {Saw, {1.0, 0.5, 0.0, -0.5}},
+      {Square, {1.0, 1.0, 1.0, -1.0}}, // phase exactly π still counts as the first half
+      {Sine, {0.0, 1.0, 0.0, -1.0}},
   };
   for (const Case& c : cases)
   {

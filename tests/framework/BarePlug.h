@@ -20,10 +20,9 @@ public:
   static constexpr int kVersion = 0x010203;    // v1.2.3
 
   explicit BarePlug(int nParams = 0, const char* channelIO = "1-1 2-2", int nPresets = 0,
-                    bool doesChunks = false, EAPI api = kAPIVST2,
-                    const char* effectName = "Bare")
-    : IPlugBase(nParams, channelIO, nPresets, effectName, "Bare Product", "Kolvane Tests",
-                kVersion, kUniqueID, kMfrID, 0, false, doesChunks, false, api)
+                    bool doesChunks = false, EAPI api = kAPIVST2, const char* effectName = "Bare")
+      : IPlugBase(nParams, channelIO, nPresets, effectName, "Bare Product", "Kolvane Tests",
+                  kVersion, kUniqueID, kMfrID, 0, false, doesChunks, false, api)
   {
   }
 
@@ -141,7 +140,7 @@ public:
   };
 
   explicit TypedPlug(int nPresets = 4, bool doesChunks = false, int extraDoubles = 0)
-    : BarePlug(kNumParams + extraDoubles, "1-1 2-2", nPresets, doesChunks)
+      : BarePlug(kNumParams + extraDoubles, "1-1 2-2", nPresets, doesChunks)
   {
     GetParam(kGain)->InitDouble("Gain", 1.0, 0.0, 2.0, 0.01, "x");
     GetParam(kGain)->SetShape(2.0);

@@ -33,9 +33,16 @@ TEST(Base64, KnownTexts)
     const char* text;
   };
   const Case cases[] = {
-    {"", ""},         {"a", "YQ=="},      {"ab", "YWI="},         {"abc", "YWJj"},
-    {"f", "Zg=="},    {"fo", "Zm8="},     {"foo", "Zm9v"},        {"foob", "Zm9vYg=="},
-    {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"},
+      {"", ""},
+      {"a", "YQ=="},
+      {"ab", "YWI="},
+      {"abc", "YWJj"},
+      {"f", "Zg=="},
+      {"fo", "Zm8="},
+      {"foo", "Zm9v"},
+      {"foob", "Zm9vYg=="},
+      {"fooba", "Zm9vYmE="},
+      {"foobar", "Zm9vYmFy"},
   };
   for (const Case& c : cases)
   {

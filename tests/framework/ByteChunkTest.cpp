@@ -109,9 +109,9 @@ TEST(ByteChunk, ReadsOutsideTheChunkFailAndTouchNothing)
     int expected;
   };
   const Case cases[] = {
-    {4, 0, 4}, {4, 2, 6},  {4, 3, -1}, {4, 6, -1},      {4, -1, -1}, {4, INT_MIN, -1},
-    {8, 0, -1}, {1, 5, 6}, {1, 6, -1}, {0, 6, 6},       {0, 7, -1},  {-1, 0, -1},
-    {INT_MAX, 1, -1},      {4, INT_MAX, -1}, {6, 0, 6}, {7, 0, -1},
+      {4, 0, 4},        {4, 2, 6},        {4, 3, -1}, {4, 6, -1}, {4, -1, -1}, {4, INT_MIN, -1},
+      {8, 0, -1},       {1, 5, 6},        {1, 6, -1}, {0, 6, 6},  {0, 7, -1},  {-1, 0, -1},
+      {INT_MAX, 1, -1}, {4, INT_MAX, -1}, {6, 0, 6},  {7, 0, -1},
   };
   for (const Case& c : cases)
   {
@@ -162,8 +162,9 @@ TEST(ByteChunk, GetStrWithABadLengthFailsAndKeepsTheString)
     int have;
   };
   const Case cases[] = {
-    {"negative", -1, 8},          {"very negative", INT32_MIN, 8}, {"one too long", 5, 4},
-    {"far too long", INT32_MAX, 4}, {"nothing follows", 1, 0},
+      {"negative", -1, 8},       {"very negative", INT32_MIN, 8},
+      {"one too long", 5, 4},    {"far too long", INT32_MAX, 4},
+      {"nothing follows", 1, 0},
   };
   for (const Case& c : cases)
   {

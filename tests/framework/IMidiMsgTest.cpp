@@ -15,17 +15,17 @@ TEST(IMidiMsg, DecodesEachKind)
     int note, velocity, program;
   };
   const Case cases[] = {
-    {0x93, 60, 100, IMidiMsg::kNoteOn, 60, 100, -1},
-    {0x90, 60, 0, IMidiMsg::kNoteOn, 60, 0, -1}, // a release, but reported as note-on
-    {0x80, 61, 64, IMidiMsg::kNoteOff, 61, 64, -1},
-    {0xA0, 62, 30, IMidiMsg::kAftertouch, 62, -1, -1},
-    {0xB0, 7, 99, IMidiMsg::kControlChange, -1, -1, -1},
-    {0xC5, 12, 0, IMidiMsg::kProgramChange, -1, -1, 12},
-    {0xD0, 40, 0, IMidiMsg::kChannelAftertouch, -1, -1, -1},
-    {0xE0, 0, 64, IMidiMsg::kPitchWheel, -1, -1, -1},
-    {0xF8, 60, 100, IMidiMsg::kNone, -1, -1, -1}, // clock
-    {0xFF, 60, 100, IMidiMsg::kNone, -1, -1, -1}, // reset
-    {0x45, 60, 100, IMidiMsg::kNone, -1, -1, -1}, // a data byte in the status position
+      {0x93, 60, 100, IMidiMsg::kNoteOn, 60, 100, -1},
+      {0x90, 60, 0, IMidiMsg::kNoteOn, 60, 0, -1}, // a release, but reported as note-on
+      {0x80, 61, 64, IMidiMsg::kNoteOff, 61, 64, -1},
+      {0xA0, 62, 30, IMidiMsg::kAftertouch, 62, -1, -1},
+      {0xB0, 7, 99, IMidiMsg::kControlChange, -1, -1, -1},
+      {0xC5, 12, 0, IMidiMsg::kProgramChange, -1, -1, 12},
+      {0xD0, 40, 0, IMidiMsg::kChannelAftertouch, -1, -1, -1},
+      {0xE0, 0, 64, IMidiMsg::kPitchWheel, -1, -1, -1},
+      {0xF8, 60, 100, IMidiMsg::kNone, -1, -1, -1}, // clock
+      {0xFF, 60, 100, IMidiMsg::kNone, -1, -1, -1}, // reset
+      {0x45, 60, 100, IMidiMsg::kNone, -1, -1, -1}, // a data byte in the status position
   };
   for (const Case& c : cases)
   {
@@ -54,11 +54,11 @@ TEST(IMidiMsg, PitchWheelRoundTrip)
   EXPECT_EQ(0.0, IMidiMsg(0, 0x90, 0, 0).PitchWheel()) << "not a pitch wheel message";
 
   const Case encode[] = {
-    {127, 127, 1.0},   // 16384 clamps to 16383
-    {0, 0, -1.0},      // 0
-    {0, 64, 0.0},      // centre
-    {127, 127, 1e300}, // far out of range saturates instead of overflowing
-    {0, 0, -1e300},
+      {127, 127, 1.0},   // 16384 clamps to 16383
+      {0, 0, -1.0},      // 0
+      {0, 64, 0.0},      // centre
+      {127, 127, 1e300}, // far out of range saturates instead of overflowing
+      {0, 0, -1e300},
   };
   for (const Case& c : encode)
   {
@@ -122,12 +122,12 @@ TEST(SysExStr, WritesWhatFitsAndNeverMore)
     const char* expected;
   };
   const Case cases[] = {
-    {64, 3, "F0 7E 7F"},
-    {10, 5, "F0 7E 7F"},       // room for 3 bytes: 8 characters and the terminator
-    {9, 3, "F0 7E 7F"},        // an exact fit
-    {15, 5, "F0 7E 7F 09 F7"}, // another exact fit
-    {2, 5, ""},                // room for no byte
-    {64, 0, ""},
+      {64, 3, "F0 7E 7F"},
+      {10, 5, "F0 7E 7F"},       // room for 3 bytes: 8 characters and the terminator
+      {9, 3, "F0 7E 7F"},        // an exact fit
+      {15, 5, "F0 7E 7F 09 F7"}, // another exact fit
+      {2, 5, ""},                // room for no byte
+      {64, 0, ""},
   };
   for (const Case& c : cases)
   {

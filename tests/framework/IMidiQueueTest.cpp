@@ -79,7 +79,8 @@ TEST(IMidiQueue, GrowsInStepsAndCompactsBeforeGrowing)
 TEST(IMidiQueue, Granulize)
 {
   IMidiQueue queue(1);
-  const std::pair<int, int> cases[] = {{1024, 1024}, {1000, 1024}, {1, 512}, {512, 512}, {513, 1024}};
+  const std::pair<int, int> cases[] = {
+      {1024, 1024}, {1000, 1024}, {1, 512}, {512, 512}, {513, 1024}};
   for (const auto& c : cases)
   {
     EXPECT_EQ(c.second, queue.Granulize(c.first)) << c.first;

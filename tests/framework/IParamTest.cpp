@@ -63,14 +63,14 @@ TEST(IParam, InitSetsKindRangeAndDefault)
     double min, max, value;
   };
   const Case cases[] = {
-    {"enum of 5", [](IParam& p) { p.InitEnum("x", 2, 5); }, kTypeEnum, 0, 4, 2},
-    {"int 1..16", [](IParam& p) { p.InitInt("x", 3, 1, 16); }, kTypeInt, 1, 16, 3},
-    {"int 0..0 widened to one step", [](IParam& p) { p.InitInt("x", 0, 0, 0); }, kTypeInt, 0, 1,
-     0},
-    {"double", [](IParam& p) { p.InitDouble("x", 0.5, -1.0, 1.0, 0.01); }, kTypeDouble, -1, 1,
-     0.5},
-    {"double max below min + step", [](IParam& p) { p.InitDouble("x", 2, 2, 1, 0.5); },
-     kTypeDouble, 2, 2.5, 2},
+      {"enum of 5", [](IParam& p) { p.InitEnum("x", 2, 5); }, kTypeEnum, 0, 4, 2},
+      {"int 1..16", [](IParam& p) { p.InitInt("x", 3, 1, 16); }, kTypeInt, 1, 16, 3},
+      {"int 0..0 widened to one step", [](IParam& p) { p.InitInt("x", 0, 0, 0); }, kTypeInt, 0, 1,
+       0},
+      {"double", [](IParam& p) { p.InitDouble("x", 0.5, -1.0, 1.0, 0.01); }, kTypeDouble, -1, 1,
+       0.5},
+      {"double max below min + step", [](IParam& p) { p.InitDouble("x", 2, 2, 1, 0.5); },
+       kTypeDouble, 2, 2.5, 2},
   };
   for (const Case& c : cases)
   {
@@ -94,9 +94,9 @@ TEST(IParam, DisplayPrecisionFollowsTheStep)
     double step;
     int precision;
   };
-  const Case cases[] = {{1, 0},     {2, 0},      {0.5, 1},    {0.1, 1},    {1.5, 1},
-                        {0.25, 2},  {0.05, 2},   {0.01, 2},   {0.001, 3},  {0.0001, 4},
-                        {1e-5, 5},  {1e-6, 6},   {1e-7, 6},   {1.0 / 3, 6}};
+  const Case cases[] = {{1, 0},    {2, 0},    {0.5, 1},  {0.1, 1},    {1.5, 1},
+                        {0.25, 2}, {0.05, 2}, {0.01, 2}, {0.001, 3},  {0.0001, 4},
+                        {1e-5, 5}, {1e-6, 6}, {1e-7, 6}, {1.0 / 3, 6}};
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.step);
@@ -119,36 +119,45 @@ TEST(IParam, SetNormalizedRoundsDiscreteKindsAndFollowsTheShape)
     double expected;
   };
   const Case cases[] = {
-    {"enum 0.6 of 0..4 rounds down", [](IParam& p) { p.InitEnum("x", 0, 5); }, 0.6, 2},
-    {"enum half step rounds up", [](IParam& p) { p.InitEnum("x", 0, 5); }, 0.625, 3},
-    {"int 1..16 half step rounds up", [](IParam& p) { p.InitInt("x", 1, 1, 16); }, 0.5, 9},
-    {"bool below half", [](IParam& p) { p.InitBool("x", false); }, 0.49, 0},
-    {"bool at half", [](IParam& p) { p.InitBool("x", false); }, 0.5, 1},
-    {"double is not rounded", [](IParam& p) { p.InitDouble("x", 0, 0, 10, 1); }, 0.123, 1.23},
-    {"shape 2", [](IParam& p) { p.InitDouble("x", 0, 0, 100, 0.01); p.SetShape(2); }, 0.5, 25},
-    {"shape 0.5",
-     [](IParam& p) {
-       p.InitDouble("x", 0, 0, 100, 0.01);
-       p.SetShape(0.5);
-     },
-     0.25, 50},
-    {"above 1 gives max", [](IParam& p) { p.InitDouble("x", 0, 10, 20, 0.1); }, 1.5, 20},
-    // Clamped before the curve: with shape 2, -0.5 squared would land at a
-    // quarter of the range instead of the bottom.
-    {"below 0 with shape 2 gives min",
-     [](IParam& p) {
-       p.InitDouble("x", 50, 0, 100, 0.01);
-       p.SetShape(2);
-     },
-     -0.5, 0},
-    // A fractional power of a negative number is not a number at all.
-    {"below 0 with shape 0.5 gives min",
-     [](IParam& p) {
-       p.InitDouble("x", 50, 0, 100, 0.01);
-       p.SetShape(0.5);
-     },
-     -0.5, 0},
-    {"below 0 on an int gives min", [](IParam& p) { p.InitInt("x", 5, 1, 16); }, -3, 1},
+      {"enum 0.6 of 0..4 rounds down", [](IParam& p) { p.InitEnum("x", 0, 5); }, 0.6, 2},
+      {"enum half step rounds up", [](IParam& p) { p.InitEnum("x", 0, 5); }, 0.625, 3},
+      {"int 1..16 half step rounds up", [](IParam& p) { p.InitInt("x", 1, 1, 16); }, 0.5, 9},
+      {"bool below half", [](IParam& p) { p.InitBool("x", false); }, 0.49, 0},
+      {"bool at half", [](IParam& p) { p.InitBool("x", false); }, 0.5, 1},
+      {"double is not rounded", [](IParam& p) { p.InitDouble("x", 0, 0, 10, 1); }, 0.123, 1.23},
+      {"shape 2",
+       [](IParam& p)
+       {
+         p.InitDouble("x", 0, 0, 100, 0.01);
+         p.SetShape(2);
+       },
+       0.5, 25},
+      {"shape 0.5",
+       [](IParam& p)
+       {
+         p.InitDouble("x", 0, 0, 100, 0.01);
+         p.SetShape(0.5);
+       },
+       0.25, 50},
+      {"above 1 gives max", [](IParam& p) { p.InitDouble("x", 0, 10, 20, 0.1); }, 1.5, 20},
+      // Clamped before the curve: with shape 2, -0.5 squared would land at a
+      // quarter of the range instead of the bottom.
+      {"below 0 with shape 2 gives min",
+       [](IParam& p)
+       {
+         p.InitDouble("x", 50, 0, 100, 0.01);
+         p.SetShape(2);
+       },
+       -0.5, 0},
+      // A fractional power of a negative number is not a number at all.
+      {"below 0 with shape 0.5 gives min",
+       [](IParam& p)
+       {
+         p.InitDouble("x", 50, 0, 100, 0.01);
+         p.SetShape(0.5);
+       },
+       -0.5, 0},
+      {"below 0 on an int gives min", [](IParam& p) { p.InitInt("x", 5, 1, 16); }, -3, 1},
   };
   for (const Case& c : cases)
   {
@@ -311,8 +320,8 @@ TEST(IParam, DisplayFormatsAtThePrecision)
     const char* expected;
   };
   const Case cases[] = {
-    {0.01, 0.5, "0.50"},    {1, 2.7, "2"},      {1, -2.7, "-2"},  // truncation, not rounding
-    {0.001, 0.1234, "0.123"}, {0.1, -3.26, "-3.3"}, {1, 3e9, "3000000000"}, // beyond int
+      {0.01, 0.5, "0.50"},      {1, 2.7, "2"},        {1, -2.7, "-2"}, // truncation, not rounding
+      {0.001, 0.1234, "0.123"}, {0.1, -3.26, "-3.3"}, {1, 3e9, "3000000000"}, // beyond int
   };
   for (const Case& c : cases)
   {
@@ -408,8 +417,8 @@ TEST(CopyBounded, CutsAndAlwaysTerminates)
     const char* expected;
   };
   const Case cases[] = {
-    {"abc", 8, "abc"}, {"abcdefg", 8, "abcdefg"}, {"abcdefgh", 8, "abcdefg"},
-    {"abc", 1, ""},    {nullptr, 8, ""},          {"", 8, ""},
+      {"abc", 8, "abc"}, {"abcdefg", 8, "abcdefg"}, {"abcdefgh", 8, "abcdefg"},
+      {"abc", 1, ""},    {nullptr, 8, ""},          {"", 8, ""},
   };
   for (const Case& c : cases)
   {

@@ -31,17 +31,17 @@ TEST(IPlugBaseChannels, ParsesTheChannelIOString)
     int nIn, nOut;
   };
   const Case cases[] = {
-    {"1-1 2-2", {{1, 1}, {2, 2}}, 2, 2},
-    {"1-1 2-2 ", {{1, 1}, {2, 2}, {0, 0}}, 2, 2}, // a trailing space is one more, empty, token
-    {"", {{0, 0}}, 0, 0},
-    {"stereo", {{0, 0}}, 0, 0},
-    {"2-4", {{2, 4}}, 2, 4},
-    {"0-2 1-1", {{0, 2}, {1, 1}}, 1, 2},
-    {"-3-2", {{0, 2}}, 0, 2},
-    // Counts are kept within 0..256 so the text cannot size the channel
-    // arrays to something absurd.
-    {"999-1 1-100000", {{256, 1}, {1, 256}}, 256, 256},
-    {nullptr, {}, 0, 0},
+      {"1-1 2-2", {{1, 1}, {2, 2}}, 2, 2},
+      {"1-1 2-2 ", {{1, 1}, {2, 2}, {0, 0}}, 2, 2}, // a trailing space is one more, empty, token
+      {"", {{0, 0}}, 0, 0},
+      {"stereo", {{0, 0}}, 0, 0},
+      {"2-4", {{2, 4}}, 2, 4},
+      {"0-2 1-1", {{0, 2}, {1, 1}}, 1, 2},
+      {"-3-2", {{0, 2}}, 0, 2},
+      // Counts are kept within 0..256 so the text cannot size the channel
+      // arrays to something absurd.
+      {"999-1 1-100000", {{256, 1}, {1, 256}}, 256, 256},
+      {nullptr, {}, 0, 0},
   };
   for (const Case& c : cases)
   {
@@ -66,8 +66,8 @@ TEST(IPlugBaseChannels, LegalIOMatchesAPairWithNegativeAsAny)
     bool legal;
   };
   const Case cases[] = {
-    {1, -1, true}, {2, 2, true},  {1, 1, true},  {1, 2, false}, {-1, 2, true},
-    {-1, -1, true}, {0, 0, false}, {3, -1, false}, {-5, 3, false},
+      {1, -1, true},  {2, 2, true},  {1, 1, true},   {1, 2, false},  {-1, 2, true},
+      {-1, -1, true}, {0, 0, false}, {3, -1, false}, {-5, 3, false},
   };
   for (const Case& c : cases)
   {
@@ -281,10 +281,10 @@ TEST(IPlugBaseProcessing, BaseCopiesInputsAndSilencesTheRest)
     std::vector<Samples> expected;
   };
   const Case cases[] = {
-    {"2-2", {{1, 2}, {3, 4}}},
-    {"1-2", {{1, 2}, {0, 0}}},
-    {"2-1", {{1, 2}}},
-    {"0-1", {{0, 0}}},
+      {"2-2", {{1, 2}, {3, 4}}},
+      {"1-2", {{1, 2}, {0, 0}}},
+      {"2-1", {{1, 2}}},
+      {"0-1", {{0, 0}}},
   };
   for (const Case& c : cases)
   {
@@ -345,11 +345,11 @@ TEST(IPlugBaseProcessing, FloatResultsReplaceOrAccumulate)
     int renders;
   };
   const Case cases[] = {
-    {"replacing overwrites", kReplacing, 0.5f, 5.0f, 1.0f, 1},
-    {"replacing zeros silences", kReplacing, 0.0f, 5.0f, 0.0f, 1},
-    {"accumulating adds", kAccumulating, 0.5f, 5.0f, 6.0f, 1},
-    {"accumulating zeros leaves the host's samples", kAccumulating, 0.0f, 5.0f, 5.0f, 1},
-    {"pass-through copies", kPassThrough, 0.5f, 5.0f, 0.5f, 0},
+      {"replacing overwrites", kReplacing, 0.5f, 5.0f, 1.0f, 1},
+      {"replacing zeros silences", kReplacing, 0.0f, 5.0f, 0.0f, 1},
+      {"accumulating adds", kAccumulating, 0.5f, 5.0f, 6.0f, 1},
+      {"accumulating zeros leaves the host's samples", kAccumulating, 0.0f, 5.0f, 5.0f, 1},
+      {"pass-through copies", kPassThrough, 0.5f, 5.0f, 0.5f, 0},
   };
   for (const Case& c : cases)
   {
@@ -364,9 +364,15 @@ TEST(IPlugBaseProcessing, FloatResultsReplaceOrAccumulate)
     plug.AttachOutputBuffers(0, 1, hostOut);
     switch (c.path)
     {
-    case kReplacing: plug.ProcessBuffers(0.0f, 8); break;
-    case kAccumulating: plug.ProcessBuffersAccumulating(0.0f, 8); break;
-    case kPassThrough: plug.PassThroughBuffers(0.0f, 8); break;
+    case kReplacing:
+      plug.ProcessBuffers(0.0f, 8);
+      break;
+    case kAccumulating:
+      plug.ProcessBuffersAccumulating(0.0f, 8);
+      break;
+    case kPassThrough:
+      plug.PassThroughBuffers(0.0f, 8);
+      break;
     }
     EXPECT_EQ(std::vector<float>(8, c.expected), out);
     EXPECT_EQ(c.renders, plug.mProcessCalls);
@@ -415,9 +421,14 @@ TEST(IPlugBaseIdentity, APIAndArchitectureStrings)
     int api;
     const char* text;
   };
-  const Case cases[] = {{kAPIVST2, "VST2"}, {kAPIVST3, "VST3"},         {kAPIAU, "AU"},
-                        {kAPIRTAS, "RTAS"}, {kAPIAAX, "AAX"},           {kAPIStandalone, "Standalone"},
-                        {6, ""},            {7, ""}};
+  const Case cases[] = {{kAPIVST2, "VST2"},
+                        {kAPIVST3, "VST3"},
+                        {kAPIAU, "AU"},
+                        {kAPIRTAS, "RTAS"},
+                        {kAPIAAX, "AAX"},
+                        {kAPIStandalone, "Standalone"},
+                        {6, ""},
+                        {7, ""}};
   for (const Case& c : cases)
   {
     BarePlug plug(0, "1-1", 0, false, static_cast<EAPI>(c.api));
@@ -454,7 +465,7 @@ TEST(IPlugBaseTiming, SamplesPerBeat)
     double rate, tempo, expected;
   };
   const Case cases[] = {
-    {48000, 120, 24000}, {44100, 60, 44100}, {96000, 90, 64000}, {44100, 0, 0}, {44100, -10, 0},
+      {48000, 120, 24000}, {44100, 60, 44100}, {96000, 90, 64000}, {44100, 0, 0}, {44100, -10, 0},
   };
   for (const Case& c : cases)
   {

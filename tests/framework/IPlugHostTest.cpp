@@ -1,5 +1,5 @@
-#include "BarePlug.h"
 #include "IPlugHost.h"
+#include "BarePlug.h"
 
 #include <gtest/gtest.h>
 
@@ -13,30 +13,30 @@ TEST(LookUpHost, FindsEachHostsWord)
     EHost host;
   };
   const Case cases[] = {
-    {"cubase", kHostCubase},
-    {"reaper", kHostReaper},
-    {"nuendo", kHostNuendo},
-    {"cakewalk", kHostSonar},
-    {"samplitude", kHostSamplitude},
-    {"fruity", kHostFLStudio},
-    {"live", kHostLive},
-    {"melodyne", kHostMelodyne},
-    {"vstmanlib", kHostVSTScanner},
-    {"aulab", kHostAULab},
-    {"garageband", kHostGarageBand},
-    {"forte", kHostForte},
-    {"chainer", kHostChainer},
-    {"audition", kHostAudition},
-    {"orion", kHostOrion},
-    {"sawstudio", kHostSAWStudio},
-    {"logic", kHostLogic},
-    {"digital", kHostDigitalPerformer},
-    {"audiomulch", kHostAudioMulch},
-    {"presonus", kHostStudioOne},
-    {"vst3plugintesthost", kHostVST3PluginTestHost},
-    {"protools", kHostProTools},
-    {"ardour", kHostArdour},
-    {"standalone", kHostStandalone},
+      {"cubase", kHostCubase},
+      {"reaper", kHostReaper},
+      {"nuendo", kHostNuendo},
+      {"cakewalk", kHostSonar},
+      {"samplitude", kHostSamplitude},
+      {"fruity", kHostFLStudio},
+      {"live", kHostLive},
+      {"melodyne", kHostMelodyne},
+      {"vstmanlib", kHostVSTScanner},
+      {"aulab", kHostAULab},
+      {"garageband", kHostGarageBand},
+      {"forte", kHostForte},
+      {"chainer", kHostChainer},
+      {"audition", kHostAudition},
+      {"orion", kHostOrion},
+      {"sawstudio", kHostSAWStudio},
+      {"logic", kHostLogic},
+      {"digital", kHostDigitalPerformer},
+      {"audiomulch", kHostAudioMulch},
+      {"presonus", kHostStudioOne},
+      {"vst3plugintesthost", kHostVST3PluginTestHost},
+      {"protools", kHostProTools},
+      {"ardour", kHostArdour},
+      {"standalone", kHostStandalone},
   };
   for (const Case& c : cases)
   {
@@ -53,18 +53,18 @@ TEST(LookUpHost, IgnoresCaseAndTakesTheFirstWordInTableOrder)
     EHost host;
   };
   const Case cases[] = {
-    {"REAPER", kHostReaper},
-    {"Cubase Reaper", kHostCubase},
-    {"Reaper Cubase", kHostCubase}, // table order, not position in the text
-    {"My Live Rig", kHostLive},
-    {"Deliverance", kHostLive}, // "live" inside another word
-    {"Forte Live", kHostLive},
-    {"PRESONUS demo", kHostStudioOne},
-    {"Digital Audio Workstation", kHostDigitalPerformer},
-    {"Pro Tools", kHostUnknown}, // the word is "protools"
-    {"", kHostUnknown},
-    {"Some Host", kHostUnknown},
-    {nullptr, kHostUnknown},
+      {"REAPER", kHostReaper},
+      {"Cubase Reaper", kHostCubase},
+      {"Reaper Cubase", kHostCubase}, // table order, not position in the text
+      {"My Live Rig", kHostLive},
+      {"Deliverance", kHostLive}, // "live" inside another word
+      {"Forte Live", kHostLive},
+      {"PRESONUS demo", kHostStudioOne},
+      {"Digital Audio Workstation", kHostDigitalPerformer},
+      {"Pro Tools", kHostUnknown}, // the word is "protools"
+      {"", kHostUnknown},
+      {"Some Host", kHostUnknown},
+      {nullptr, kHostUnknown},
   };
   for (const Case& c : cases)
   {
@@ -93,18 +93,38 @@ TEST(GetHostNameStr, WritesTheDisplayName)
     const char* name;
   };
   const Case cases[] = {
-    {kHostUninit, "Unknown"},    {kHostUnknown, "Unknown"},       {kHostReaper, "Reaper"},
-    {kHostProTools, "ProTools"}, {kHostCubase, "Cubase"},         {kHostNuendo, "Nuendo"},
-    {kHostSonar, "Sonar"},       {kHostVegas, "Vegas"},           {kHostFLStudio, "FLStudio"},
-    {kHostSamplitude, "Samplitude"}, {kHostLive, "Live"},         {10, "Unknown"},
-    {11, "Unknown"},             {kHostMelodyne, "Unknown"},      {kHostVSTScanner, "VSTScanner"},
-    {kHostAULab, "AULab"},       {kHostForte, "Forte"},           {kHostChainer, "Chainer"},
-    {kHostAudition, "Audition"}, {kHostOrion, "Orion"},           {19, "Unknown"},
-    {kHostSAWStudio, "SAWStudio"}, {kHostLogic, "Logic"},         {kHostGarageBand, "GarageBand"},
-    {kHostDigitalPerformer, "DigitalPerformer"},                  {kHostStandalone, "Standalone"},
-    {kHostAudioMulch, "AudioMulch"}, {kHostStudioOne, "StudioOne"},
-    {kHostVST3PluginTestHost, "VST3PluginTestHost"},              {kHostArdour, "Ardour"},
-    {29, "Unknown"},             {-7, "Unknown"},
+      {kHostUninit, "Unknown"},
+      {kHostUnknown, "Unknown"},
+      {kHostReaper, "Reaper"},
+      {kHostProTools, "ProTools"},
+      {kHostCubase, "Cubase"},
+      {kHostNuendo, "Nuendo"},
+      {kHostSonar, "Sonar"},
+      {kHostVegas, "Vegas"},
+      {kHostFLStudio, "FLStudio"},
+      {kHostSamplitude, "Samplitude"},
+      {kHostLive, "Live"},
+      {10, "Unknown"},
+      {11, "Unknown"},
+      {kHostMelodyne, "Unknown"},
+      {kHostVSTScanner, "VSTScanner"},
+      {kHostAULab, "AULab"},
+      {kHostForte, "Forte"},
+      {kHostChainer, "Chainer"},
+      {kHostAudition, "Audition"},
+      {kHostOrion, "Orion"},
+      {19, "Unknown"},
+      {kHostSAWStudio, "SAWStudio"},
+      {kHostLogic, "Logic"},
+      {kHostGarageBand, "GarageBand"},
+      {kHostDigitalPerformer, "DigitalPerformer"},
+      {kHostStandalone, "Standalone"},
+      {kHostAudioMulch, "AudioMulch"},
+      {kHostStudioOne, "StudioOne"},
+      {kHostVST3PluginTestHost, "VST3PluginTestHost"},
+      {kHostArdour, "Ardour"},
+      {29, "Unknown"},
+      {-7, "Unknown"},
   };
   for (const Case& c : cases)
   {
@@ -124,13 +144,13 @@ TEST(Version, PackedDecimalAndText)
     const char* text;
   };
   const Case cases[] = {
-    {0x10001, 10001, "v1.0.1"},
-    {0x0A0B0C, 101112, "v10.11.12"},
-    {0x010203, 10203, "v1.2.3"},
-    {0, 0, "v0.0.0"},
-    {0x7FFF0000, 327670000, "v32767.0.0"},
-    // The major part is an unsigned shift: a set top bit is not a sign.
-    {-1, 655375755, "v65535.255.255"},
+      {0x10001, 10001, "v1.0.1"},
+      {0x0A0B0C, 101112, "v10.11.12"},
+      {0x010203, 10203, "v1.2.3"},
+      {0, 0, "v0.0.0"},
+      {0x7FFF0000, 327670000, "v32767.0.0"},
+      // The major part is an unsigned shift: a set top bit is not a sign.
+      {-1, 655375755, "v65535.255.255"},
   };
   for (const Case& c : cases)
   {
@@ -155,8 +175,8 @@ TEST(Version, PackDecimalVersionInvertsGetDecimalVersion)
     int packed;
   };
   const Case cases[] = {
-    {10001, 0x10001}, {101112, 0x0A0B0C}, {0, 0},     {1099, 0x0A63},
-    {60512, 0x6050C}, {99, 0x63},         {-5, 0},    {-2147483647 - 1, 0},
+      {10001, 0x10001}, {101112, 0x0A0B0C}, {0, 0},  {1099, 0x0A63},
+      {60512, 0x6050C}, {99, 0x63},         {-5, 0}, {-2147483647 - 1, 0},
   };
   for (const Case& c : cases)
   {

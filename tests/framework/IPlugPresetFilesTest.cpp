@@ -1,5 +1,5 @@
-#include "Base64.h"
 #include "BarePlug.h"
+#include "Base64.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -137,8 +137,7 @@ TEST(ProgramFile, ParameterFormLayout)
   EXPECT_EQ(std::string("Bright") + std::string(22, '\0'), NameField(fxp, 28));
   for (int i = 0; i < kNParams; ++i)
   {
-    EXPECT_EQ(static_cast<float>(plug.GetParam(i)->GetNormalized()), BEFloat(fxp, 56 + 4 * i))
-      << i;
+    EXPECT_EQ(static_cast<float>(plug.GetParam(i)->GetNormalized()), BEFloat(fxp, 56 + 4 * i)) << i;
   }
 }
 
@@ -281,21 +280,21 @@ TEST(ProgramFile, ForeignOrMalformedHeaderIsRefused)
     uint32_t value;
   };
   const Case cases[] = {
-    {"chunk magic", false, 0, 0x58585858},
-    {"unknown form", false, 8, 0x58585858},
-    {"bank form", false, 8, kFxBk},
-    {"chunk form for a plug-in without chunks", false, 8, kFPCh},
-    {"format version 2", false, 12, 2},
-    {"format version 0", false, 12, 0},
-    {"another plug-in's ID", false, 16, 0x4F746872},
-    {"one parameter more", false, 24, kNParams + 1},
-    {"one parameter less", false, 24, kNParams - 1},
-    {"negative parameter count", false, 24, 0xFFFFFFFF},
-    {"chunk form: chunk magic", true, 0, 0x58585858},
-    {"chunk form: unknown form", true, 8, 0x58585858},
-    {"chunk form: format version", true, 12, 2},
-    {"chunk form: another plug-in's ID", true, 16, 0x4F746872},
-    {"chunk form: parameter count", true, 24, kNParams + 1},
+      {"chunk magic", false, 0, 0x58585858},
+      {"unknown form", false, 8, 0x58585858},
+      {"bank form", false, 8, kFxBk},
+      {"chunk form for a plug-in without chunks", false, 8, kFPCh},
+      {"format version 2", false, 12, 2},
+      {"format version 0", false, 12, 0},
+      {"another plug-in's ID", false, 16, 0x4F746872},
+      {"one parameter more", false, 24, kNParams + 1},
+      {"one parameter less", false, 24, kNParams - 1},
+      {"negative parameter count", false, 24, 0xFFFFFFFF},
+      {"chunk form: chunk magic", true, 0, 0x58585858},
+      {"chunk form: unknown form", true, 8, 0x58585858},
+      {"chunk form: format version", true, 12, 2},
+      {"chunk form: another plug-in's ID", true, 16, 0x4F746872},
+      {"chunk form: parameter count", true, 24, kNParams + 1},
   };
   for (const Case& c : cases)
   {
@@ -361,7 +360,7 @@ TEST(BankFile, ParameterFormLayout)
     {
       EXPECT_EQ(static_cast<float>(plug.GetParam(i)->GetNormalized(stored[i])),
                 BEFloat(fxb, record + 56 + 4 * i))
-        << i;
+          << i;
     }
   }
 }
@@ -495,24 +494,24 @@ TEST(BankFile, ForeignOrMalformedIsRefused)
     bool nothingApplied;
   };
   const Case cases[] = {
-    {"chunk magic", false, 0, 0x58585858, true},
-    {"unknown form", false, 8, 0x58585858, true},
-    {"program form", false, 8, kFxCk, true},
-    {"chunk form for a plug-in without chunks", false, 8, kFBCh, true},
-    {"another plug-in's ID", false, 16, 0x4F746872, true},
-    {"more programs than slots", false, 24, 5, true},
-    {"negative program count", false, 24, 0xFFFFFFFF, true},
-    {"absurd program count", false, 24, 0x7FFFFFFF, true},
-    {"first record's magic", false, record0, 0x58585858, true},
-    {"first record's form", false, record0 + 8, kFPCh, true},
-    {"first record's version", false, record0 + 12, 2, true},
-    {"first record's parameter count", false, record0 + 24, kNParams + 1, true},
-    // A broken record further in is found after the records before it.
-    {"second record's magic", false, record1, 0x58585858, false},
-    {"second record's parameter count", false, record1 + 24, kNParams - 1, false},
-    {"chunk form: chunk magic", true, 0, 0x58585858, true},
-    {"chunk form: unknown form", true, 8, 0x58585858, true},
-    {"chunk form: another plug-in's ID", true, 16, 0x4F746872, true},
+      {"chunk magic", false, 0, 0x58585858, true},
+      {"unknown form", false, 8, 0x58585858, true},
+      {"program form", false, 8, kFxCk, true},
+      {"chunk form for a plug-in without chunks", false, 8, kFBCh, true},
+      {"another plug-in's ID", false, 16, 0x4F746872, true},
+      {"more programs than slots", false, 24, 5, true},
+      {"negative program count", false, 24, 0xFFFFFFFF, true},
+      {"absurd program count", false, 24, 0x7FFFFFFF, true},
+      {"first record's magic", false, record0, 0x58585858, true},
+      {"first record's form", false, record0 + 8, kFPCh, true},
+      {"first record's version", false, record0 + 12, 2, true},
+      {"first record's parameter count", false, record0 + 24, kNParams + 1, true},
+      // A broken record further in is found after the records before it.
+      {"second record's magic", false, record1, 0x58585858, false},
+      {"second record's parameter count", false, record1 + 24, kNParams - 1, false},
+      {"chunk form: chunk magic", true, 0, 0x58585858, true},
+      {"chunk form: unknown form", true, 8, 0x58585858, true},
+      {"chunk form: another plug-in's ID", true, 16, 0x4F746872, true},
   };
   for (const Case& c : cases)
   {

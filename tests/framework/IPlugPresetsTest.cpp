@@ -1,5 +1,5 @@
-#include "Base64.h"
 #include "BarePlug.h"
+#include "Base64.h"
 
 #include <gtest/gtest.h>
 
@@ -261,7 +261,7 @@ TEST(IPlugPresets, BankRoundTripIntoAFreshInstance)
   {
     EXPECT_EQ(source.GetPreset(i)->mInitialized, fresh.GetPreset(i)->mInitialized) << i;
     EXPECT_EQ(ChunkDoubles(source.GetPreset(i)->mChunk), ChunkDoubles(fresh.GetPreset(i)->mChunk))
-      << i;
+        << i;
   }
   // The live parameters end as the current preset, not the last one read.
   EXPECT_EQ(0, fresh.GetCurrentPresetIdx());

@@ -92,13 +92,13 @@ TEST(IPlugState, HeaderIsFoundOnlyWhereItIs)
     int posAfter;
   };
   const Case cases[] = {
-    {"header", {'t', 'f', 'f', 'p', 0, 0, 1, 0, 9}, 0, 0x10000, 8},
-    {"header further in", {7, 7, 't', 'f', 'f', 'p', 3, 2, 1, 0}, 2, 0x00010203, 10},
-    {"no magic", {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}, 0, 0, 0},
-    {"magic without a version", {'t', 'f', 'f', 'p', 0, 0}, 0, 0, -1},
-    {"too short for the magic", {'t', 'f'}, 0, 0, 0},
-    {"empty", {}, 0, 0, 0},
-    {"negative position", {'t', 'f', 'f', 'p', 0, 0, 1, 0}, -1, 0, -1},
+      {"header", {'t', 'f', 'f', 'p', 0, 0, 1, 0, 9}, 0, 0x10000, 8},
+      {"header further in", {7, 7, 't', 'f', 'f', 'p', 3, 2, 1, 0}, 2, 0x00010203, 10},
+      {"no magic", {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}, 0, 0, 0},
+      {"magic without a version", {'t', 'f', 'f', 'p', 0, 0}, 0, 0, -1},
+      {"too short for the magic", {'t', 'f'}, 0, 0, 0},
+      {"empty", {}, 0, 0, 0},
+      {"negative position", {'t', 'f', 'f', 'p', 0, 0, 1, 0}, -1, 0, -1},
   };
   for (const Case& c : cases)
   {
@@ -197,10 +197,10 @@ TEST(IPlugState, CompareStateAsFloatsAfterSkippedDoubles)
     bool equal;
   };
   const Case cases[] = {
-    {"identical", 0.25, true},
-    {"below the tolerance", 0.25 + 2e-6, true},
-    {"above the tolerance", 0.25 + 1e-4, false},
-    {"not a number", kNaN, false},
+      {"identical", 0.25, true},
+      {"below the tolerance", 0.25 + 2e-6, true},
+      {"above the tolerance", 0.25 + 1e-4, false},
+      {"not a number", kNaN, false},
   };
   for (const Case& c : cases)
   {

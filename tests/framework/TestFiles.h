@@ -40,13 +40,25 @@ public:
     }
     mPath = (std::filesystem::temp_directory_path() / name).string();
   }
-  ~TempFile() { std::remove(mPath.c_str()); }
+  ~TempFile()
+  {
+    std::remove(mPath.c_str());
+  }
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
 
-  const char* c_str() const { return mPath.c_str(); }
-  const std::string& path() const { return mPath; }
-  bool Exists() const { return std::filesystem::exists(mPath); }
+  const char* c_str() const
+  {
+    return mPath.c_str();
+  }
+  const std::string& path() const
+  {
+    return mPath;
+  }
+  bool Exists() const
+  {
+    return std::filesystem::exists(mPath);
+  }
 
 private:
   std::string mPath;

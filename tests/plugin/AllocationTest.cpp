@@ -111,9 +111,15 @@ TEST(AudioPath, ProcessingAllocatesNothing)
       effect->setParameter(effect, kFilterCutoff, static_cast<float>(block % 10) / 10.0f);
       switch (block % 3)
       {
-      case 0: effect->processReplacing(effect, in, out, 512); break;
-      case 1: effect->process(effect, in, out, 512); break;
-      default: effect->processDoubleReplacing(effect, dIn, dOut, 512); break;
+      case 0:
+        effect->processReplacing(effect, in, out, 512);
+        break;
+      case 1:
+        effect->process(effect, in, out, 512);
+        break;
+      default:
+        effect->processDoubleReplacing(effect, dIn, dOut, 512);
+        break;
       }
       host.time.ppqPos += 512 * 128.0 / 60.0 / 48000.0;
     }

@@ -34,8 +34,8 @@ std::unique_ptr<PluginInstance> OpenKolvane(bool playing = true)
   vsthost::HostSettings settings;
   settings.transport.playing = playing;
   std::string error;
-  auto plug = PluginInstance::Open(vsthost::ExecutableDirectory() + "/" + KOLVANE_PATH, settings,
-                                   &error);
+  auto plug =
+      PluginInstance::Open(vsthost::ExecutableDirectory() + "/" + KOLVANE_PATH, settings, &error);
   EXPECT_TRUE(plug) << error;
   return plug;
 }
@@ -146,7 +146,8 @@ TEST(HostedKolvane, MidiGateModeNotesAtTheirOffsets)
   plug->SetParameter(kStepOnOff, 1.0f);
   const int block = 64;
   std::vector<double> out;
-  auto run = [&](std::vector<VstMidiEvent> events) {
+  auto run = [&](std::vector<VstMidiEvent> events)
+  {
     if (!events.empty())
     {
       plug->SendMidi(events);

@@ -1,8 +1,8 @@
 // Kolvane as a host sees it, driven in-process through its AEffect with a
 // fake host supplying the transport.
 
-#include "FakeHost.h"
 #include "Kolvane.h"
+#include "FakeHost.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,6 @@ namespace
 class KolvaneProbe : public Kolvane
 {
 public:
-  using Kolvane::Kolvane;
   using GateEngine::mAmpEnvelope;
   using GateEngine::mAmpLFO;
   using GateEngine::mDryWet;
@@ -34,6 +33,7 @@ public:
   using GateEngine::mStepLength;
   using GateEngine::mStepOn;
   using GateEngine::mTempo;
+  using Kolvane::Kolvane;
 
   void onNoteOn(int note, int velocity) override
   {
@@ -61,8 +61,8 @@ protected:
   }
   void TearDown() override { effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f); }
 
-  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                     void* ptr = nullptr, float opt = 0.0f)
+  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.0f)
   {
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
   }
@@ -81,8 +81,8 @@ protected:
     host.time.tempo = tempo;
     host.time.timeSigNumerator = 4;
     host.time.timeSigDenominator = 4;
-    host.time.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid |
-                      kVstTimeSigValid | kVstBarsValid;
+    host.time.flags =
+        kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstTimeSigValid | kVstBarsValid;
     dispatch(effOpen);
     dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
     dispatch(effSetBlockSize, 0, 512);
@@ -94,7 +94,7 @@ protected:
   std::vector<double> render(int n, int blockSize = 512, double input = 1.0)
   {
     std::vector<double> in(static_cast<size_t>(blockSize), input), outL(static_cast<size_t>(n)),
-      outR(static_cast<size_t>(blockSize));
+        outR(static_cast<size_t>(blockSize));
     for (int done = 0; done < n;)
     {
       int block = std::min(blockSize, n - done);
@@ -131,30 +131,52 @@ protected:
 };
 
 const char* const kParamNames[kNumParams] = {
-  "Amplitude Attack", "Amplitude Decay", "Amplitude Sustain", "Amplitude Release",
-  "Filter Attack",    "Filter Decay",    "Filter Sustain",    "Filter Release",
-  "Filter Cutoff",    "Filter Resonance", "LFO Depth",        "LFO Rate",
-  "LFO Triple",       "LFO Filter Depth", "LFO Filter Rate",  "LFO Filter Triple",
-  "Push!!",           "Filter Type",     "LFO Amp Type",      "LFO Filter Type",
-  "Step Seq 1",       "Step Seq 2",      "Step Seq 3",        "Step Seq 4",
-  "Step Seq 5",       "Step Seq 6",      "Step Seq 7",        "Step Seq 8",
-  "Step Seq 9",       "Step Seq 10",     "Step Seq 11",       "Step Seq 12",
-  "Step Seq 13",      "Step Seq 14",     "Step Seq 15",       "Step Seq 16",
-  "Step On Off",      "Seq Note Len",    "Arp Intervall",     "Arp Speed",
-  "Filter Envelope",  "Dry Wet"};
+    "Amplitude Attack", "Amplitude Decay",  "Amplitude Sustain", "Amplitude Release",
+    "Filter Attack",    "Filter Decay",     "Filter Sustain",    "Filter Release",
+    "Filter Cutoff",    "Filter Resonance", "LFO Depth",         "LFO Rate",
+    "LFO Triple",       "LFO Filter Depth", "LFO Filter Rate",   "LFO Filter Triple",
+    "Push!!",           "Filter Type",      "LFO Amp Type",      "LFO Filter Type",
+    "Step Seq 1",       "Step Seq 2",       "Step Seq 3",        "Step Seq 4",
+    "Step Seq 5",       "Step Seq 6",       "Step Seq 7",        "Step Seq 8",
+    "Step Seq 9",       "Step Seq 10",      "Step Seq 11",       "Step Seq 12",
+    "Step Seq 13",      "Step Seq 14",      "Step Seq 15",       "Step Seq 16",
+    "Step On Off",      "Seq Note Len",     "Arp Intervall",     "Arp Speed",
+    "Filter Envelope",  "Dry Wet"};
 
 const char* const kDefaultDisplays[kNumParams] = {
-  "0.010", "0.500", "0.100", "1.000", "0.010", "0.500", "0.100", "1.000", "0.990", "0.010",
-  "0.000", "2", "off", "0.000", "2", "off", "off", "Filter Type", "2", "2",
-  "on", "on", "off", "off", "off", "on", "off", "off", "off", "off", "off", "off", "off", "off",
-  "off", "off", "off", "1.000", "16", "5", "1.000", "1.000"};
+    "0.010", "0.500", "0.100", "1.000", "0.010", "0.500", "0.100", "1.000", "0.990",
+    "0.010", "0.000", "2",     "off",   "0.000", "2",     "off",   "off",   "Filter Type",
+    "2",     "2",     "on",    "on",    "off",   "off",   "off",   "on",    "off",
+    "off",   "off",   "off",   "off",   "off",   "off",   "off",   "off",   "off",
+    "off",   "1.000", "16",    "5",     "1.000", "1.000"};
 
-const char* const kFactoryNames[27] = {
-  "Falling Drops", "Tranceizer", "Shortage", "Normal", "Electro Resonance", "Flamenco",
-  "Gargara", "Free Tongue", "Syncopated", "Pompedazz", "Running Horse", "FMinazer",
-  "Navel Air", "Tekchopat", "Alienz", "Dravik", "Echo and Vell", "Step Dancer", "Frying",
-  "Little Kick", "Boring in the you essay", "Chill", "Softer", "Jungle", "Spastics", "Omberly",
-  "xox"};
+const char* const kFactoryNames[27] = {"Falling Drops",
+                                       "Tranceizer",
+                                       "Shortage",
+                                       "Normal",
+                                       "Electro Resonance",
+                                       "Flamenco",
+                                       "Gargara",
+                                       "Free Tongue",
+                                       "Syncopated",
+                                       "Pompedazz",
+                                       "Running Horse",
+                                       "FMinazer",
+                                       "Navel Air",
+                                       "Tekchopat",
+                                       "Alienz",
+                                       "Dravik",
+                                       "Echo and Vell",
+                                       "Step Dancer",
+                                       "Frying",
+                                       "Little Kick",
+                                       "Boring in the you essay",
+                                       "Chill",
+                                       "Softer",
+                                       "Jungle",
+                                       "Spastics",
+                                       "Omberly",
+                                       "xox"};
 } // namespace
 
 TEST_F(KolvaneTest, Identity)
@@ -205,11 +227,11 @@ TEST_F(KolvaneTest, ParameterRangesAndShapes)
     double min, max, shape;
   };
   const Case cases[] = {
-    {kFilterCutoff, 0.01, 0.99, 1.0}, {kAmplitudeRelease, 0.1, 15.0, 3.0},
-    {kFilterRelease, 0.001, 15.0, 3.0}, {kAmplitudeSustain, 0.001, 1.0, 2.0},
-    {kFilterType, 0.0, 2.0, 1.0},      {kLFORate, 0.0, 7.0, 1.0},
-    {kArpIntervall, 2.0, 16.0, 1.0},   {kDryWet, 0.0, 1.0, 0.5},
-    {kFilterEnvelope, 0.001, 1.0, 2.0}, {kFilterResonance, 0.01, 1.0, 2.0},
+      {kFilterCutoff, 0.01, 0.99, 1.0},   {kAmplitudeRelease, 0.1, 15.0, 3.0},
+      {kFilterRelease, 0.001, 15.0, 3.0}, {kAmplitudeSustain, 0.001, 1.0, 2.0},
+      {kFilterType, 0.0, 2.0, 1.0},       {kLFORate, 0.0, 7.0, 1.0},
+      {kArpIntervall, 2.0, 16.0, 1.0},    {kDryWet, 0.0, 1.0, 0.5},
+      {kFilterEnvelope, 0.001, 1.0, 2.0}, {kFilterResonance, 0.01, 1.0, 2.0},
   };
   for (const Case& c : cases)
   {
@@ -248,7 +270,6 @@ TEST_F(KolvaneTest, HostIdentificationTakesTheIntegerRateAndTheTempo)
   dispatch(effOpen);
   EXPECT_EQ(47999, plug->mSampleRateInt);
   EXPECT_EQ(120.0, plug->mTempo) << "no time information: the record's own tempo";
-
 }
 
 // Hosts commonly open the plug-in before telling it the rate: the steps
@@ -279,21 +300,21 @@ TEST_F(KolvaneTest, FactoryPresetsLoadTheirValuesClamped)
     double values[kNumParams];
   };
   const Case cases[] = {
-    {0, // "Falling Drops"
-     {0.01, 0.5, 0.1, 0.693829, 0.01, 0.101899, 0.1, 0.943344, 0.285625, 0.310326,
-      0.604263, 2, 0, 0.366592, 1, 0, 0, 0, 0, 2,
-      1, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 0, 1, 0, 1, 0,
-      0, 1, 16, 5, 1, 1}},
-    {14, // "Alienz": its release 0.088019 is below the minimum
-     {0.01, 0.01, 0.299773, 0.1, 0.01, 4.556394, 0.308371, 0.022804, 0.01, 0.277214,
-      1, 5, 1, 0, 3, 0, 0, 0, 2, 2,
-      1, 0, 0, 0, 0, 1, 1, 1, 0, 1, 0, 0, 1, 0, 0, 1,
-      0, 1, 16, 5, 1, 1}},
-    {19, // "Little Kick": its release 0.001 likewise
-     {0.01, 0.01, 0.001, 0.1, 0.010001, 0.01, 0.001, 0.001001, 0.01, 0.902006,
-      0, 3, 0, 0.085831, 4, 0, 0, 0, 0, 2,
-      1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0,
-      0, 0.46, 16, 5, 0.270643, 1}},
+      {0, // "Falling Drops"
+       {0.01, 0.5, 0.1,      0.693829, 0.01, 0.101899, 0.1, 0.943344, 0.285625, 0.310326, 0.604263,
+        2,    0,   0.366592, 1,        0,    0,        0,   0,        2,        1,        0,
+        0,    1,   0,        0,        0,    0,        1,   0,        1,        0,        1,
+        0,    1,   0,        0,        1,    16,       5,   1,        1}},
+      {14, // "Alienz": its release 0.088019 is below the minimum
+       {0.01, 0.01, 0.299773, 0.1, 0.01, 4.556394, 0.308371, 0.022804, 0.01, 0.277214, 1,
+        5,    1,    0,        3,   0,    0,        0,        2,        2,    1,        0,
+        0,    0,    0,        1,   1,    1,        0,        1,        0,    0,        1,
+        0,    0,    1,        0,   1,    16,       5,        1,        1}},
+      {19, // "Little Kick": its release 0.001 likewise
+       {0.01, 0.01, 0.001,    0.1, 0.010001, 0.01, 0.001, 0.001001, 0.01, 0.902006, 0,
+        3,    0,    0.085831, 4,   0,        0,    0,     0,        2,    1,        0,
+        0,    0,    1,        0,   0,        0,    1,     0,        0,    0,        1,
+        0,    1,    0,        0,   0.46,     16,   5,     0.270643, 1}},
   };
   open();
   for (const Case& c : cases)
@@ -303,7 +324,7 @@ TEST_F(KolvaneTest, FactoryPresetsLoadTheirValuesClamped)
     for (int i = 0; i < kNumParams; ++i)
     {
       EXPECT_DOUBLE_EQ(c.values[i], plug->GetParam(i)->Value())
-        << kFactoryNames[c.program] << ", " << kParamNames[i];
+          << kFactoryNames[c.program] << ", " << kParamNames[i];
     }
     // And in the engine.
     EXPECT_DOUBLE_EQ(c.values[kAmplitudeRelease],
@@ -312,8 +333,7 @@ TEST_F(KolvaneTest, FactoryPresetsLoadTheirValuesClamped)
                      plug->mFilterEnvelope.getStageValue(EnvelopeGenerator::Decay));
     EXPECT_DOUBLE_EQ(c.values[kFilterCutoff], plug->mFilterLeft.getCutoff());
     EXPECT_DOUBLE_EQ(c.values[kFilterCutoff], plug->mFilterRight.getCutoff());
-    EXPECT_EQ(GateEngine::stepLengthFor(static_cast<int>(c.values[kArpSpeed])),
-              plug->mStepLength);
+    EXPECT_EQ(GateEngine::stepLengthFor(static_cast<int>(c.values[kArpSpeed])), plug->mStepLength);
     EXPECT_EQ(c.values[kSeqNoteLen], plug->mNoteLength);
     for (int k = 0; k < 16; ++k)
     {
@@ -339,7 +359,7 @@ TEST_F(KolvaneTest, StepModeOpensTheGateOnItsStepsOnly)
   {
     size_t start = static_cast<size_t>(k * 5512 + 19);
     EXPECT_NEAR(out[start - 30], out[start + 30], 0.01 + 0.02 * out[start - 30])
-      << "step " << k + 1 << " is off: the release just continues";
+        << "step " << k + 1 << " is off: the release just continues";
   }
 }
 
@@ -381,8 +401,8 @@ TEST_F(KolvaneTest, StateRoundTripsIntoAFreshInstance)
 {
   open();
   const std::pair<int, float> edits[] = {{kFilterCutoff, 0.3f}, {kStepSeq1 + 3, 1.0f},
-                                         {kArpSpeed, 0.75f},   {kDryWet, 0.6f},
-                                         {kLFOAmpType, 0.0f},  {kStepOnOff, 1.0f}};
+                                         {kArpSpeed, 0.75f},    {kDryWet, 0.6f},
+                                         {kLFOAmpType, 0.0f},   {kStepOnOff, 1.0f}};
   for (const auto& e : edits)
   {
     effect->setParameter(effect, e.first, e.second);
@@ -432,7 +452,7 @@ TEST_F(KolvaneTest, PresetDumpLine)
   std::string line = plug->PresetDumpLine();
   EXPECT_EQ(0u, line.find("MakePreset(\"Bu 0\",0.010000,0.500000,0.100000,1.000000,"));
   EXPECT_NE(std::string::npos, line.find(",1.000000,1.000000,0.000000,0.000000,0.000000,1.000000,"))
-    << "steps 1, 2 and 6";
+      << "steps 1, 2 and 6";
   EXPECT_NE(std::string::npos, line.find(",16.000000,5.000000,"));
   EXPECT_EQ(",1.000000);\n", line.substr(line.size() - 12));
   int commas = 0;

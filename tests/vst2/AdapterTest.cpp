@@ -28,8 +28,8 @@ protected:
 
   TestPlug* plug() { return static_cast<TestPlug*>(effect->object); }
 
-  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                     void* ptr = nullptr, float opt = 0.0f)
+  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.0f)
   {
     VstIntPtr result = effect->dispatcher(effect, opcode, index, value, ptr, opt);
     if (opcode == effClose)
@@ -133,21 +133,21 @@ TEST_F(AdapterTest, AnswersTheFixedRequests)
     VstIntPtr expected;
   };
   const Case cases[] = {
-    {effIdentify, 0, kEffectIdentify},
-    {effGetVstVersion, 0, 2400},
-    {effGetPlugCategory, 0, kPlugCategEffect},
-    {effCanBeAutomated, 0, 1},
-    {effCanBeAutomated, 99, 1},
-    {effGetProgram, 0, 0},
-    {effEditGetRect, 0, 0}, // no editor attached
-    {effEditOpen, 0, 0},
-    {effEditClose, 0, 0},
-    {effGetTailSize, 0, 0},
-    {effGetVendorVersion, 0, 0},
-    {effSetBypass, 0, 0},
-    {effStartProcess, 0, 0},
-    {effProcessVarIo, 0, 0},
-    {1000, 0, 0}, // unknown opcodes
+      {effIdentify, 0, kEffectIdentify},
+      {effGetVstVersion, 0, 2400},
+      {effGetPlugCategory, 0, kPlugCategEffect},
+      {effCanBeAutomated, 0, 1},
+      {effCanBeAutomated, 99, 1},
+      {effGetProgram, 0, 0},
+      {effEditGetRect, 0, 0}, // no editor attached
+      {effEditOpen, 0, 0},
+      {effEditClose, 0, 0},
+      {effGetTailSize, 0, 0},
+      {effGetVendorVersion, 0, 0},
+      {effSetBypass, 0, 0},
+      {effStartProcess, 0, 0},
+      {effProcessVarIo, 0, 0},
+      {1000, 0, 0}, // unknown opcodes
   };
   for (const Case& c : cases)
   {
@@ -191,10 +191,10 @@ TEST_F(AdapterTest, ParameterTexts)
     const char* display;
   };
   const Case cases[] = {
-    {TestPlug::kGain, "Gain", "x", "1.00"},
-    {TestPlug::kMode, "Mode", "", "Soft"},
-    {TestPlug::kBypass, "Bypass", "", "off"},
-    {TestPlug::kSteps, "Steps", "steps", "4"},
+      {TestPlug::kGain, "Gain", "x", "1.00"},
+      {TestPlug::kMode, "Mode", "", "Soft"},
+      {TestPlug::kBypass, "Bypass", "", "off"},
+      {TestPlug::kSteps, "Steps", "steps", "4"},
   };
   for (const Case& c : cases)
   {
@@ -231,11 +231,16 @@ TEST_F(AdapterTest, VendorSpecificDisplayOfANormalizedValue)
 TEST_F(AdapterTest, CapabilityAnswers)
 {
   const std::pair<const char*, VstIntPtr> cases[] = {
-    {"receiveVstTimeInfo", 1},      {"sendVstEvents", 1},
-    {"sendVstMidiEvent", 1},        {"receiveVstEvents", 1},
-    {"receiveVstMidiEvent", 1},     {"hasCockosExtensions", 0xBEEF0000},
-    {"hasCockosViewAsConfig", 0xBEEF0000}, {"bypass", 0},
-    {"ReceiveVstTimeInfo", 0},      {"", 0},
+      {"receiveVstTimeInfo", 1},
+      {"sendVstEvents", 1},
+      {"sendVstMidiEvent", 1},
+      {"receiveVstEvents", 1},
+      {"receiveVstMidiEvent", 1},
+      {"hasCockosExtensions", 0xBEEF0000},
+      {"hasCockosViewAsConfig", 0xBEEF0000},
+      {"bypass", 0},
+      {"ReceiveVstTimeInfo", 0},
+      {"", 0},
   };
   for (const auto& c : cases)
   {
@@ -255,12 +260,12 @@ TEST_F(AdapterTest, PinProperties)
     const char* label;
   };
   const Case cases[] = {
-    {effGetInputProperties, 0, 1, kVstPinIsActive | kVstPinIsStereo, "Input 1"},
-    {effGetInputProperties, 1, 1, kVstPinIsActive, "Input 2"},
-    {effGetOutputProperties, 0, 1, kVstPinIsActive | kVstPinIsStereo, "Output 1"},
-    {effGetOutputProperties, 1, 1, kVstPinIsActive, "Output 2"},
-    {effGetInputProperties, 2, 0, -7, "host's"},
-    {effGetOutputProperties, -1, 0, -7, "host's"},
+      {effGetInputProperties, 0, 1, kVstPinIsActive | kVstPinIsStereo, "Input 1"},
+      {effGetInputProperties, 1, 1, kVstPinIsActive, "Input 2"},
+      {effGetOutputProperties, 0, 1, kVstPinIsActive | kVstPinIsStereo, "Output 1"},
+      {effGetOutputProperties, 1, 1, kVstPinIsActive, "Output 2"},
+      {effGetInputProperties, 2, 0, -7, "host's"},
+      {effGetOutputProperties, -1, 0, -7, "host's"},
   };
   for (const Case& c : cases)
   {
@@ -304,10 +309,10 @@ TEST(AdapterHostIdentification, VersionsAndUnknownHosts)
     int packed;
   };
   const Case cases[] = {
-    {"REAPER", 10203, kHostReaper, 0x10203},
-    {"Some DAW", 2400, kHostUnknown, 0x1800},
-    {"", 777, kHostUnknown, 0}, // no product: the version is not even asked
-    {"Cubase 12", -5, kHostCubase, 0},
+      {"REAPER", 10203, kHostReaper, 0x10203},
+      {"Some DAW", 2400, kHostUnknown, 0x1800},
+      {"", 777, kHostUnknown, 0}, // no product: the version is not even asked
+      {"Cubase 12", -5, kHostCubase, 0},
   };
   for (const Case& c : cases)
   {
@@ -354,14 +359,14 @@ TEST_F(AdapterTest, HostAutomationIsStoredAndNotEchoed)
     double expected;
   };
   const Case cases[] = {
-    {TestPlug::kMode, 0.5f, 1.0},  // three choices: the middle one
-    {TestPlug::kMode, 0.9f, 2.0},
-    {TestPlug::kSteps, 0.0f, 1.0},
-    {TestPlug::kGain, 0.5f, 0.5},  // shape 2 over 0..2
-    {TestPlug::kGain, 1.5f, 2.0},  // beyond the range: clamped
-    {TestPlug::kGain, -3.0f, 0.0},
-    {TestPlug::kGain, NAN, 0.0},   // ignored: keeps the value before
-    {TestPlug::kGain, INFINITY, 0.0},
+      {TestPlug::kMode, 0.5f, 1.0}, // three choices: the middle one
+      {TestPlug::kMode, 0.9f, 2.0},
+      {TestPlug::kSteps, 0.0f, 1.0},
+      {TestPlug::kGain, 0.5f, 0.5}, // shape 2 over 0..2
+      {TestPlug::kGain, 1.5f, 2.0}, // beyond the range: clamped
+      {TestPlug::kGain, -3.0f, 0.0},
+      {TestPlug::kGain, NAN, 0.0}, // ignored: keeps the value before
+      {TestPlug::kGain, INFINITY, 0.0},
   };
   for (const Case& c : cases)
   {
@@ -411,24 +416,24 @@ TEST_F(AdapterTest, TypedValues)
     double value; // after the request
   };
   const Case cases[] = {
-    {TestPlug::kBypass, "on", 1, 1.0},
-    {TestPlug::kBypass, "ON", 0, 1.0}, // display texts match exactly
-    {TestPlug::kBypass, "off", 1, 0.0},
-    {TestPlug::kMode, "Auto", 1, 2.0},
-    {TestPlug::kMode, "2", 0, 2.0}, // a parameter with texts takes only its texts
-    {TestPlug::kGain, "1.25", 1, 1.25},
-    {TestPlug::kGain, "7", 1, 2.0}, // clamped into the range
-    {TestPlug::kGain, "nan", 0, 2.0},
-    {TestPlug::kGain, "inf", 0, 2.0},
-    {TestPlug::kGain, "loud", 0, 2.0}, // not a number: refused, not read as 0
-    {TestPlug::kGain, "", 0, 2.0},
-    {TestPlug::kGain, " 0.5x", 1, 0.5},
-    {TestPlug::kSteps, "12", 1, 12.0},
+      {TestPlug::kBypass, "on", 1, 1.0},
+      {TestPlug::kBypass, "ON", 0, 1.0}, // display texts match exactly
+      {TestPlug::kBypass, "off", 1, 0.0},
+      {TestPlug::kMode, "Auto", 1, 2.0},
+      {TestPlug::kMode, "2", 0, 2.0}, // a parameter with texts takes only its texts
+      {TestPlug::kGain, "1.25", 1, 1.25},
+      {TestPlug::kGain, "7", 1, 2.0}, // clamped into the range
+      {TestPlug::kGain, "nan", 0, 2.0},
+      {TestPlug::kGain, "inf", 0, 2.0},
+      {TestPlug::kGain, "loud", 0, 2.0}, // not a number: refused, not read as 0
+      {TestPlug::kGain, "", 0, 2.0},
+      {TestPlug::kGain, " 0.5x", 1, 0.5},
+      {TestPlug::kSteps, "12", 1, 12.0},
   };
   for (const Case& c : cases)
   {
     EXPECT_EQ(c.result, dispatch(effString2Parameter, c.idx, 0, const_cast<char*>(c.text)))
-      << c.text;
+        << c.text;
     EXPECT_EQ(c.value, plug()->GetParam(c.idx)->Value()) << c.text;
   }
   EXPECT_EQ(1, dispatch(effString2Parameter, TestPlug::kGain, 0, nullptr));
@@ -702,10 +707,12 @@ TEST_F(AdapterTest, SpeakerArrangementsConnectChannels)
   // Counts no host could mean are clamped, not overflowed.
   VstSpeakerArrangement absurd = {};
   absurd.numChannels = -2147483647 - 1;
-  EXPECT_EQ(1, dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&absurd), &absurd));
+  EXPECT_EQ(1,
+            dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&absurd), &absurd));
   EXPECT_FALSE(plug()->IsInChannelConnected(0));
   absurd.numChannels = 2147483647;
-  EXPECT_EQ(1, dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&absurd), &absurd));
+  EXPECT_EQ(1,
+            dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&absurd), &absurd));
   EXPECT_TRUE(plug()->IsOutChannelConnected(1));
   EXPECT_EQ(1, dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), &mono));
 
@@ -738,7 +745,8 @@ TEST_F(AdapterTest, MidiEventsReachThePlugInInOrder)
     VstInt32 numEvents;
     VstIntPtr reserved;
     VstEvent* events[4];
-  } events = {4, 0,
+  } events = {4,
+              0,
               {reinterpret_cast<VstEvent*>(&noteOn), nullptr, reinterpret_cast<VstEvent*>(&sysex),
                reinterpret_cast<VstEvent*>(&noteOff)}};
   EXPECT_EQ(1, dispatch(effProcessEvents, 0, 0, &events));

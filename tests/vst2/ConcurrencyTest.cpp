@@ -27,30 +27,32 @@ TEST(Concurrency, AudioKeepsRunningWhileTheUIThreadChangesEverything)
   std::atomic<bool> stop(false);
   std::atomic<long> blocks(0);
   std::atomic<bool> badOutput(false);
-  std::thread audio([&] {
-    std::vector<float> inL(256, 0.5f), inR(256, -0.5f), outL(256), outR(256);
-    std::vector<double> dInL(256, 0.5), dInR(256, -0.5), dOutL(256), dOutR(256);
-    float* in[] = {inL.data(), inR.data()};
-    float* out[] = {outL.data(), outR.data()};
-    double* dIn[] = {dInL.data(), dInR.data()};
-    double* dOut[] = {dOutL.data(), dOutR.data()};
-    while (!stop)
-    {
-      long b = blocks++;
-      // Vary the form and the size, past the announced block size too.
-      int n = b % 5 == 0 ? 256 : static_cast<int>(1 + b % 200);
-      if (b % 3 == 0)
+  std::thread audio(
+      [&]
       {
-        effect->processDoubleReplacing(effect, dIn, dOut, n);
-        badOutput = badOutput || !(std::fabs(dOutL[0]) <= 1.0);
-      }
-      else
-      {
-        effect->processReplacing(effect, in, out, n);
-        badOutput = badOutput || !(std::fabs(outL[0]) <= 1.0f);
-      }
-    }
-  });
+        std::vector<float> inL(256, 0.5f), inR(256, -0.5f), outL(256), outR(256);
+        std::vector<double> dInL(256, 0.5), dInR(256, -0.5), dOutL(256), dOutR(256);
+        float* in[] = {inL.data(), inR.data()};
+        float* out[] = {outL.data(), outR.data()};
+        double* dIn[] = {dInL.data(), dInR.data()};
+        double* dOut[] = {dOutL.data(), dOutR.data()};
+        while (!stop)
+        {
+          long b = blocks++;
+          // Vary the form and the size, past the announced block size too.
+          int n = b % 5 == 0 ? 256 : static_cast<int>(1 + b % 200);
+          if (b % 3 == 0)
+          {
+            effect->processDoubleReplacing(effect, dIn, dOut, n);
+            badOutput = badOutput || !(std::fabs(dOutL[0]) <= 1.0);
+          }
+          else
+          {
+            effect->processReplacing(effect, in, out, n);
+            badOutput = badOutput || !(std::fabs(outL[0]) <= 1.0f);
+          }
+        }
+      });
 
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   int round = 0;

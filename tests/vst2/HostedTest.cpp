@@ -27,9 +27,8 @@ std::string PluginPath(const char* fileName)
 std::unique_ptr<PluginInstance> OpenTestPlug(bool chunks = false)
 {
   std::string error;
-  auto instance =
-    PluginInstance::Open(PluginPath(chunks ? TESTPLUG_CHUNKS_FILE : TESTPLUG_FILE),
-                         vsthost::HostSettings(), &error);
+  auto instance = PluginInstance::Open(PluginPath(chunks ? TESTPLUG_CHUNKS_FILE : TESTPLUG_FILE),
+                                       vsthost::HostSettings(), &error);
   EXPECT_TRUE(instance) << error;
   return instance;
 }
@@ -67,7 +66,7 @@ TEST(HostedTestPlug, LoadsThroughBothEntryPointsAndDescribesItself)
   EXPECT_STREQ("VSTPluginMain", plug->Module()->EntryName());
   ASSERT_NE(nullptr, plug->Module()->FindSymbol("main"));
   EXPECT_EQ(plug->Module()->FindSymbol("VSTPluginMain"), plug->Module()->FindSymbol("main"))
-    << "both exports lead to the same entry point";
+      << "both exports lead to the same entry point";
 
   auto chunky = OpenTestPlug(true);
   ASSERT_TRUE(chunky);
@@ -79,7 +78,7 @@ TEST(HostedTestPlug, ProcessesInAllThreeForms)
   auto plug = OpenTestPlug();
   ASSERT_TRUE(plug);
   plug->SetParameter(kGain, 0.5f); // shape 2 over 0..2: gain 0.5
-  const int n = 300;                // more than some hosts announce
+  const int n = 300;               // more than some hosts announce
   ChannelBuffers<float> in(2, n), out(2, n);
   ChannelBuffers<double> inD(2, n), outD(2, n);
   in.Fill(0.5f);
@@ -155,8 +154,8 @@ TEST(HostedTestPlug, ChunksRoundTripIntoAFreshInstance)
       for (int i = 0; i < 4; ++i)
       {
         EXPECT_EQ(saved[static_cast<size_t>(i)], fresh->GetParameter(i))
-          << (chunks ? "chunk plug-in, " : "") << (type == ChunkType::Bank ? "bank" : "program")
-          << " parameter " << i;
+            << (chunks ? "chunk plug-in, " : "") << (type == ChunkType::Bank ? "bank" : "program")
+            << " parameter " << i;
       }
     }
   }

@@ -3,9 +3,9 @@
 #include <cfloat>
 
 TestPlug::TestPlug(IPlugInstanceInfo info, bool doesChunks)
-  : IPlugVST(info, kNumParams, "1-1 2-2", kNumPresets, "Kolvane Test", "Test Product",
-             "Kolvane Tests", 0x00010203, doesChunks ? kChunksUniqueID : kUniqueID, 0x4B6F6C76, 0,
-             true, doesChunks, false)
+    : IPlugVST(info, kNumParams, "1-1 2-2", kNumPresets, "Kolvane Test", "Test Product",
+               "Kolvane Tests", 0x00010203, doesChunks ? kChunksUniqueID : kUniqueID, 0x4B6F6C76, 0,
+               true, doesChunks, false)
 {
   GetParam(kGain)->InitDouble("Gain", 1.0, 0.0, 2.0, 0.01, "x");
   GetParam(kGain)->SetShape(2.0);

@@ -22,7 +22,7 @@ public:
     kNumParams
   };
   static constexpr int kNumPresets = 4;
-  static constexpr int kUniqueID = 0x54737450;      // "TstP"
+  static constexpr int kUniqueID = 0x54737450;       // "TstP"
   static constexpr int kChunksUniqueID = 0x54737443; // "TstC"
 
   explicit TestPlug(IPlugInstanceInfo info, bool doesChunks = false);

@@ -39,7 +39,8 @@ bool Parse(int argc, char** argv, Options* options)
   for (int i = 1; i < argc; ++i)
   {
     std::string arg = argv[i];
-    auto value = [&](double* out) {
+    auto value = [&](double* out)
+    {
       if (i + 1 >= argc)
       {
         return false;
@@ -112,8 +113,8 @@ bool ReadFirstChannel(const std::string& path, std::vector<float>* samples, int*
 
 // The waveform as a vertical span of its lowest and highest sample per
 // column, centred in the lane.
-void DrawWave(LICE_IBitmap* picture, const std::vector<float>& samples, size_t totalFrames,
-              int top, int height, LICE_pixel color)
+void DrawWave(LICE_IBitmap* picture, const std::vector<float>& samples, size_t totalFrames, int top,
+              int height, LICE_pixel color)
 {
   const int width = picture->getWidth();
   const int middle = top + height / 2;
@@ -167,9 +168,8 @@ int main(int argc, char** argv)
   Options options;
   if (!Parse(argc, argv, &options))
   {
-    std::fprintf(stderr,
-                 "usage: kolvane-waveplot [--tempo BPM] [--step-64ths N] [--width PX] "
-                 "INPUT OUTPUT PICTURE.png\n");
+    std::fprintf(stderr, "usage: kolvane-waveplot [--tempo BPM] [--step-64ths N] [--width PX] "
+                         "INPUT OUTPUT PICTURE.png\n");
     return 2;
   }
   std::vector<float> input, output;
@@ -187,8 +187,7 @@ int main(int argc, char** argv)
   LICE_MemBitmap picture(options.width, 2 * laneHeight + 3 * gap);
   LICE_FillRect(&picture, 0, 0, picture.getWidth(), picture.getHeight(), kBackground, 1.0f,
                 LICE_MODE_COPY);
-  LICE_FillRect(&picture, 0, gap, picture.getWidth(), laneHeight, kLane, 1.0f,
-                LICE_MODE_COPY);
+  LICE_FillRect(&picture, 0, gap, picture.getWidth(), laneHeight, kLane, 1.0f, LICE_MODE_COPY);
   LICE_FillRect(&picture, 0, 2 * gap + laneHeight, picture.getWidth(), laneHeight, kLane, 1.0f,
                 LICE_MODE_COPY);
   DrawGrid(&picture, options, outputRate, totalFrames);
