@@ -125,6 +125,9 @@ std::unique_ptr<PendingSoundFile> PendingSoundFile::Create(const std::string& ta
   // it around.
   if ((format & SF_FORMAT_SUBMASK) != SF_FORMAT_FLOAT)
     sf_command(handle, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  // The float peak chunk carries the time of writing; without it the same
+  // render gives the same bytes, so two renders compare with cmp.
+  sf_command(handle, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
   return std::unique_ptr<PendingSoundFile>(new PendingSoundFile(handle, target, temporary));
 }
 
