@@ -4,14 +4,12 @@
 // "per_frame" is the time for one such frame (the counter is inverted, so
 // 250u reads 250 microseconds).
 
-#include "artwork_layout.h"
+#include "KolvaneParams.h"
 #include "lice.h"
 
 #include <benchmark/benchmark.h>
 
 #include <memory>
-
-using namespace kolvane_artwork;
 
 namespace
 {
@@ -20,7 +18,7 @@ void BM_FullEditorFrame(benchmark::State& state)
   std::unique_ptr<LICE_IBitmap> pictures[kNumPictures];
   for (int i = 0; i < kNumPictures; ++i)
   {
-    pictures[i].reset(LICE_LoadPNGFromResource(nullptr, kPictures[i].id));
+    pictures[i].reset(LICE_LoadPNGFromResource(nullptr, pictureProperties[i].id));
     if (!pictures[i])
     {
       state.SkipWithError("artwork missing from the binary");
@@ -34,17 +32,20 @@ void BM_FullEditorFrame(benchmark::State& state)
     blits = 1;
     LICE_Blit(&backBuffer, pictures[0].get(), 0, 0, 0, 0, kEditorWidth, kEditorHeight, 1.0f,
               LICE_MODE_COPY);
-    for (const Control& c : kControls)
+    for (int k = 0; k < kNumEditorControls; ++k)
+    {
+      const EditorControl c = GetEditorControl(k);
       for (int i = 1; i < kNumPictures; ++i)
       {
-        const Picture& p = kPictures[i];
+        const PictureProperties& p = pictureProperties[i];
         if (p.id != c.picture)
           continue;
-        const int h = p.height / p.frames;
-        LICE_Blit(&backBuffer, pictures[i].get(), c.x, c.y, 0, defaultFrame(c) * h, p.width, h,
+        const int h = p.FrameHeight();
+        LICE_Blit(&backBuffer, pictures[i].get(), c.x, c.y, 0, DefaultFrame(c) * h, p.width, h,
                   1.0f, LICE_MODE_COPY | LICE_FLAG_USE_ALPHA);
         ++blits;
       }
+    }
     benchmark::DoNotOptimize(backBuffer.getBits());
     benchmark::ClobberMemory();
   }
@@ -59,7 +60,7 @@ BENCHMARK(BM_FullEditorFrame)->Unit(benchmark::kMicrosecond);
 // blended by its alpha.
 void BM_BackgroundCopy(benchmark::State& state)
 {
-  std::unique_ptr<LICE_IBitmap> background(LICE_LoadPNGFromResource(nullptr, kBackground));
+  std::unique_ptr<LICE_IBitmap> background(LICE_LoadPNGFromResource(nullptr, kPictureBackground));
   LICE_SysBitmap backBuffer(kEditorWidth, kEditorHeight);
   for (auto _ : state)
   {
@@ -72,7 +73,7 @@ BENCHMARK(BM_BackgroundCopy)->Unit(benchmark::kMicrosecond);
 
 void BM_KnobFrameBlend(benchmark::State& state)
 {
-  std::unique_ptr<LICE_IBitmap> knob(LICE_LoadPNGFromResource(nullptr, kKnob));
+  std::unique_ptr<LICE_IBitmap> knob(LICE_LoadPNGFromResource(nullptr, kPictureKnob));
   LICE_SysBitmap backBuffer(kEditorWidth, kEditorHeight);
   LICE_Clear(&backBuffer, 0xFF202020);
   for (auto _ : state)

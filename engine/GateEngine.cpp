@@ -43,31 +43,111 @@ double GateEngine::stepLengthFor(int arpSpeed)
   return kSixtyFourths[index] == 0 ? 0.5 : kSixtyFourths[index];
 }
 
-void GateEngine::retune(Oscillator& lfo, int rate, bool triplet)
+void GateEngine::setSampleRate(double sampleRate)
 {
-  lfo.setFrequency(rate * mTimeInfo.mTempo * (triplet ? 0.75 : 0.5) / 60.0);
+  if (!(sampleRate >= 1.0)) // no audio runs at it; NaN included
+  {
+    return;
+  }
+  mAmpEnvelope.setSampleRate(sampleRate);
+  mFilterEnvelope.setSampleRate(sampleRate);
+  mFilterLFO.setSampleRate(sampleRate);
+  mAmpLFO.setSampleRate(sampleRate);
+  if (sampleRate < 2147483647.0) // an int can hold it
+  {
+    mSampleRateInt = static_cast<int>(sampleRate);
+  }
 }
 
-void GateEngine::retuneAmpLFO()
+void GateEngine::setCutoff(double cutoff)
 {
+  mFilterLeft.setCutoff(cutoff);
+  mFilterRight.setCutoff(cutoff);
+}
+
+void GateEngine::setResonance(double resonance)
+{
+  mFilterLeft.setResonance(resonance);
+  mFilterRight.setResonance(resonance);
+}
+
+void GateEngine::setFilterMode(Filter::FilterMode mode)
+{
+  mFilterLeft.setFilterMode(mode);
+  mFilterRight.setFilterMode(mode);
+}
+
+void GateEngine::setAmpLFORate(int rate)
+{
+  mAmpLFORate = rate;
   retune(mAmpLFO, mAmpLFORate, mAmpLFOTriple);
 }
 
-void GateEngine::retuneFilterLFO()
+void GateEngine::setFilterLFORate(int rate)
 {
+  mFilterLFORate = rate;
   retune(mFilterLFO, mFilterLFORate, mFilterLFOTriple);
+}
+
+void GateEngine::setAmpLFOTriplet(bool triplet)
+{
+  mAmpLFOTriple = triplet;
+  retune(mAmpLFO, mAmpLFORate, mAmpLFOTriple);
+}
+
+void GateEngine::setFilterLFOTriplet(bool triplet)
+{
+  mFilterLFOTriple = triplet;
+  retune(mFilterLFO, mFilterLFORate, mFilterLFOTriple);
+}
+
+void GateEngine::setStepOn(int step, bool on)
+{
+  if (step >= 0 && step < kNumSteps)
+  {
+    mStepOn[step] = on;
+  }
+}
+
+void GateEngine::push(bool down)
+{
+  if (mGateMode != kMidiGateMode)
+  {
+    return;
+  }
+  if (down)
+  {
+    onNoteOn(1, 1);
+  }
+  else
+  {
+    onNoteOff(1, 1);
+  }
+}
+
+void GateEngine::retune(Oscillator& lfo, int rate, bool triplet)
+{
+  lfo.setFrequency(rate * mTimeInfo.mTempo * (triplet ? 0.75 : 0.5) / 60.0);
 }
 
 void GateEngine::onNoteOn(int, int)
 {
   mAmpEnvelope.enterStage(EnvelopeGenerator::Attack);
   mFilterEnvelope.enterStage(EnvelopeGenerator::Attack);
+  if (mGateListener)
+  {
+    mGateListener->gateChanged(true, mBarSample);
+  }
 }
 
 void GateEngine::onNoteOff(int, int)
 {
   mAmpEnvelope.enterStage(EnvelopeGenerator::Release);
   mFilterEnvelope.enterStage(EnvelopeGenerator::Release);
+  if (mGateListener)
+  {
+    mGateListener->gateChanged(false, mBarSample);
+  }
 }
 
 bool GateEngine::updateBarPosition()
@@ -116,11 +196,11 @@ void GateEngine::renderBlock(double** inputs, double** outputs, int nFrames)
   double* out1 = outputs[1];
   for (int s = 0; s < nFrames; ++s)
   {
-    if (mGateMode == 1)
+    if (mGateMode == kMidiGateMode)
     {
       mMIDIReceiver.advance();
     }
-    if (mBarSample <= 9)
+    if (mBarSample <= kLFORestartSamples)
     {
       mFilterLFO.setStartPosition();
       mAmpLFO.setStartPosition();
@@ -140,7 +220,7 @@ void GateEngine::renderBlock(double** inputs, double** outputs, int nFrames)
 
 void GateEngine::sequencer()
 {
-  if (mGateMode == 1 || !mTimeInfo.mTransportIsRunning)
+  if (mGateMode == kMidiGateMode || !mTimeInfo.mTransportIsRunning)
   {
     return;
   }
@@ -162,12 +242,12 @@ void GateEngine::sequencer()
   mPosInStep = posInStep;
   mPosBarSample = mBarSample;
 
-  if (posInStep + 100.0 >= mNoteOffSamples && !mNoteOffSent)
+  if (posInStep + kNoteOffLead >= mNoteOffSamples && !mNoteOffSent)
   {
     onNoteOff(1, 1);
     mNoteOffSent = true;
   }
-  if (posInStep > 10)
+  if (posInStep > kStepStartWindow)
   {
     mStepHandled = false;
     return;
@@ -176,9 +256,7 @@ void GateEngine::sequencer()
   {
     return;
   }
-  // A step start within 30 samples before or 69 after a bar line is the
-  // bar's first step.
-  if ((mBarSample + 30) % mSamplesPerBar <= 99)
+  if ((mBarSample + kBarLineLead) % mSamplesPerBar <= kBarLineWindow)
   {
     mStepIndex = 0;
   }
@@ -204,11 +282,11 @@ void GateEngine::effectStage(const double* in0, const double* in1, double* out0,
   const double lfoFilter = mFilterLFO.nextSample() * mFilterLFODepth;
   const double lfoAmp = mAmpLFO.nextSample() * mAmpLFODepth;
 
-  if (mGateMode == 0)
+  if (mGateMode == kStepMode)
   {
     if (mPendingNoteOn)
     {
-      mRetriggerFade -= 0.05f;
+      mRetriggerFade -= kRetriggerFadeStep;
       if (mRetriggerFade <= 0.0f)
       {
         mPendingNoteOn = false;

@@ -2,7 +2,7 @@
 
 #include "EnvelopeGenerator.h"
 #include "Filter.h"
-#include "IPlugStructs.h"
+#include "ITimeInfo.h"
 #include "MIDIReceiver.h"
 #include "Oscillator.h"
 
@@ -12,49 +12,205 @@
 // open and close either on MIDI notes (MIDI gate mode) or on the "on" steps
 // of a 16-step pattern locked to the host's bar (step mode).
 //
-// Per block the owner fills mTimeInfo from the host and calls renderBlock;
+// How the owner drives it:
+//   1. construction: both LFOs at 6 Hz, unmuted; every setting below at the
+//      value its comment gives until the owner sets it;
+//   2. setSampleRate whenever the host's rate is known or changes; setTempo
+//      once the host is known;
+//   3. the setters, whenever a parameter changes (between blocks);
+//   4. per block: queueMidi for each MIDI message of the block, timeInfo()
+//      filled from the host, then renderBlock.
 // renderBlock derives the bar position once, then per sample advances the
 // note receiver (MIDI gate mode) or the sequencer (step mode) and runs the
 // effect stage, and at the end tells the note receiver the block is over.
 //
 // Units: musical time in quarter notes and sixty-fourth notes, positions in
 // samples inside a bar of four quarter notes, levels 0 to 1. No allocation
-// and no lock: the owner's mutex serialises renderBlock with the parameter
-// setters. A host position, tempo or rate that would divide by zero leaves
-// the bar fields as they were for that block, and a step or bar of zero
-// samples skips the sequencer for that sample.
+// and no lock: the owner serialises renderBlock with the setters. Setters
+// store what they are given unless their comment says they clamp; the
+// parameter layer keeps values in range. A host position, tempo or rate that
+// would divide by zero leaves the bar fields as they were for that block, and
+// a step or bar of zero samples skips the sequencer for that sample.
 class GateEngine
 {
 public:
   static constexpr int kNumSteps = 16;
 
+  enum EGateMode
+  {
+    kStepMode = 0,     // the step pattern opens the gate, locked to the bar
+    kMidiGateMode = 1, // MIDI notes and "Push!!" open the gate
+  };
+
+  // The sequencer's windows, in samples. A block boundary can fall anywhere,
+  // so each event is caught within a few samples rather than on one exact
+  // sample.
+  //
+  // Both LFOs are held at phase 0 while the bar sample is at most this: the
+  // first ten samples of every bar, so that they restart on each bar line.
+  static constexpr int kLFORestartSamples = 9;
+  // A step's start is handled on the first sample at positions 0 to this
+  // inside the step.
+  static constexpr int kStepStartWindow = 10;
+  // A step start from kBarLineLead samples before a bar line to
+  // kBarLineWindow - kBarLineLead samples after it is the bar's first step.
+  static constexpr int kBarLineLead = 30;
+  static constexpr int kBarLineWindow = 99;
+  // The note of a step is released this many samples before its length is
+  // up, so that the release has begun before the next step fires.
+  static constexpr double kNoteOffLead = 100.0;
+  // Per sample, the wet signal fades by this much before a step's note-on:
+  // the note-on comes on the 20th sample, after a 19-sample fade out.
+  static constexpr float kRetriggerFadeStep = 0.05f;
+
+  // A listener sees every gate opening (note-on) and closing (note-off) with
+  // the bar sample it happens on. It is called on the audio thread, inside
+  // renderBlock or a setter, and must not block or allocate.
+  class GateListener
+  {
+  public:
+    virtual ~GateListener() = default;
+    virtual void gateChanged(bool open, int barSample) = 0;
+  };
+
   GateEngine();
-  virtual ~GateEngine() = default;
 
   GateEngine(const GateEngine&) = delete;
   GateEngine& operator=(const GateEngine&) = delete;
 
+  // ---- Per block -------------------------------------------------------
   // Renders nFrames of two channels; inputs and outputs may be the same
-  // buffers. mTimeInfo must hold this block's transport.
+  // buffers. timeInfo() must hold this block's transport.
   void renderBlock(double** inputs, double** outputs, int nFrames);
+  // The transport record the owner fills from the host before each block;
+  // fields the host does not supply keep their previous values. Starts at
+  // 120 BPM, 4/4, positions -1, stopped.
+  ITimeInfo& timeInfo() { return mTimeInfo; }
+  const ITimeInfo& timeInfo() const { return mTimeInfo; }
+  // Queues one MIDI message for the next block, in either gate mode; only
+  // notes are kept (see MIDIReceiver).
+  void queueMidi(const IMidiMsg* msg) { mMIDIReceiver.onMessageReceived(msg); }
+
+  // ---- Settings --------------------------------------------------------
+  // Samples per second, for the envelopes, the LFOs and the bar and step
+  // timing. A rate below 1 (or NaN) is ignored. The integer rate that times
+  // bars and steps is the rate truncated, kept as it was when no int can
+  // hold it. Starts at 44100.
+  void setSampleRate(double sampleRate);
+  // Beats per minute, until the next block brings the host's tempo; the
+  // LFO frequencies follow timeInfo()'s tempo when they are retuned. Not
+  // clamped. Starts at 120.
+  void setTempo(double tempo) { mTempo = tempo; }
+  // Attack, decay and release in seconds (negative counts as 0), sustain as
+  // a level 0 to 1. Not clamped. Start at 0.01 s, 0.5 s, 0.1 and 1 s.
+  void setAmpEnvelopeStage(EnvelopeGenerator::EnvelopeStage stage, double value)
+  {
+    mAmpEnvelope.setStageValue(stage, value);
+  }
+  void setFilterEnvelopeStage(EnvelopeGenerator::EnvelopeStage stage, double value)
+  {
+    mFilterEnvelope.setStageValue(stage, value);
+  }
+  // Cutoff coefficient of both filters, 0.01 (dark) to 0.99 (bright); the
+  // filters clamp the modulated cutoff, not this value. Starts at 0.99.
+  void setCutoff(double cutoff);
+  // Resonance of both filters, 0 to 1. Not clamped. Starts at 0.
+  void setResonance(double resonance);
+  // Low-pass, high-pass or band-pass for both filters. Starts low-pass.
+  void setFilterMode(Filter::FilterMode mode);
+  // Scale of the filter LFO's cutoff offset, 0 to 1. Not clamped. Starts 0.
+  void setFilterLFODepth(double depth) { mFilterLFODepth = depth; }
+  // Scale of the amplitude LFO, 0 to 1. Not clamped. Starts 0.
+  void setAmpLFODepth(double depth) { mAmpLFODepth = depth; }
+  // LFO rate multiplier, 1 to 128 (a power of two): rate × 0.5 cycles per
+  // quarter note, or rate × 0.75 with triplets. Retunes the LFO at the tempo
+  // of timeInfo(). Not clamped. Starts at 4.
+  void setAmpLFORate(int rate);
+  void setFilterLFORate(int rate);
+  // Triplet timing of an LFO; retunes it with the rate it has. Starts off.
+  void setAmpLFOTriplet(bool triplet);
+  void setFilterLFOTriplet(bool triplet);
+  // Waveform of an LFO: saw, square or sine. Starts sine.
+  void setAmpLFOMode(OscillatorMode mode) { mAmpLFO.setMode(mode); }
+  void setFilterLFOMode(OscillatorMode mode) { mFilterLFO.setMode(mode); }
+  // Scale of the filter envelope's cutoff offset, 0 to 1. Not clamped.
+  // Starts at 1.
+  void setFilterEnvAmount(double amount) { mFilterEnvAmount = amount; }
+  // 0 passes the input only, 1 the processed signal only. Not clamped.
+  // Starts at 1.
+  void setDryWet(double dryWet) { mDryWet = dryWet; }
+  // Which events open the gate. Switching releases nothing. Starts in step
+  // mode.
+  void setGateMode(EGateMode mode) { mGateMode = mode; }
+  // Step step (0 to 15) of the pattern on or off; others are ignored. All
+  // steps start off.
+  void setStepOn(int step, bool on);
+  // Steps in the cycle, 2 to 16. Not clamped: a cycle longer than the
+  // pattern restarts at step 1. Starts at 16.
+  void setNumSteps(int numSteps) { mNumSteps = numSteps; }
+  // Step length in sixty-fourth notes (see stepLengthFor). Not clamped.
+  // Starts at 4, a sixteenth note.
+  void setStepLength(double sixtyFourths) { mStepLength = sixtyFourths; }
+  // The fraction of a step its note lasts, 0 to 1. Not clamped. Starts at 1.
+  void setNoteLength(double fraction) { mNoteLength = fraction; }
+  // "Push!!": in MIDI gate mode pressing opens the gate and releasing
+  // closes it, at once; in step mode it does nothing.
+  void push(bool down);
+
+  // Sixty-fourth notes per step for an "Arp Speed" index: 1 gives 8 (an
+  // eighth note), 5 gives 4 (a sixteenth), 9 gives 0.5. The index is clamped
+  // to 0 (16) to 9.
+  static double stepLengthFor(int arpSpeed);
+  // Told of every gate change from now on; null for nobody.
+  void setGateListener(GateListener* listener) { mGateListener = listener; }
+
+  // ---- What the engine is doing ----------------------------------------
+  EGateMode gateMode() const { return mGateMode; }
+  bool stepOn(int step) const { return step >= 0 && step < kNumSteps && mStepOn[step]; }
+  int numSteps() const { return mNumSteps; }
+  double stepLength() const { return mStepLength; }
+  double noteLength() const { return mNoteLength; }
+  double dryWet() const { return mDryWet; }
+  int ampLFORate() const { return mAmpLFORate; }
+  int filterLFORate() const { return mFilterLFORate; }
+  int sampleRateInt() const { return mSampleRateInt; }
+  double tempo() const { return mTempo; }
+  // Position inside the bar, in quarter notes and in samples, as the last
+  // block left it, and the bar's length in samples.
+  double barPosition() const { return mBarPosition; }
+  int barSample() const { return mBarSample; }
+  int samplesPerBar() const { return mSamplesPerBar; }
+  // The step being played (0 to numSteps - 1) as of the end of the last
+  // block; read by the editor's step LEDs. 0 before the first block.
+  int displayedStep() const { return mDisplayedStep; }
+  int stepIndex() const { return mStepIndex; }
+  const Filter& filterLeft() const { return mFilterLeft; }
+  const Filter& filterRight() const { return mFilterRight; }
+  const EnvelopeGenerator& ampEnvelope() const { return mAmpEnvelope; }
+  const EnvelopeGenerator& filterEnvelope() const { return mFilterEnvelope; }
+  const Oscillator& ampLFO() const { return mAmpLFO; }
+  const Oscillator& filterLFO() const { return mFilterLFO; }
+  const MIDIReceiver& midiReceiver() const { return mMIDIReceiver; }
+
+private:
+  // Both envelopes start (restart from their floor) or release. Note number
+  // and velocity do not change the sound. Connected to the note receiver.
+  void onNoteOn(int noteNumber, int velocity);
+  void onNoteOff(int noteNumber, int velocity);
   // One sample of step bookkeeping (step mode, transport running), on the
   // step timing renderBlock derived for this block.
   void sequencer();
   // One sample of both channels.
   void effectStage(const double* in0, const double* in1, double* out0, double* out1);
-
-  // Both envelopes start (restart from their floor) or release. Note number
-  // and velocity do not change the sound.
-  virtual void onNoteOn(int noteNumber, int velocity);
-  virtual void onNoteOff(int noteNumber, int velocity);
-
-  // Sixty-fourth notes per step for an "Arp Speed" index (1 to 9).
-  static double stepLengthFor(int arpSpeed);
+  // The bar fields from the block's transport; false (fields untouched)
+  // when tempo, numerator or rate give no usable bar.
+  bool updateBarPosition();
+  // Samples per sixty-fourth note and per step, and the note-off point, for
+  // this block: tempo, rate and step length only change between blocks.
+  void updateStepTiming();
   // frequency = rate × tempo × (0.75 with triplets, else 0.5) / 60.
-  void retuneAmpLFO();
-  void retuneFilterLFO();
+  void retune(Oscillator& lfo, int rate, bool triplet);
 
-protected:
   bool mStepOn[kNumSteps] = {};
   int mNumSteps = 16;
   Filter mFilterLeft;
@@ -67,7 +223,6 @@ protected:
   double mFilterLFODepth = 0.0;
   double mAmpLFODepth = 0.0;
   double mDryWet = 1.0;
-  bool mPushOn = false;
   ITimeInfo mTimeInfo;
   double mBarPosition = 0.0;
   int mSamplesPerBar = 88200;
@@ -78,7 +233,7 @@ protected:
   int mStepIndex = 0;
   bool mStepHandled = false;
   int mDisplayedStep = 0;
-  int mGateMode = 0; // 0 step mode, 1 MIDI gate mode
+  EGateMode mGateMode = kStepMode;
   bool mPendingNoteOn = false;
   bool mNoteOffSent = false;
   bool mAmpLFOTriple = false;
@@ -89,14 +244,6 @@ protected:
   double mNoteLength = 1.0;
   double mStepLength = 4.0;
 
-private:
-  // The bar fields from the block's transport; false (fields untouched)
-  // when tempo, numerator or rate give no usable bar.
-  bool updateBarPosition();
-  // Samples per sixty-fourth note and per step, and the note-off point, for
-  // this block: tempo, rate and step length only change between blocks.
-  void updateStepTiming();
-
   int mSamplesPer64th = 0;
   int mStepSamples = 0; // 0: no step to count in, the sequencer rests
   double mNoteOffSamples = 0.0;
@@ -104,5 +251,5 @@ private:
   // dividing every sample; valid for the bar sample after mPosBarSample.
   int mPosInStep = 0;
   int mPosBarSample = -1;
-  void retune(Oscillator& lfo, int rate, bool triplet);
+  GateListener* mGateListener = nullptr;
 };

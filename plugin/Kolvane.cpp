@@ -7,11 +7,12 @@ Kolvane::Kolvane(IPlugInstanceInfo instanceInfo)
     : IPlugVST(instanceInfo, kNumParams, "1-1 2-2", kNumPresets, "Kolvane", "", "Vexmoor", kVersion,
                kUniqueID, kMfrID, 0, true, false, false, 0)
 {
-  for (bool& on : mStepOn)
+  // The default step pattern, which the step parameters report until the
+  // host's first open pushes them into the engine.
+  for (int k = 0; k < GateEngine::kNumSteps; ++k)
   {
-    on = false;
+    mEngine.setStepOn(k, parameterProperties[kStepSeq1 + k].defaultVal != 0.0);
   }
-  mStepOn[0] = mStepOn[1] = mStepOn[5] = true;
 
   // Presets first: the parameters are still untyped, so every factory value
   // is read from the argument list as a double.
@@ -25,50 +26,27 @@ void Kolvane::CreateParams()
   {
     const ParameterProperties& p = parameterProperties[i];
     IParam* param = GetParam(i);
-    if (i >= kStepSeq1 && i <= kStepSeq16)
+    switch (p.kind)
     {
-      param->InitBool(p.name, mStepOn[i - kStepSeq1], "", "");
-    }
-    else if (i == kLFOTriple || i == kLFOFilterTriple || i == kPush || i == kStepOnOff)
-    {
+    case kTypeBool:
       param->InitBool(p.name, p.defaultVal != 0.0, "", "");
-    }
-    else if (i == kLFORate || i == kLFOFilterRate || i == kArpIntervall || i == kArpSpeed)
-    {
+      break;
+    case kTypeInt:
       param->InitInt(p.name, static_cast<int>(p.defaultVal), static_cast<int>(p.minVal),
                      static_cast<int>(p.maxVal), "", "");
-    }
-    else if (i == kFilterType || i == kLFOAmpType || i == kLFOFilterType)
-    {
-      param->InitEnum(p.name, static_cast<int>(p.defaultVal), static_cast<int>(p.maxVal), "", "");
+      break;
+    case kTypeEnum:
+      // An enum's choices are numbered from 0; its name is the text of the
+      // first, and the others show as numbers.
+      param->InitEnum(p.name, static_cast<int>(p.defaultVal), static_cast<int>(p.maxVal) + 1, "",
+                      "");
       param->SetDisplayText(0, p.name);
+      break;
+    default:
+      param->InitDouble(p.name, p.defaultVal, p.minVal, p.maxVal, p.step, "", "");
+      break;
     }
-    else
-    {
-      param->InitDouble(p.name, p.defaultVal, p.minVal, p.maxVal, 0.001, "", "");
-    }
-  }
-
-  const struct
-  {
-    int idx;
-    double shape;
-  } shapes[] = {{kAmplitudeAttack, 3.0},
-                {kAmplitudeDecay, 3.0},
-                {kAmplitudeSustain, 2.0},
-                {kAmplitudeRelease, 3.0},
-                {kFilterAttack, 3.0},
-                {kFilterDecay, 3.0},
-                {kFilterSustain, 2.0},
-                {kFilterRelease, 3.0},
-                {kFilterEnvelope, 2.0},
-                {kLFODepth, 2.0},
-                {kLFOFilterDepth, 2.0},
-                {kFilterResonance, 2.0},
-                {kDryWet, 0.5}};
-  for (const auto& s : shapes)
-  {
-    GetParam(s.idx)->SetShape(s.shape);
+    param->SetShape(p.shape);
   }
 }
 
@@ -82,108 +60,89 @@ void Kolvane::OnParamChange(int paramIdx)
   }
   if (paramIdx >= kStepSeq1 && paramIdx <= kStepSeq16)
   {
-    mStepOn[paramIdx - kStepSeq1] = param->Bool();
+    mEngine.setStepOn(paramIdx - kStepSeq1, param->Bool());
     return;
   }
   const double value = param->Value();
   switch (paramIdx)
   {
   case kAmplitudeAttack:
-    mAmpEnvelope.setStageValue(EnvelopeGenerator::Attack, value);
+    mEngine.setAmpEnvelopeStage(EnvelopeGenerator::Attack, value);
     break;
   case kAmplitudeDecay:
-    mAmpEnvelope.setStageValue(EnvelopeGenerator::Decay, value);
+    mEngine.setAmpEnvelopeStage(EnvelopeGenerator::Decay, value);
     break;
   case kAmplitudeSustain:
-    mAmpEnvelope.setStageValue(EnvelopeGenerator::Sustain, value);
+    mEngine.setAmpEnvelopeStage(EnvelopeGenerator::Sustain, value);
     break;
   case kAmplitudeRelease:
-    mAmpEnvelope.setStageValue(EnvelopeGenerator::Release, value);
+    mEngine.setAmpEnvelopeStage(EnvelopeGenerator::Release, value);
     break;
   case kFilterAttack:
-    mFilterEnvelope.setStageValue(EnvelopeGenerator::Attack, value);
+    mEngine.setFilterEnvelopeStage(EnvelopeGenerator::Attack, value);
     break;
   case kFilterDecay:
-    mFilterEnvelope.setStageValue(EnvelopeGenerator::Decay, value);
+    mEngine.setFilterEnvelopeStage(EnvelopeGenerator::Decay, value);
     break;
   case kFilterSustain:
-    mFilterEnvelope.setStageValue(EnvelopeGenerator::Sustain, value);
+    mEngine.setFilterEnvelopeStage(EnvelopeGenerator::Sustain, value);
     break;
   case kFilterRelease:
-    mFilterEnvelope.setStageValue(EnvelopeGenerator::Release, value);
+    mEngine.setFilterEnvelopeStage(EnvelopeGenerator::Release, value);
     break;
   case kFilterCutoff:
-    mFilterLeft.setCutoff(value);
-    mFilterRight.setCutoff(value);
+    mEngine.setCutoff(value);
     break;
   case kFilterResonance:
-    mFilterLeft.setResonance(value);
-    mFilterRight.setResonance(value);
+    mEngine.setResonance(value);
     break;
   case kLFODepth:
-    mAmpLFODepth = value;
+    mEngine.setAmpLFODepth(value);
     break;
   case kLFORate:
-    mAmpLFORate = 1 << param->Int();
-    retuneAmpLFO();
+    mEngine.setAmpLFORate(1 << param->Int());
     break;
   case kLFOTriple:
-    mAmpLFOTriple = param->Bool();
-    retuneAmpLFO();
+    mEngine.setAmpLFOTriplet(param->Bool());
     break;
   case kLFOFilterDepth:
-    mFilterLFODepth = value;
+    mEngine.setFilterLFODepth(value);
     break;
   case kLFOFilterRate:
-    mFilterLFORate = 1 << param->Int();
-    retuneFilterLFO();
+    mEngine.setFilterLFORate(1 << param->Int());
     break;
   case kLFOFilterTriple:
-    mFilterLFOTriple = param->Bool();
-    retuneFilterLFO();
+    mEngine.setFilterLFOTriplet(param->Bool());
     break;
   case kPush:
-    // A momentary gate for MIDI gate mode; the step pattern ignores it.
-    if (mGateMode != 0)
-    {
-      mPushOn = param->Bool();
-      if (mPushOn)
-      {
-        onNoteOn(1, 1);
-      }
-      else
-      {
-        onNoteOff(1, 1);
-      }
-    }
+    mEngine.push(param->Bool());
     break;
   case kFilterType:
-    mFilterLeft.setFilterMode(static_cast<Filter::FilterMode>(param->Int()));
-    mFilterRight.setFilterMode(static_cast<Filter::FilterMode>(param->Int()));
+    mEngine.setFilterMode(static_cast<Filter::FilterMode>(param->Int()));
     break;
   case kLFOAmpType:
-    mAmpLFO.setMode(static_cast<OscillatorMode>(param->Int()));
+    mEngine.setAmpLFOMode(static_cast<OscillatorMode>(param->Int()));
     break;
   case kLFOFilterType:
-    mFilterLFO.setMode(static_cast<OscillatorMode>(param->Int()));
+    mEngine.setFilterLFOMode(static_cast<OscillatorMode>(param->Int()));
     break;
   case kStepOnOff:
-    mGateMode = param->Bool() ? 1 : 0;
+    mEngine.setGateMode(param->Bool() ? GateEngine::kMidiGateMode : GateEngine::kStepMode);
     break;
   case kSeqNoteLen:
-    mNoteLength = value;
+    mEngine.setNoteLength(value);
     break;
   case kArpIntervall:
-    mNumSteps = param->Int();
+    mEngine.setNumSteps(param->Int());
     break;
   case kArpSpeed:
-    mStepLength = stepLengthFor(param->Int());
+    mEngine.setStepLength(GateEngine::stepLengthFor(param->Int()));
     break;
   case kFilterEnvelope:
-    mFilterEnvAmount = value;
+    mEngine.setFilterEnvAmount(value);
     break;
   case kDryWet:
-    mDryWet = value;
+    mEngine.setDryWet(value);
     break;
   default:
     break;
@@ -193,42 +152,34 @@ void Kolvane::OnParamChange(int paramIdx)
 void Kolvane::Reset()
 {
   IMutexLock lock(this);
-  mAmpEnvelope.setSampleRate(GetSampleRate());
-  // Most hosts open the plug-in before they tell it the real rate; the bar
-  // and step timing must follow the rate the audio actually runs at, or the
-  // pattern drifts off the host's bar.
-  takeSampleRate();
-}
-
-void Kolvane::takeSampleRate()
-{
-  const double rate = GetSampleRate();
-  if (rate >= 1.0 && rate < 2147483647.0) // an int can hold it
-  {
-    mSampleRateInt = static_cast<int>(rate);
-  }
+  // Most hosts open the plug-in before they tell it the real rate: the
+  // envelopes and LFOs must run at the rate the audio actually runs at, or
+  // the same preset sounds different at 48 kHz, and the bar and step timing
+  // must follow it too, or the pattern drifts off the host's bar.
+  mEngine.setSampleRate(GetSampleRate());
 }
 
 void Kolvane::OnHostIdentified()
 {
-  takeSampleRate();
-  GetTime(&mTimeInfo);
-  mTempo = mTimeInfo.mTempo;
+  mEngine.setSampleRate(GetSampleRate());
+  GetTime(&mEngine.timeInfo());
+  mEngine.setTempo(mEngine.timeInfo().mTempo);
 }
 
 void Kolvane::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
 {
-  GetTime(&mTimeInfo);
-  renderBlock(inputs, outputs, nFrames);
+  GetTime(&mEngine.timeInfo());
+  mEngine.renderBlock(inputs, outputs, nFrames);
 }
 
 void Kolvane::ProcessMidiMsg(IMidiMsg* msg)
 {
-  mMIDIReceiver.onMessageReceived(msg);
+  mEngine.queueMidi(msg);
 }
 
-std::string Kolvane::PresetDumpLine() const
+std::string Kolvane::PresetDumpLine()
 {
+  IMutexLock lock(this);
   char piece[100];
   std::snprintf(piece, sizeof piece, "MakePreset(\"Bu %d\",", mDumpCount);
   std::string line = piece;
@@ -254,6 +205,12 @@ std::string Kolvane::PresetDumpLine() const
 
 void Kolvane::SavetheWorld()
 {
-  WriteLogFile(PresetDumpLine().c_str());
-  ++mDumpCount;
+  std::string line;
+  {
+    IMutexLock lock(this);
+    line = PresetDumpLine();
+    ++mDumpCount;
+  }
+  // The file is written outside the mutex, so that audio never waits on it.
+  WriteLogFile(line.c_str());
 }

@@ -7,21 +7,24 @@
 #include <string>
 
 // Kolvane, the rhythmic gate and filter: the gate engine presented to VST2
-// hosts through the adapter.
+// hosts through the adapter. The plug-in owns the engine and reaches it only
+// through the engine's setters; the parameter table (KolvaneParams.h) says
+// what each parameter is, OnParamChange what it does to the engine.
 //
 // Life of an instance:
-//   1. VSTPluginMain constructs it: the base, the step flags (steps 1, 2 and
-//      6 on), the engine, the 27 factory presets, the 42 typed parameters;
-//      the entry point then fills the last three preset slots with "Empty";
+//   1. VSTPluginMain constructs it: the base, the engine with the default
+//      step pattern (steps 1, 2 and 6 on), the 27 factory presets, the 42
+//      typed parameters; the entry point then fills the last three preset
+//      slots with "Empty";
 //   2. the host's first effOpen identifies the host (OnHostIdentified takes
-//      the integer sample rate and the tempo) and pushes all 42 parameters
-//      into the engine through OnParamChange;
-//   3. effSetSampleRate / effSetBlockSize / suspend: Reset retimes the
-//      amplitude envelope and the bar and step timing;
+//      the sample rate and the tempo) and pushes all 42 parameters into the
+//      engine through OnParamChange;
+//   3. effSetSampleRate / effSetBlockSize / suspend: Reset gives the engine
+//      the host's sample rate;
 //   4. per block: effProcessEvents queues MIDI notes (ProcessMidiMsg), then
 //      ProcessDoubleReplacing reads the host's transport and renders;
 //   5. effClose deletes it.
-class Kolvane : public IPlugVST, public GateEngine
+class Kolvane : public IPlugVST
 {
 public:
   static constexpr int kNumPresets = 30;
@@ -34,8 +37,8 @@ public:
 
   // [any thread, takes the plug-in mutex] Parameter paramIdx reaches the engine.
   void OnParamChange(int paramIdx) override;
-  // [any thread, takes the plug-in mutex] The amplitude envelope and the bar
-  // timing follow the host's sample rate.
+  // [any thread, takes the plug-in mutex] The envelopes, the LFOs and the
+  // bar and step timing follow the host's sample rate.
   void Reset() override;
   // [audio thread, mutex held] One block: the host's transport, then render.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
@@ -45,17 +48,24 @@ public:
   // [UI thread, mutex held] Once, at the first effOpen.
   void OnHostIdentified() override;
 
-  // Appends the current values as one preset-making line ("Bu N") to the
-  // per-user dump file; writes nothing when it cannot be opened.
+  // [any thread, takes the plug-in mutex] Appends the current values as one
+  // preset-making line ("Bu N") to the per-user dump file; writes nothing
+  // when it cannot be opened.
   void SavetheWorld();
-  // The line SavetheWorld writes next: MakePreset("Bu N", v0,...,v41);\n
-  std::string PresetDumpLine() const;
+  // [any thread, takes the plug-in mutex] The line SavetheWorld writes next:
+  // MakePreset("Bu N", v0,...,v41);\n
+  std::string PresetDumpLine();
+
+  // What the engine is doing, for the editor and for tests; its settings
+  // change only through the parameters.
+  const GateEngine& engine() const { return mEngine; }
+
+protected:
+  GateEngine mEngine;
 
 private:
   void CreatePresets();
   void CreateParams();
-  // mSampleRateInt = the base's rate truncated, when an int can hold it.
-  void takeSampleRate();
 
   int mDumpCount = 0;
 };

@@ -19,41 +19,36 @@ std::ostream& operator<<(std::ostream& os, const NoteEvent& e)
   return os << (e.on ? "on@" : "off@") << e.barSample;
 }
 
-// The engine with its state open to the tests and its note events logged by
-// the bar sample they happen at.
-class EngineProbe : public GateEngine
+// The engine, listening to its own gate: every note event is logged with
+// the bar sample it happens on and the step being played.
+class EngineProbe : public GateEngine, public GateEngine::GateListener
 {
 public:
-  using GateEngine::mAmpEnvelope;
-  using GateEngine::mAmpLFO;
-  using GateEngine::mAmpLFODepth;
-  using GateEngine::mAmpLFORate;
-  using GateEngine::mAmpLFOTriple;
-  using GateEngine::mBarPosition;
-  using GateEngine::mBarSample;
-  using GateEngine::mDisplayedStep;
-  using GateEngine::mDryWet;
-  using GateEngine::mGateMode;
-  using GateEngine::mMIDIReceiver;
-  using GateEngine::mNoteLength;
-  using GateEngine::mNumSteps;
-  using GateEngine::mSampleRateInt;
-  using GateEngine::mSamplesPerBar;
-  using GateEngine::mStepIndex;
-  using GateEngine::mStepLength;
-  using GateEngine::mStepOn;
-  using GateEngine::mTimeInfo;
+  EngineProbe() { setGateListener(this); }
 
-  void onNoteOn(int note, int velocity) override
+  void gateChanged(bool open, int barSample) override
   {
-    events.push_back({true, mBarSample});
-    stepsAtNoteOn.push_back(mStepIndex);
-    GateEngine::onNoteOn(note, velocity);
+    events.push_back({open, barSample});
+    if (open)
+    {
+      stepsAtNoteOn.push_back(stepIndex());
+    }
   }
-  void onNoteOff(int note, int velocity) override
+
+  // The amplitude envelope open at level 1: pressed like "Push!!" in MIDI
+  // gate mode, through its attack, with no decay down from 1. The filter
+  // envelope opens too, which only pushes the default cutoff further into
+  // its clamp. The gate mode and the event log are left as they were.
+  void openAmpEnvelope()
   {
-    events.push_back({false, mBarSample});
-    GateEngine::onNoteOff(note, velocity);
+    const EGateMode mode = gateMode();
+    setAmpEnvelopeStage(EnvelopeGenerator::Decay, 0.0);
+    setAmpEnvelopeStage(EnvelopeGenerator::Sustain, 1.0);
+    setGateMode(kMidiGateMode);
+    push(true);
+    setGateMode(mode);
+    events.clear();
+    stepsAtNoteOn.clear();
   }
 
   std::vector<NoteEvent> noteOns() const
@@ -72,9 +67,9 @@ public:
   // Transport playing from ppq, 120 BPM at 44.1 kHz by default.
   void play(double ppq = 0.0, double tempo = 120.0)
   {
-    mTimeInfo.mPPQPos = ppq;
-    mTimeInfo.mTempo = tempo;
-    mTimeInfo.mTransportIsRunning = true;
+    timeInfo().mPPQPos = ppq;
+    timeInfo().mTempo = tempo;
+    timeInfo().mTransportIsRunning = true;
   }
 
   // Renders n samples of a constant input in blocks, moving the host's
@@ -83,7 +78,7 @@ public:
   {
     blockSize = blockSize > 0 ? blockSize : (n > 0 ? n : 1);
     std::vector<double> in(static_cast<size_t>(n), input), out(static_cast<size_t>(n));
-    const double start = mTimeInfo.mPPQPos;
+    const double start = timeInfo().mPPQPos;
     for (int done = 0; done < n || n == 0;)
     {
       int block = std::min(blockSize, n - done);
@@ -91,9 +86,9 @@ public:
       double* outs[] = {out.data() + done, out.data() + done};
       renderBlock(ins, outs, block);
       done += block;
-      if (mTimeInfo.mTransportIsRunning && start >= 0.0)
+      if (timeInfo().mTransportIsRunning && start >= 0.0)
       {
-        mTimeInfo.mPPQPos = start + done * (mTimeInfo.mTempo / 60.0) / mSampleRateInt;
+        timeInfo().mPPQPos = start + done * (timeInfo().mTempo / 60.0) / sampleRateInt();
       }
       if (n == 0)
       {
@@ -137,13 +132,13 @@ TEST(GateEngine, BarFieldsFromTheHostPosition)
   for (const Case& c : cases)
   {
     EngineProbe engine;
-    engine.mTimeInfo.mPPQPos = c.ppq;
-    engine.mTimeInfo.mNumerator = c.numerator;
-    engine.mTimeInfo.mTempo = c.tempo;
+    engine.timeInfo().mPPQPos = c.ppq;
+    engine.timeInfo().mNumerator = c.numerator;
+    engine.timeInfo().mTempo = c.tempo;
     engine.render(0);
-    EXPECT_DOUBLE_EQ(c.barPosition, engine.mBarPosition) << c.ppq;
-    EXPECT_EQ(c.barSample, engine.mBarSample) << c.ppq;
-    EXPECT_EQ(c.samplesPerBar, engine.mSamplesPerBar) << c.ppq;
+    EXPECT_DOUBLE_EQ(c.barPosition, engine.barPosition()) << c.ppq;
+    EXPECT_EQ(c.barSample, engine.barSample()) << c.ppq;
+    EXPECT_EQ(c.samplesPerBar, engine.samplesPerBar()) << c.ppq;
   }
 }
 
@@ -167,12 +162,12 @@ TEST(GateEngine, UnusableTransportKeepsTheBarFields)
     EngineProbe engine;
     engine.play(5.5);
     engine.render(0);
-    engine.mTimeInfo.mTempo = c.tempo;
-    engine.mTimeInfo.mNumerator = c.numerator;
-    engine.mSampleRateInt = c.sampleRate;
-    engine.mTimeInfo.mPPQPos = c.numerator == 1000 ? 2147483647.5 / 2646000.0 : 5.5;
+    engine.timeInfo().mTempo = c.tempo;
+    engine.timeInfo().mNumerator = c.numerator;
+    engine.setSampleRate(c.sampleRate);
+    engine.timeInfo().mPPQPos = c.numerator == 1000 ? 2147483647.5 / 2646000.0 : 5.5;
     std::vector<double> out = engine.render(1000);
-    EXPECT_EQ(88200, engine.mSamplesPerBar);
+    EXPECT_EQ(88200, engine.samplesPerBar());
     for (double v : out)
     {
       ASSERT_TRUE(std::isfinite(v));
@@ -185,7 +180,10 @@ TEST(GateEngine, StepsFireOnTheirSamplesWithTheRetriggerDelay)
   // 120 BPM at 44.1 kHz, "Arp Speed" 5: 1378 samples per 64th, steps of
   // 5512. A fired step's note-on comes on its 20th sample.
   EngineProbe engine;
-  engine.mStepOn[0] = engine.mStepOn[1] = engine.mStepOn[5] = true;
+  for (int step : {0, 1, 5})
+  {
+    engine.setStepOn(step, true);
+  }
   engine.play();
   engine.render(88200);
   EXPECT_EQ((std::vector<NoteEvent>{{true, 19}, {true, 5512 + 19}, {true, 5 * 5512 + 19}}),
@@ -195,7 +193,7 @@ TEST(GateEngine, StepsFireOnTheirSamplesWithTheRetriggerDelay)
 TEST(GateEngine, NoteOffComesAHundredSamplesBeforeTheStepEnds)
 {
   EngineProbe engine;
-  engine.mStepOn[0] = true;
+  engine.setStepOn(0, true);
   engine.play();
   engine.render(2 * 5512);
   EXPECT_EQ((std::vector<NoteEvent>{{true, 19}, {false, 5412}}), engine.events)
@@ -208,10 +206,10 @@ TEST(GateEngine, ShortPatternRestartsAtTheBarLine)
   // the start at 88192 is 8 samples before the bar line and resets to 0, and
   // the bar line itself fires nothing.
   EngineProbe engine;
-  engine.mNumSteps = 3;
-  for (bool& on : engine.mStepOn)
+  engine.setNumSteps(3);
+  for (int step = 0; step < GateEngine::kNumSteps; ++step)
   {
-    on = true;
+    engine.setStepOn(step, true);
   }
   engine.play();
   engine.render(88200 + 5512 + 20);
@@ -231,11 +229,11 @@ TEST(GateEngine, LongBarsDoNotRetriggerEveryBlock)
   for (int numerator : {5, 6, 7})
   {
     EngineProbe engine;
-    for (bool& on : engine.mStepOn)
+    for (int step = 0; step < GateEngine::kNumSteps; ++step)
     {
-      on = true;
+      engine.setStepOn(step, true);
     }
-    engine.mTimeInfo.mNumerator = numerator;
+    engine.timeInfo().mNumerator = numerator;
     engine.play();
     const int samplesPerBar = numerator * 22050;
     engine.render(2 * samplesPerBar, 1.0, 512);
@@ -250,12 +248,12 @@ TEST(GateEngine, LongBarsDoNotRetriggerEveryBlock)
 TEST(GateEngine, StoppedTransportFreezesThePattern)
 {
   EngineProbe engine;
-  engine.mStepOn[0] = true;
+  engine.setStepOn(0, true);
   engine.play();
-  engine.mTimeInfo.mTransportIsRunning = false;
+  engine.timeInfo().mTransportIsRunning = false;
   engine.render(20000);
   EXPECT_TRUE(engine.events.empty());
-  EXPECT_EQ(EnvelopeGenerator::Off, engine.mAmpEnvelope.getCurrentStage());
+  EXPECT_EQ(EnvelopeGenerator::Off, engine.ampEnvelope().getCurrentStage());
 }
 
 TEST(GateEngine, VeryShortNotesReleaseBeforeTheirOwnNoteOn)
@@ -264,9 +262,10 @@ TEST(GateEngine, VeryShortNotesReleaseBeforeTheirOwnNoteOn)
   // threshold near 7 samples, so each step's note-off precedes its note-on
   // and the envelope stays open until the next step's note-off.
   EngineProbe engine;
-  engine.mStepLength = GateEngine::stepLengthFor(9);
-  engine.mNoteLength = 0.01;
-  engine.mStepOn[0] = engine.mStepOn[1] = true;
+  engine.setStepLength(GateEngine::stepLengthFor(9));
+  engine.setNoteLength(0.01);
+  engine.setStepOn(0, true);
+  engine.setStepOn(1, true);
   engine.play();
   engine.render(720);
   const std::vector<NoteEvent> expected = {
@@ -277,9 +276,8 @@ TEST(GateEngine, VeryShortNotesReleaseBeforeTheirOwnNoteOn)
 TEST(GateEngine, RetriggerFadesTheWetSignalOutOverNineteenSamples)
 {
   EngineProbe engine;
-  engine.mStepOn[0] = true;
-  engine.mAmpEnvelope.setStageValue(EnvelopeGenerator::Sustain, 1.0);
-  engine.mAmpEnvelope.enterStage(EnvelopeGenerator::Sustain);
+  engine.setStepOn(0, true);
+  engine.openAmpEnvelope();
   const double settled = engine.render(2000).back(); // transport stopped: filter settles
   engine.play();
   std::vector<double> out = engine.render(25);
@@ -294,12 +292,12 @@ TEST(GateEngine, RetriggerFadesTheWetSignalOutOverNineteenSamples)
 TEST(GateEngine, MidiGateModeFollowsNotesAtTheirOffsetsInEveryBlock)
 {
   EngineProbe engine;
-  engine.mGateMode = 1;
+  engine.setGateMode(GateEngine::kMidiGateMode);
   auto send = [&](unsigned char status, int note, int velocity, int offset)
   {
     IMidiMsg msg(offset, status, static_cast<unsigned char>(note),
                  static_cast<unsigned char>(velocity));
-    engine.mMIDIReceiver.onMessageReceived(&msg);
+    engine.queueMidi(&msg);
   };
   std::vector<double> in(64, 1.0), out(64);
   double* ins[] = {in.data(), in.data()};
@@ -321,14 +319,14 @@ TEST(GateEngine, MidiGateModeFollowsNotesAtTheirOffsetsInEveryBlock)
   EXPECT_LT(out[33], 1e-3);
   send(0x80, 60, 0, 5); // the older note: nothing
   block();
-  EXPECT_EQ(EnvelopeGenerator::Attack, engine.mAmpEnvelope.getCurrentStage());
+  EXPECT_EQ(EnvelopeGenerator::Attack, engine.ampEnvelope().getCurrentStage());
   for (int b = 0; b < 8; ++b)
   {
     block();
   }
   send(0x80, 64, 0, 40);
   block();
-  EXPECT_EQ(EnvelopeGenerator::Release, engine.mAmpEnvelope.getCurrentStage());
+  EXPECT_EQ(EnvelopeGenerator::Release, engine.ampEnvelope().getCurrentStage());
   EXPECT_GT(out[39], out[63]);
 }
 
@@ -337,20 +335,19 @@ TEST(GateEngine, WetPathLevels)
   // Dry/wet 0 passes the input; wet 1 with the envelope held at 1 and no LFO
   // depth gives half the (settled) filtered input.
   EngineProbe dry;
-  dry.mDryWet = 0.0;
+  dry.setDryWet(0.0);
   std::vector<double> out = dry.render(100, 0.3);
   EXPECT_EQ(0.3, out[99]);
 
   EngineProbe wet;
-  wet.mGateMode = 1;
-  wet.mAmpEnvelope.setStageValue(EnvelopeGenerator::Sustain, 1.0);
-  wet.mAmpEnvelope.enterStage(EnvelopeGenerator::Sustain);
+  wet.setGateMode(GateEngine::kMidiGateMode);
+  wet.openAmpEnvelope();
   out = wet.render(2000, 0.3);
   EXPECT_NEAR(0.15, out[1999], 1e-6);
 
   // No note in MIDI gate mode: the floor of the envelope, -80 dB.
   EngineProbe idle;
-  idle.mGateMode = 1;
+  idle.setGateMode(GateEngine::kMidiGateMode);
   out = idle.render(2000, 1.0);
   EXPECT_NEAR(0.5 * 0.0001, out[1999], 1e-7);
 }
@@ -358,14 +355,14 @@ TEST(GateEngine, WetPathLevels)
 TEST(GateEngine, LfosRestartOnEveryBarLine)
 {
   EngineProbe engine;
-  engine.mAmpLFO.setMode(Sine);
+  engine.setAmpLFOMode(Sine);
   engine.play(3.5);
   engine.render(1000);
-  EXPECT_GT(engine.mAmpLFO.getPhase(), 0.0);
-  engine.mTimeInfo.mPPQPos = 4.0; // a bar line
+  EXPECT_GT(engine.ampLFO().getPhase(), 0.0);
+  engine.timeInfo().mPPQPos = 4.0; // a bar line
   engine.render(5);
   // Held at phase 0 in the bar's first samples: the last one advanced it once.
-  EXPECT_DOUBLE_EQ(2.0 * 3.141592653589793 * 6.0 / 44100.0, engine.mAmpLFO.getPhase());
+  EXPECT_DOUBLE_EQ(2.0 * 3.141592653589793 * 6.0 / 44100.0, engine.ampLFO().getPhase());
 }
 
 TEST(GateEngine, LfoRetuningFollowsRateTripletAndTempo)
@@ -385,21 +382,22 @@ TEST(GateEngine, LfoRetuningFollowsRateTripletAndTempo)
   for (const Case& c : cases)
   {
     EngineProbe engine;
-    engine.mTimeInfo.mTempo = c.tempo;
-    engine.mAmpLFORate = c.rate;
-    engine.mAmpLFOTriple = c.triplet;
-    engine.retuneAmpLFO();
-    EXPECT_DOUBLE_EQ(c.hz, engine.mAmpLFO.getFrequency());
+    engine.timeInfo().mTempo = c.tempo;
+    engine.setAmpLFORate(c.rate);
+    engine.setAmpLFOTriplet(c.triplet);
+    EXPECT_DOUBLE_EQ(c.hz, engine.ampLFO().getFrequency());
   }
 }
 
-TEST(GateEngine, DisplayedStepFollowsEveryBlockEvenAnEmptyOne)
+TEST(GateEngine, DisplayedStepIsTheStepPlayingAtEachBlocksEnd)
 {
   EngineProbe engine;
-  EXPECT_EQ(0, engine.mDisplayedStep);
-  engine.mStepIndex = 7;
+  EXPECT_EQ(0, engine.displayedStep()) << "before the first block";
+  engine.play();
+  engine.render(7 * 5512 + 20, 1.0, 512);
+  EXPECT_EQ(7, engine.displayedStep());
   engine.render(0);
-  EXPECT_EQ(7, engine.mDisplayedStep);
+  EXPECT_EQ(7, engine.displayedStep()) << "an empty block keeps it";
 }
 
 TEST(GateEngine, SameOutputAtEveryBlockSize)
@@ -408,11 +406,14 @@ TEST(GateEngine, SameOutputAtEveryBlockSize)
   for (int blockSize : {1, 7, 64, 512, 4096})
   {
     EngineProbe engine;
-    engine.mStepOn[0] = engine.mStepOn[3] = engine.mStepOn[9] = true;
-    engine.mAmpLFODepth = 0.5;
+    for (int step : {0, 3, 9})
+    {
+      engine.setStepOn(step, true);
+    }
+    engine.setAmpLFODepth(0.5);
     // 32768 samples per quarter note: every host position is exact in
     // binary, so each block starts on exactly the sample the last one ended.
-    engine.mSampleRateInt = 32768;
+    engine.setSampleRate(32768.0);
     engine.play(0.0, 60.0);
     std::vector<double> out = engine.render(2 * 32768 * 4, 0.25, blockSize);
     if (reference.empty())

@@ -13,37 +13,17 @@
 
 namespace
 {
-// Kolvane with its engine state open to the tests and its note events
-// logged by the bar sample they happen at: the tests play less than a bar
-// from the song start, so that is the sample counted from the start.
-class KolvaneProbe : public Kolvane
+// Kolvane listening to its engine's gate: note events are logged by the bar
+// sample they happen at. The tests play less than a bar from the song start,
+// so that is the sample counted from the start.
+class KolvaneProbe : public Kolvane, public GateEngine::GateListener
 {
 public:
-  using GateEngine::mAmpEnvelope;
-  using GateEngine::mAmpLFO;
-  using GateEngine::mDryWet;
-  using GateEngine::mFilterEnvelope;
-  using GateEngine::mFilterLeft;
-  using GateEngine::mFilterLFO;
-  using GateEngine::mFilterRight;
-  using GateEngine::mGateMode;
-  using GateEngine::mNoteLength;
-  using GateEngine::mNumSteps;
-  using GateEngine::mSampleRateInt;
-  using GateEngine::mStepLength;
-  using GateEngine::mStepOn;
-  using GateEngine::mTempo;
-  using Kolvane::Kolvane;
+  explicit KolvaneProbe(IPlugInstanceInfo info) : Kolvane(info) { mEngine.setGateListener(this); }
 
-  void onNoteOn(int note, int velocity) override
+  void gateChanged(bool open, int barSample) override
   {
-    noteOns.push_back(mBarSample);
-    Kolvane::onNoteOn(note, velocity);
-  }
-  void onNoteOff(int note, int velocity) override
-  {
-    noteOffs.push_back(mBarSample);
-    Kolvane::onNoteOff(note, velocity);
+    (open ? noteOns : noteOffs).push_back(barSample);
   }
 
   std::vector<long> noteOns;
@@ -249,18 +229,18 @@ TEST_F(KolvaneTest, ParameterRangesAndShapes)
 TEST_F(KolvaneTest, OpenPushesEveryParameterIntoTheEngine)
 {
   open();
-  EXPECT_EQ(44100, plug->mSampleRateInt);
-  EXPECT_EQ(120.0, plug->mTempo);
-  EXPECT_EQ(16, plug->mNumSteps);
-  EXPECT_EQ(4.0, plug->mStepLength);
-  EXPECT_EQ(1.0, plug->mNoteLength);
-  EXPECT_EQ(0.99, plug->mFilterLeft.getCutoff());
-  EXPECT_EQ(0.01, plug->mFilterRight.getResonance());
-  EXPECT_DOUBLE_EQ(4.0, plug->mAmpLFO.getFrequency()) << "rate 2 at 120 BPM";
-  EXPECT_EQ(Sine, plug->mFilterLFO.getMode());
-  EXPECT_EQ(1.0, plug->mAmpEnvelope.getStageValue(EnvelopeGenerator::Release));
-  EXPECT_TRUE(plug->mStepOn[0] && plug->mStepOn[1] && plug->mStepOn[5]);
-  EXPECT_FALSE(plug->mStepOn[2]);
+  EXPECT_EQ(44100, plug->engine().sampleRateInt());
+  EXPECT_EQ(120.0, plug->engine().tempo());
+  EXPECT_EQ(16, plug->engine().numSteps());
+  EXPECT_EQ(4.0, plug->engine().stepLength());
+  EXPECT_EQ(1.0, plug->engine().noteLength());
+  EXPECT_EQ(0.99, plug->engine().filterLeft().getCutoff());
+  EXPECT_EQ(0.01, plug->engine().filterRight().getResonance());
+  EXPECT_DOUBLE_EQ(4.0, plug->engine().ampLFO().getFrequency()) << "rate 2 at 120 BPM";
+  EXPECT_EQ(Sine, plug->engine().filterLFO().getMode());
+  EXPECT_EQ(1.0, plug->engine().ampEnvelope().getStageValue(EnvelopeGenerator::Release));
+  EXPECT_TRUE(plug->engine().stepOn(0) && plug->engine().stepOn(1) && plug->engine().stepOn(5));
+  EXPECT_FALSE(plug->engine().stepOn(2));
 }
 
 TEST_F(KolvaneTest, HostIdentificationTakesTheIntegerRateAndTheTempo)
@@ -268,8 +248,8 @@ TEST_F(KolvaneTest, HostIdentificationTakesTheIntegerRateAndTheTempo)
   host.hasTime = false;
   plug->SetSampleRate(47999.9);
   dispatch(effOpen);
-  EXPECT_EQ(47999, plug->mSampleRateInt);
-  EXPECT_EQ(120.0, plug->mTempo) << "no time information: the record's own tempo";
+  EXPECT_EQ(47999, plug->engine().sampleRateInt());
+  EXPECT_EQ(120.0, plug->engine().tempo()) << "no time information: the record's own tempo";
 }
 
 // Hosts commonly open the plug-in before telling it the rate: the steps
@@ -278,7 +258,7 @@ TEST_F(KolvaneTest, RateSetAfterOpeningTimesTheSteps)
 {
   open(); // opens at the base's 44.1 kHz, then sets 44.1 kHz
   dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
-  EXPECT_EQ(48000, plug->mSampleRateInt);
+  EXPECT_EQ(48000, plug->engine().sampleRateInt());
   host.time.sampleRate = 48000.0;
   // 120 BPM at 48 kHz: 1500 samples per 64th, 6000 per step.
   std::vector<double> in(96000, 1.0), outL(96000), outR(96000);
@@ -289,7 +269,7 @@ TEST_F(KolvaneTest, RateSetAfterOpeningTimesTheSteps)
 
   // A rate no int can hold leaves the timing as it was.
   dispatch(effSetSampleRate, 0, 0, nullptr, 1e10f);
-  EXPECT_EQ(48000, plug->mSampleRateInt);
+  EXPECT_EQ(48000, plug->engine().sampleRateInt());
 }
 
 TEST_F(KolvaneTest, FactoryPresetsLoadTheirValuesClamped)
@@ -328,16 +308,17 @@ TEST_F(KolvaneTest, FactoryPresetsLoadTheirValuesClamped)
     }
     // And in the engine.
     EXPECT_DOUBLE_EQ(c.values[kAmplitudeRelease],
-                     plug->mAmpEnvelope.getStageValue(EnvelopeGenerator::Release));
+                     plug->engine().ampEnvelope().getStageValue(EnvelopeGenerator::Release));
     EXPECT_DOUBLE_EQ(c.values[kFilterDecay],
-                     plug->mFilterEnvelope.getStageValue(EnvelopeGenerator::Decay));
-    EXPECT_DOUBLE_EQ(c.values[kFilterCutoff], plug->mFilterLeft.getCutoff());
-    EXPECT_DOUBLE_EQ(c.values[kFilterCutoff], plug->mFilterRight.getCutoff());
-    EXPECT_EQ(GateEngine::stepLengthFor(static_cast<int>(c.values[kArpSpeed])), plug->mStepLength);
-    EXPECT_EQ(c.values[kSeqNoteLen], plug->mNoteLength);
+                     plug->engine().filterEnvelope().getStageValue(EnvelopeGenerator::Decay));
+    EXPECT_DOUBLE_EQ(c.values[kFilterCutoff], plug->engine().filterLeft().getCutoff());
+    EXPECT_DOUBLE_EQ(c.values[kFilterCutoff], plug->engine().filterRight().getCutoff());
+    EXPECT_EQ(GateEngine::stepLengthFor(static_cast<int>(c.values[kArpSpeed])),
+              plug->engine().stepLength());
+    EXPECT_EQ(c.values[kSeqNoteLen], plug->engine().noteLength());
     for (int k = 0; k < 16; ++k)
     {
-      EXPECT_EQ(c.values[kStepSeq1 + k] != 0.0, plug->mStepOn[k]) << "step " << k + 1;
+      EXPECT_EQ(c.values[kStepSeq1 + k] != 0.0, plug->engine().stepOn(k)) << "step " << k + 1;
     }
   }
 }
@@ -426,25 +407,63 @@ TEST_F(KolvaneTest, StateRoundTripsIntoAFreshInstance)
       EXPECT_EQ(saved[static_cast<size_t>(i)], fresh->getParameter(fresh, i)) << kParamNames[i];
     }
     KolvaneProbe* other = static_cast<KolvaneProbe*>(fresh->object);
-    EXPECT_EQ(1, other->mGateMode);
-    EXPECT_TRUE(other->mStepOn[3]);
+    EXPECT_EQ(GateEngine::kMidiGateMode, other->engine().gateMode());
+    EXPECT_TRUE(other->engine().stepOn(3));
     fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.0f);
   }
 }
 
-TEST_F(KolvaneTest, ResetFollowsTheHostsSampleRate)
+// The samples a stage of a copy of env lasts, entered now.
+int samplesInStage(EnvelopeGenerator env, EnvelopeGenerator::EnvelopeStage stage)
 {
-  open();
-  dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
-  plug->mAmpEnvelope.setStageValue(EnvelopeGenerator::Attack, 0.01);
-  plug->mAmpEnvelope.enterStage(EnvelopeGenerator::Attack);
+  env.enterStage(stage);
   int samples = 0;
-  while (plug->mAmpEnvelope.getCurrentStage() == EnvelopeGenerator::Attack && samples < 10000)
+  while (env.getCurrentStage() == stage && samples < 1000000)
   {
-    plug->mAmpEnvelope.nextSample();
+    env.nextSample();
     ++samples;
   }
-  EXPECT_EQ(481, samples) << "480 attack samples at 48 kHz, then the decay";
+  return samples - 1; // the last sample already belongs to the next stage
+}
+
+// The samples one cycle of a copy of lfo lasts, from phase 0.
+int samplesPerCycle(Oscillator lfo)
+{
+  lfo.setStartPosition();
+  double last = -1.0;
+  int samples = 0;
+  while (lfo.getPhase() > last && samples < 1000000)
+  {
+    last = lfo.getPhase();
+    lfo.nextSample();
+    ++samples;
+  }
+  return samples;
+}
+
+// A preset must sound the same at 48 kHz as at 44.1 kHz: the envelopes' and
+// the LFOs' lengths in samples scale with the host's rate, including when
+// the host sets the rate after opening, as most do.
+TEST_F(KolvaneTest, EnvelopesAndLfosFollowTheHostsSampleRate)
+{
+  open();
+  dispatch(effSetProgram, 0, 5); // "Flamenco": triplet amplitude LFO, rate 2 on both
+  for (double rate : {44100.0, 48000.0, 96000.0})
+  {
+    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+    const GateEngine& engine = plug->engine();
+    EXPECT_NEAR(rate * 0.010038, samplesInStage(engine.filterEnvelope(), EnvelopeGenerator::Attack),
+                1.0)
+        << rate;
+    EXPECT_NEAR(rate * 0.26687, samplesInStage(engine.filterEnvelope(), EnvelopeGenerator::Decay),
+                1.0)
+        << rate;
+    EXPECT_NEAR(rate * 0.01, samplesInStage(engine.ampEnvelope(), EnvelopeGenerator::Attack), 1.0)
+        << rate;
+    // At 120 BPM: 6 Hz with triplets, 4 Hz without.
+    EXPECT_NEAR(rate / 6.0, samplesPerCycle(engine.ampLFO()), 1.0) << rate;
+    EXPECT_NEAR(rate / 4.0, samplesPerCycle(engine.filterLFO()), 1.0) << rate;
+  }
 }
 
 TEST_F(KolvaneTest, PresetDumpLine)

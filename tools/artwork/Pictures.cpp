@@ -1,12 +1,11 @@
 #include "Pictures.h"
 
+#include "KolvaneParams.h"
 #include "Paint.h"
-#include "artwork_layout.h"
 
 #include <cmath>
 #include <string>
 
-using namespace kolvane_artwork;
 using paint::kPi;
 
 namespace
@@ -217,20 +216,18 @@ const Section kSections[] = {
     {10, 375, 654, 466, "STEP SEQUENCER", kGreen},
 };
 
-const Control& controlOf(int param)
+// The control the editor shows parameter param with.
+EditorControl controlOf(int param)
 {
-  for (const Control& c : kControls)
-    if (c.param == param)
-      return c;
-  return kControls[0];
+  return GetEditorControl(kNumStepLeds + param);
 }
 
 // Scale marks around a knob's place: fine ticks for a continuous knob, one
 // dot per position for a stepped one.
 void knobScale(LICE_IBitmap* bm, int param, LICE_pixel accent)
 {
-  const Control& c = controlOf(param);
-  const Picture* p = findPicture(c.picture);
+  const EditorControl c = controlOf(param);
+  const PictureProperties* p = FindPicture(c.picture);
   const int size = p->width;
   const double cx = c.x + size / 2.0 - 0.5, cy = c.y + size / 2.0 - 0.5;
   const bool big = size == 64;
@@ -252,8 +249,8 @@ void knobScale(LICE_IBitmap* bm, int param, LICE_pixel accent)
 
 void labelUnder(LICE_IBitmap* bm, Fonts& fonts, int param, const char* text, int dy = 0)
 {
-  const Control& c = controlOf(param);
-  const Picture* p = findPicture(c.picture);
+  const EditorControl c = controlOf(param);
+  const PictureProperties* p = FindPicture(c.picture);
   const int h = p->height / p->frames;
   fonts.label.drawCentred(bm, text, 9, c.x + p->width / 2.0f, c.y + h + 9 + dy, kLabel, 0.6f);
 }
@@ -293,7 +290,7 @@ void waveIcon(LICE_IBitmap* bm, int shape, double x, double y, LICE_pixel color)
 void faderLegend(LICE_IBitmap* bm, Fonts& fonts, int param, const char* const names[3], bool waves,
                  LICE_pixel accent)
 {
-  const Control& c = controlOf(param);
+  const EditorControl c = controlOf(param);
   for (int k = 0; k < 3; ++k)
   {
     const int y = c.y + 78 - 28 * k;
@@ -345,7 +342,7 @@ void background(LICE_MemBitmap& out, Fonts& fonts)
   // Gate: the push button and the mode switch (on: MIDI notes open the
   // gate; off: the step pattern does).
   {
-    const Control& sw = controlOf(36);
+    const EditorControl sw = controlOf(36);
     fonts.label.drawCentred(&out, "MIDI", 8, sw.x + 13.0f, sw.y - 5, kLabel, 0.5f);
     fonts.label.drawCentred(&out, "STEP", 8, sw.x + 13.0f, sw.y + 26 + 11, kLabel, 0.5f);
     fonts.label.drawCentred(&out, "MODE", 8, sw.x + 13.0f, sw.y - 16, kDimLabel, 0.5f);
@@ -356,7 +353,7 @@ void background(LICE_MemBitmap& out, Fonts& fonts)
   fonts.label.drawCentred(&out, "RHYTHMIC GATE", 7, 601.0f, 45, kDimLabel, 0.8f);
   knobScale(&out, 41, kSilver);
   {
-    const Control& c = controlOf(41);
+    const EditorControl c = controlOf(41);
     fonts.label.drawCentred(&out, "DRY", 8, c.x + 7.0f, c.y + 63, kDimLabel, 0.5f);
     fonts.label.drawCentred(&out, "WET", 8, c.x + 57.0f, c.y + 63, kDimLabel, 0.5f);
     labelUnder(&out, fonts, 41, "MIX");
@@ -385,10 +382,10 @@ void background(LICE_MemBitmap& out, Fonts& fonts)
     knobScale(&out, l.rate, l.accent);
     labelUnder(&out, fonts, l.depth, "DEPTH");
     labelUnder(&out, fonts, l.rate, "RATE");
-    const Control& rate = controlOf(l.rate);
+    const EditorControl rate = controlOf(l.rate);
     fonts.label.drawCentred(&out, "1/2", 7, rate.x + 7.0f, rate.y + 66, kDimLabel, 0.3f);
     fonts.label.drawCentred(&out, "1/256", 7, rate.x + 57.0f, rate.y + 66, kDimLabel, 0.3f);
-    const Control& sw = controlOf(l.triplet);
+    const EditorControl sw = controlOf(l.triplet);
     fonts.label.drawRight(&out, "TRIPLET", 8, sw.x - 3.0f, sw.y + 17, kLabel, 0.5f);
     faderLegend(&out, fonts, l.wave, waves, true, l.accent);
     labelUnder(&out, fonts, l.wave, "WAVE", -3);
@@ -413,7 +410,7 @@ void background(LICE_MemBitmap& out, Fonts& fonts)
   labelUnder(&out, fonts, 37, "LENGTH", -2);
   labelUnder(&out, fonts, 38, "STEPS", -2);
   {
-    const Control& speed = controlOf(39);
+    const EditorControl speed = controlOf(39);
     fonts.label.draw(&out, "SPEED", 9, speed.x + 43.0f, speed.y + 24, kLabel, 0.6f);
   }
 
@@ -431,37 +428,37 @@ bool drawPicture(int id, Fonts& fonts, LICE_MemBitmap& out)
 {
   switch (id)
   {
-  case kBackground:
+  case kPictureBackground:
     background(out, fonts);
     return true;
-  case kKnob:
+  case kPictureKnob:
     knob(out, kBigKnob, 30, false);
     return true;
-  case kKnobStepped8:
+  case kPictureKnob8:
     knob(out, kBigKnob, 8, true);
     return true;
-  case kSmallKnob9:
+  case kPictureSmallKnob9:
     knob(out, kSmallKnob, 9, true);
     return true;
-  case kSmallKnob15:
+  case kPictureSmallKnob15:
     knob(out, kSmallKnob, 15, true);
     return true;
-  case kSmallKnobCont:
+  case kPictureSmallKnob64:
     knob(out, kSmallKnob, 64, false);
     return true;
-  case kBigButton:
+  case kPictureBigButton:
     bigButton(out, fonts);
     return true;
-  case kFader:
+  case kPictureFader:
     fader(out);
     return true;
-  case kSmallSwitch:
+  case kPictureSmallSwitch:
     smallSwitch(out);
     return true;
-  case kStepButton:
+  case kPictureStepButton:
     stepButton(out);
     return true;
-  case kLed:
+  case kPictureLed:
     led(out);
     return true;
   default:

@@ -8,14 +8,12 @@
 // The output is the same on every run, so the committed pictures only change
 // when this program does.
 
+#include "KolvaneParams.h"
 #include "Pictures.h"
-#include "artwork_layout.h"
 #include "lice.h"
 
 #include <cstdio>
 #include <string>
-
-using namespace kolvane_artwork;
 
 namespace
 {
@@ -47,7 +45,7 @@ int main(int argc, char** argv)
   LICE_MemBitmap pictures[kNumPictures];
   for (int i = 0; i < kNumPictures; ++i)
   {
-    const Picture& p = kPictures[i];
+    const PictureProperties& p = pictureProperties[i];
     if (!drawPicture(p.id, fonts, pictures[i]) || pictures[i].getWidth() != p.width ||
         pictures[i].getHeight() != p.height)
     {
@@ -60,15 +58,16 @@ int main(int argc, char** argv)
 
   LICE_MemBitmap preview;
   LICE_Copy(&preview, &pictures[0]);
-  for (const Control& c : kControls)
+  for (int k = 0; k < kNumEditorControls; ++k)
   {
+    const EditorControl c = GetEditorControl(k);
     for (int i = 0; i < kNumPictures; ++i)
     {
-      const Picture& p = kPictures[i];
+      const PictureProperties& p = pictureProperties[i];
       if (p.id != c.picture)
         continue;
-      const int h = p.height / p.frames;
-      LICE_Blit(&preview, &pictures[i], c.x, c.y, 0, defaultFrame(c) * h, p.width, h, 1.0f,
+      const int h = p.FrameHeight();
+      LICE_Blit(&preview, &pictures[i], c.x, c.y, 0, DefaultFrame(c) * h, p.width, h, 1.0f,
                 LICE_MODE_COPY | LICE_FLAG_USE_ALPHA);
     }
   }

@@ -1,0 +1,26 @@
+# Runs the artwork generator into OUT and compares every file it writes with
+# the one of the same name in EXPECTED. Fails with the names that differ;
+# `make artwork` brings the committed pictures up to date.
+file(REMOVE_RECURSE "${OUT}")
+file(MAKE_DIRECTORY "${OUT}")
+execute_process(COMMAND "${GENERATOR}" "${OUT}" RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the artwork generator failed: ${result}")
+endif()
+file(GLOB written RELATIVE "${OUT}" "${OUT}/*.png")
+list(LENGTH written count)
+if(count LESS 12)
+  message(FATAL_ERROR "the generator wrote ${count} pictures, expected the 11 and the preview")
+endif()
+set(stale "")
+foreach(name IN LISTS written)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${OUT}/${name}" "${EXPECTED}/${name}"
+                  RESULT_VARIABLE differs)
+  if(differs)
+    list(APPEND stale "${name}")
+  endif()
+endforeach()
+if(stale)
+  message(FATAL_ERROR "out of date with the parameter table (run make artwork): ${stale}")
+endif()
+message(STATUS "all ${count} pictures match")

@@ -1,0 +1,175 @@
+// The parameter table as the editor and the artwork read it: every control
+// inside the editor and on a picture that has a frame per value, overlaps
+// only where the layout means them, and the committed preview is what the
+// pictures composed at the table's places give.
+
+#include "KolvaneParams.h"
+#include "lice.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+struct Box
+{
+  int left, top, right, bottom; // inclusive
+
+  bool operator==(const Box& o) const
+  {
+    return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+  }
+};
+
+std::ostream& operator<<(std::ostream& os, const Box& b)
+{
+  return os << "x " << b.left << ".." << b.right << ", y " << b.top << ".." << b.bottom;
+}
+
+Box boxOf(const EditorControl& c)
+{
+  const PictureProperties* p = FindPicture(c.picture);
+  return {c.x, c.y, c.x + p->width - 1, c.y + p->FrameHeight() - 1};
+}
+} // namespace
+
+TEST(EditorLayout, ControlsFitTheEditorAndStartOnTheirDefaultFrames)
+{
+  for (int i = 0; i < kNumEditorControls; ++i)
+  {
+    const EditorControl c = GetEditorControl(i);
+    const PictureProperties* p = FindPicture(c.picture);
+    ASSERT_NE(nullptr, p) << "control " << i;
+    const Box box = boxOf(c);
+    EXPECT_GE(box.left, 0) << "control " << i;
+    EXPECT_GE(box.top, 0) << "control " << i;
+    EXPECT_LT(box.right, kEditorWidth) << "control " << i;
+    EXPECT_LT(box.bottom, kEditorHeight) << "control " << i;
+  }
+  // The rightmost edge belongs to "Arp Intervall", the lowest to the steps.
+  EXPECT_EQ(643, boxOf(GetEditorControl(kNumStepLeds + kArpIntervall)).right);
+  EXPECT_EQ(462, boxOf(GetEditorControl(kNumStepLeds + kStepSeq1)).bottom);
+
+  // What a new instance shows: cutoff open, resonance closed, the LFO rate
+  // on its third position, sine waves, steps 1, 2 and 6 on, LEDs dark.
+  struct Case
+  {
+    int param, frame;
+  };
+  const Case cases[] = {{kFilterCutoff, 29}, {kFilterResonance, 0}, {kLFORate, 2},
+                        {kLFOAmpType, 2},    {kFilterType, 0},      {kStepSeq1, 1},
+                        {kStepSeq1 + 2, 0},  {kStepSeq1 + 5, 1},    {kArpIntervall, 14},
+                        {kArpSpeed, 4},      {kSeqNoteLen, 63},     {kDryWet, 29}};
+  for (const Case& k : cases)
+  {
+    EXPECT_EQ(k.frame, DefaultFrame(GetEditorControl(kNumStepLeds + k.param)))
+        << parameterProperties[k.param].name;
+  }
+  for (int k = 0; k < kNumStepLeds; ++k)
+  {
+    const EditorControl led = GetEditorControl(k);
+    EXPECT_EQ(kFirstStepLedTag + k, led.tag);
+    EXPECT_EQ(kControlBitmap, led.kind);
+    EXPECT_EQ(0, DefaultFrame(led));
+  }
+}
+
+// A stepped control must have exactly one frame per value, or some values
+// would show another value's frame.
+TEST(EditorLayout, SteppedControlsHaveAFramePerValue)
+{
+  for (int i = 0; i < kNumParams; ++i)
+  {
+    const ParameterProperties& p = parameterProperties[i];
+    SCOPED_TRACE(p.name);
+    const PictureProperties* picture = FindPicture(p.picture);
+    ASSERT_NE(nullptr, picture);
+    EXPECT_LE(p.minVal, p.defaultVal);
+    EXPECT_LE(p.defaultVal, p.maxVal);
+    if (p.kind == kTypeDouble)
+    {
+      EXPECT_EQ(0.001, p.step);
+      EXPECT_EQ(kControlKnob, p.control);
+      continue;
+    }
+    EXPECT_EQ(1.0, p.step);
+    EXPECT_EQ(static_cast<int>(p.maxVal - p.minVal) + 1, picture->frames);
+    EXPECT_EQ(p.kind == kTypeBool, p.control != kControlKnob);
+    EXPECT_EQ(p.control == kControlKnob, p.gearing > 0.0);
+  }
+}
+
+// Where two controls overlap, the later one is drawn on top and takes the
+// mouse. The layout has exactly four such places; a fifth means a control
+// moved onto another.
+TEST(EditorLayout, ControlsOverlapOnlyInTheFourKnownPlaces)
+{
+  struct Overlap
+  {
+    int below, above; // control indices, attach order
+    Box shared;
+  };
+  std::vector<Overlap> overlaps;
+  for (int a = 0; a < kNumEditorControls; ++a)
+  {
+    for (int b = a + 1; b < kNumEditorControls; ++b)
+    {
+      const Box p = boxOf(GetEditorControl(a)), q = boxOf(GetEditorControl(b));
+      const Box shared = {std::max(p.left, q.left), std::max(p.top, q.top),
+                          std::min(p.right, q.right), std::min(p.bottom, q.bottom)};
+      if (shared.left <= shared.right && shared.top <= shared.bottom)
+      {
+        overlaps.push_back({GetEditorControl(a).tag, GetEditorControl(b).tag, shared});
+      }
+    }
+  }
+  const Overlap expected[] = {{kLFORate, kLFOTriple, {500, 177, 513, 179}},
+                              {kLFOFilterRate, kLFOFilterTriple, {500, 289, 513, 291}},
+                              {kSeqNoteLen, kArpSpeed, {570, 410, 574, 419}},
+                              {kArpIntervall, kArpSpeed, {604, 410, 609, 419}}};
+  ASSERT_EQ(4u, overlaps.size());
+  for (size_t i = 0; i < overlaps.size(); ++i)
+  {
+    EXPECT_EQ(expected[i].below, overlaps[i].below);
+    EXPECT_EQ(expected[i].above, overlaps[i].above);
+    EXPECT_EQ(expected[i].shared, overlaps[i].shared);
+  }
+}
+
+// The background's labels and scales were drawn for the table's places, and
+// resources/preview.png was composed from the same table. Composing the
+// pictures the binary carries at the table's places must give that preview
+// again; a control moved in the table without `make artwork` fails here.
+TEST(EditorLayout, PicturesComposedAtTheTablesPlacesGiveThePreview)
+{
+  std::unique_ptr<LICE_IBitmap> preview(LICE_LoadPNG(KOLVANE_PREVIEW_PNG));
+  ASSERT_NE(nullptr, preview) << KOLVANE_PREVIEW_PNG;
+  std::unique_ptr<LICE_IBitmap> background(LICE_LoadPNGFromResource(nullptr, kPictureBackground));
+  ASSERT_NE(nullptr, background);
+  LICE_MemBitmap composed;
+  LICE_Copy(&composed, background.get());
+  for (int i = 0; i < kNumEditorControls; ++i)
+  {
+    const EditorControl c = GetEditorControl(i);
+    const PictureProperties* p = FindPicture(c.picture);
+    std::unique_ptr<LICE_IBitmap> picture(LICE_LoadPNGFromResource(nullptr, c.picture));
+    ASSERT_NE(nullptr, picture) << p->name;
+    const int h = p->FrameHeight();
+    LICE_Blit(&composed, picture.get(), c.x, c.y, 0, DefaultFrame(c) * h, p->width, h, 1.0f,
+              LICE_MODE_COPY | LICE_FLAG_USE_ALPHA);
+  }
+  ASSERT_EQ(preview->getWidth(), composed.getWidth());
+  ASSERT_EQ(preview->getHeight(), composed.getHeight());
+  int different = 0;
+  for (int y = 0; y < composed.getHeight(); ++y)
+  {
+    for (int x = 0; x < composed.getWidth(); ++x)
+    {
+      different += LICE_GetPixel(&composed, x, y) != LICE_GetPixel(preview.get(), x, y);
+    }
+  }
+  EXPECT_EQ(0, different) << "pixels differ from " << KOLVANE_PREVIEW_PNG;
+}
