@@ -534,65 +534,62 @@ double* IPlugBase::SilentScratch(InChannel* channel, int nFrames)
   return scratch;
 }
 
-void IPlugBase::AttachInputBuffers(int idx, int n, double** ppData, int nFrames)
+namespace
 {
-  int end = idx + n < NInChannels() ? idx + n : NInChannels();
+// Hands each connected channel in [idx, idx + n), clipped to the list, the
+// next of the host's buffers: the host passes one per connected channel.
+template <class Channel, class Sample, class Attach>
+void AttachConnected(const WDL_PtrList<Channel>& channels, int idx, int n, Sample** ppData,
+                     Attach attach)
+{
+  const int end = idx + n < channels.GetSize() ? idx + n : channels.GetSize();
   for (int i = idx < 0 ? 0 : idx; i < end; ++i)
   {
-    InChannel* channel = mInChannels.Get(i);
+    Channel* channel = channels.Get(i);
     if (channel->mConnected)
     {
-      double* host = *ppData++;
-      *channel->mSrc = host ? host : SilentScratch(channel, nFrames);
+      attach(channel, *ppData++);
     }
   }
+}
+} // namespace
+
+void IPlugBase::AttachInputBuffers(int idx, int n, double** ppData, int nFrames)
+{
+  AttachConnected(mInChannels, idx, n, ppData,
+                  [&](InChannel* channel, double* host)
+                  { *channel->mSrc = host ? host : SilentScratch(channel, nFrames); });
 }
 
 void IPlugBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames)
 {
-  int end = idx + n < NInChannels() ? idx + n : NInChannels();
-  for (int i = idx < 0 ? 0 : idx; i < end; ++i)
-  {
-    InChannel* channel = mInChannels.Get(i);
-    if (channel->mConnected)
-    {
-      const float* host = *ppData++;
-      double* scratch = SilentScratch(channel, host ? 0 : nFrames);
-      for (int s = 0; host && s < nFrames; ++s)
-      {
-        scratch[s] = host[s];
-      }
-      *channel->mSrc = scratch;
-    }
-  }
+  AttachConnected(mInChannels, idx, n, ppData,
+                  [&](InChannel* channel, const float* host)
+                  {
+                    double* scratch = SilentScratch(channel, host ? 0 : nFrames);
+                    for (int s = 0; host && s < nFrames; ++s)
+                    {
+                      scratch[s] = host[s];
+                    }
+                    *channel->mSrc = scratch;
+                  });
 }
 
 void IPlugBase::AttachOutputBuffers(int idx, int n, double** ppData)
 {
-  int end = idx + n < NOutChannels() ? idx + n : NOutChannels();
-  for (int i = idx < 0 ? 0 : idx; i < end; ++i)
-  {
-    OutChannel* channel = mOutChannels.Get(i);
-    if (channel->mConnected)
-    {
-      double* host = *ppData++;
-      *channel->mDest = host ? host : channel->mScratchBuf.Get();
-    }
-  }
+  AttachConnected(mOutChannels, idx, n, ppData,
+                  [](OutChannel* channel, double* host)
+                  { *channel->mDest = host ? host : channel->mScratchBuf.Get(); });
 }
 
 void IPlugBase::AttachOutputBuffers(int idx, int n, float** ppData)
 {
-  int end = idx + n < NOutChannels() ? idx + n : NOutChannels();
-  for (int i = idx < 0 ? 0 : idx; i < end; ++i)
-  {
-    OutChannel* channel = mOutChannels.Get(i);
-    if (channel->mConnected)
-    {
-      *channel->mDest = channel->mScratchBuf.Get();
-      channel->mFDest = *ppData++;
-    }
-  }
+  AttachConnected(mOutChannels, idx, n, ppData,
+                  [](OutChannel* channel, float* host)
+                  {
+                    *channel->mDest = channel->mScratchBuf.Get();
+                    channel->mFDest = host;
+                  });
 }
 
 void IPlugBase::ProcessBuffers(double, int nFrames)

@@ -17,6 +17,10 @@
 //   [any thread, takes the plug-in mutex]
 //                     may come from either; serialised by the recursive mutex
 //   [mutex held]      called by the framework with the plug-in mutex held
+//   [construction]    only while the plug-in class is being constructed,
+//                     under the process-wide creation lock, before any host
+//                     call
+// A tag on a section's banner holds for every entry point in the section.
 
 enum EAPI
 {
@@ -39,7 +43,8 @@ enum EAPI
 //   2. the plug-in class types its parameters, makes its presets and may
 //      attach a graphics context;
 //   3. the host opens it: all parameters are pushed through OnParamChange;
-//   4. sample rate, block size, activation (each followed by Reset);
+//   4. sample rate and block size (each followed by Reset), activation and
+//      deactivation (deactivation followed by Reset);
 //   5. per block: host buffers attached, ProcessDoubleReplacing, float
 //      results converted back;
 //   6. destruction deletes the editor, parameters, presets and channels.
@@ -94,7 +99,9 @@ public:
   IPlugBase(const IPlugBase&) = delete;
   IPlugBase& operator=(const IPlugBase&) = delete;
 
-  // ---- Identity --------------------------------------------------------
+  // ---- Identity [any thread] -------------------------------------------
+  // Fixed at construction, except the host, which is set once when it is
+  // identified at the first open.
   const char* GetEffectName() const { return mEffectName; }
   const char* GetProductName() const { return mProductName; }
   const char* GetMfrName() const { return mMfrName; }
@@ -112,7 +119,8 @@ public:
   bool DoesStateChunks() const { return mStateChunks; }
   int GetLatency() const { return mLatency; }
 
-  // ---- Parameters and presets ------------------------------------------
+  // ---- Parameters and presets [any thread] -----------------------------
+  // Lookups only; a value read without the mutex may be a block old.
   int NParams() const { return mParams.GetSize(); }
   // Null for an index out of range.
   IParam* GetParam(int idx) const { return mParams.Get(idx); }
@@ -124,7 +132,9 @@ public:
   bool StateBelongsToCurrentPreset() const { return mStateFromCurrentPreset; }
   IGraphicsInterface* GetGUI() const { return mGraphics; }
 
-  // ---- Audio configuration ---------------------------------------------
+  // ---- Audio configuration ----------------------------------------------
+  // [any thread] Reads. The setters are the adapter's, [UI thread, mutex
+  // held], or [construction].
   double GetSampleRate() const { return mSampleRate; }
   void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
   int GetBlockSize() const { return mBlockSize; }
@@ -142,8 +152,9 @@ public:
   const char* GetOutputLabel(int idx) const;
   void SetInputBusLabel(int idx, const char* label);
   void SetOutputBusLabel(int idx, const char* label);
-  // 60 * sample rate / tempo; 0 without a tempo.
+  // [audio thread, mutex held] 60 * sample rate / tempo; 0 without a tempo.
   double GetSamplesPerBeat();
+  // [audio thread, mutex held] Each message out to the host, in order.
   bool SendMidiMsgs(WDL_TypedBuf<IMidiMsg>* msgs);
 
   // ---- Hooks and host-facing operations, in slot order -----------------
@@ -155,49 +166,77 @@ public:
   // [audio thread, mutex held] Renders nFrames; the base copies inputs to
   // outputs and silences outputs without an input.
   virtual void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames);
+  // [audio thread, mutex held] Not used by the VST2 adapter, which always
+  // renders in doubles.
   virtual void ProcessSingleReplacing(float** inputs, float** outputs, int nFrames);
+  // [UI thread, mutex held] The editor's window opened or closed.
   virtual void OnGUIOpen() {}
   virtual void OnGUIClose() {}
   // [UI thread, mutex held] The host's idle tick.
   virtual void OnIdle() {}
+  // [UI thread, takes the plug-in mutex] The host starts (true) or stops
+  // (false) calling
+  // the processing callbacks.
   virtual void OnActivate(bool active);
   // [audio or UI thread, mutex held] One incoming MIDI message; the base
   // passes it back out to the host.
   virtual void ProcessMidiMsg(IMidiMsg* msg);
+  // [audio or UI thread, mutex held] One incoming system-exclusive message.
   virtual void ProcessSysEx(ISysEx*) {}
+  // [UI thread, mutex held] A name for a note; false for none.
   virtual bool MidiNoteName(int noteNumber, char* name);
+  // [any thread, mutex held] The plug-in's whole state into and out of a
+  // chunk; the base's forms are one double per parameter.
   virtual bool SerializeState(ByteChunk* chunk);
   virtual int UnserializeState(const ByteChunk* chunk, int startPos);
   virtual bool CompareState(const unsigned char* data, int startPos);
+  // [UI thread] The editor's window changed size.
   virtual void OnWindowResize() {}
+  // [UI thread, mutex held] True when the plug-in showed its own about box.
   virtual bool HostRequestingAboutBox() { return false; }
   // [UI thread, mutex held] Once, when the host is known.
   virtual void OnHostIdentified() {}
+  // [UI thread] The host's menu for a parameter, where the host has one.
   virtual void PopupHostContextMenuForParam(int, int, int) {}
   // [UI thread, takes the plug-in mutex] The editor changed a parameter:
   // store it, tell the host, tell the plug-in.
   virtual void SetParameterFromGUI(int idx, double normalizedValue);
+  // [UI thread] The editor's gesture on a parameter, as the host records
+  // automation: begin, any number of values, end.
   virtual void BeginInformHostOfParamChange(int idx) = 0;
   virtual void InformHostOfParamChange(int idx, double normalizedValue) = 0;
   virtual void EndInformHostOfParamChange(int idx) = 0;
+  // [UI thread] The current program or its name changed.
   virtual void InformHostOfProgramChange() = 0;
+  // [any thread] Questions to the host about the transport; answered from
+  // the host's time record, so on the audio thread they describe the block
+  // being rendered.
   virtual bool IsRenderingOffline() { return false; }
   virtual int GetSamplePos() = 0;
   virtual double GetTempo() = 0;
   virtual void GetTimeSig(int* pNum, int* pDenom) = 0;
   virtual void GetTime(ITimeInfo* pTimeInfo) = 0;
+  // [any thread] Which host and interface; the host is identified once.
   virtual EHost GetHost() { return mHost; }
   virtual EAPI GetAPI() { return mAPI; }
+  // [UI thread] Asks the host to resize the editor's window.
   virtual void ResizeGraphics(int w, int h) = 0;
+  // [UI thread, mutex held] Once, at the first open: identify the host and
+  // run OnHostIdentified.
   virtual void HostSpecificInit() {}
   // [UI thread, takes the plug-in mutex] Takes ownership of the editor's
   // graphics context and pushes every parameter into its controls.
   virtual void AttachGraphics(IGraphicsInterface* pGraphics);
+  // [UI thread, mutex held] Samples of delay the plug-in adds.
   virtual void SetLatency(int samples) { mLatency = samples; }
+  // [audio thread, mutex held] MIDI out to the host; false when it refused.
   virtual bool SendMidiMsg(IMidiMsg* msg) = 0;
   virtual bool SendSysEx(ISysEx*) { return false; }
-  // The editor's controls follow the parameters (after state loads).
+  // [any thread, mutex held] The editor's controls follow the parameters
+  // (after state loads).
   virtual void RedrawParamControls();
+  // [any thread, mutex held] Notifications for hosts that keep their own
+  // copy of the state; nothing in the VST2 adapter.
   virtual void DirtyPTCompareState() {}
   virtual void PresetsChangedByHost() {}
   // [any thread, mutex held] Resizes every scratch buffer to blockSize
@@ -211,13 +250,14 @@ public:
   // last value read, or -1 when the data ran out; parameters read before
   // that keep their new values, the rest keep theirs.
   int UnserializeParams(const ByteChunk* chunk, int startPos);
-  // Every OnParamChange in index order. Caller holds the mutex.
+  // [mutex held] Every OnParamChange in index order.
   void OnParamReset();
   // [any thread, takes the plug-in mutex] Tells the host every parameter changed.
   void DirtyParameters();
 
-  // Fills the first free slot with one value per parameter: an int for
-  // bool, int and enum parameters, a double otherwise.
+  // [construction] Preset makers: each fills the first free slot. From
+  // values: one per parameter, an int for bool, int and enum parameters, a
+  // double otherwise (and for every untyped parameter).
   void MakePreset(const char* name, ...);
   // Pairs of (parameter index as int, value as for MakePreset); parameters
   // not named keep their current value.
@@ -225,18 +265,24 @@ public:
   void MakePresetFromChunk(const char* name, const ByteChunk* chunk);
   void MakePresetFromBlob(const char* name, const char* blob, int sizeOfChunk);
   void MakeDefaultPreset(const char* name = nullptr, int nPresets = 1);
+  // [construction] Fills every slot still empty with the current state.
   void EnsureDefaultPreset();
   void PruneUninitializedPresets();
+  // [UI thread, mutex held] The host's program requests.
   bool RestorePreset(int idx);
   bool RestorePreset(const char* name);
+  // [any thread] "" for an index out of range.
   const char* GetPresetName(int idx) const;
+  // [UI thread, mutex held] The current state into the current slot.
   void ModifyCurrentPreset(const char* name = nullptr);
+  // [any thread, mutex held] Every slot, for bank chunks and files.
   bool SerializePresets(ByteChunk* chunk);
   int UnserializePresets(const ByteChunk* chunk, int startPos);
 
   // ---- Preset files and source dumps ------------------------------------
-  // Text dumps of the current state as a preset-making source line; write
-  // nothing when the file cannot be opened. Return whether it was written.
+  // [UI thread] Text dumps of the current state as a preset-making source
+  // line; write nothing when the file cannot be opened. Return whether it
+  // was written.
   bool DumpPresetSrcCode(const char* path, const char* const* paramEnumNames);
   bool DumpPresetBlob(const char* path);
   // [UI thread, takes the plug-in mutex] Program (.fxp) and bank (.fxb)
@@ -246,16 +292,19 @@ public:
   bool SaveBankAsFXB(const char* defaultFileName = "");
   bool LoadProgramFromFXP();
   bool LoadBankFromFXB();
-  // The same formats as bytes, for the file operations above and for tests.
+  // [any thread, takes the plug-in mutex] The same formats as bytes, for the
+  // file operations above and for tests.
   void GetProgramFXP(ByteChunk* fxp);
   void GetBankFXB(ByteChunk* fxb);
   bool SetProgramFXP(const ByteChunk* fxp);
   bool SetBankFXB(const ByteChunk* fxb);
 
-  // ---- Host buffers (called by the adapter's process callbacks) --------
+  // ---- Host buffers [audio thread, mutex held] ---------------------------
+  // Called by the adapter's processing callbacks; the connections also at
+  // construction and on the host's speaker requests.
   void SetInputChannelConnections(int idx, int n, bool connected);
   void SetOutputChannelConnections(int idx, int n, bool connected);
-  // [audio thread] Grows the scratch buffers when the host sends more
+  // Grows the scratch buffers when the host sends more
   // frames than it announced, the only allocation on the audio path.
   // False when they could not grow: process nothing then.
   bool EnsureScratchFrames(int nFrames);

@@ -22,7 +22,13 @@ const int32_t kBankChunk = 0x46424368;     // "FBCh"
 
 const int kNameBytes = 28;
 const int kProgramHeaderBytes = 56; // up to the values or the chunk size
-const int kBankHeaderBytes = 156;   // up to the programs or the chunk size
+// A chunk file's byte-size field holds the chunk's size plus the header
+// before the chunk, the chunk-size field included: 60 for a program, 160 for
+// a bank. Hosts read files written this way, so the values stay.
+const int kProgramChunkSizeExtra = 60;
+const int kBankChunkSizeExtra = 160;
+// Bytes a bank header reserves after the current program's index.
+const int kBankReservedBytes = 124;
 
 void PutBE32(ByteChunk* out, uint32_t value)
 {
@@ -66,6 +72,21 @@ void PutName(ByteChunk* out, const char* name)
   char field[kNameBytes] = {};
   CopyBounded(field, name, kNameBytes);
   out->PutBytes(field, kNameBytes);
+}
+
+// The header of a program, alone in a file or inside a bank: everything up
+// to its values or its chunk size.
+void PutProgramHeader(ByteChunk* out, uint32_t byteSize, int32_t form, int uniqueID, int version,
+                      int nParams, const char* name)
+{
+  PutBE32(out, static_cast<uint32_t>(kChunkMagic));
+  PutBE32(out, byteSize);
+  PutBE32(out, static_cast<uint32_t>(form));
+  PutBE32(out, 1); // format version
+  PutBE32(out, static_cast<uint32_t>(uniqueID));
+  PutBE32(out, static_cast<uint32_t>(version));
+  PutBE32(out, static_cast<uint32_t>(nParams));
+  PutName(out, name);
 }
 
 int GetName(const ByteChunk* in, char* name, int pos)
@@ -184,14 +205,10 @@ void IPlugBase::GetProgramFXP(ByteChunk* fxp)
     InitChunkWithIPlugVer(&state);
     SerializeState(&state);
   }
-  PutBE32(fxp, static_cast<uint32_t>(kChunkMagic));
-  PutBE32(fxp, DoesStateChunks() ? static_cast<uint32_t>(state.Size() + 60) : 0);
-  PutBE32(fxp, static_cast<uint32_t>(DoesStateChunks() ? kProgramChunk : kProgramParams));
-  PutBE32(fxp, 1);
-  PutBE32(fxp, static_cast<uint32_t>(GetUniqueID()));
-  PutBE32(fxp, static_cast<uint32_t>(GetEffectVersion(true)));
-  PutBE32(fxp, static_cast<uint32_t>(NParams()));
-  PutName(fxp, GetPresetName(mCurrentPresetIdx));
+  PutProgramHeader(
+      fxp, DoesStateChunks() ? static_cast<uint32_t>(state.Size() + kProgramChunkSizeExtra) : 0,
+      DoesStateChunks() ? kProgramChunk : kProgramParams, GetUniqueID(), GetEffectVersion(true),
+      NParams(), GetPresetName(mCurrentPresetIdx));
   if (DoesStateChunks())
   {
     PutBE32(fxp, static_cast<uint32_t>(state.Size()));
@@ -270,14 +287,14 @@ void IPlugBase::GetBankFXB(ByteChunk* fxb)
     SerializePresets(&bank);
   }
   PutBE32(fxb, static_cast<uint32_t>(kChunkMagic));
-  PutBE32(fxb, DoesStateChunks() ? static_cast<uint32_t>(bank.Size() + 160) : 0);
+  PutBE32(fxb, DoesStateChunks() ? static_cast<uint32_t>(bank.Size() + kBankChunkSizeExtra) : 0);
   PutBE32(fxb, static_cast<uint32_t>(DoesStateChunks() ? kBankChunk : kBankParams));
   PutBE32(fxb, 2);
   PutBE32(fxb, static_cast<uint32_t>(GetUniqueID()));
   PutBE32(fxb, static_cast<uint32_t>(GetEffectVersion(true)));
   PutBE32(fxb, static_cast<uint32_t>(NPresets()));
   PutBE32(fxb, static_cast<uint32_t>(mCurrentPresetIdx));
-  uint8_t reserved[124] = {};
+  uint8_t reserved[kBankReservedBytes] = {};
   fxb->PutBytes(reserved, sizeof reserved);
 
   if (DoesStateChunks())
@@ -289,14 +306,8 @@ void IPlugBase::GetBankFXB(ByteChunk* fxb)
   for (int p = 0; p < NPresets(); ++p)
   {
     IPreset* preset = mPresets.Get(p);
-    PutBE32(fxb, static_cast<uint32_t>(kChunkMagic));
-    PutBE32(fxb, 0);
-    PutBE32(fxb, static_cast<uint32_t>(kProgramParams));
-    PutBE32(fxb, 1);
-    PutBE32(fxb, static_cast<uint32_t>(GetUniqueID()));
-    PutBE32(fxb, static_cast<uint32_t>(GetEffectVersion(true)));
-    PutBE32(fxb, static_cast<uint32_t>(NParams()));
-    PutName(fxb, preset->mName);
+    PutProgramHeader(fxb, 0, kProgramParams, GetUniqueID(), GetEffectVersion(true), NParams(),
+                     preset->mName);
     int pos = 0;
     for (int i = 0; i < NParams(); ++i)
     {
@@ -320,7 +331,7 @@ bool IPlugBase::SetBankFXB(const ByteChunk* fxb)
   FileHeader header;
   int32_t currentProgram = 0;
   int pos = GetBE32(fxb, &currentProgram, GetHeader(fxb, &header, 0));
-  pos = pos >= 0 ? pos + 124 : pos;
+  pos = pos >= 0 ? pos + kBankReservedBytes : pos;
   if (pos < 0 || pos > fxb->Size() || header.magic != kChunkMagic ||
       header.pluginID != GetUniqueID())
   {

@@ -56,8 +56,9 @@ public:
   // MakePreset("Bu N", v0,...,v41);\n
   std::string PresetDumpLine();
 
-  // What the engine is doing, for the editor and for tests; its settings
-  // change only through the parameters.
+  // [any thread] What the engine is doing, for the editor and for tests;
+  // its settings change only through the parameters. Read without the mutex
+  // while audio runs, a value may be a block old.
   const GateEngine& engine() const { return mEngine; }
 
 protected:

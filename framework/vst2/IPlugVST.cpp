@@ -95,7 +95,8 @@ IPlugVST::IPlugVST(IPlugInstanceInfo instanceInfo, int nParams, const char* chan
 // ============================================================================
 
 // [UI thread, takes the plug-in mutex] Every request that is not audio or a
-// single parameter value.
+// single parameter value, except effProcessEvents, which hosts send on the
+// audio thread before each block (ProcessEvents, below the audio banner).
 VstIntPtr VSTCALLBACK IPlugVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                               VstIntPtr value, void* ptr, float opt)
 {
@@ -408,38 +409,6 @@ VstIntPtr IPlugVST::SetChunk(bool isBank, VstIntPtr size, const void* data)
   return 1;
 }
 
-VstIntPtr IPlugVST::ProcessEvents(const VstEvents* events)
-{
-  if (!events)
-  {
-    return 0;
-  }
-  for (int i = 0; i < events->numEvents; ++i)
-  {
-    const VstEvent* event = events->events[i];
-    if (!event)
-    {
-      continue;
-    }
-    if (event->type == kVstMidiType)
-    {
-      const VstMidiEvent* midi = reinterpret_cast<const VstMidiEvent*>(event);
-      IMidiMsg msg(midi->deltaFrames, static_cast<unsigned char>(midi->midiData[0]),
-                   static_cast<unsigned char>(midi->midiData[1]),
-                   static_cast<unsigned char>(midi->midiData[2]));
-      ProcessMidiMsg(&msg);
-    }
-    else if (event->type == kVstSysExType)
-    {
-      const VstMidiSysexEvent* sysex = reinterpret_cast<const VstMidiSysexEvent*>(event);
-      ISysEx msg(sysex->deltaFrames, reinterpret_cast<const unsigned char*>(sysex->sysexDump),
-                 sysex->dumpBytes);
-      ProcessSysEx(&msg);
-    }
-  }
-  return 1;
-}
-
 VstIntPtr IPlugVST::String2Parameter(int idx, const char* text)
 {
   if (idx < 0 || idx >= NParams())
@@ -596,6 +565,41 @@ void IPlugVST::SetLatency(int samples)
 // allocates only when the host sends more frames than it announced).
 // The parameter callbacks may come from either thread.
 // ============================================================================
+
+// [audio thread, mutex held] effProcessEvents: the block's MIDI events,
+// before its processing call. Each MIDI or system-exclusive event goes to
+// the plug-in at once; other kinds are skipped.
+VstIntPtr IPlugVST::ProcessEvents(const VstEvents* events)
+{
+  if (!events)
+  {
+    return 0;
+  }
+  for (int i = 0; i < events->numEvents; ++i)
+  {
+    const VstEvent* event = events->events[i];
+    if (!event)
+    {
+      continue;
+    }
+    if (event->type == kVstMidiType)
+    {
+      const VstMidiEvent* midi = reinterpret_cast<const VstMidiEvent*>(event);
+      IMidiMsg msg(midi->deltaFrames, static_cast<unsigned char>(midi->midiData[0]),
+                   static_cast<unsigned char>(midi->midiData[1]),
+                   static_cast<unsigned char>(midi->midiData[2]));
+      ProcessMidiMsg(&msg);
+    }
+    else if (event->type == kVstSysExType)
+    {
+      const VstMidiSysexEvent* sysex = reinterpret_cast<const VstMidiSysexEvent*>(event);
+      ISysEx msg(sysex->deltaFrames, reinterpret_cast<const unsigned char*>(sysex->sysexDump),
+                 sysex->dumpBytes);
+      ProcessSysEx(&msg);
+    }
+  }
+  return 1;
+}
 
 template <class Sample> bool IPlugVST::PrepProcess(Sample** inputs, Sample** outputs, int nFrames)
 {

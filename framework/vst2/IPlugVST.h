@@ -48,30 +48,42 @@ public:
            int uniqueID, int mfrID, int latency = 0, bool plugDoesMidi = false,
            bool plugDoesChunks = false, bool plugIsInst = false, int plugScChans = 0);
 
+  // [any thread] The descriptor handed to the host, and the host's callback.
   AEffect* GetAEffect() { return &mAEffect; }
   audioMasterCallback GetHostCallback() const { return mHostCallback; }
 
-  // ---- Host-facing operations of the base --------------------------------
+  // ---- Host-facing operations of the base, through the host callback ----
+  // [UI thread] audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit.
   void BeginInformHostOfParamChange(int idx) override;
   void InformHostOfParamChange(int idx, double normalizedValue) override;
   void EndInformHostOfParamChange(int idx) override;
+  // [UI thread] audioMasterUpdateDisplay.
   void InformHostOfProgramChange() override;
+  // [any thread] Whether the host renders offline, and its transport:
+  // audioMasterGetCurrentProcessLevel and audioMasterGetTime.
   bool IsRenderingOffline() override;
   int GetSamplePos() override;
   double GetTempo() override;
   void GetTimeSig(int* pNum, int* pDenom) override;
   void GetTime(ITimeInfo* pTimeInfo) override;
-  // Identifies the host on first use, asking it for its product string and
-  // version; later calls answer from memory.
+  // [any thread] Identifies the host on first use, asking it for its
+  // product string and version; later calls answer from memory.
   EHost GetHost() override;
+  // [UI thread] The editor's rectangle follows its context's size.
   void ResizeGraphics(int w, int h) override;
+  // [UI thread, mutex held] Once, at the first effOpen.
   void HostSpecificInit() override;
+  // [construction] Takes the editor and sets the editor flag; its size is
+  // what effEditGetRect answers.
   void AttachGraphics(IGraphicsInterface* pGraphics) override;
+  // [UI thread, mutex held] The descriptor's initial delay.
   void SetLatency(int samples) override;
+  // [audio thread, mutex held] audioMasterProcessEvents with one event.
   bool SendMidiMsg(IMidiMsg* msg) override;
   bool SendSysEx(ISysEx* pSysEx) override;
 
 protected:
+  // [any thread] The host callback, 0 when the host gave none.
   VstIntPtr HostCallback(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                          void* ptr = nullptr, float opt = 0.0f);
   // The host's transport record when it has one sharing a bit with filter
