@@ -1,4 +1,5 @@
 #include "Filter.h"
+#include "Noise.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +17,6 @@ Filter makeFilter(Filter::FilterMode mode, double cutoff, double resonance)
   return filter;
 }
 
-// Deterministic white noise in [-1, 1].
-class Noise
-{
-public:
-  double next()
-  {
-    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<double>(state >> 11) / static_cast<double>(1ULL << 52) - 1.0;
-  }
-
-private:
-  uint64_t state = 1;
-};
 } // namespace
 
 TEST(Filter, EffectiveCutoffIsClampedIntoItsRange)

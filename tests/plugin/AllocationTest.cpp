@@ -79,10 +79,7 @@ TEST(AudioPath, ProcessingAllocatesNothing)
   host.time.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstTimeSigValid;
   AEffect* effect = VST2EntryPoint<Kolvane>(FakeHost::Callback);
   ASSERT_NE(nullptr, effect);
-  effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
-  effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
-  effect->dispatcher(effect, effSetBlockSize, 0, 512, nullptr, 0.0f);
-  effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+  OpenLikeADaw(effect, 48000.0f, 512);
 
   std::vector<float> inL(512, 0.3f), inR(512, -0.3f), outL(512), outR(512);
   std::vector<double> dInL(512, 0.3), dInR(512, -0.3), dOutL(512), dOutR(512);

@@ -2,6 +2,7 @@
 // driven by the project's own VST2 host as a DAW drives it.
 
 #include "ChannelBuffers.h"
+#include "Noise.h"
 #include "PluginInstance.h"
 #include "PluginModule.h"
 
@@ -38,19 +39,6 @@ std::unique_ptr<PluginInstance> OpenKolvane(bool playing = true)
       PluginInstance::Open(vsthost::ExecutableDirectory() + "/" + KOLVANE_PATH, settings, &error);
   EXPECT_TRUE(plug) << error;
   return plug;
-}
-
-// Deterministic white noise in [-0.5, 0.5].
-std::vector<double> Noise(int n)
-{
-  std::vector<double> out(static_cast<size_t>(n));
-  uint32_t s = 22222;
-  for (double& x : out)
-  {
-    s = s * 1664525u + 1013904223u;
-    x = static_cast<double>(s >> 8) / 16777216.0 - 0.5;
-  }
-  return out;
 }
 
 // Renders the input through both channels in host blocks; returns the left
@@ -117,7 +105,7 @@ TEST(HostedKolvane, StepModeGatesNoiseOnItsStepsOnly)
 {
   auto plug = OpenKolvane();
   ASSERT_TRUE(plug);
-  const std::vector<double> out = Render(*plug, Noise(88200));
+  const std::vector<double> out = Render(*plug, Noise(22222).block(88200, 0.5));
   for (int k = 0; k < 16; ++k)
   {
     const size_t noteOn = static_cast<size_t>(k * 5512 + 19);

@@ -63,10 +63,7 @@ protected:
     host.time.timeSigDenominator = 4;
     host.time.flags =
         kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstTimeSigValid | kVstBarsValid;
-    dispatch(effOpen);
-    dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
-    dispatch(effSetBlockSize, 0, 512);
-    dispatch(effMainsChanged, 0, 1);
+    OpenLikeADaw(effect, 44100.0f, 512);
   }
 
   // Renders blocks of a constant input, moving the host's transport on

@@ -1,6 +1,8 @@
 // kolvane-render as a user runs it: the built command on the real Kolvane
 // binary, with sound and MIDI fixtures written at test time.
 
+#include "Noise.h"
+
 #include <gtest/gtest.h>
 #include <smf.h>
 #include <sndfile.h>
@@ -79,19 +81,6 @@ std::string readText(const fs::path& path)
   std::stringstream text;
   text << file.rdbuf();
   return text.str();
-}
-
-// Deterministic white noise in [-0.5, 0.5].
-std::vector<float> noise(int64_t samples)
-{
-  std::vector<float> out(static_cast<size_t>(samples));
-  uint32_t state = 12345;
-  for (float& x : out)
-  {
-    state = state * 1664525u + 1013904223u;
-    x = static_cast<float>(state >> 8) / 16777216.0f - 0.5f;
-  }
-  return out;
 }
 
 std::vector<float> sine(int64_t frames, int channels, double frequency, int rate)
@@ -242,7 +231,8 @@ const int kStep = 6000;
 // within the step; a --param changes the preset's pattern.
 TEST_F(RenderCommand, StepModeGatesOnThePresetsSteps)
 {
-  writeSound("noise.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kRate, 1, noise(2 * 96000));
+  writeSound("noise.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kRate, 1,
+             Noise(12345).block<float>(2 * 96000, 0.5));
   struct Case
   {
     std::vector<std::string> options;

@@ -82,3 +82,13 @@ struct FakeHost
 
   static inline FakeHost* sCurrent = nullptr;
 };
+
+// Opens an instance as a DAW does before it plays: open, sample rate, block
+// size, then resume.
+inline void OpenLikeADaw(AEffect* effect, float sampleRate, int blockSize)
+{
+  effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
+  effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, sampleRate);
+  effect->dispatcher(effect, effSetBlockSize, 0, blockSize, nullptr, 0.0f);
+  effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+}

@@ -55,10 +55,7 @@ protected:
 
   void open(double sampleRate = 44100.0, int blockSize = 512)
   {
-    dispatch(effOpen);
-    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
-    dispatch(effSetBlockSize, 0, blockSize);
-    dispatch(effMainsChanged, 0, 1);
+    OpenLikeADaw(effect, static_cast<float>(sampleRate), blockSize);
   }
 
   std::vector<uint8_t> getChunk(bool bank)

@@ -19,10 +19,7 @@ TEST(Concurrency, AudioKeepsRunningWhileTheUIThreadChangesEverything)
 {
   FakeHost host;
   AEffect* effect = VST2EntryPoint<TestPlug>(FakeHost::Callback);
-  effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
-  effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
-  effect->dispatcher(effect, effSetBlockSize, 0, 256, nullptr, 0.0f);
-  effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+  OpenLikeADaw(effect, 48000.0f, 256);
 
   std::atomic<bool> stop(false);
   std::atomic<long> blocks(0);
