@@ -10,11 +10,16 @@
 //   that is allocated (the note receiver's queue) is allocated in the
 //   constructor and never grows.
 // - Setters store what they are given: only the filter clamps its effective
-//   cutoff, and the envelope treats negative or non-numeric durations as 0.
-//   Every other range is the caller's (the parameter layer's) business.
+//   cutoff, the envelope treats negative or non-numeric durations as 0, and
+//   GateEngine ignores sample rates below 1. Every other range is the
+//   caller's (the parameter layer's) business.
 // - No unit locks or reports anything. The owner, the plug-in, serialises
 //   the parameter handler and the audio callback with its own mutex.
-// - Each unit owns its state by value; the plug-in holds the units by value.
+// - Each unit owns its state by value. GateEngine holds the units by value
+//   and keeps its state private: the plug-in holds one GateEngine by value
+//   and reaches it through its setters and read-only views.
+// - The engine sees nothing of hosts, parameters or editors: it builds on the
+//   MIDI messages and transport record of framework/events only.
 
 #include "EnvelopeGenerator.h"
 #include "Filter.h"
