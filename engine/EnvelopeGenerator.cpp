@@ -28,6 +28,15 @@ EnvelopeGenerator::EnvelopeGenerator()
 {
 }
 
+void EnvelopeGenerator::reset()
+{
+  currentStage = Off;
+  currentLevel = minimumLevel;
+  multiplier = 1.0;
+  currentSampleIndex = 0;
+  nextStageSampleIndex = 0;
+}
+
 void EnvelopeGenerator::calculateMultiplier(double startLevel, double endLevel,
                                             uint64_t lengthInSamples)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 // A five-stage envelope (off, attack, decay, sustain, release) whose level
@@ -56,6 +57,12 @@ public:
   EnvelopeStage getCurrentStage() const { return currentStage; }
   double getStageValue(EnvelopeStage stage) const { return stageValue[stage]; }
   double getCurrentLevel() const { return currentLevel; }
+  // The level and its per-sample factor are finite. They always are while
+  // the stage values are finite; a check at the end of each block costs
+  // nothing and guards the rest of the plug-in's life.
+  bool isStateFinite() const { return std::isfinite(currentLevel * multiplier); }
+  // Off at the minimum level, as constructed; the stage values are kept.
+  void reset();
 
 private:
   // Moves on from a stage whose samples are done.

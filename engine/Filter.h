@@ -1,14 +1,27 @@
 #pragma once
 
+#include <cmath>
+
 // A resonant filter: four one-pole low-pass stages in series, with feedback
 // from the first two stages into the input.
 //
 // Cutoff is not in hertz: it is each stage's per-sample smoothing
 // coefficient, 0.01 (darkest) to 0.99 (brightest). The effective cutoff,
 // cutoff + cutoffMod, is clamped into that range; no setter clamps.
+//
+// At full resonance the feedback makes the filter self-oscillate, and
+// without a bound its stages would grow until they overflow. Each stage is
+// held within ±kStageLimit after its update: a self-oscillating filter rings
+// at that level instead of growing. On full-scale input the factory presets
+// keep their stages below about 10, so the limit never touches them.
 class Filter
 {
 public:
+  // With input within ±1 the output stays within ±2 × kStageLimit
+  // (band-pass is the difference of two stages), so the effect's output,
+  // dry signal included, stays within ±64.
+  static constexpr double kStageLimit = 30.0;
+
   enum FilterMode
   {
     Lowpass = 0,  // the second stage
@@ -44,10 +57,10 @@ public:
   double process(double input)
   {
     const double c = calculatedCutoff;
-    buf0 += c * (input - buf0 + feedbackAmount * (buf0 - buf1));
-    buf1 += c * (buf0 - buf1);
-    buf2 += c * (buf1 - buf2);
-    buf3 += c * (buf2 - buf3);
+    buf0 = limit(buf0 + c * (input - buf0 + feedbackAmount * (buf0 - buf1)));
+    buf1 = limit(buf1 + c * (buf0 - buf1));
+    buf2 = limit(buf2 + c * (buf1 - buf2));
+    buf3 = limit(buf3 + c * (buf2 - buf3));
     switch (filterMode)
     {
     case Lowpass:
@@ -60,7 +73,20 @@ public:
     return 0.0;
   }
 
+  // False once a non-finite input sample has reached the stages; they stay
+  // so until reset.
+  bool isStateFinite() const { return std::isfinite(buf0 + buf1 + buf2 + buf3); }
+  // Silence in the stages; the settings are kept.
+  void resetState() { buf0 = buf1 = buf2 = buf3 = 0.0; }
+
 private:
+  // A value inside the limit, NaN included, comes back unchanged, so the
+  // arithmetic is exactly the unbounded filter's until a stage reaches it.
+  static double limit(double x)
+  {
+    return x > kStageLimit ? kStageLimit : (x < -kStageLimit ? -kStageLimit : x);
+  }
+
   void calculateFeedbackAmount()
   {
     // The effective cutoff is clamped here, once per setting, and process

@@ -216,6 +216,25 @@ void GateEngine::renderBlock(double** inputs, double** outputs, int nFrames)
   }
   mMIDIReceiver.endBlock();
   mDisplayedStep = mStepIndex;
+  recoverNonFiniteState();
+}
+
+void GateEngine::recoverNonFiniteState()
+{
+  for (Filter* filter : {&mFilterLeft, &mFilterRight})
+  {
+    if (!filter->isStateFinite())
+    {
+      filter->resetState();
+    }
+  }
+  for (EnvelopeGenerator* envelope : {&mAmpEnvelope, &mFilterEnvelope})
+  {
+    if (!envelope->isStateFinite())
+    {
+      envelope->reset();
+    }
+  }
 }
 
 void GateEngine::sequencer()

@@ -208,6 +208,11 @@ private:
   // Samples per sixty-fourth note and per step, and the note-off point, for
   // this block: tempo, rate and step length only change between blocks.
   void updateStepTiming();
+  // A non-finite input sample stays in the filters for good, and would
+  // silence the plug-in until it is reloaded: what is not finite at the end
+  // of a block starts the next block from rest. The LFOs need no check:
+  // their phase is brought back into range every sample.
+  void recoverNonFiniteState();
   // frequency = rate × tempo × (0.75 with triplets, else 0.5) / 60.
   void retune(Oscillator& lfo, int rate, bool triplet);
 

@@ -3,6 +3,7 @@
 
 #include "Kolvane.h"
 #include "FakeHost.h"
+#include "Noise.h"
 
 #include <gtest/gtest.h>
 
@@ -267,6 +268,103 @@ TEST_F(KolvaneTest, RateSetAfterOpeningTimesTheSteps)
   // A rate no int can hold leaves the timing as it was.
   dispatch(effSetSampleRate, 0, 0, nullptr, 1e10f);
   EXPECT_EQ(48000, plug->engine().sampleRateInt());
+}
+
+// Peak of |output| over seconds of full-scale noise through both channels,
+// in the float or the double callback; NaN when any output was not finite.
+template <class Sample>
+double noisePeak(AEffect* effect, FakeHost& host, Noise& noise, int frames, double badInput = 0.0)
+{
+  const int kBlock = 512;
+  std::vector<Sample> inL(kBlock), inR(kBlock), outL(kBlock), outR(kBlock);
+  Sample* ins[] = {inL.data(), inR.data()};
+  Sample* outs[] = {outL.data(), outR.data()};
+  double peak = 0.0;
+  for (int done = 0; done < frames; done += kBlock)
+  {
+    for (int s = 0; s < kBlock; ++s)
+    {
+      inL[static_cast<size_t>(s)] = static_cast<Sample>(noise.next());
+      inR[static_cast<size_t>(s)] = static_cast<Sample>(noise.next());
+    }
+    if (badInput != 0.0)
+    {
+      inL[100] = inR[200] = static_cast<Sample>(badInput);
+    }
+    host.time.ppqPos = host.time.samplePos / (60.0 * 44100.0 / host.time.tempo);
+    if constexpr (sizeof(Sample) == sizeof(double))
+    {
+      effect->processDoubleReplacing(effect, ins, outs, kBlock);
+    }
+    else
+    {
+      effect->processReplacing(effect, ins, outs, kBlock);
+    }
+    host.time.samplePos += kBlock;
+    for (int s = 0; s < kBlock; ++s)
+    {
+      const double v = std::fmax(std::fabs(static_cast<double>(outL[static_cast<size_t>(s)])),
+                                 std::fabs(static_cast<double>(outR[static_cast<size_t>(s)])));
+      if (!std::isfinite(static_cast<double>(outL[static_cast<size_t>(s)])) ||
+          !std::isfinite(static_cast<double>(outR[static_cast<size_t>(s)])))
+      {
+        return NAN;
+      }
+      peak = v > peak ? v : peak;
+    }
+  }
+  return peak;
+}
+
+// A block carrying NaN or an infinity used to leave NaN in the filters for
+// good: every later sample was NaN, in every program, until the plug-in was
+// reloaded. The next block's output must be finite again.
+TEST_F(KolvaneTest, OutputIsFiniteAgainInTheBlockAfterNonFiniteInput)
+{
+  open();
+  Noise noise(3);
+  for (int program = 0; program < 30; ++program)
+  {
+    dispatch(effSetProgram, 0, program);
+    for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL})
+    {
+      noisePeak<double>(effect, host, noise, 512, bad);
+      EXPECT_FALSE(std::isnan(noisePeak<double>(effect, host, noise, 4096)))
+          << "program " << program << ", double, after " << bad;
+      noisePeak<float>(effect, host, noise, 512, bad);
+      EXPECT_FALSE(std::isnan(noisePeak<float>(effect, host, noise, 4096)))
+          << "program " << program << ", float, after " << bad;
+    }
+  }
+}
+
+// "Filter Resonance" at 1.0 is a legal setting: the output used to grow
+// without bound (380 after 2 s of noise, 1e21 after 100 s), and with every
+// parameter at 1.0 the float output reached infinity within 2 s. A hundred
+// seconds of full-scale noise stay within ±64.
+TEST_F(KolvaneTest, FullResonanceStaysWithinBoundsForAHundredSeconds)
+{
+  open();
+  struct Case
+  {
+    const char* what;
+    bool everyParameterAtOne;
+  };
+  for (const Case& c :
+       {Case{"\"Falling Drops\" at resonance 1", false}, Case{"every parameter at 1", true}})
+  {
+    dispatch(effSetProgram, 0, 0);
+    for (int i = 0; i < kNumParams; ++i)
+    {
+      if (c.everyParameterAtOne || i == kFilterResonance)
+      {
+        effect->setParameter(effect, i, 1.0f);
+      }
+    }
+    Noise noise(11);
+    const double peak = noisePeak<float>(effect, host, noise, 100 * 44100);
+    EXPECT_LE(peak, 64.0) << c.what;
+  }
 }
 
 TEST_F(KolvaneTest, FactoryPresetsLoadTheirValuesClamped)
