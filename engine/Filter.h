@@ -10,8 +10,11 @@
 // cutoff + cutoffMod, is clamped into that range; no setter clamps.
 //
 // At full resonance the feedback makes the filter self-oscillate, and
-// without a bound its stages would grow until they overflow. Each stage is
-// held within ±kStageLimit after its update: a self-oscillating filter rings
+// without a bound its stages would grow until they overflow. The first
+// stage, the only one the feedback drives, is held within ±kStageLimit after
+// its update. Each later stage moves a fraction c (0.01 to 0.99) of the way
+// towards the stage before it, so it never leaves the range of that stage:
+// every stage stays within ±kStageLimit, and a self-oscillating filter rings
 // at that level instead of growing. On full-scale input the factory presets
 // keep their stages below about 10, so the limit never touches them.
 class Filter
@@ -58,9 +61,9 @@ public:
   {
     const double c = calculatedCutoff;
     buf0 = limit(buf0 + c * (input - buf0 + feedbackAmount * (buf0 - buf1)));
-    buf1 = limit(buf1 + c * (buf0 - buf1));
-    buf2 = limit(buf2 + c * (buf1 - buf2));
-    buf3 = limit(buf3 + c * (buf2 - buf3));
+    buf1 += c * (buf0 - buf1);
+    buf2 += c * (buf1 - buf2);
+    buf3 += c * (buf2 - buf3);
     switch (filterMode)
     {
     case Lowpass:
@@ -84,7 +87,8 @@ private:
   // arithmetic is exactly the unbounded filter's until a stage reaches it.
   static double limit(double x)
   {
-    return x > kStageLimit ? kStageLimit : (x < -kStageLimit ? -kStageLimit : x);
+    x = x < -kStageLimit ? -kStageLimit : x;
+    return x > kStageLimit ? kStageLimit : x;
   }
 
   void calculateFeedbackAmount()
