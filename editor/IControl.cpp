@@ -95,9 +95,11 @@ void IControl::SetValueFromPlug(double value)
   }
   if (mDefaultValue.load(std::memory_order_relaxed) < 0.0)
   {
-    mValue.store(value, std::memory_order_relaxed);
     mDefaultValue.store(value, std::memory_order_relaxed);
   }
+  // Compared with what the control showed so far even for the first value:
+  // a control drawn before the plug-in first speaks (a step LED lit for the
+  // first time) must be drawn again.
   if (value != GetValue())
   {
     mValue.store(value, std::memory_order_relaxed);

@@ -85,8 +85,9 @@ public:
   // of the drawing call, or true when nothing is drawn.
   virtual bool Draw(IGraphics* graphics) = 0;
 
-  // [any thread] The plug-in changed the bound parameter. The first value
-  // ever handed in also becomes the value a double click restores.
+  // [any thread] The plug-in changed the bound parameter: a value that
+  // differs from the control's marks it for drawing. The first value ever
+  // handed in also becomes the value a double click restores.
   virtual void SetValueFromPlug(double value);
   // [UI thread] Text typed into the control's text entry.
   virtual void TextFromTextEntry(const char* text);
