@@ -168,7 +168,8 @@ struct IBitmap
 // strongly (0 to 1). A null blend pointer is allowed wherever one is taken.
 struct IChannelBlend
 {
-  enum EBlendMethod
+  // Any int is a valid method; values beyond these blend as kBlendNone.
+  enum EBlendMethod : int
   {
     kBlendNone = 0,
     kBlendOpaque = 1,
