@@ -548,6 +548,8 @@ bool IGraphics::DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const 
     mTmpBitmap = new LICE_MemBitmap(0, 0, 4);
   }
   LICE_Copy(mTmpBitmap, base->mData);
+  // The base keeps its colours but loses its alpha: the turned mask gives
+  // the knob its outline and light.
   LICE_ClearRect(mTmpBitmap, 0, 0, w, h, 0xFFFFFF, 0);
   LICE_RotatedBlit(mTmpBitmap, mask->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w),
                    static_cast<float>(h), a, true, 1.0f,
