@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 // A growable list of pointers. Reading an index out of range gives null;

@@ -1,0 +1,265 @@
+#pragma once
+
+// The platform-independent half of the editor.
+//
+// IGraphics owns the ordered list of controls (index 0 is the background),
+// a back buffer the size of the editor into which every control draws, and
+// a scratch bitmap. It loads the artwork and the fonts into two
+// process-wide caches, offers the drawing primitives controls use (each a
+// thin mapping onto a raster operation), routes values between the plug-in
+// and the controls, decides what to redraw, and dispatches mouse and key
+// events. A platform subclass shows the back buffer in a window, takes the
+// input and supplies the platform services (the pure operations below).
+//
+// Life of an editor:
+//   1. the plug-in's editor code constructs the context and attaches its
+//      background and controls;
+//   2. the plug-in base takes it (AttachGraphics): every parameter's value is
+//      pushed into its controls, then PrepDraw() makes the bitmaps;
+//   3. the host opens the window (OpenWindow); its timer calls IsDirty() on
+//      every tick and Draw() for the region that came back dirty; mouse and
+//      key events arrive through the On... operations;
+//   4. the host closes the window (CloseWindow); the context and its
+//      controls stay until the plug-in is deleted.
+//
+// Threads: everything here runs on the UI thread, except
+// SetParameterFromPlug, which the host may call from its audio or
+// parameter thread with the plug-in mutex held; it only stores values in
+// controls and marks them dirty, which the next timer tick picks up without
+// locking. The two caches are shared by every instance in the process and
+// each is guarded by its own recursive mutex.
+
+#include "IControl.h"
+#include "IGraphicsInterface.h"
+#include "IGraphicsStructs.h"
+#include "IPopupMenu.h"
+#include "WDL_PtrList.h"
+#include "WDL_String.h"
+#include "lice_text.h"
+
+class IParam;
+class IPlugBase;
+
+class IGraphics : public IGraphicsInterface
+{
+public:
+  // A rate below 1 selects 25 frames per second. No bitmaps are made until
+  // PrepDraw().
+  IGraphics(IPlugBase* plug, int w, int h, int fps = 0);
+  ~IGraphics() override;
+  IGraphics(const IGraphics&) = delete;
+  IGraphics& operator=(const IGraphics&) = delete;
+
+  // ---- Platform operations ------------------------------------------------
+  // Copies the region of the back buffer to the screen.
+  virtual bool DrawScreen(IRECT* rect) = 0;
+  // DrawIText with measuring on: the rectangle takes the text's extent.
+  virtual bool MeasureIText(IText* text, const char* str, IRECT* rect);
+  // Ends a text entry in progress, dropping what was typed.
+  virtual void ForceEndUserEdit() = 0;
+  // Deletes every control and makes new bitmaps of the new size; the caller
+  // attaches the controls again. The plug-in base is told.
+  virtual void Resize(int w, int h);
+  virtual bool WindowIsOpen() { return GetWindow() != nullptr; }
+  virtual const char* GetGUIAPI() { return nullptr; }
+  virtual int ShowMessageBox(const char* text, const char* caption, int type) = 0;
+  // Shows the menu; returns the (sub)menu holding the chosen entry, with
+  // that entry's index set, or null when the menu was dismissed.
+  virtual IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* rect) = 0;
+  // Opens a text entry over rect holding str; the typed text comes back
+  // through the control's TextFromTextEntry.
+  virtual void CreateTextEntry(IControl* control, IText* text, IRECT* rect, const char* str,
+                               IParam* param) = 0;
+  virtual void HostPath(WDL_String* path) = 0;
+  virtual void PluginPath(WDL_String* path) = 0;
+  virtual void DesktopPath(WDL_String* path) = 0;
+  // False when the user cancelled.
+  virtual bool PromptForColor(IColor* color, const char* prompt = "") = 0;
+  virtual bool OpenURL(const char* url, const char* windowTitle = nullptr,
+                       const char* confirmMsg = nullptr, const char* errMsgOnFailure = nullptr) = 0;
+  virtual void* OpenWindow(void* window, void* control, short w = 0, short h = 0);
+  virtual void AttachSubWindow(void*) {}
+  virtual void RemoveSubWindow() {}
+  virtual void* GetWindow() = 0;
+  virtual void HideMouseCursor() {}
+  virtual void ShowMouseCursor() {}
+  // A new raster bitmap of the module's picture with that id, or null. The
+  // caller (the bitmap cache) owns it.
+  virtual LICE_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
+  using IGraphicsInterface::OpenWindow;
+
+  // ---- What the plug-in base calls ------------------------------------------
+  // [any thread, plug-in mutex held] Every control bound to paramIdx (or to
+  // it as an auxiliary parameter) takes the value; a real value is
+  // normalized through the parameter first. An index that names no
+  // parameter of the plug-in does nothing.
+  void SetParameterFromPlug(int paramIdx, double value, bool normalized) override;
+  // [UI thread] Out of range does nothing.
+  void SetControlFromPlug(int controlIdx, double normalizedValue) override;
+  void PrepDraw() override;
+  int Width() const override { return mWidth; }
+  int Height() const override { return mHeight; }
+
+  // ---- Controls -------------------------------------------------------------
+  // Loads the picture with one frame and puts an opaque bitmap control with
+  // no parameter under every other control.
+  void AttachBackground(int id, const char* name);
+  void AttachPanelBackground(const IColor* color);
+  // Takes ownership; returns the control's index.
+  int AttachControl(IControl* control);
+  // Takes ownership of the control that gets the keys no other control
+  // takes (replacing and deleting an earlier one).
+  void AttachKeyCatcher(IControl* control);
+  IControl* GetControl(int idx) const { return mControls.Get(idx); }
+  int NControls() const { return mControls.GetSize(); }
+  IPlugBase* GetPlug() const { return mPlug; }
+  int FPS() const { return mFPS; }
+
+  void HideControl(int paramIdx, bool hide);
+  void GrayOutControl(int paramIdx, bool gray);
+  // Bounds every control bound to paramIdx; an index that names no
+  // parameter of the plug-in does nothing.
+  void ClampControl(int paramIdx, double lo, double hi, bool normalized);
+  void SetAllControlsDirty();
+  void SetStrictDrawing(bool strict);
+  // Opens a menu of the parameter's display texts (enumerations, and
+  // switches that have them) with the current one checked, or else a text
+  // entry holding the value. Needs all three.
+  void PromptUserInput(IControl* control, IParam* param, IRECT* textRect);
+
+  // ---- Bitmaps ----------------------------------------------------------------
+  // The picture with this id, loaded once per process and shared. A picture
+  // that cannot be loaded gives a record with no data and no size, which
+  // draws nothing; the next load of the id tries again.
+  IBitmap LoadIBitmap(int id, const char* name, int nStates = 1, bool framesAreHorizontal = false);
+  // New bitmaps kept by the cache until the library unloads (or
+  // ReleaseBitmap).
+  IBitmap ScaleBitmap(const IBitmap* bitmap, int w, int h);
+  IBitmap CropBitmap(const IBitmap* bitmap, const IRECT* rect);
+  void RetainBitmap(const IBitmap* bitmap);
+  // Deletes a bitmap made by ScaleBitmap, CropBitmap or handed to
+  // RetainBitmap, and clears the record; the shared artwork stays.
+  void ReleaseBitmap(IBitmap* bitmap);
+  LICE_pixel* GetBits();
+  // The back buffer the platform copies to the screen (null before
+  // PrepDraw()).
+  LICE_IBitmap* GetDrawBitmap() const { return mDrawBitmap; }
+
+  // ---- Drawing primitives (into the back buffer) ------------------------------
+  // Only the bitmap blits clip to the region being drawn; colours and
+  // blends may be null where a pointer is taken. All return true unless
+  // given nothing to draw with.
+  bool DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
+                  const IChannelBlend* blend = nullptr);
+  // state is 1-based; states beyond the frames draw the last frame.
+  bool DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int state = 1,
+                  const IChannelBlend* blend = nullptr);
+  // angle in radians, clockwise.
+  bool DrawRotatedBitmap(const IBitmap* bitmap, int destCtrX, int destCtrY, double angle,
+                         int yOffsetZeroDeg = 0, const IChannelBlend* blend = nullptr);
+  // angle in degrees, clockwise.
+  bool DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const IBitmap* top, int x, int y,
+                       double angle, const IChannelBlend* blend = nullptr);
+  bool DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend = nullptr,
+                 bool antiAlias = false);
+  // Writes the colour straight into the back buffer; outside it, nothing.
+  bool ForcePixel(const IColor* color, int x, int y);
+  IColor GetPoint(int x, int y);
+  bool DrawLine(const IColor* color, float x1, float y1, float x2, float y2,
+                const IChannelBlend* blend = nullptr, bool antiAlias = false);
+  // angle in radians, 0 pointing up, clockwise.
+  bool DrawRadialLine(const IColor* color, float cx, float cy, float angle, float rMin, float rMax,
+                      const IChannelBlend* blend = nullptr, bool antiAlias = false);
+  bool DrawArc(const IColor* color, float cx, float cy, float r, float minAngle, float maxAngle,
+               const IChannelBlend* blend = nullptr, bool antiAlias = false);
+  bool DrawCircle(const IColor* color, float cx, float cy, float r,
+                  const IChannelBlend* blend = nullptr, bool antiAlias = false);
+  bool FillCircle(const IColor* color, int cx, int cy, float r,
+                  const IChannelBlend* blend = nullptr, bool antiAlias = false);
+  bool RoundRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend,
+                 int cornerRadius, bool antiAlias);
+  bool FillRoundRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend,
+                     int cornerRadius, bool antiAlias);
+  bool FillIRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend = nullptr);
+  bool FillTriangle(const IColor* color, int x1, int y1, int x2, int y2, int x3, int y3,
+                    const IChannelBlend* blend = nullptr);
+  bool FillIConvexPolygon(const IColor* color, const int* x, const int* y, int npoints,
+                          const IChannelBlend* blend = nullptr);
+  bool DrawVerticalLine(const IColor* color, int xi, int yLo, int yHi);
+  bool DrawHorizontalLine(const IColor* color, int yi, int xLo, int xHi);
+  bool DrawRect(const IColor* color, const IRECT* rect);
+  // At x (0 to 1) of the way from the left.
+  bool DrawVerticalLine(const IColor* color, const IRECT* rect, float x);
+  // At y (0 to 1) of the way from the bottom.
+  bool DrawHorizontalLine(const IColor* color, const IRECT* rect, float y);
+  // Draws the string in the style inside rect, or with measure sets rect to
+  // the text's extent (by the alignment) and draws nothing. An empty string
+  // draws nothing; false when no font can be made for the style.
+  bool DrawIText(IText* text, const char* str, IRECT* rect, bool measure = false);
+
+  // ---- Drawing pass and input dispatch (the window calls these) ---------------
+  // Once per timer tick with an empty rectangle, which grows to cover every
+  // dirty control. After 21 clean ticks in a row OnGUIIdle() runs.
+  bool IsDirty(IRECT* rect);
+  // Redraws region rect into the back buffer and copies it to the screen.
+  // Strict mode (the default) draws every visible control that touches the
+  // region, in order, and cleans them all; the other mode redraws each dirty
+  // control with whatever overlaps it.
+  bool Draw(IRECT* rect);
+  void OnGUIIdle();
+  // A press captures the control under the mouse: later drags, the release,
+  // wheel and keys go to it wherever the mouse is, until the release. Each
+  // press on a bound control opens a host gesture (begin) and its release
+  // closes it (end).
+  void OnMouseDown(int x, int y, IMouseMod* mod);
+  void OnMouseUp(int x, int y, IMouseMod* mod);
+  void OnMouseDrag(int x, int y, IMouseMod* mod);
+  // True when the control took the double click as a press; the window then
+  // captures the mouse.
+  bool OnMouseDblClick(int x, int y, IMouseMod* mod);
+  void OnMouseWheel(int x, int y, IMouseMod* mod, int d);
+  // Mouse-over events go out only after HandleMouseOver(true).
+  bool OnMouseOver(int x, int y, IMouseMod* mod);
+  void OnMouseOut();
+  // (x, y) is where the mouse is. The control under it takes the key, else
+  // (over the background or nothing) the key catcher; false passes it on.
+  bool OnKeyDown(int x, int y, int key);
+  void ReleaseMouseCapture();
+  // The control that gets an event at (x, y): the one holding the capture,
+  // else the topmost visible, ungrayed one hit; -1 for none.
+  int GetMouseControlIdx(int x, int y, bool mouseOver = false);
+  int GetMouseCapture() const { return mMouseCapture; }
+  int GetMouseOver() const { return mMouseOver; }
+  void HandleMouseOver(bool canHandle) { mHandleMouseOver = canHandle; }
+  bool CanHandleMouseOver() const { return mHandleMouseOver; }
+  bool IsStrictDrawing() const { return mStrict; }
+
+protected:
+  // The font for the style from the process-wide cache, made on first use;
+  // null when the platform cannot make it.
+  LICE_IFont* CacheFont(IText* text);
+  // The platform font for the style (face, height, weight, italic, angle,
+  // quality), or null; the raster font made from it owns it. The base has
+  // no platform fonts.
+  virtual LICE_HFONT OSCreateFont(const IText* text);
+  // True when idx names one of the plug-in's parameters.
+  bool IsParam(int idx) const;
+  // Deletes the back buffer and the scratch bitmap.
+  void DeleteBitmaps();
+
+  WDL_PtrList<IControl> mControls;
+  IPlugBase* mPlug;
+  IRECT mDrawRECT;
+  bool mCursorHidden = false;
+  int mHiddenMousePointX = -1, mHiddenMousePointY = -1;
+  LICE_IBitmap* mDrawBitmap = nullptr;
+  LICE_IBitmap* mTmpBitmap = nullptr;
+  int mWidth, mHeight;
+  int mFPS;
+  int mIdleTicks = 0;
+  int mMouseCapture = -1, mMouseOver = -1;
+  int mMouseX = -1, mMouseY = -1;
+  bool mHandleMouseOver = false;
+  bool mStrict = true;
+  IControl* mKeyCatcher = nullptr;
+};
