@@ -33,6 +33,7 @@ public:
   {
     return false;
   }
+  bool CanOpenWindow() const override { return false; }
   void* OpenWindow(void*) override { return nullptr; }
   using IGraphics::OpenWindow;
   void CloseWindow() override {}

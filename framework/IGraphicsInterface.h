@@ -28,6 +28,9 @@ public:
   virtual void PrepDraw() = 0;
   virtual int Width() const = 0;
   virtual int Height() const = 0;
+  // [any thread] Whether this platform gives the editor a window at all. A
+  // plug-in whose editor cannot open a window does not offer one to the host.
+  virtual bool CanOpenWindow() const = 0;
   // [UI thread] Opens the editor as a child of the host's window; null when
   // no window could be made.
   virtual void* OpenWindow(void* parentWindow) = 0;

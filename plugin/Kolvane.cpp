@@ -18,6 +18,7 @@ Kolvane::Kolvane(IPlugInstanceInfo instanceInfo)
   // is read from the argument list as a double.
   CreatePresets();
   CreateParams();
+  CreateGraphics();
 }
 
 void Kolvane::CreateParams()

@@ -47,6 +47,10 @@ public:
   void ProcessMidiMsg(IMidiMsg* msg) override;
   // [UI thread, mutex held] Once, at the first effOpen.
   void OnHostIdentified() override;
+  // [UI thread, mutex held] The host's idle tick: the LED of the step being
+  // played lights, the others go dark. Runs whether or not the editor's
+  // window is open, so an opening window shows the right LED at once.
+  void OnIdle() override;
 
   // [any thread, takes the plug-in mutex] Appends the current values as one
   // preset-making line ("Bu N") to the per-user dump file; writes nothing
@@ -67,8 +71,13 @@ protected:
 private:
   void CreatePresets();
   void CreateParams();
+  // The 664 x 472 editor from the parameter table: background, the 16 step
+  // LEDs, one control per parameter; attached to the base.
+  void CreateGraphics();
 
   int mDumpCount = 0;
+  // The editor's control index of each step's LED.
+  int mLedControlIdx[kNumStepLeds] = {};
 };
 
 // Where SavetheWorld writes: "KolvanePresets.txt" on the user's desktop, or

@@ -2,16 +2,15 @@
 // load hook that remembers the module for the editor's artwork.
 
 #include "Kolvane.h"
+#include "MakeGraphics.h"
 
 KOLVANE_VST2_ENTRY_POINTS(Kolvane)
 
 #if defined(_WIN32)
 #include <windows.h>
 
-// The module this plug-in was loaded from; the editor finds its pictures in
-// it.
-HINSTANCE gHInstance = nullptr;
-
+// Remembers the module this plug-in was loaded from: the editor finds its
+// pictures in it.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID)
 {
   gHInstance = instance;

@@ -211,7 +211,7 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
     return 0;
 
   case effEditGetRect:
-    if (ptr && GetGUI())
+    if (ptr && HasEditorWindow())
     {
       *static_cast<ERect**>(ptr) = &mEditRect;
       return 1;
@@ -219,7 +219,7 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
     return 0;
 
   case effEditOpen:
-    if (GetGUI() && GetGUI()->OpenWindow(ptr))
+    if (HasEditorWindow() && GetGUI()->OpenWindow(ptr))
     {
       OnGUIOpen();
       return 1;
@@ -227,7 +227,7 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
     return 0;
 
   case effEditClose:
-    if (GetGUI())
+    if (HasEditorWindow())
     {
       OnGUIClose();
       GetGUI()->CloseWindow();
@@ -537,7 +537,11 @@ void IPlugVST::AttachGraphics(IGraphicsInterface* pGraphics)
     return;
   }
   IPlugBase::AttachGraphics(pGraphics);
-  mAEffect.flags |= effFlagsHasEditor;
+  // Hosts show an empty frame for an editor flag without a window behind it.
+  if (pGraphics->CanOpenWindow())
+  {
+    mAEffect.flags |= effFlagsHasEditor;
+  }
   mEditRect.top = mEditRect.left = 0;
   mEditRect.bottom = static_cast<VstInt16>(pGraphics->Height());
   mEditRect.right = static_cast<VstInt16>(pGraphics->Width());

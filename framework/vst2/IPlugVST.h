@@ -118,6 +118,8 @@ private:
   // Attaches the host's buffers; false when nothing may be processed.
   template <class Sample> bool PrepProcess(Sample** inputs, Sample** outputs, int nFrames);
   bool SendVSTEvent(VstEvent* event);
+  // An editor that this platform can show in a window.
+  bool HasEditorWindow() const { return GetGUI() && GetGUI()->CanOpenWindow(); }
 
   ERect mEditRect = {};
   audioMasterCallback mHostCallback;

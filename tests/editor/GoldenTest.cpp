@@ -1,15 +1,11 @@
 // What the editor draws, against expected pictures in golden/: controls
 // composed from the real artwork (overlaps, alpha, grayed controls, lit
-// LEDs), and the drawing primitives with each blend. On a mismatch the test
-// writes <name>.actual.png and <name>.diff.png into the test's temporary
-// folder and says where. A changed picture is accepted only on purpose:
+// LEDs), and the drawing primitives with each blend (see GoldenImage.h):
 //
 //   KOLVANE_UPDATE_GOLDEN=1 build/linux/tests/editor/editor_tests --gtest_filter='EditorGolden.*'
-//
-// rewrites the expected pictures in the source tree; look at each one before
-// committing it.
 
 #include "EditorFixtures.h"
+#include "GoldenImage.h"
 
 #include <gtest/gtest.h>
 
@@ -19,34 +15,10 @@
 
 namespace
 {
-void ExpectMatchesGolden(LICE_IBitmap* actual, const std::string& name)
+void ExpectEditorGolden(LICE_IBitmap* actual, const std::string& name)
 {
-  const std::string expectedPath = std::string(KOLVANE_GOLDEN_DIR) + "/" + name + ".png";
-  if (std::getenv("KOLVANE_UPDATE_GOLDEN"))
-  {
-    ASSERT_TRUE(LICE_WritePNG(expectedPath.c_str(), actual)) << expectedPath;
-    return;
-  }
-  std::unique_ptr<LICE_IBitmap> expected(LICE_LoadPNG(expectedPath.c_str()));
-  ASSERT_NE(nullptr, expected) << "no expected picture " << expectedPath;
-  ASSERT_EQ(expected->getWidth(), actual->getWidth());
-  ASSERT_EQ(expected->getHeight(), actual->getHeight());
-  LICE_MemBitmap diff(actual->getWidth(), actual->getHeight());
-  int different = 0;
-  for (int y = 0; y < actual->getHeight(); ++y)
-    for (int x = 0; x < actual->getWidth(); ++x)
-    {
-      const LICE_pixel a = LICE_GetPixel(actual, x, y), e = LICE_GetPixel(expected.get(), x, y);
-      different += a != e;
-      LICE_PutPixel(&diff, x, y, a == e ? 0xFF000000 : 0xFFFF00FF, 1.0f, LICE_MODE_COPY);
-    }
-  if (different == 0)
-    return;
-  const std::string base = ::testing::TempDir() + "editor_" + name;
-  LICE_WritePNG((base + ".actual.png").c_str(), actual);
-  LICE_WritePNG((base + ".diff.png").c_str(), &diff);
-  ADD_FAILURE() << different << " pixels differ from " << expectedPath << "; see " << base
-                << ".actual.png and " << base << ".diff.png";
+  ExpectMatchesGolden(actual, std::string(KOLVANE_GOLDEN_DIR) + "/" + name + ".png",
+                      "editor_" + name);
 }
 
 // Lets the redraws the values asked for run out, then draws the whole
@@ -156,7 +128,7 @@ TEST(EditorGolden, ControlsOverTheBackground)
   g->SetControlFromPlug(litLed, 1.0);
   grayed->GrayOut(true);
   DrawAll(editor.graphics);
-  ExpectMatchesGolden(g->GetDrawBitmap(), "controls");
+  ExpectEditorGolden(g->GetDrawBitmap(), "controls");
 }
 
 TEST(EditorGolden, DrawingPrimitives)
@@ -190,7 +162,7 @@ TEST(EditorGolden, DrawingPrimitives)
                                   4.0, 0.0));
   editor.Attach();
   DrawAll(editor.graphics);
-  ExpectMatchesGolden(g->GetDrawBitmap(), "primitives");
+  ExpectEditorGolden(g->GetDrawBitmap(), "primitives");
 
   IBitmap release = knobFrame;
   g->ReleaseBitmap(&release);

@@ -218,6 +218,7 @@ public:
   void PrepDraw() override { mPrepDrawsAfter.push_back(static_cast<int>(mFromPlug.size())); }
   int Width() const override { return 100; }
   int Height() const override { return 50; }
+  bool CanOpenWindow() const override { return false; }
   void* OpenWindow(void*) override { return nullptr; }
   void CloseWindow() override {}
 

@@ -861,6 +861,7 @@ public:
   void PrepDraw() override { ++prepDraws; }
   int Width() const override { return 300; }
   int Height() const override { return 200; }
+  bool CanOpenWindow() const override { return windowed; }
   void* OpenWindow(void* parent) override { return parent; }
   void CloseWindow() override { ++closes; }
   void PromptForFile(WDL_String*, EFileAction, WDL_String*, const char*) override {}
@@ -874,8 +875,27 @@ public:
   std::vector<Update> fromPlug;
   int prepDraws = 0;
   int closes = 0;
+  bool windowed = true;
 };
 } // namespace
+
+// Where the platform gives the editor no window, the host must not see one:
+// a host shows an empty frame for an editor flag with nothing behind it.
+TEST_F(AdapterTest, EditorWithoutAWindowIsNotOffered)
+{
+  FakeGraphics* graphics = new FakeGraphics; // owned by the plug-in once attached
+  graphics->windowed = false;
+  plug()->AttachGraphics(graphics);
+  EXPECT_EQ(0, effect->flags & effFlagsHasEditor);
+  EXPECT_EQ(1, graphics->prepDraws) << "the editor itself is there, drawing into memory";
+  ERect* rect = nullptr;
+  int parent = 0;
+  EXPECT_EQ(0, dispatch(effEditGetRect, 0, 0, &rect));
+  EXPECT_EQ(nullptr, rect);
+  EXPECT_EQ(0, dispatch(effEditOpen, 0, 0, &parent));
+  EXPECT_EQ(0, dispatch(effEditClose));
+  EXPECT_EQ(0, graphics->closes);
+}
 
 TEST_F(AdapterTest, AttachedEditorFollowsTheHost)
 {

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "IGraphics.h"
+
+// The module whose "PNG" resources hold the editor's pictures. The plug-in
+// library's load hook sets it; null means the running program (and, where
+// modules carry no resources, the binary's embedded pictures).
+extern LICE_HMODULE gHInstance;
+
+// The platform's editor context for plug, w x h pixels at fps frames per
+// second (0: the default rate): a window on platforms that have one, a
+// context drawing into memory elsewhere, which the plug-in does not offer to
+// the host as an editor.
+IGraphics* MakeGraphics(IPlugBase* plug, int w, int h, int fps = 0);

@@ -1,0 +1,79 @@
+// Kolvane's editor: built once from the parameter table, and its step LEDs
+// driven from the host's idle ticks.
+
+#include "IControl.h"
+#include "Kolvane.h"
+#include "MakeGraphics.h"
+
+void Kolvane::CreateGraphics()
+{
+  IGraphics* graphics = MakeGraphics(this, kEditorWidth, kEditorHeight, 0);
+  graphics->AttachBackground(kPictureBackground, FindPicture(kPictureBackground)->name);
+
+  // The control pictures, each loaded once, in the order of the picture
+  // table; the background is already attached.
+  IBitmap bitmaps[kNumPictures];
+  for (int i = 0; i < kNumPictures; ++i)
+  {
+    const PictureProperties& p = pictureProperties[i];
+    if (p.id != kPictureBackground)
+    {
+      bitmaps[i] = graphics->LoadIBitmap(p.id, p.name, p.frames);
+    }
+  }
+  auto bitmapOf = [&](int id) -> const IBitmap*
+  {
+    for (int i = 0; i < kNumPictures; ++i)
+    {
+      if (pictureProperties[i].id == id)
+      {
+        return &bitmaps[i];
+      }
+    }
+    return &bitmaps[0];
+  };
+
+  for (int k = 0; k < kNumEditorControls; ++k)
+  {
+    const EditorControl c = GetEditorControl(k);
+    const IBitmap* bitmap = bitmapOf(c.picture);
+    IControl* control = nullptr;
+    switch (c.kind)
+    {
+    case kControlKnob:
+      control = new IKnobMultiControl(this, c.x, c.y, c.tag, bitmap, kVertical, c.gearing);
+      break;
+    case kControlSwitch:
+      control = new ISwitchControl(this, c.x, c.y, c.tag, bitmap, IChannelBlend::kBlendNone);
+      break;
+    case kControlContact:
+      control = new IContactControl(this, c.x, c.y, c.tag, bitmap);
+      break;
+    case kControlBitmap:
+      control = new IBitmapControl(this, c.x, c.y, c.tag, bitmap, IChannelBlend::kBlendNone);
+      break;
+    }
+    const int index = graphics->AttachControl(control);
+    if (k < kNumStepLeds)
+    {
+      mLedControlIdx[k] = index;
+    }
+  }
+  // Pushes every parameter's value into its control, so that a double click
+  // restores the parameter's default.
+  AttachGraphics(graphics);
+}
+
+void Kolvane::OnIdle()
+{
+  IGraphicsInterface* graphics = GetGUI();
+  if (!graphics)
+  {
+    return;
+  }
+  const int step = mEngine.displayedStep();
+  for (int k = 0; k < kNumStepLeds; ++k)
+  {
+    graphics->SetControlFromPlug(mLedControlIdx[k], k == step ? 1.0 : 0.0);
+  }
+}
