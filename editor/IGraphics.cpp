@@ -201,6 +201,7 @@ void IGraphics::Resize(int w, int h)
   mWidth = w < 0 ? 0 : w;
   mHeight = h < 0 ? 0 : h;
   ReleaseMouseCapture();
+  EndGesture(); // its control is about to go
   mMouseOver = -1;
   mControls.Empty(true);
   PrepDraw();
@@ -1000,29 +1001,50 @@ void IGraphics::ReleaseMouseCapture()
   mMouseCapture = mMouseX = mMouseY = -1;
 }
 
+void IGraphics::BeginGesture(IControl* control)
+{
+  EndGesture();
+  const int paramIdx = control ? control->ParamIdx() : -1;
+  if (IsParam(paramIdx))
+  {
+    mGestureParam = paramIdx;
+    mPlug->BeginInformHostOfParamChange(paramIdx);
+  }
+}
+
+void IGraphics::EndGesture()
+{
+  if (mGestureParam >= 0)
+  {
+    const int paramIdx = mGestureParam;
+    mGestureParam = -1;
+    mPlug->EndInformHostOfParamChange(paramIdx);
+  }
+}
+
+void IGraphics::PressControl(int c, int x, int y, IMouseMod* mod)
+{
+  mMouseCapture = c;
+  mMouseX = x;
+  mMouseY = y;
+  // The gesture opens before the control acts: a switch or a button changes
+  // its value on the press, and a host recording automation by touch keeps
+  // only the values that come between begin and end.
+  IControl* control = mControls.Get(c);
+  BeginGesture(control);
+  control->OnMouseDown(x, y, mod);
+}
+
 void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
 {
   IMouseMod none;
   mod = OrNoMod(mod, &none);
   ReleaseMouseCapture();
+  EndGesture(); // a release the window never saw
   const int c = GetMouseControlIdx(x, y);
-  if (c < 0)
+  if (c >= 0)
   {
-    return;
-  }
-  mMouseCapture = c;
-  mMouseX = x;
-  mMouseY = y;
-  mControls.Get(c)->OnMouseDown(x, y, mod);
-  // Read again: the control may have changed it. A control whose index is
-  // no parameter of the plug-in opens no host gesture.
-  if (IControl* control = mControls.Get(c))
-  {
-    const int paramIdx = control->ParamIdx();
-    if (IsParam(paramIdx))
-    {
-      mPlug->BeginInformHostOfParamChange(paramIdx);
-    }
+    PressControl(c, x, y, mod);
   }
 }
 
@@ -1032,20 +1054,11 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
   mod = OrNoMod(mod, &none);
   const int c = GetMouseControlIdx(x, y);
   ReleaseMouseCapture();
-  IControl* control = mControls.Get(c);
-  if (!control)
+  if (IControl* control = mControls.Get(c))
   {
-    return;
+    control->OnMouseUp(x, y, mod);
   }
-  control->OnMouseUp(x, y, mod);
-  if (IControl* after = mControls.Get(c))
-  {
-    const int paramIdx = after->ParamIdx();
-    if (IsParam(paramIdx))
-    {
-      mPlug->EndInformHostOfParamChange(paramIdx);
-    }
-  }
+  EndGesture();
 }
 
 void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
@@ -1079,10 +1092,7 @@ bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
   }
   if (control->MouseDblAsSingleClick())
   {
-    mMouseCapture = c;
-    mMouseX = x;
-    mMouseY = y;
-    control->OnMouseDown(x, y, mod);
+    PressControl(c, x, y, mod);
     return true;
   }
   control->OnMouseDblClick(x, y, mod);

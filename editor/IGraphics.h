@@ -244,6 +244,14 @@ protected:
   virtual LICE_HFONT OSCreateFont(const IText* text);
   // True when idx names one of the plug-in's parameters.
   bool IsParam(int idx) const;
+  // The host's automation bracket around one user gesture: begin for the
+  // control's parameter, remembered, and end for that same parameter, so
+  // every begin gets exactly one end. Controls bound to no parameter open
+  // none.
+  void BeginGesture(IControl* control);
+  void EndGesture();
+  // Captures the mouse for control c and presses it, inside a gesture.
+  void PressControl(int c, int x, int y, IMouseMod* mod);
   // Deletes the back buffer and the scratch bitmap.
   void DeleteBitmaps();
 
@@ -258,6 +266,7 @@ protected:
   int mFPS;
   int mIdleTicks = 0;
   int mMouseCapture = -1, mMouseOver = -1;
+  int mGestureParam = -1; // the parameter of the open gesture, or -1
   int mMouseX = -1, mMouseY = -1;
   bool mHandleMouseOver = false;
   bool mStrict = true;

@@ -146,6 +146,16 @@ std::shared_ptr<PluginModule> PluginModule::Load(const std::string& path, std::s
   return module;
 }
 
+std::shared_ptr<PluginModule> PluginModule::InProcess(PluginEntryProc entry,
+                                                      const std::string& name)
+{
+  std::shared_ptr<PluginModule> module(new PluginModule());
+  module->mPath = name;
+  module->mEntry = entry;
+  module->mEntryName = "VSTPluginMain";
+  return module;
+}
+
 PluginModule::~PluginModule()
 {
   // The table entry has already expired; the next Load of this path
@@ -156,7 +166,7 @@ PluginModule::~PluginModule()
 
 void* PluginModule::FindSymbol(const char* name) const
 {
-  return findSymbol(mHandle, name);
+  return mHandle ? findSymbol(mHandle, name) : nullptr;
 }
 
 std::string ExecutableDirectory()

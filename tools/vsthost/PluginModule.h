@@ -34,6 +34,10 @@ public:
   // the cause: the file is missing, the system loader refused it, or it
   // exports neither VSTPluginMain nor main.
   static std::shared_ptr<PluginModule> Load(const std::string& path, std::string* error);
+  // A plug-in linked into the running program, reached through its entry
+  // function, as if loaded from a binary named `name`: tests drive a
+  // plug-in's C++ object and its host-facing side together this way.
+  static std::shared_ptr<PluginModule> InProcess(PluginEntryProc entry, const std::string& name);
 
   const std::string& Path() const { return mPath; }
   // VSTPluginMain if exported, otherwise main. Never null.

@@ -1,0 +1,371 @@
+// Kolvane's editor as a user and a host see it: a Kolvane instance driven by
+// the project's host library, with its editor drawing into memory and the
+// mouse and keys reaching it the way the window hands them on. What the host
+// records (begin, automate, end) is what a DAW would write as automation.
+
+#include "GoldenImage.h"
+#include "IControl.h"
+#include "IGraphics.h"
+#include "Kolvane.h"
+#include "PluginInstance.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#if defined(__linux__)
+#include <malloc.h>
+#endif
+
+using vsthost::HostCall;
+using vsthost::PluginInstance;
+using vsthost::PluginModule;
+
+namespace
+{
+AEffect* VSTCALLBACK KolvaneInProcess(audioMasterCallback host)
+{
+  return VST2EntryPoint<Kolvane>(host);
+}
+
+std::shared_ptr<PluginModule> KolvaneModule()
+{
+  return PluginModule::InProcess(KolvaneInProcess, "Kolvane (in process)");
+}
+
+// The centre of a parameter's control, where a user grabs it.
+struct Point
+{
+  int x, y;
+};
+
+Point centreOf(int param)
+{
+  const EditorControl c = GetEditorControl(kNumStepLeds + param);
+  const PictureProperties* p = FindPicture(c.picture);
+  return {c.x + p->width / 2, c.y + p->FrameHeight() / 2};
+}
+
+class KolvaneEditorTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    std::string error;
+    instance = PluginInstance::Open(KolvaneModule(), vsthost::HostSettings(), &error);
+    ASSERT_NE(nullptr, instance) << error;
+    plug = static_cast<Kolvane*>(static_cast<IPlugVST*>(instance->Effect()->object));
+    graphics = static_cast<IGraphics*>(plug->GetGUI());
+    ASSERT_NE(nullptr, graphics);
+    instance->ClearHostCalls();
+  }
+
+  // One timer tick of the window: the dirty check, then the drawing pass.
+  bool tick()
+  {
+    IRECT dirty;
+    if (!graphics->IsDirty(&dirty))
+    {
+      return false;
+    }
+    graphics->Draw(&dirty);
+    return true;
+  }
+  // Ticks until nothing is dirty, then draws the whole editor, as a window
+  // does when it is first shown.
+  LICE_IBitmap* drawAll()
+  {
+    for (int i = 0; i < 10 && tick(); ++i)
+    {
+    }
+    IRECT all(0, 0, kEditorWidth, kEditorHeight);
+    graphics->Draw(&all);
+    return graphics->GetDrawBitmap();
+  }
+
+  void click(Point at, IMouseMod mod = IMouseMod(true))
+  {
+    graphics->OnMouseDown(at.x, at.y, &mod);
+    graphics->OnMouseUp(at.x, at.y, &mod);
+  }
+  // A drag of dy pixels in steps of 4, as a mouse sends it.
+  void drag(Point from, int dy, IMouseMod mod = IMouseMod(true))
+  {
+    graphics->OnMouseDown(from.x, from.y, &mod);
+    const int step = dy < 0 ? -4 : 4;
+    for (int moved = step; std::abs(moved) <= std::abs(dy); moved += step)
+    {
+      graphics->OnMouseDrag(from.x, from.y + moved, &mod);
+    }
+    graphics->OnMouseUp(from.x, from.y + dy, &mod);
+  }
+
+  std::vector<float> parameters()
+  {
+    std::vector<float> values;
+    for (int i = 0; i < kNumParams; ++i)
+    {
+      values.push_back(instance->GetParameter(i));
+    }
+    return values;
+  }
+
+  // Renders n frames of a constant input from the song start at 120 BPM;
+  // returns the left output.
+  std::vector<double> render(int n, double input = 1.0)
+  {
+    instance->EditTransport(
+        [](vsthost::Transport& t)
+        {
+          t.Locate(0.0);
+          t.SetTempo(120.0);
+          t.SetPlaying(true);
+        });
+    std::vector<double> in(512, input), outL(static_cast<size_t>(n)), outR(512);
+    for (int done = 0; done < n; done += 512)
+    {
+      double* ins[] = {in.data(), in.data()};
+      double* outs[] = {outL.data() + done, outR.data()};
+      instance->ProcessDoubleReplacing(ins, outs, std::min(512, n - done));
+    }
+    return outL;
+  }
+
+  std::unique_ptr<PluginInstance> instance;
+  Kolvane* plug = nullptr;
+  IGraphics* graphics = nullptr;
+};
+} // namespace
+
+// The editor of a new instance is the preview the artwork generator composed
+// from the same pictures and the same table.
+TEST_F(KolvaneEditorTest, NewEditorShowsThePreview)
+{
+  EXPECT_EQ(kNumEditorControls + 1, graphics->NControls()) << "background, LEDs, parameters";
+  EXPECT_EQ(0, instance->Effect()->flags & effFlagsHasEditor)
+      << "no window on this platform yet: no editor offered";
+  ExpectMatchesGolden(drawAll(), KOLVANE_PREVIEW_PNG, "kolvane_new_editor", false);
+}
+
+// The host moved several parameters, a step is playing (with these settings
+// the seventh: nine short steps to the cycle) and "Push!!" is held: every
+// control shows its own frame, and exactly that step's LED is lit.
+TEST_F(KolvaneEditorTest, EditedEditorMatchesItsPicture)
+{
+  struct Setting
+  {
+    int param;
+    float value;
+  };
+  const Setting settings[] = {
+      {kFilterCutoff, 0.3f}, {kFilterResonance, 0.8f}, {kLFORate, 5.0f / 7.0f},
+      {kLFOTriple, 1.0f},    {kFilterType, 1.0f},      {kLFOAmpType, 0.5f},
+      {kStepSeq1, 0.0f},     {kStepSeq1 + 3, 1.0f},    {kStepSeq1 + 9, 1.0f},
+      {kStepOnOff, 1.0f},    {kSeqNoteLen, 0.25f},     {kArpIntervall, 0.5f},
+      {kArpSpeed, 1.0f},     {kDryWet, 0.0f},          {kAmplitudeRelease, 0.6f}};
+  for (const Setting& s : settings)
+  {
+    instance->SetParameter(s.param, s.value);
+  }
+  instance->SetParameter(kStepOnOff, 0.0f); // back to step mode to play the steps
+  render(3 * 5512 + 100);
+  instance->Dispatch(effEditIdle);
+  ASSERT_EQ(6, plug->engine().displayedStep());
+  instance->SetParameter(kStepOnOff, 1.0f);
+  IMouseMod left(true);
+  const Point push = centreOf(kPush);
+  graphics->OnMouseDown(push.x, push.y, &left); // held
+  ExpectMatchesGolden(drawAll(), std::string(KOLVANE_GOLDEN_DIR) + "/kolvane_edited.png",
+                      "kolvane_edited");
+  graphics->OnMouseUp(push.x, push.y, &left);
+}
+
+// Dragging the cutoff knob, which starts at its maximum, down by 128 pixels
+// (half its 256-pixel travel) is one gesture for the host: one begin, values
+// that only fall, one end. With control held the knob moves ten times finer.
+TEST_F(KolvaneEditorTest, KnobDragIsOneAutomationGesture)
+{
+  drag(centreOf(kFilterCutoff), 128);
+  const std::vector<HostCall> calls = instance->TakeHostCalls();
+  ASSERT_GE(calls.size(), 3u);
+  EXPECT_EQ(HostCall::beginEdit(kFilterCutoff), calls.front());
+  EXPECT_EQ(HostCall::endEdit(kFilterCutoff), calls.back());
+  float last = 1.0f;
+  for (size_t i = 1; i + 1 < calls.size(); ++i)
+  {
+    ASSERT_EQ(HostCall::Automate, calls[i].kind) << calls[i];
+    EXPECT_EQ(kFilterCutoff, calls[i].index);
+    EXPECT_LT(calls[i].value, last) << "falling";
+    last = calls[i].value;
+  }
+  EXPECT_NEAR(0.5, instance->GetParameter(kFilterCutoff), 1e-6);
+
+  drag(centreOf(kFilterCutoff), 128, IMouseMod(true, false, false, true));
+  EXPECT_NEAR(0.45, instance->GetParameter(kFilterCutoff), 1e-6) << "control held: 1/10";
+}
+
+// Clicking step 4 turns it on at once: the sequencer plays it when it comes,
+// its note-on restarting the envelope from the floor on the step's 20th
+// sample, where without it the release of step 2 would still be sounding.
+TEST_F(KolvaneEditorTest, StepButtonTogglesTheStepTheSequencerPlays)
+{
+  const int step4 = 3 * 5512; // 120 BPM at 44.1 kHz, sixteenth-note steps
+  const std::vector<double> before = render(step4 + 100);
+  EXPECT_GT(before[static_cast<size_t>(step4 + 19)], 1e-3) << "step 4 is off: release tail";
+
+  click(centreOf(kStepSeq1 + 3));
+  EXPECT_EQ(1.0f, instance->GetParameter(kStepSeq1 + 3));
+  EXPECT_TRUE(plug->engine().stepOn(3));
+  const std::vector<HostCall> expected = {HostCall::beginEdit(kStepSeq1 + 3),
+                                          HostCall::automate(kStepSeq1 + 3, 1.0f),
+                                          HostCall::endEdit(kStepSeq1 + 3)};
+  EXPECT_EQ(expected, instance->TakeHostCalls());
+
+  const std::vector<double> after = render(step4 + 100);
+  EXPECT_GT(after[static_cast<size_t>(step4 + 18)], 1e-3);
+  EXPECT_LT(after[static_cast<size_t>(step4 + 19)], 1e-3) << "the step's note-on";
+
+  click(centreOf(kStepSeq1 + 3));
+  EXPECT_EQ(0.0f, instance->GetParameter(kStepSeq1 + 3)) << "a second click turns it off";
+}
+
+// "Push!!" is on while held, in MIDI gate mode: the gate opens on the press
+// and closes on the release.
+TEST_F(KolvaneEditorTest, PushOpensTheGateWhileHeld)
+{
+  instance->SetParameter(kStepOnOff, 1.0f);
+  instance->ClearHostCalls();
+  IMouseMod left(true);
+  const Point push = centreOf(kPush);
+  graphics->OnMouseDown(push.x, push.y, &left);
+  EXPECT_EQ(1.0f, instance->GetParameter(kPush));
+  EXPECT_EQ(EnvelopeGenerator::Attack, plug->engine().ampEnvelope().getCurrentStage());
+  graphics->OnMouseUp(push.x, push.y, &left);
+  EXPECT_EQ(0.0f, instance->GetParameter(kPush));
+  EXPECT_EQ(EnvelopeGenerator::Release, plug->engine().ampEnvelope().getCurrentStage());
+  std::vector<float> values;
+  for (const HostCall& call : instance->TakeHostCalls())
+  {
+    if (call.kind == HostCall::Automate)
+    {
+      values.push_back(call.value);
+    }
+  }
+  EXPECT_EQ((std::vector<float>{1.0f, 0.0f}), values) << "on, then off";
+}
+
+// A double click puts a moved knob back to its parameter's default; a right
+// click on a knob does nothing, because no control prompts for a typed
+// value. (Switches and buttons act on any button.)
+TEST_F(KolvaneEditorTest, DoubleClickRestoresTheDefaultAndRightClickDoesNothing)
+{
+  drag(centreOf(kAmplitudeDecay), -40);
+  ASSERT_NE(DefaultNormalized(parameterProperties[kAmplitudeDecay]),
+            instance->GetParameter(kAmplitudeDecay));
+  IMouseMod left(true);
+  const Point decay = centreOf(kAmplitudeDecay);
+  graphics->OnMouseDblClick(decay.x, decay.y, &left);
+  EXPECT_NEAR(DefaultNormalized(parameterProperties[kAmplitudeDecay]),
+              instance->GetParameter(kAmplitudeDecay), 1e-6);
+  EXPECT_NEAR(0.5, plug->GetParam(kAmplitudeDecay)->Value(), 1e-9);
+
+  instance->ClearHostCalls();
+  const std::vector<float> before = parameters();
+  for (int param : {kAmplitudeDecay, kFilterCutoff, kLFORate, kFilterType, kArpSpeed})
+  {
+    click(centreOf(param), IMouseMod(false, true));
+  }
+  EXPECT_EQ(before, parameters());
+  for (const HostCall& call : instance->TakeHostCalls())
+  {
+    EXPECT_NE(HostCall::Automate, call.kind) << call << ": the press opens a gesture, no value";
+  }
+}
+
+// The LEDs carry tags 42 to 57, which are no parameters: no input on them
+// reaches the parameters or the host.
+TEST_F(KolvaneEditorTest, InputOnAnLedReachesNothing)
+{
+  instance->Dispatch(effEditIdle); // LED 1 lit: its value is not the default
+  const std::vector<float> before = parameters();
+  for (int k : {0, 7, 15})
+  {
+    const EditorControl led = GetEditorControl(k);
+    const Point at = {led.x + 9, led.y + 9};
+    IMouseMod left(true), right(false, true);
+    click(at);
+    click(at, right);
+    graphics->OnMouseDblClick(at.x, at.y, &left);
+    graphics->OnMouseUp(at.x, at.y, &left);
+    graphics->OnMouseWheel(at.x, at.y, &left, 3);
+    graphics->OnKeyDown(at.x, at.y, 0);
+    drag(at, 40);
+  }
+  EXPECT_EQ(before, parameters());
+  EXPECT_TRUE(instance->TakeHostCalls().empty());
+}
+
+// The idle hook lights exactly the LED of the step being played, and an idle
+// tick without a step change leaves nothing to redraw.
+TEST_F(KolvaneEditorTest, IdleLightsTheLedOfTheStepBeingPlayed)
+{
+  render(3 * 5512 + 100);
+  ASSERT_EQ(3, plug->engine().displayedStep());
+  instance->Dispatch(effEditIdle);
+  for (int k = 0; k < kNumStepLeds; ++k)
+  {
+    EXPECT_EQ(k == 3 ? 1.0 : 0.0, graphics->GetControl(1 + k)->GetValue()) << "LED " << k + 1;
+  }
+  drawAll();
+  instance->Dispatch(effEditIdle);
+  IRECT dirty;
+  EXPECT_FALSE(graphics->IsDirty(&dirty));
+}
+
+// Where two controls overlap, the later one takes the mouse.
+TEST_F(KolvaneEditorTest, OverlappingControlsGiveTheMouseToTheLaterOne)
+{
+  click({505, 178}); // the triplet switch over the LFO rate knob
+  EXPECT_EQ(1.0f, instance->GetParameter(kLFOTriple));
+  drag({572, 415}, -40); // "Arp Speed" over "Seq Note Len"
+  EXPECT_EQ(1.0f, instance->GetParameter(kSeqNoteLen)) << "untouched";
+  EXPECT_GT(instance->GetParameter(kArpSpeed), 0.5f);
+}
+
+// Two hundred instances with editors in one process share one copy of the
+// artwork; an extra instance costs little, and nothing is left behind when
+// they close (the sanitizer build checks for leaks).
+TEST(KolvaneEditorLifetime, TwoHundredInstancesShareTheArtwork)
+{
+  std::vector<std::unique_ptr<PluginInstance>> instances;
+#if defined(__linux__)
+  const size_t heapBefore = mallinfo2().uordblks;
+#endif
+  const LICE_IBitmap* knob = nullptr;
+  for (int i = 0; i < 200; ++i)
+  {
+    instances.push_back(PluginInstance::Open(KolvaneModule()));
+    ASSERT_NE(nullptr, instances.back());
+    Kolvane* plug =
+        static_cast<Kolvane*>(static_cast<IPlugVST*>(instances.back()->Effect()->object));
+    IGraphics* graphics = static_cast<IGraphics*>(plug->GetGUI());
+    const IBitmap bitmap = graphics->LoadIBitmap(kPictureKnob, "knob_64_white1.png", 30);
+    ASSERT_NE(nullptr, bitmap.mData);
+    if (!knob)
+    {
+      knob = bitmap.mData;
+    }
+    EXPECT_EQ(knob, bitmap.mData) << "instance " << i << " has its own copy";
+  }
+#if defined(__linux__)
+  const double perInstance =
+      (static_cast<double>(mallinfo2().uordblks) - static_cast<double>(heapBefore)) / 200.0;
+  std::printf("heap per instance with its editor: %.0f KiB\n", perInstance / 1024.0);
+  // Two 664 x 472 bitmaps of 4 bytes per pixel are most of it.
+  EXPECT_LT(perInstance, 4.0 * 1024 * 1024);
+#endif
+  instances.clear();
+}
