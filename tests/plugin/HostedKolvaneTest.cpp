@@ -5,6 +5,7 @@
 #include "Noise.h"
 #include "PluginInstance.h"
 #include "PluginModule.h"
+#include "ProcessMemory.h"
 
 #include <gtest/gtest.h>
 
@@ -222,4 +223,30 @@ TEST(HostedKolvane, ChunksAndFactoryPresets)
       EXPECT_EQ(saved[static_cast<size_t>(i)], fresh->GetParameter(i)) << "parameter " << i;
     }
   }
+}
+
+// Every closed instance gives back all the heap it took. The Windows
+// builds once kept the state of the plug-in's lock, made on its first use
+// inside the entry point, after effClose: 20 bytes per instance on Win32,
+// 24 on Win64. A thousand instances make any such block show.
+TEST(HostedKolvane, ClosedInstancesGiveBackTheirHeap)
+{
+  std::string error;
+  std::shared_ptr<vsthost::PluginModule> module =
+      vsthost::PluginModule::Load(vsthost::ExecutableDirectory() + "/" + KOLVANE_PATH, &error);
+  ASSERT_TRUE(module) << error;
+  ASSERT_GE(vsthost::HeapBytesInUse(), 0) << "no heap count on this system";
+  // The C library's allocator fills its caches over the first instances.
+  for (int i = 0; i < 200; ++i)
+  {
+    ASSERT_TRUE(PluginInstance::Open(module, vsthost::HostSettings(), &error)) << error;
+  }
+  const long long before = vsthost::HeapBytesInUse();
+  const int instances = 1000;
+  for (int i = 0; i < instances; ++i)
+  {
+    ASSERT_TRUE(PluginInstance::Open(module, vsthost::HostSettings(), &error)) << error;
+  }
+  const long long growth = vsthost::HeapBytesInUse() - before;
+  EXPECT_LT(growth, 4 * instances) << growth << " bytes more after " << instances << " instances";
 }
