@@ -1,12 +1,14 @@
 // kolvane-host: the project's VST2 host on the command line.
 //
 //   kolvane-host probe [--rate HZ] [--block FRAMES] <plugin>
+//   kolvane-host validate [--level 1..5] [--only TEXT,...] [--timeout SECONDS] <plugin>
 //
 // Each mode is one entry in kCommands; they share the option parser and
 // the host settings built from the common options, so a new mode adds a
 // function and a table row.
 
 #include "Probe.h"
+#include "Validator.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -94,6 +96,28 @@ int probe(Arguments& arguments)
   return vsthost::RunProbe(arguments.positional[0], settings, std::cout, std::cerr);
 }
 
+int validate(Arguments& arguments)
+{
+  vsthost::ValidatorOptions options;
+  options.level = static_cast<int>(numberOption(arguments, "level", 5.0, 1.0));
+  if (options.level > 5)
+    throw UsageError{"--level goes from 1 to 5"};
+  options.timeoutSeconds = numberOption(arguments, "timeout", options.timeoutSeconds, 1.0);
+  auto only = arguments.options.find("only");
+  if (only != arguments.options.end())
+  {
+    std::string list = only->second;
+    for (size_t comma; (comma = list.find(',')) != std::string::npos; list.erase(0, comma + 1))
+      options.only.push_back(list.substr(0, comma));
+    options.only.push_back(list);
+    arguments.options.erase(only);
+  }
+  rejectLeftovers(arguments);
+  if (arguments.positional.size() != 1)
+    throw UsageError{"validate takes one plug-in path"};
+  return vsthost::RunValidation(arguments.positional[0], options, std::cout, std::cerr);
+}
+
 struct Command
 {
   const char* name;
@@ -103,6 +127,8 @@ struct Command
 
 const Command kCommands[] = {
     {"probe", "probe [--rate HZ] [--block FRAMES] <plugin>", probe},
+    {"validate", "validate [--level 1..5] [--only TEXT,...] [--timeout SECONDS] <plugin>",
+     validate},
 };
 
 void printUsage(std::ostream& out)
