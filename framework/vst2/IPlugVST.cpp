@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -579,9 +580,14 @@ VstIntPtr IPlugVST::ProcessEvents(const VstEvents* events)
   {
     return 0;
   }
+  // The record declares two event slots and carries numEvents of them:
+  // hosts allocate it longer. Indexing the declared array past its two
+  // slots is undefined, so the slots are reached from their address.
+  const VstEvent* const* slots = reinterpret_cast<const VstEvent* const*>(
+      reinterpret_cast<const char*>(events) + offsetof(VstEvents, events));
   for (int i = 0; i < events->numEvents; ++i)
   {
-    const VstEvent* event = events->events[i];
+    const VstEvent* event = slots[i];
     if (!event)
     {
       continue;
