@@ -210,6 +210,19 @@ TEST_F(MidiFile, AMissingOrBrokenFileIsOneLineOfError)
   std::fwrite("MThd\0\0\0\6\0\1\0\2\1\xE0MTrk\0\0\1\0\x90", 1, 23, file);
   std::fclose(file);
 
+  // Found by the MIDI file fuzz target: the track's last event ends with
+  // the track and is no End of Track. libsmf asserts on it, which ended the
+  // process instead of refusing the file.
+  const std::string noEnd = (mFolder / "no-end.mid").string();
+  file = std::fopen(noEnd.c_str(), "wb");
+  ASSERT_NE(nullptr, file);
+  const unsigned char noEndBytes[] = {0x4d, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00,
+                                      0x00, 0x01, 0x00, 0x60, 0x4d, 0x54, 0x72, 0x6b, 0x00, 0x00,
+                                      0x00, 0x12, 0x00, 0x90, 0x3c, 0x64, 0x10, 0x3e, 0x64, 0x10,
+                                      0x80, 0x3c, 0x00, 0x00, 0x3e, 0xfc, 0xff, 0x00, 0xd0, 0x00};
+  std::fwrite(noEndBytes, 1, sizeof(noEndBytes), file);
+  std::fclose(file);
+
   struct Case
   {
     std::string path;
@@ -220,6 +233,8 @@ TEST_F(MidiFile, AMissingOrBrokenFileIsOneLineOfError)
       {garbage, "cannot read MIDI file '" + garbage + "': MThd signature not found"},
       // libsmf would read on with what it could parse.
       {truncated, "cannot read MIDI file '" + truncated + "': malformed chunk; truncated file?"},
+      {noEnd,
+       "cannot read MIDI file '" + noEnd + "': damaged beyond what the MIDI library can read"},
   };
   for (const Case& c : cases)
   {
