@@ -379,12 +379,14 @@ void impulse(Session& session, Reporter& reporter)
 
 // ---- Automation ---------------------------------------------------------------
 
+// Hosts that apply automation sample-accurately split blocks there.
+const int kSlice = 32;
+
 void automation(Session& session, Reporter& reporter)
 {
   const Plan& plan = session.GetPlan();
-  const int slice = 32;
   reporter.Case("automation 32-frame slices",
-                [&session, &plan, slice]
+                [&session, &plan]
                 {
                   Verdict verdict;
                   auto plugin = OpenInstance(session, &verdict);
@@ -397,7 +399,7 @@ void automation(Session& session, Reporter& reporter)
                   driver.Note(true);
                   Source noise = Noise(17);
                   NoiseSource values(19);
-                  const int slices = static_cast<int>(std::max(plan.seconds, 0.2) * kRate / slice);
+                  const int slices = static_cast<int>(std::max(plan.seconds, 0.2) * kRate / kSlice);
                   for (int s = 0; s < slices; ++s)
                   {
                     // Every parameter in turn; each to an end of its range, then
@@ -410,7 +412,7 @@ void automation(Session& session, Reporter& reporter)
                             : (pass % 3 == 1 ? 0.0f
                                              : static_cast<float>(values.Next() * 0.5 + 0.5));
                     plugin->SetParameter(index, value);
-                    const std::string problem = driver.Block(slice, noise, kFinite);
+                    const std::string problem = driver.Block(kSlice, noise, kFinite);
                     if (!problem.empty())
                       return Verdict::Fail(Format("slice %d, after %s was set to %g: %s", s,
                                                   ParamLabel(*plugin, index).c_str(),
@@ -420,7 +422,7 @@ void automation(Session& session, Reporter& reporter)
                 });
 
   reporter.Case("automation sweeps of each parameter",
-                [&session, &plan, slice]
+                [&session, &plan]
                 {
                   Verdict verdict;
                   auto plugin = OpenInstance(session, &verdict);
@@ -442,7 +444,7 @@ void automation(Session& session, Reporter& reporter)
                       const int step = s <= steps ? s : 2 * steps - s;
                       const float value = static_cast<float>(step) / static_cast<float>(steps);
                       plugin->SetParameter(index, value);
-                      const std::string problem = driver.Block(slice, noise, kFinite);
+                      const std::string problem = driver.Block(kSlice, noise, kFinite);
                       if (!problem.empty())
                         return Verdict::Fail(Format("%s swept to %g: %s",
                                                     ParamLabel(*plugin, index).c_str(),
