@@ -1,8 +1,10 @@
 # The front door. `make test` is what CI runs.
 #
-#   make test            set up if needed, build all presets, run every test
+#   make test            set up if needed, build all presets, run every test,
+#                        and each fuzz target for a few seconds
 #   make build           build all presets
 #   make test-<preset>   build and test one preset (linux, linux-asan, win32, win64)
+#   make fuzz            each fuzz target for FUZZ_SECONDS (default 60)
 #   make bench           run the benchmarks (native build)
 #   make setup           install what the build needs (root)
 #   make format          apply the committed .clang-format to every C and C++ file
@@ -12,7 +14,7 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 .PHONY: test build bench setup clean format $(addprefix test-,$(PRESETS)) $(addprefix build-,$(PRESETS))
 
-test: $(addprefix test-,$(PRESETS))
+test: $(addprefix test-,$(PRESETS)) test-fuzz
 
 build: $(addprefix build-,$(PRESETS))
 
@@ -27,11 +29,30 @@ $(addprefix build-,$(PRESETS)): build-%: setup
 $(addprefix test-,$(PRESETS)): test-%: build-%
 	ctest --preset $*
 
+# The fuzz targets (clang, sanitizers, libFuzzer): a few seconds each in
+# `make test`, so that a regression shows; FUZZ_SECONDS each in `make fuzz`.
+# New inputs collect in build/fuzz/fuzz/fuzz-corpus, crashes in
+# build/fuzz/fuzz/fuzz-artifacts.
+FUZZ_SECONDS ?= 60
+.PHONY: build-fuzz test-fuzz fuzz
+build-fuzz: setup
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+
+test-fuzz: build-fuzz
+	FUZZ_SECONDS=5 ctest --preset fuzz
+
+fuzz: build-fuzz
+	@for f in build/fuzz/fuzz/fuzz_*; do \
+	  [ -x "$$f" ] || continue; \
+	  FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run-target "$$f" "fuzz/corpus/$${f##*/fuzz_}" build/fuzz/fuzz || exit 1; \
+	done
+
 bench: build-linux
 	@for b in build/linux/bench/kolvane-*bench; do echo "== $$b"; $$b || exit 1; done
 
 clean:
-	rm -rf $(addprefix build/,$(PRESETS))
+	rm -rf $(addprefix build/,$(PRESETS) fuzz)
 
 # Redraws the editor's artwork into resources/ (native build); commit the
 # pictures it changes.

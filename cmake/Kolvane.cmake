@@ -22,6 +22,13 @@ if(KOLVANE_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# The fuzz targets in fuzz/ (clang only): every library is instrumented for
+# libFuzzer's coverage, the targets link its driver.
+option(KOLVANE_FUZZ "Build the libFuzzer targets in fuzz/ instead of the tests" OFF)
+if(KOLVANE_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # Windows test executables run under Wine, headless, in a prefix that lives
 # in the build tree, so that `ctest` works the same on every preset.
 if(CMAKE_CROSSCOMPILING AND WIN32)
