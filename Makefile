@@ -5,6 +5,8 @@
 #   make build           build all presets
 #   make test-<preset>   build and test one preset (linux, linux-asan, win32, win64)
 #   make fuzz            each fuzz target for FUZZ_SECONDS (default 60)
+#   make dist            the stripped release binaries, checksums and notes in dist/
+#   make validate        the validator's full list on the three binaries in dist/
 #   make bench           run the benchmarks (native build)
 #   make setup           install what the build needs (root)
 #   make format          apply the committed .clang-format to every C and C++ file
@@ -48,11 +50,34 @@ fuzz: build-fuzz
 	  FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run-target "$$f" "fuzz/corpus/$${f##*/fuzz_}" build/fuzz/fuzz || exit 1; \
 	done
 
+# The release: the plug-in of each binary preset, stripped, with checksums
+# and install notes (scripts/dist). The validator's host is built alongside.
+DIST_PRESETS := linux win32 win64
+.PHONY: dist validate $(addprefix dist-build-,$(DIST_PRESETS))
+$(addprefix dist-build-,$(DIST_PRESETS)): dist-build-%: setup
+	cmake --preset $*
+	cmake --build --preset $* --target kolvane kolvane-host
+
+dist: $(addprefix dist-build-,$(DIST_PRESETS))
+	scripts/dist
+
+# The validator's full list (level 5) on exactly the binaries in dist/,
+# each by the host of its own kind; every binary is validated before the
+# result is given.
+validate: dist
+	@status=0; \
+	build/linux/tools/vsthost/kolvane-host validate --level 5 dist/linux/Kolvane.so || status=1; \
+	for arch in win32 win64; do \
+	  cmake/wine-run build/$$arch/wineprefix $$arch build/$$arch/tools/vsthost/kolvane-host.exe \
+	    validate --level 5 dist/$$arch/Kolvane.dll || status=1; \
+	done; \
+	exit $$status
+
 bench: build-linux
 	@for b in build/linux/bench/kolvane-*bench; do echo "== $$b"; $$b || exit 1; done
 
 clean:
-	rm -rf $(addprefix build/,$(PRESETS) fuzz)
+	rm -rf $(addprefix build/,$(PRESETS) fuzz) dist
 
 # Redraws the editor's artwork into resources/ (native build); commit the
 # pictures it changes.
