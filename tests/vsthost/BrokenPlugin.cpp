@@ -215,9 +215,10 @@ template <typename T> void render(Broken* plugin, T** inputs, T** outputs, VstIn
   const double ramp = faulty(kFaultAutomation) ? 1.0 / (frames - 32) : 0.0;
   // A call that came in during the previous block tore its state.
   const bool poisoned = plugin->torn.exchange(false) || plugin->eventOutsideBlock;
-  // The "Loud" program of the faulty build feeds its output back with a
-  // gain above one: it grows until it is infinite.
-  const bool runaway = faulty(kFaultUnbounded) && plugin->program == 1;
+  // At the top of its gain range (the "Loud" program) the faulty build
+  // feeds its output back with a gain above one: it grows until it is
+  // infinite.
+  const bool runaway = faulty(kFaultUnbounded) && plugin->params[0] >= 1.0f;
   for (int ch = 0; ch < kChannels; ++ch)
   {
     double y = plugin->lowpass[ch];

@@ -10,7 +10,7 @@ enum BrokenFault
   kFaultNone = 0,
   kFaultStickyNan,       // one non-finite input sample poisons every block after it
   kFaultDenormals,       // a decaying state lingers as subnormal numbers
-  kFaultUnbounded,       // the "Loud" program grows without bound
+  kFaultUnbounded,       // at the top of its gain range ("Loud") it grows without bound
   kFaultStringOverrun,   // texts written whole, past the host's field sizes
   kFaultOddRate,         // a sample rate of 0 or NaN divides its filter by it
   kFaultUnwrittenFrames, // blocks longer than announced are written only in part

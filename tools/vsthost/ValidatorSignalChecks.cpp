@@ -456,6 +456,41 @@ void automation(Session& session, Reporter& reporter)
                 });
 }
 
+// ---- Parameter extremes -------------------------------------------------------
+
+// Every parameter at an end of its range at once: where a formula divides
+// by a range's end or feedback exceeds one, presets never go but users do.
+void extremes(Session& session, Reporter& reporter)
+{
+  const Plan& plan = session.GetPlan();
+  struct Corner
+  {
+    std::string name;
+    uint64_t seed; // 0: every parameter at `value`
+    float value;
+  };
+  std::vector<Corner> corners = {{"all at 0", 0, 0.0f}, {"all at 1", 0, 1.0f}};
+  for (int k = 1; k <= plan.corners; ++k)
+    corners.push_back({Format("random corner %d", k), static_cast<uint64_t>(k), 0.0f});
+  for (const Corner& corner : corners)
+    reporter.Case("parameter-extremes " + corner.name,
+                  [&session, &plan, corner]
+                  {
+                    Verdict verdict;
+                    auto plugin = OpenInstance(session, &verdict);
+                    if (!plugin)
+                      return verdict;
+                    NoiseSource ends(corner.seed + 71);
+                    for (int i = 0; i < plugin->Effect()->numParams; ++i)
+                      plugin->SetParameter(i, corner.seed == 0 ? corner.value
+                                                               : static_cast<float>(ends.Below(2)));
+                    Driver driver(*plugin, kBlock);
+                    driver.Note(true);
+                    return Verdict::FailIf(
+                        driver.Run(plan.seconds, kRate, kBlock, Noise(corner.seed + 3), kRobust));
+                  });
+}
+
 // ---- Time info ----------------------------------------------------------------
 
 void timeInfo(Session& session, Reporter& reporter)
@@ -673,10 +708,9 @@ void events(Session& session, Reporter& reporter)
 std::vector<Check> SignalChecks()
 {
   return {
-      {"sample-rate", sampleRates}, {"block-size", blockSizes},
-      {"program", programs},        {"non-finite-input", nonFiniteInput},
-      {"impulse", impulse},         {"automation", automation},
-      {"time-info", timeInfo},      {"events", events},
+      {"sample-rate", sampleRates},         {"block-size", blockSizes}, {"program", programs},
+      {"non-finite-input", nonFiniteInput}, {"impulse", impulse},       {"automation", automation},
+      {"parameter-extremes", extremes},     {"time-info", timeInfo},    {"events", events},
   };
 }
 

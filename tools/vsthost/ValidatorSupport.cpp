@@ -118,6 +118,8 @@ Plan PlanFor(int level)
   plan.chunkTruncationStride = strides[l - 1];
   const int corruptions[] = {4, 8, 16, 32, 64};
   plan.corruptions = corruptions[l - 1];
+  const int corners[] = {4, 8, 16, 32, 64};
+  plan.corners = corners[l - 1];
   plan.everyParamDisplay = l >= 3;
   return plan;
 }

@@ -36,6 +36,7 @@ struct Plan
   int timingTrials = 3;               // the denormal slowdown measurement
   int chunkTruncationStride = 0;      // every n-th length; 0: a handful of lengths
   int corruptions = 4;                // corrupted chunks per kind
+  int corners = 4;                    // random settings with every parameter at an end
   bool everyParamDisplay = false;     // display texts at 0, 0.5 and 1 too
 };
 
