@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <future>
 #include <limits>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -662,6 +666,68 @@ TEST(PresetFileDialogs, CancelledSaveWritesNothing)
   EXPECT_FALSE(proposed.Exists());
   EXPECT_FALSE(plug.SaveBankAsFXB(proposedBank.c_str()));
   EXPECT_FALSE(proposedBank.Exists());
+}
+
+// The file dialog is modal and may stay open for minutes: the audio thread
+// must go on meanwhile, so none of the four operations holds the plug-in's
+// lock while its dialog is open. The dialog here tries the lock from
+// another thread, as the audio thread would.
+class LockProbeGraphics : public FakeGraphics
+{
+public:
+  explicit LockProbeGraphics(IPlugBase* plug) : mPlug(plug) {}
+
+  void PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir,
+                     const char* extensions) override
+  {
+    auto locked = std::make_shared<std::promise<void>>();
+    std::future<void> done = locked->get_future();
+    mThreads.emplace_back(
+        [this, locked]
+        {
+          IPlugBase::IMutexLock lock(mPlug);
+          locked->set_value();
+        });
+    mLockFree.push_back(done.wait_for(std::chrono::seconds(5)) == std::future_status::ready);
+    FakeGraphics::PromptForFile(file, action, dir, extensions);
+  }
+
+  // The threads end once the lock is free, whoever held it.
+  void Join()
+  {
+    for (std::thread& thread : mThreads)
+    {
+      thread.join();
+    }
+    mThreads.clear();
+  }
+
+  std::vector<bool> mLockFree;
+
+private:
+  IPlugBase* mPlug;
+  std::vector<std::thread> mThreads;
+};
+
+TEST(PresetFileDialogs, ThePluginLockIsFreeWhileTheDialogIsOpen)
+{
+  TempFile fxp(".fxp");
+  TempFile fxb(".fxb");
+  for (bool doesChunks : {false, true})
+  {
+    Plug plug(doesChunks);
+    LockProbeGraphics* gui = new LockProbeGraphics(&plug);
+    plug.AttachGraphics(gui);
+    gui->mAnswer = fxp.path();
+    EXPECT_TRUE(plug.SaveProgramAsFXP("a.fxp"));
+    EXPECT_TRUE(plug.LoadProgramFromFXP());
+    gui->mAnswer = fxb.path();
+    EXPECT_TRUE(plug.SaveBankAsFXB("a.fxb"));
+    EXPECT_TRUE(plug.LoadBankFromFXB());
+    gui->Join();
+    EXPECT_EQ((std::vector<bool>{true, true, true, true}), gui->mLockFree)
+        << FormName(doesChunks) << ": save program, load program, save bank, load bank";
+  }
 }
 
 // ---- Source dumps -----------------------------------------------------------------
