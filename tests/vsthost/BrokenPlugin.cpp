@@ -21,6 +21,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -490,6 +491,8 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 inde
   {
     if (!ptr || index < 0 || index >= kParams)
       return 0;
+    if (opcode == effGetParamName && faulty(kFaultCrash))
+      std::raise(SIGSEGV);
     char text[64];
     if (opcode == effGetParamName)
       std::snprintf(text, sizeof(text), "%s",
@@ -565,6 +568,8 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 inde
   case effGetVendorString:
     if (!ptr)
       return 0;
+    while (faulty(kFaultHang))
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
     copyText(ptr, "Kolvane Tests", 64);
     return 1;
   case effGetProductString:

@@ -23,6 +23,8 @@ enum BrokenFault
   kFaultLeak,            // every instance leaves 4 KiB behind
   kFaultAutomation,      // a block of exactly 32 frames divides by zero
   kFaultEditorNoRect,    // the open editor has no rectangle
+  kFaultCrash,           // asked for a parameter's name, it crashes (a raised SIGSEGV)
+  kFaultHang,            // asked for its vendor, it never answers
 };
 
 struct BrokenFaultName
@@ -48,6 +50,8 @@ const BrokenFaultName kBrokenFaultNames[] = {
     {kFaultLeak, "leak"},
     {kFaultAutomation, "automation"},
     {kFaultEditorNoRect, "editor-no-rect"},
+    {kFaultCrash, "crash"},
+    {kFaultHang, "hang"},
 };
 
 inline BrokenFault BrokenFaultNamed(const char* name)

@@ -102,17 +102,45 @@ LONG WINAPI onException(EXCEPTION_POINTERS* info)
 }
 #endif
 
-void installCrashHandlers()
+// The crash handlers for the length of a run; the process's own come back
+// after it, so that a crash elsewhere is not blamed on a case. Under a
+// sanitizer there are none: its own report says far more.
+class CrashHandlers
 {
-  // Under a sanitizer its own report says far more.
-#ifndef KOLVANE_VALIDATOR_SANITIZED
-  for (int signal : {SIGSEGV, SIGFPE, SIGILL, SIGABRT})
-    std::signal(signal, onSignal);
+public:
+#ifdef KOLVANE_VALIDATOR_SANITIZED
+  CrashHandlers() {}
+#else
+  CrashHandlers()
+  {
+    for (size_t i = 0; i < kCount; ++i)
+      mPrevious[i] = std::signal(kSignals[i], onSignal);
 #ifdef _WIN32
-  SetUnhandledExceptionFilter(onException);
+    mPreviousFilter = SetUnhandledExceptionFilter(onException);
+#endif
+  }
+  ~CrashHandlers()
+  {
+    for (size_t i = 0; i < kCount; ++i)
+      std::signal(kSignals[i], mPrevious[i]);
+#ifdef _WIN32
+    SetUnhandledExceptionFilter(mPreviousFilter);
+#endif
+  }
+#endif
+  CrashHandlers(const CrashHandlers&) = delete;
+  CrashHandlers& operator=(const CrashHandlers&) = delete;
+
+#ifndef KOLVANE_VALIDATOR_SANITIZED
+private:
+  static constexpr size_t kCount = 4;
+  const int kSignals[kCount] = {SIGSEGV, SIGFPE, SIGILL, SIGABRT};
+  void (*mPrevious[kCount])(int) = {};
+#ifdef _WIN32
+  LPTOP_LEVEL_EXCEPTION_FILTER mPreviousFilter = nullptr;
 #endif
 #endif
-}
+};
 
 // Ends the run when one case takes longer than the time-out: a deadlock
 // would otherwise hang it for good.
@@ -247,8 +275,8 @@ ValidationReport Validate(const std::string& path, const ValidatorOptions& optio
   run.timeout = options.timeoutSeconds;
   Run* previous = gRun;
   gRun = &run;
-  installCrashHandlers();
   {
+    CrashHandlers handlers;
     Watchdog watchdog(run);
     validator::Session session(module, options);
     RunReporter reporter(run, options, report, progress);
