@@ -521,6 +521,15 @@ bool IGraphicsX11::OpenURL(const char*, const char*, const char*, const char*)
   return false;
 }
 
+LICE_HFONT IGraphicsX11::OSCreateFont(const IText* text)
+{
+  if (!text)
+    return nullptr;
+  return LICE_CreateFont(text->mFont, text->mSize, (text->mStyle & IText::kStyleBold) != 0,
+                         (text->mStyle & IText::kStyleItalic) != 0,
+                         text->mQuality != IText::kQualityNonAntiAliased);
+}
+
 LICE_IBitmap* IGraphicsX11::OSLoadBitmap(int id, const char* name)
 {
   if (!HasPngExtension(name))

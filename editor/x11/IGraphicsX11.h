@@ -62,6 +62,11 @@ public:
     kEditCommit = 4,
   };
 
+protected:
+  // A FreeType font of the style's family (DejaVu Sans when it is not
+  // installed), height and weight.
+  LICE_HFONT OSCreateFont(const IText* text) override;
+
 private:
   struct Platform;
 
