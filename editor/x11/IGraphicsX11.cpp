@@ -1,16 +1,20 @@
 #include "IGraphicsX11.h"
 
 #include "IControl.h"
+#include "IParam.h"
 #include "IPlugBase.h"
+#include "X11Private.h"
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <dlfcn.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -183,6 +187,13 @@ struct IGraphicsX11::Platform
   Clock::time_point lastPress;
   int lastPressX = 0, lastPressY = 0;
   bool lastPressValid = false;
+  // The text box: a child window drawn from its own bitmap.
+  Window editBox = 0;
+  std::string editText;
+  bool editAllSelected = false;
+  int editMaxLength = 0;
+  IText editStyle;
+  std::unique_ptr<LICE_MemBitmap> editBitmap;
 };
 
 IGraphicsX11::IGraphicsX11(IPlugBase* plug, int w, int h, int fps, LICE_HMODULE module)
@@ -265,6 +276,9 @@ void IGraphicsX11::CloseWindow()
     return;
   DropTextEntry();
   ReleaseMouseCapture();
+  // A gesture whose release the window never saw (a menu or a text box
+  // took it) ends with the window: the host gets every end.
+  EndGesture();
   Display* display = mX->display;
   XFreeGC(display, mX->gc);
   // Gone already when the host destroyed the parent first: the error is
@@ -318,7 +332,9 @@ void IGraphicsX11::Idle()
   const int fps = FPS() > 0 ? FPS() : 25;
   const auto interval = std::chrono::milliseconds(static_cast<int>(1000.0 / fps));
   const Clock::time_point now = Clock::now();
-  if (now - mX->lastTick >= interval)
+  // While the text box has the keyboard the editor only waits for it.
+  const bool boxActive = mX->editBox && mParamEditMsg == kEditActive;
+  if (!boxActive && now - mX->lastTick >= interval)
   {
     // From now, not from the last due time: a late host gets no catch-up.
     mX->lastTick = now;
@@ -328,24 +344,185 @@ void IGraphicsX11::Idle()
 
 void IGraphicsX11::Tick()
 {
-  if (mParamEditMsg != kEditNone && mEdControl)
+  if (mX->editBox && mParamEditMsg != kEditNone)
   {
-    DropTextEntry();
+    if (mParamEditMsg == kEditCommit)
+      CommitTextEntry();
+    if (mParamEditMsg == kEditCommit || mParamEditMsg == kEditCancel)
+      DropTextEntry();
+    mParamEditMsg = kEditNone;
     return;
   }
-  mParamEditMsg = kEditNone;
   IRECT dirty;
   if (IsDirty(&dirty))
   {
+    // The box is a child window: drawing its parent leaves it alone.
     Draw(&dirty);
+    if (mX->editBox)
+      mParamEditMsg = kEditUpdate;
   }
+}
+
+void IGraphicsX11::CommitTextEntry()
+{
+  // What the box holds, at most 31 bytes, as the Windows box gives it.
+  const std::string text = mX->editText.substr(0, 31);
+  if (mEdParam)
+  {
+    double value = 0.0;
+    if (mEdParam->Type() == kTypeEnum || mEdParam->Type() == kTypeBool)
+    {
+      int index = 0;
+      if (!mEdParam->MapDisplayText(text.c_str(), &index))
+        index = 0;
+      value = index;
+    }
+    else
+    {
+      value = std::atof(text.c_str());
+      if (mEdParam->DisplayIsNegated())
+        value = -value;
+    }
+    mEdControl->SetValueFromUserInput(mEdParam->GetNormalized(value));
+  }
+  else
+  {
+    mEdControl->TextFromTextEntry(text.c_str());
+  }
+}
+
+void IGraphicsX11::DrawTextEntry()
+{
+  LICE_MemBitmap* bm = mX->editBitmap.get();
+  if (!mX->editBox || !bm)
+    return;
+  IText& style = mX->editStyle;
+  const IColor& bg = style.mTextEntryBGColor;
+  const IColor& fg = style.mTextEntryFGColor;
+  const LICE_pixel back = LICE_RGBA(bg.R, bg.G, bg.B, 255);
+  const LICE_pixel front = LICE_RGBA(fg.R, fg.G, fg.B, 255);
+  LICE_Clear(bm, back);
+  int align = 0;
+  if (style.mAlign == IText::kAlignCenter)
+    align = LICE_DT_CENTER;
+  else if (style.mAlign == IText::kAlignFar)
+    align = LICE_DT_RIGHT;
+  const int format = LICE_DT_SINGLELINE | LICE_DT_NOCLIP | align;
+  LICE_IFont* font = CacheFont(&style);
+  LICE_Rect extent = {1, 1, 1, 1};
+  if (font)
+    font->DrawTextA(nullptr, mX->editText.c_str(), -1, &extent, LICE_DT_CALCRECT | format);
+  const int textW = extent.right - extent.left;
+  const int w = bm->getWidth(), h = bm->getHeight();
+  int left = 1;
+  if (style.mAlign == IText::kAlignCenter)
+    left = (w - textW) / 2;
+  else if (style.mAlign == IText::kAlignFar)
+    left = w - 1 - textW;
+  LICE_pixel ink = front;
+  if (mX->editAllSelected && !mX->editText.empty())
+  {
+    // Selected text shows inverted, as a new box's whole text does.
+    LICE_FillRect(bm, left, 1, textW, h - 2, front, 1.0f, LICE_MODE_COPY);
+    ink = back;
+  }
+  if (font)
+  {
+    font->SetTextColor(ink);
+    LICE_Rect r = {1, 1, w - 1, h - 1};
+    font->DrawTextA(bm, mX->editText.c_str(), -1, &r, format);
+  }
+  if (!mX->editAllSelected)
+    LICE_Line(bm, left + textW, 2, left + textW, h - 3, front, 1.0f, LICE_MODE_COPY, false);
+  x11::PutBitmap(mX->display, mX->editBox, bm, 0, 0, w, h);
+}
+
+void IGraphicsX11::HandleTextEntryKey(void* raw)
+{
+  XKeyEvent& key = *static_cast<XKeyEvent*>(raw);
+  const KeySym sym = XLookupKeysym(&key, 0);
+  if (sym == XK_Return || sym == XK_KP_Enter)
+  {
+    mParamEditMsg = kEditCommit;
+    return;
+  }
+  if (sym == XK_BackSpace)
+  {
+    if (mX->editAllSelected)
+      mX->editText.clear();
+    else if (!mX->editText.empty())
+      mX->editText.pop_back();
+    mX->editAllSelected = false;
+    DrawTextEntry();
+    return;
+  }
+  char typed[16];
+  KeySym ignored;
+  const int n = XLookupString(&key, typed, sizeof(typed), &ignored, nullptr);
+  for (int i = 0; i < n; ++i)
+  {
+    const char c = typed[i];
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+      continue;
+    if (mEdParam)
+    {
+      // Only what can make a number of the parameter's kind.
+      const bool numeric = (c >= '0' && c <= '9') || c == '-' || c == '+';
+      const EParamType type = mEdParam->Type();
+      if ((type == kTypeBool || type == kTypeInt || type == kTypeEnum) && !numeric)
+        continue;
+      if (type == kTypeDouble && !numeric && c != '.')
+        continue;
+    }
+    if (mX->editAllSelected)
+      mX->editText.clear();
+    mX->editAllSelected = false;
+    if (static_cast<int>(mX->editText.size()) < mX->editMaxLength)
+      mX->editText.push_back(c);
+  }
+  DrawTextEntry();
 }
 
 void IGraphicsX11::HandleEvent(void* raw)
 {
   XEvent& event = *static_cast<XEvent*>(raw);
+  if (mX->editBox && event.xany.window == mX->editBox)
+  {
+    switch (event.type)
+    {
+    case Expose:
+      DrawTextEntry();
+      break;
+    case FocusIn:
+      if (event.xfocus.detail != NotifyPointer)
+        mParamEditMsg = kEditActive;
+      break;
+    case FocusOut:
+      if (event.xfocus.mode == NotifyNormal && event.xfocus.detail != NotifyInferior &&
+          event.xfocus.detail != NotifyPointer)
+        mParamEditMsg = kEditCancel;
+      break;
+    case KeyPress:
+      HandleTextEntryKey(&event.xkey);
+      break;
+    default:
+      break;
+    }
+    return;
+  }
   if (event.xany.window != mX->window)
     return;
+  // While the box is active the editor takes no input: a left or right
+  // press only cancels the entry.
+  if (mX->editBox && mParamEditMsg == kEditActive)
+  {
+    if (event.type == ButtonPress &&
+        (event.xbutton.button == Button1 || event.xbutton.button == Button3))
+      mParamEditMsg = kEditCancel;
+    if (event.type != Expose)
+      return;
+  }
+
   switch (event.type)
   {
   case Expose:
@@ -361,7 +538,7 @@ void IGraphicsX11::HandleEvent(void* raw)
     IMouseMod mod = ModOf(b.state, b.button, true);
     if (b.button == Button4 || b.button == Button5)
     {
-      if (mEdControl)
+      if (mX->editBox)
       {
         mParamEditMsg = kEditCancel;
         break;
@@ -371,13 +548,9 @@ void IGraphicsX11::HandleEvent(void* raw)
     }
     if (b.button != Button1 && b.button != Button2 && b.button != Button3)
       break;
-    if (mEdControl && mParamEditMsg == kEditActive)
+    if (mX->editBox)
     {
-      mParamEditMsg = kEditCancel;
-      break;
-    }
-    if (mEdControl)
-    {
+      // Thrown away, nothing committed; the press then counts.
       DropTextEntry();
       IRECT all(0, 0, mWidth, mHeight);
       Draw(&all);
@@ -419,7 +592,7 @@ void IGraphicsX11::HandleEvent(void* raw)
     IMouseMod mod = ModOf(m.state, 0, false);
     if (mod.L || mod.R)
     {
-      if (!mEdControl)
+      if (!mX->editBox)
         OnMouseDrag(m.x, m.y, &mod);
     }
     else if (OnMouseOver(m.x, m.y, &mod))
@@ -473,51 +646,174 @@ void IGraphicsX11::ForceEndUserEdit()
 
 void IGraphicsX11::DropTextEntry()
 {
+  if (mX->editBox && mX->display)
+    XDestroyWindow(mX->display, mX->editBox);
+  mX->editBox = 0;
+  mX->editBitmap.reset();
+  mX->editText.clear();
   mEdControl = nullptr;
   mEdParam = nullptr;
   mParamEditMsg = kEditNone;
 }
 
-void IGraphicsX11::CreateTextEntry(IControl*, IText*, IRECT*, const char*, IParam*) {}
-
-IPopupMenu* IGraphicsX11::CreateIPopupMenu(IPopupMenu*, IRECT*)
+void IGraphicsX11::CreateTextEntry(IControl* control, IText* text, IRECT* rect, const char* str,
+                                   IParam* param)
 {
-  ReleaseMouseCapture();
-  return nullptr;
+  if (!control || !rect || mX->editBox || !mX->display)
+    return;
+  const int w = rect->W() + 1, h = rect->H() + 1;
+  const Window box =
+      x11::CreateWindow(mX->display, mX->window, rect->L, rect->T, w, h,
+                        ExposureMask | KeyPressMask | FocusChangeMask | ButtonPressMask, false);
+  if (!box)
+    return;
+  mX->editBox = box;
+  mX->editBitmap.reset(new LICE_MemBitmap(w, h));
+  mX->editText = str ? str : "";
+  mX->editAllSelected = true;
+  mX->editMaxLength = control->GetTextEntryLength();
+  if (text)
+    mX->editStyle = *text;
+  mX->editStyle.mCached = nullptr;
+  mEdControl = control;
+  mEdParam = param;
+  XMapRaised(mX->display, box);
+  // The box takes the keyboard; its focus-in event makes the entry active.
+  XSetInputFocus(mX->display, box, RevertToParent, CurrentTime);
+  XFlush(mX->display);
 }
 
-int IGraphicsX11::ShowMessageBox(const char*, const char*, int)
+IPopupMenu* IGraphicsX11::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
 {
-  return 0;
+  ReleaseMouseCapture();
+  if (!mX->display || !menu || !rect)
+    return nullptr;
+  int x = 0, y = 0;
+  Window child = 0;
+  XTranslateCoordinates(mX->display, mX->window, DefaultRootWindow(mX->display), rect->L, rect->B,
+                        &x, &y, &child);
+  IPopupMenu* chosen = x11::RunPopupMenu(mX->display, x, y, menu);
+  // The menu's loop took the editor's expose events: show it all again.
+  IRECT all(0, 0, mWidth, mHeight);
+  DrawScreen(&all);
+  return chosen;
+}
+
+int IGraphicsX11::ShowMessageBox(const char* text, const char* caption, int type)
+{
+  return x11::RunMessageBox(text, caption, type);
 }
 
 void IGraphicsX11::HostPath(WDL_String* path)
 {
-  if (path)
-    path->Set("");
+  if (!path)
+    return;
+  char exe[4096];
+  const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+  std::string dir = n > 0 ? std::string(exe, static_cast<size_t>(n)) : "";
+  dir = dir.substr(0, dir.rfind('/') + 1);
+  path->Set(dir.c_str());
 }
 
 void IGraphicsX11::PluginPath(WDL_String* path)
 {
-  if (path)
-    path->Set("");
+  if (!path)
+    return;
+  Dl_info info;
+  std::string dir;
+  if (dladdr(reinterpret_cast<void*>(&HasPngExtension), &info) && info.dli_fname)
+  {
+    dir = info.dli_fname;
+    dir = dir.substr(0, dir.rfind('/') + 1);
+  }
+  path->Set(dir.c_str());
 }
 
 void IGraphicsX11::DesktopPath(WDL_String*) {}
 
-void IGraphicsX11::PromptForFile(WDL_String* file, EFileAction, WDL_String*, const char*)
+void IGraphicsX11::PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir,
+                                 const char* extensions)
 {
-  if (file && !WindowIsOpen())
+  if (!file)
+    return;
+  if (!WindowIsOpen())
+  {
     file->Set("");
+    return;
+  }
+  if (dir && !dir->GetLength())
+    DesktopPath(dir);
+  std::string start = dir && dir->GetLength() ? dir->Get() : "";
+  if (!start.empty() && start.back() != '/')
+    start += '/';
+  start += file->Get();
+  // "*.fxp;*.fxb" names the filter, as on Windows; zenity wants the
+  // patterns apart.
+  std::string name, patterns;
+  const std::string list = extensions ? extensions : "";
+  size_t pos = 0;
+  while (pos < list.size())
+  {
+    const size_t space = list.find(' ', pos);
+    const std::string ext =
+        list.substr(pos, space == std::string::npos ? std::string::npos : space - pos);
+    if (!ext.empty())
+    {
+      name += (name.empty() ? "*." : ";*.") + ext;
+      patterns += (patterns.empty() ? "*." : " *.") + ext;
+    }
+    pos = space == std::string::npos ? list.size() : space + 1;
+  }
+  std::vector<std::string> argv = {"zenity", "--file-selection", "--filename=" + start};
+  if (action == kFileSave)
+    argv.push_back("--save");
+  if (!patterns.empty())
+    argv.push_back("--file-filter=" + name + " | " + patterns);
+  std::string chosen;
+  if (x11::RunProgram(argv, &chosen) && !chosen.empty())
+    file->Set(chosen.substr(0, 255).c_str());
 }
 
-bool IGraphicsX11::PromptForColor(IColor*, const char*)
+bool IGraphicsX11::PromptForColor(IColor* color, const char* prompt)
 {
-  return false;
+  if (!color || !WindowIsOpen())
+    return false;
+  char initial[64];
+  std::snprintf(initial, sizeof(initial), "--color=rgb(%d,%d,%d)", color->R, color->G, color->B);
+  std::vector<std::string> argv = {"zenity", "--color-selection", initial};
+  if (prompt && prompt[0])
+    argv.push_back(std::string("--title=") + prompt);
+  std::string answer;
+  if (!x11::RunProgram(argv, &answer))
+    return false;
+  int r = 0, g = 0, b = 0;
+  unsigned int hr = 0, hg = 0, hb = 0;
+  const bool decimal = std::sscanf(answer.c_str(), "rgb(%d,%d,%d", &r, &g, &b) == 3 ||
+                       std::sscanf(answer.c_str(), "rgba(%d,%d,%d", &r, &g, &b) == 3;
+  if (!decimal)
+  {
+    if (std::sscanf(answer.c_str(), "#%2x%2x%2x", &hr, &hg, &hb) != 3)
+      return false;
+    r = static_cast<int>(hr);
+    g = static_cast<int>(hg);
+    b = static_cast<int>(hb);
+  }
+  color->R = r;
+  color->G = g;
+  color->B = b;
+  return true;
 }
 
-bool IGraphicsX11::OpenURL(const char*, const char*, const char*, const char*)
+bool IGraphicsX11::OpenURL(const char* url, const char* windowTitle, const char* confirmMsg,
+                           const char* errMsgOnFailure)
 {
+  const int kYesNo = 4, kYes = 6;
+  if (confirmMsg && ShowMessageBox(confirmMsg, windowTitle, kYesNo) != kYes)
+    return false;
+  if (url && x11::RunProgram({"xdg-open", url}))
+    return true;
+  if (errMsgOnFailure)
+    ShowMessageBox(errMsgOnFailure, windowTitle, 0);
   return false;
 }
 
