@@ -1,6 +1,8 @@
 """The editor's GUI scenarios, independent of the window system.
 
-Each scenario is a function of one Session: it starts the host through
+Each scenario is a function of one Session, run against Kolvane unless
+marked with @plugin("prompting") (the test plug-in whose captions prompt
+for values with a text box and a menu): it starts the host through
 session.start(...), drives the editor with real input at editor
 coordinates (session.move/press/release/click/wheel), and checks what the
 host logged or saw. A platform runner supplies the Session: how the host
@@ -20,6 +22,21 @@ LED_X = [23 + 32 * k + 9 for k in range(16)]
 
 class Failure(Exception):
     pass
+
+
+def plugin(name):
+    def mark(scenario):
+        scenario.plugin = name
+        return scenario
+    return mark
+
+
+# The prompting test plug-in: Gain (double 0..2, shape 2) and Mode ("Soft",
+# "Hard", "Auto") captions, 130 x 30 at (10, 20) and (160, 20).
+GAIN, MODE = 0, 1
+GAIN_CAPTION = (75, 35)
+MODE_CAPTION = (225, 35)
+MENU_ROW = 20  # a menu opens under its caption; rows are 20 px below a 2 px edge
 
 
 def expect(condition, message):
@@ -142,6 +159,51 @@ def leds_follow_playback(session):
     expect(len(seen) >= 4, "the lit LED moves with the steps, saw %r" % sorted(seen))
 
 
+@plugin("prompting")
+def text_entry_commits_a_number(session):
+    host = session.start(seconds=30)
+    session.click(*GAIN_CAPTION)
+    session.type("a1.5")  # no letters in a number: the a is dropped
+    session.key("Return")
+    calls = parse_log(host.stop())
+    values = [v for kind, i, v in calls if kind == "automate" and i == GAIN]
+    expect(values and abs(values[-1] - 0.75 ** 0.5) < 1e-4, "Gain 1.5 of 0..2, shape 2: %r" % calls)
+
+
+@plugin("prompting")
+def text_entry_cancelled_by_a_click_outside(session):
+    host = session.start(seconds=30)
+    session.click(*GAIN_CAPTION)
+    session.type("0.2")
+    session.click(150, 70)  # the panel: cancels the entry, reaches nothing
+    session.key("Return")
+    calls = parse_log(host.stop())
+    values = [v for kind, i, v in calls if kind == "automate" and i == GAIN]
+    expect(not values, "nothing committed: %r" % calls)
+
+
+@plugin("prompting")
+def menu_chooses_a_display_text(session):
+    host = session.start(seconds=30)
+    session.click(*MODE_CAPTION)
+    session.click(MODE_CAPTION[0] - 30, 50 + 2 + MENU_ROW + MENU_ROW // 2)  # "Hard"
+    calls = parse_log(host.stop())
+    values = [v for kind, i, v in calls if kind == "automate" and i == MODE]
+    expect(values == [0.5], "Mode Hard, the second of three: %r" % calls)
+
+
+@plugin("prompting")
+def menu_dismissed_by_a_click_outside(session):
+    host = session.start(seconds=30)
+    session.click(*MODE_CAPTION)
+    session.click(600, 600)
+    session.click(*GAIN_CAPTION)  # the editor takes input again
+    session.key("Escape")
+    calls = parse_log(host.stop())
+    expect(not [c for c in calls if c[0] == "automate" and c[1] == MODE], "no choice: %r" % calls)
+    expect(("beginEdit", GAIN, None) in calls, "the editor works after the menu: %r" % calls)
+
+
 SCENARIOS = [
     screenshot_matches_golden,
     knob_drag,
@@ -150,4 +212,8 @@ SCENARIOS = [
     wheel_notches,
     double_click_restores_default,
     leds_follow_playback,
+    text_entry_commits_a_number,
+    text_entry_cancelled_by_a_click_outside,
+    menu_chooses_a_display_text,
+    menu_dismissed_by_a_click_outside,
 ]
