@@ -183,6 +183,17 @@ def text_entry_cancelled_by_a_click_outside(session):
 
 
 @plugin("prompting")
+def text_entry_dropped_when_the_editor_closes(session):
+    host = session.start(seconds=30)
+    session.click(*GAIN_CAPTION)
+    session.type("1.5")
+    calls = parse_log(host.stop())  # the host closes the editor, box open
+    values = [v for kind, i, v in calls if kind == "automate" and i == GAIN]
+    expect(not values, "nothing committed: %r" % calls)
+    expect(gestures(calls, GAIN) == [[]], "the press's gesture ends with the window: %r" % calls)
+
+
+@plugin("prompting")
 def menu_chooses_a_display_text(session):
     host = session.start(seconds=30)
     session.click(*MODE_CAPTION)
@@ -214,6 +225,7 @@ SCENARIOS = [
     leds_follow_playback,
     text_entry_commits_a_number,
     text_entry_cancelled_by_a_click_outside,
+    text_entry_dropped_when_the_editor_closes,
     menu_chooses_a_display_text,
     menu_dismissed_by_a_click_outside,
 ]
