@@ -183,8 +183,9 @@ struct IGraphicsX11::Platform
   int depth = 0;
   Clock::time_point lastTick;
   bool trackingLeave = false;
-  // The last left press, for double clicks.
-  Clock::time_point lastPress;
+  // The last left press, for double clicks: the server's time of it, so
+  // that a host idling late does not stretch or shrink the interval.
+  Time lastPress = 0;
   int lastPressX = 0, lastPressY = 0;
   bool lastPressValid = false;
   // The text box: a child window drawn from its own bitmap.
@@ -558,9 +559,8 @@ void IGraphicsX11::HandleEvent(void* raw)
     XSetInputFocus(mX->display, mX->window, RevertToParent, CurrentTime);
     if (b.button == Button1)
     {
-      const Clock::time_point now = Clock::now();
       const bool isDouble = mX->lastPressValid &&
-                            now - mX->lastPress <= std::chrono::milliseconds(kDoubleClickMs) &&
+                            b.time - mX->lastPress <= static_cast<Time>(kDoubleClickMs) &&
                             std::abs(b.x - mX->lastPressX) <= kDoubleClickPixels &&
                             std::abs(b.y - mX->lastPressY) <= kDoubleClickPixels;
       if (isDouble)
@@ -570,7 +570,7 @@ void IGraphicsX11::HandleEvent(void* raw)
         break;
       }
       mX->lastPressValid = true;
-      mX->lastPress = now;
+      mX->lastPress = b.time;
       mX->lastPressX = b.x;
       mX->lastPressY = b.y;
     }
