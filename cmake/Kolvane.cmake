@@ -103,7 +103,11 @@ function(kolvane_add_vst2_plugin target)
   if(WIN32)
     target_sources(${target} PRIVATE ${KOLVANE_VST2_EXPORTS_DEF})
   else()
-    # Symbols of the static libraries linked in stay inside the module.
-    target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined)
+    # Symbols of the static libraries linked in stay inside the module. The
+    # C++ runtime goes in too, so the module needs only the C library, libm
+    # and the desktop libraries it names.
+    target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined
+                        -static-libstdc++ -static-libgcc)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/framework/vst2/StaticRuntimeUnload.cpp)
   endif()
 endfunction()

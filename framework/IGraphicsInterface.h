@@ -36,6 +36,9 @@ public:
   virtual void* OpenWindow(void* parentWindow) = 0;
   // [UI thread] Closes the window if open; the context and controls stay.
   virtual void CloseWindow() = 0;
+  // [UI thread] The host's idle call while the editor is open: windows
+  // without a timer of their own handle their events and redraw here.
+  virtual void Idle() {}
   // [UI thread] Asks the user for a file with one of the space-separated
   // extensions, starting at file and dir. On confirmation file holds the
   // path; on cancel it is unchanged; with no window open it becomes empty.

@@ -3,13 +3,20 @@
 // Text drawn with a platform font, either through the platform's own text
 // drawing or from a cache of glyphs rendered once per font.
 //
-// On Windows the platform font is an HFONT and glyphs come from GDI. Other
-// systems have no platform font yet: there a font measures and draws nothing
-// (DrawTextA returns 0) until their editor brings one.
+// On Windows the platform font is an HFONT and glyphs come from GDI. On
+// other systems it is a FreeType face made by LICE_CreateFont.
 
 #include "lice.h"
 
 typedef void* LICE_HFONT; // HFONT on Windows
+
+#if !defined(_WIN32)
+// A platform font of the family (fontconfig's file for it; DejaVu Sans when
+// the family is not installed), `height` pixels from ascent to descent like
+// a GDI font of positive height, for LICE_CachedFont::SetFromHFont with
+// LICE_FONT_OWNS_HFONT. Null when no font file can be found.
+LICE_HFONT LICE_CreateFont(const char* family, int height, bool bold, bool italic, bool antiAlias);
+#endif
 
 enum
 {

@@ -119,6 +119,17 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
   switch (opcode)
   {
   case effEditIdle:
+    OnIdle();
+    if (HasEditorWindow())
+    {
+      // The window's events reach the plug-in through calls that take the
+      // mutex themselves, as a window's own timer would, so that audio is
+      // not held up while the editor draws.
+      lock.Destroy();
+      GetGUI()->Idle();
+    }
+    return 0;
+
   case effIdle:
     OnIdle();
     return 0;

@@ -58,18 +58,6 @@ FILE* openFile(const char* utf8Name, const char* mode)
   return std::fopen(utf8Name, mode);
 }
 
-int fontLineHeight(LICE_HFONT)
-{
-  return 0;
-}
-
-bool renderGlyph(LICE_HFONT, unsigned int, GlyphImage&)
-{
-  return false;
-}
-
-void deleteFont(LICE_HFONT) {}
-
 bool nativeTextAvailable()
 {
   return false;

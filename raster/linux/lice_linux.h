@@ -2,8 +2,8 @@
 
 // The raster library's layer for systems without a Windows GDI: system
 // bitmaps are plain top-down pixel buffers, resources come from the table
-// embedded in the binary, and there is no platform font yet (text measures
-// and draws nothing until the editor on these systems brings one).
+// embedded in the binary, and fonts are FreeType faces found through
+// fontconfig (lice_freetype.cpp).
 
 #include "lice_embedded.h"
 #include "lice_platform.h"

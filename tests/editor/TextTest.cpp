@@ -21,9 +21,15 @@ public:
   using TestGraphics::TestGraphics;
   LICE_HFONT OSCreateFont(const IText*) override
   {
-    static char handles[256];
     ++mRequests;
+#if defined(_WIN32)
+    static char handles[256];
     return mFail ? nullptr : &handles[mRequests % 256];
+#else
+    // Here platform fonts are FreeType faces that the cache measures with
+    // and deletes: only a real one will do.
+    return mFail ? nullptr : LICE_CreateFont("DejaVu Sans", 12, false, false, true);
+#endif
   }
   int mRequests = 0;
   bool mFail = false;

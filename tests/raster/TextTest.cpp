@@ -6,6 +6,10 @@
 
 #ifdef _WIN32
 #include "win/lice_win.h"
+#else
+#include "GoldenImage.h"
+
+#include <string>
 #endif
 
 TEST(CachedFont, SettersReturnThePreviousValue)
@@ -137,5 +141,83 @@ TEST(GdiText, GlyphCacheBlendsWithTheTextColourAlpha)
       brightest = std::max(brightest, LICE_GETG(LICE_GetPixel(&bm, x, y)));
   EXPECT_GT(brightest, 90);
   EXPECT_LT(brightest, 140);
+}
+#endif
+
+#ifndef _WIN32
+namespace
+{
+struct FontCase
+{
+  const char* family;
+  int height;
+  bool bold, italic, antiAlias;
+};
+
+// Each style drawn white on black, left, centred and right on its own row.
+void drawStyles(LICE_IBitmap* bm, const FontCase* cases, int n)
+{
+  LICE_Clear(bm, 0xFF000000);
+  int y = 2;
+  for (int i = 0; i < n; ++i)
+  {
+    const FontCase& c = cases[i];
+    LICE_CachedFont font;
+    font.SetFromHFont(LICE_CreateFont(c.family, c.height, c.bold, c.italic, c.antiAlias),
+                      LICE_FONT_OWNS_HFONT | LICE_FONT_FORCE_NATIVE);
+    ASSERT_NE(nullptr, font.GetHFont()) << c.family;
+    font.SetTextColor(0xFFFFFFFF);
+    const int formats[] = {0, LICE_DT_CENTER, LICE_DT_RIGHT};
+    const char* texts[] = {"Kolvane", "0.75", "Qy -12"};
+    for (int k = 0; k < 3; ++k)
+    {
+      LICE_Rect r = {4, y, bm->getWidth() - 4, y + c.height};
+      font.DrawTextA(bm, texts[k], -1, &r, LICE_DT_SINGLELINE | formats[k]);
+    }
+    y += c.height + 2;
+  }
+}
+} // namespace
+
+// Regular, bold, italic and aliased text at the sizes the editors use, in
+// the fallback face every Linux desktop has.
+TEST(FreeTypeText, DrawsLikeItsExpectedPicture)
+{
+  const FontCase cases[] = {{"DejaVu Sans", 12, false, false, true},
+                            {"DejaVu Sans", 16, true, false, true},
+                            {"DejaVu Sans", 16, false, true, true},
+                            {"DejaVu Sans", 14, false, false, false}};
+  LICE_MemBitmap bm(240, 72);
+  drawStyles(&bm, cases, 4);
+  ExpectMatchesGolden(&bm, std::string(KOLVANE_GOLDEN_DIR) + "/text_linux.png", "text_linux");
+}
+
+TEST(FreeTypeText, MissingFamilyFallsBackToDejaVuSans)
+{
+  const FontCase missing[] = {{"No Such Family 7f3a", 16, false, false, true}};
+  const FontCase dejavu[] = {{"DejaVu Sans", 16, false, false, true}};
+  LICE_MemBitmap a(240, 20), b(240, 20);
+  drawStyles(&a, missing, 1);
+  drawStyles(&b, dejavu, 1);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 240; ++x)
+      ASSERT_EQ(LICE_GetPixel(&b, x, y), LICE_GetPixel(&a, x, y)) << x << "," << y;
+}
+
+TEST(FreeTypeText, LineHeightIsTheRequestedHeight)
+{
+  for (int height : {9, 12, 16, 27})
+  {
+    LICE_CachedFont font;
+    font.SetFromHFont(LICE_CreateFont("DejaVu Sans", height, false, false, true),
+                      LICE_FONT_OWNS_HFONT);
+    EXPECT_EQ(height, font.GetLineHeight());
+    LICE_Rect r = {3, 4, 3, 4};
+    EXPECT_EQ(height,
+              font.DrawTextA(nullptr, "Kolvane", -1, &r, LICE_DT_CALCRECT | LICE_DT_SINGLELINE));
+    EXPECT_EQ(4 + height, r.bottom);
+    EXPECT_GT(r.right - r.left, height * 2) << "seven letters are wider than two lines are high";
+  }
+  EXPECT_EQ(nullptr, LICE_CreateFont("DejaVu Sans", 0, false, false, true));
 }
 #endif

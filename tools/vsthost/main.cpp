@@ -2,11 +2,13 @@
 //
 //   kolvane-host probe [--rate HZ] [--block FRAMES] <plugin>
 //   kolvane-host validate [--level 1..5] [--only TEXT,...] [--timeout SECONDS] <plugin>
+//   kolvane-host edit [--play] [--screenshot FILE.png] [--seconds N] [--log FILE] <plugin>
 //
 // Each mode is one entry in kCommands; they share the option parser and
 // the host settings built from the common options, so a new mode adds a
 // function and a table row.
 
+#include "Edit.h"
 #include "Probe.h"
 #include "Validator.h"
 
@@ -14,13 +16,15 @@
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace
 {
-// The arguments after the mode: "--name value" or "--name=value" options
-// and positional arguments, in order.
+// The arguments after the mode: "--name value" or "--name=value" options,
+// "--flag" switches that take no value (stored as "1"), and positional
+// arguments, in order.
 struct Arguments
 {
   std::map<std::string, std::string> options;
@@ -31,6 +35,8 @@ struct UsageError
 {
   std::string message;
 };
+
+const std::set<std::string> kFlags = {"play"};
 
 Arguments parse(int argc, char** argv, int first)
 {
@@ -43,6 +49,8 @@ Arguments parse(int argc, char** argv, int first)
       const size_t equals = token.find('=');
       if (equals != std::string::npos)
         arguments.options[token.substr(2, equals - 2)] = token.substr(equals + 1);
+      else if (kFlags.count(token.substr(2)))
+        arguments.options[token.substr(2)] = "1";
       else if (i + 1 < argc)
         arguments.options[token.substr(2)] = argv[++i];
       else
@@ -118,6 +126,32 @@ int validate(Arguments& arguments)
   return vsthost::RunValidation(arguments.positional[0], options, std::cout, std::cerr);
 }
 
+int edit(Arguments& arguments)
+{
+  const vsthost::HostSettings settings = hostSettings(arguments);
+  vsthost::EditOptions options;
+  options.seconds = numberOption(arguments, "seconds", 0.0, 0.0);
+  options.play = arguments.options.erase("play") > 0;
+  auto take = [&](const char* name)
+  {
+    std::string value;
+    auto found = arguments.options.find(name);
+    if (found != arguments.options.end())
+    {
+      value = found->second;
+      arguments.options.erase(found);
+    }
+    return value;
+  };
+  options.screenshot = take("screenshot");
+  options.log = take("log");
+  rejectLeftovers(arguments);
+  if (arguments.positional.size() != 1)
+    throw UsageError{"edit takes one plug-in path"};
+  options.plugin = arguments.positional[0];
+  return vsthost::RunEdit(options, settings, std::cerr);
+}
+
 struct Command
 {
   const char* name;
@@ -129,6 +163,10 @@ const Command kCommands[] = {
     {"probe", "probe [--rate HZ] [--block FRAMES] <plugin>", probe},
     {"validate", "validate [--level 1..5] [--only TEXT,...] [--timeout SECONDS] <plugin>",
      validate},
+    {"edit",
+     "edit [--rate HZ] [--block FRAMES] [--play] [--screenshot FILE.png] [--seconds N]\n"
+     "       [--log FILE] <plugin>",
+     edit},
 };
 
 void printUsage(std::ostream& out)

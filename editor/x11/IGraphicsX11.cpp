@@ -1,0 +1,834 @@
+#include "IGraphicsX11.h"
+
+#include "IControl.h"
+#include "IParam.h"
+#include "IPlugBase.h"
+#include "X11Private.h"
+
+#include <X11/keysym.h>
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+
+// X reports no double clicks: a second press of the left button this soon
+// and this close to the first is one.
+const int kDoubleClickMs = 400;
+const int kDoubleClickPixels = 4;
+
+// ---- X errors ---------------------------------------------------------------
+// Xlib has one error handler per process. While editor windows exist ours
+// is installed: errors on an editor's connection are counted there, others
+// go to the handler the host had.
+std::mutex sErrorMutex;
+std::set<Display*> sOurDisplays;
+int (*sPreviousHandler)(Display*, XErrorEvent*) = nullptr;
+bool sHandlerInstalled = false;
+int sLastError = 0;
+
+int OnXError(Display* display, XErrorEvent* error)
+{
+  {
+    std::lock_guard<std::mutex> lock(sErrorMutex);
+    if (sOurDisplays.count(display))
+    {
+      sLastError = error->error_code;
+      return 0;
+    }
+  }
+  return sPreviousHandler ? sPreviousHandler(display, error) : 0;
+}
+
+void AddDisplay(Display* display)
+{
+  std::lock_guard<std::mutex> lock(sErrorMutex);
+  if (!sHandlerInstalled)
+  {
+    sPreviousHandler = XSetErrorHandler(OnXError);
+    sHandlerInstalled = true;
+  }
+  sOurDisplays.insert(display);
+}
+
+void RemoveDisplay(Display* display)
+{
+  std::lock_guard<std::mutex> lock(sErrorMutex);
+  sOurDisplays.erase(display);
+  if (sOurDisplays.empty() && sHandlerInstalled)
+  {
+    // The module may be unloaded next: leave no pointer into it behind,
+    // unless someone installed another handler over ours meanwhile.
+    int (*current)(Display*, XErrorEvent*) = XSetErrorHandler(sPreviousHandler);
+    if (current != OnXError)
+    {
+      XSetErrorHandler(current);
+    }
+    sHandlerInstalled = false;
+    sPreviousHandler = nullptr;
+  }
+}
+
+// Sends everything queued and tells whether the server reported an error
+// since the last call.
+bool SyncFailed(Display* display)
+{
+  XSync(display, False);
+  std::lock_guard<std::mutex> lock(sErrorMutex);
+  const bool failed = sLastError != 0;
+  sLastError = 0;
+  return failed;
+}
+
+// ---- Keys --------------------------------------------------------------------
+// The keysym as the virtual-key code the key table of the input dispatch is
+// defined over, or 0.
+int VirtualKeyOf(KeySym sym)
+{
+  if (sym == XK_space)
+    return 0x20;
+  if (sym == XK_Left)
+    return 0x25;
+  if (sym == XK_Up)
+    return 0x26;
+  if (sym == XK_Right)
+    return 0x27;
+  if (sym == XK_Down)
+    return 0x28;
+  if (sym >= XK_0 && sym <= XK_9)
+    return 0x30 + static_cast<int>(sym - XK_0);
+  if (sym >= XK_a && sym <= XK_z)
+    return 0x41 + static_cast<int>(sym - XK_a);
+  if (sym >= XK_A && sym <= XK_Z)
+    return 0x41 + static_cast<int>(sym - XK_A);
+  if (sym >= XK_KP_0 && sym <= XK_KP_9)
+    return 0x60 + static_cast<int>(sym - XK_KP_0);
+  if (sym >= XK_KP_Multiply && sym <= XK_KP_Divide)
+    return 0x6A + static_cast<int>(sym - XK_KP_Multiply);
+  if (sym >= XK_F1 && sym <= XK_F11)
+    return 0x70 + static_cast<int>(sym - XK_F1);
+  return 0;
+}
+
+// The key code of the input dispatch for a virtual key, or -1.
+int KeyCodeOf(int vk)
+{
+  switch (vk)
+  {
+  case 0x20:
+    return 0;
+  case 0x26:
+    return 1;
+  case 0x28:
+    return 2;
+  case 0x25:
+    return 3;
+  case 0x27:
+    return 4;
+  default:
+    break;
+  }
+  if (vk >= 0x30 && vk <= 0x39)
+    return vk - 0x2B;
+  if (vk >= 0x41 && vk <= 0x5A)
+    return vk - 0x32;
+  if (vk >= 0x61 && vk <= 0x7A)
+    return vk - 0x52;
+  return -1;
+}
+
+IMouseMod ModOf(unsigned int state, unsigned int button, bool pressed)
+{
+  bool left = (state & Button1Mask) != 0;
+  bool right = (state & Button3Mask) != 0;
+  // The state X reports is the one before the event.
+  if (button == Button1)
+    left = pressed;
+  if (button == Button3)
+    right = pressed;
+  return IMouseMod(left, right, (state & ShiftMask) != 0, (state & ControlMask) != 0,
+                   (state & Mod1Mask) != 0);
+}
+
+bool HasPngExtension(const char* name)
+{
+  const char* dot = name ? std::strrchr(name, '.') : nullptr;
+  if (!dot || std::strlen(dot + 1) != 3)
+    return false;
+  for (int i = 0; i < 3; ++i)
+    if (std::tolower(static_cast<unsigned char>(dot[1 + i])) != "png"[i])
+      return false;
+  return true;
+}
+} // namespace
+
+struct IGraphicsX11::Platform
+{
+  Display* display = nullptr;
+  Window window = 0;
+  Window parent = 0;
+  GC gc = nullptr;
+  Visual* visual = nullptr;
+  int depth = 0;
+  Clock::time_point lastTick;
+  bool trackingLeave = false;
+  // The last left press, for double clicks: the server's time of it, so
+  // that a host idling late does not stretch or shrink the interval.
+  Time lastPress = 0;
+  int lastPressX = 0, lastPressY = 0;
+  bool lastPressValid = false;
+  // The text box: a child window drawn from its own bitmap.
+  Window editBox = 0;
+  std::string editText;
+  bool editAllSelected = false;
+  int editMaxLength = 0;
+  IText editStyle;
+  std::unique_ptr<LICE_MemBitmap> editBitmap;
+};
+
+IGraphicsX11::IGraphicsX11(IPlugBase* plug, int w, int h, int fps, LICE_HMODULE module)
+    : IGraphics(plug, w, h, fps), mX(new Platform), mModule(module)
+{
+}
+
+IGraphicsX11::~IGraphicsX11()
+{
+  CloseWindow();
+  delete mX;
+}
+
+void* IGraphicsX11::GetWindow()
+{
+  return mX->window ? reinterpret_cast<void*>(mX->window) : nullptr;
+}
+
+void* IGraphicsX11::OpenWindow(void* parent)
+{
+  CloseWindow();
+  Display* display = XOpenDisplay(nullptr);
+  if (!display)
+    return nullptr;
+  AddDisplay(display);
+  SyncFailed(display);
+  const int screen = DefaultScreen(display);
+  XVisualInfo info;
+  if (!XMatchVisualInfo(display, screen, 24, TrueColor, &info))
+  {
+    RemoveDisplay(display);
+    XCloseDisplay(display);
+    return nullptr;
+  }
+  const Window parentWindow =
+      parent ? reinterpret_cast<Window>(parent) : RootWindow(display, screen);
+  XSetWindowAttributes attributes;
+  std::memset(&attributes, 0, sizeof(attributes));
+  attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                          KeyPressMask | LeaveWindowMask | FocusChangeMask;
+  attributes.background_pixmap = None;
+  attributes.border_pixel = 0;
+  attributes.colormap = XCreateColormap(display, parentWindow, info.visual, AllocNone);
+  const Window window =
+      XCreateWindow(display, parentWindow, 0, 0, static_cast<unsigned>(mWidth),
+                    static_cast<unsigned>(mHeight), 0, info.depth, InputOutput, info.visual,
+                    CWEventMask | CWBackPixmap | CWBorderPixel | CWColormap, &attributes);
+  if (window)
+  {
+    XMapWindow(display, window);
+  }
+  if (!window || SyncFailed(display))
+  {
+    // The parent does not exist (BadWindow): no editor.
+    if (window)
+      XDestroyWindow(display, window);
+    XFreeColormap(display, attributes.colormap);
+    SyncFailed(display);
+    RemoveDisplay(display);
+    XCloseDisplay(display);
+    return nullptr;
+  }
+  XFreeColormap(display, attributes.colormap);
+  mX->display = display;
+  mX->window = window;
+  mX->parent = parentWindow;
+  mX->visual = info.visual;
+  mX->depth = info.depth;
+  mX->gc = XCreateGC(display, window, 0, nullptr);
+  mX->lastTick = Clock::now();
+  mX->lastPressValid = false;
+  mX->trackingLeave = false;
+  SetAllControlsDirty();
+  return GetWindow();
+}
+
+void IGraphicsX11::CloseWindow()
+{
+  if (!mX->display)
+    return;
+  DropTextEntry();
+  ReleaseMouseCapture();
+  // A gesture whose release the window never saw (a menu or a text box
+  // took it) ends with the window: the host gets every end.
+  EndGesture();
+  Display* display = mX->display;
+  XFreeGC(display, mX->gc);
+  // Gone already when the host destroyed the parent first: the error is
+  // recorded and ignored.
+  XDestroyWindow(display, mX->window);
+  SyncFailed(display);
+  RemoveDisplay(display);
+  XCloseDisplay(display);
+  mX->display = nullptr;
+  mX->window = 0;
+  mX->gc = nullptr;
+}
+
+bool IGraphicsX11::DrawScreen(IRECT* rect)
+{
+  LICE_IBitmap* bitmap = GetDrawBitmap();
+  if (!mX->display || !bitmap || !rect)
+    return false;
+  const int l = std::max(rect->L, 0), t = std::max(rect->T, 0);
+  const int r = std::min(rect->R, bitmap->getWidth()), b = std::min(rect->B, bitmap->getHeight());
+  if (r <= l || b <= t)
+    return true;
+  // The image borrows the back buffer's rows: 32-bit pixels 0xAARRGGBB are
+  // what a 24-bit TrueColor visual takes.
+  XImage* image = XCreateImage(
+      mX->display, mX->visual, static_cast<unsigned>(mX->depth), ZPixmap, 0,
+      reinterpret_cast<char*>(bitmap->getBits()), static_cast<unsigned>(bitmap->getWidth()),
+      static_cast<unsigned>(bitmap->getHeight()), 32, bitmap->getRowSpan() * 4);
+  if (!image)
+    return false;
+  XPutImage(mX->display, mX->window, mX->gc, image, l, t, l, t, static_cast<unsigned>(r - l),
+            static_cast<unsigned>(b - t));
+  image->data = nullptr;
+  XDestroyImage(image);
+  XFlush(mX->display);
+  return true;
+}
+
+void IGraphicsX11::Idle()
+{
+  if (!mX->display)
+    return;
+  while (mX->display && XPending(mX->display) > 0)
+  {
+    XEvent event;
+    XNextEvent(mX->display, &event);
+    HandleEvent(&event);
+  }
+  if (!mX->display)
+    return;
+  const int fps = FPS() > 0 ? FPS() : 25;
+  const auto interval = std::chrono::milliseconds(static_cast<int>(1000.0 / fps));
+  const Clock::time_point now = Clock::now();
+  // While the text box has the keyboard the editor only waits for it.
+  const bool boxActive = mX->editBox && mParamEditMsg == kEditActive;
+  if (!boxActive && now - mX->lastTick >= interval)
+  {
+    // From now, not from the last due time: a late host gets no catch-up.
+    mX->lastTick = now;
+    Tick();
+  }
+}
+
+void IGraphicsX11::Tick()
+{
+  if (mX->editBox && mParamEditMsg != kEditNone)
+  {
+    if (mParamEditMsg == kEditCommit)
+      CommitTextEntry();
+    if (mParamEditMsg == kEditCommit || mParamEditMsg == kEditCancel)
+      DropTextEntry();
+    mParamEditMsg = kEditNone;
+    return;
+  }
+  IRECT dirty;
+  if (IsDirty(&dirty))
+  {
+    // The box is a child window: drawing its parent leaves it alone.
+    Draw(&dirty);
+    if (mX->editBox)
+      mParamEditMsg = kEditUpdate;
+  }
+}
+
+void IGraphicsX11::CommitTextEntry()
+{
+  // What the box holds, at most 31 bytes, as the Windows box gives it.
+  const std::string text = mX->editText.substr(0, 31);
+  if (mEdParam)
+  {
+    double value = 0.0;
+    if (mEdParam->Type() == kTypeEnum || mEdParam->Type() == kTypeBool)
+    {
+      int index = 0;
+      if (!mEdParam->MapDisplayText(text.c_str(), &index))
+        index = 0;
+      value = index;
+    }
+    else
+    {
+      value = std::atof(text.c_str());
+      if (mEdParam->DisplayIsNegated())
+        value = -value;
+    }
+    mEdControl->SetValueFromUserInput(mEdParam->GetNormalized(value));
+  }
+  else
+  {
+    mEdControl->TextFromTextEntry(text.c_str());
+  }
+}
+
+void IGraphicsX11::DrawTextEntry()
+{
+  LICE_MemBitmap* bm = mX->editBitmap.get();
+  if (!mX->editBox || !bm)
+    return;
+  IText& style = mX->editStyle;
+  const IColor& bg = style.mTextEntryBGColor;
+  const IColor& fg = style.mTextEntryFGColor;
+  const LICE_pixel back = LICE_RGBA(bg.R, bg.G, bg.B, 255);
+  const LICE_pixel front = LICE_RGBA(fg.R, fg.G, fg.B, 255);
+  LICE_Clear(bm, back);
+  int align = 0;
+  if (style.mAlign == IText::kAlignCenter)
+    align = LICE_DT_CENTER;
+  else if (style.mAlign == IText::kAlignFar)
+    align = LICE_DT_RIGHT;
+  const int format = LICE_DT_SINGLELINE | LICE_DT_NOCLIP | align;
+  LICE_IFont* font = CacheFont(&style);
+  LICE_Rect extent = {1, 1, 1, 1};
+  if (font)
+    font->DrawTextA(nullptr, mX->editText.c_str(), -1, &extent, LICE_DT_CALCRECT | format);
+  const int textW = extent.right - extent.left;
+  const int w = bm->getWidth(), h = bm->getHeight();
+  int left = 1;
+  if (style.mAlign == IText::kAlignCenter)
+    left = (w - textW) / 2;
+  else if (style.mAlign == IText::kAlignFar)
+    left = w - 1 - textW;
+  LICE_pixel ink = front;
+  if (mX->editAllSelected && !mX->editText.empty())
+  {
+    // Selected text shows inverted, as a new box's whole text does.
+    LICE_FillRect(bm, left, 1, textW, h - 2, front, 1.0f, LICE_MODE_COPY);
+    ink = back;
+  }
+  if (font)
+  {
+    font->SetTextColor(ink);
+    LICE_Rect r = {1, 1, w - 1, h - 1};
+    font->DrawTextA(bm, mX->editText.c_str(), -1, &r, format);
+  }
+  if (!mX->editAllSelected)
+    LICE_Line(bm, left + textW, 2, left + textW, h - 3, front, 1.0f, LICE_MODE_COPY, false);
+  x11::PutBitmap(mX->display, mX->editBox, bm, 0, 0, w, h);
+}
+
+void IGraphicsX11::HandleTextEntryKey(void* raw)
+{
+  XKeyEvent& key = *static_cast<XKeyEvent*>(raw);
+  const KeySym sym = XLookupKeysym(&key, 0);
+  if (sym == XK_Return || sym == XK_KP_Enter)
+  {
+    mParamEditMsg = kEditCommit;
+    return;
+  }
+  if (sym == XK_BackSpace)
+  {
+    if (mX->editAllSelected)
+      mX->editText.clear();
+    else if (!mX->editText.empty())
+      mX->editText.pop_back();
+    mX->editAllSelected = false;
+    DrawTextEntry();
+    return;
+  }
+  char typed[16];
+  KeySym ignored;
+  const int n = XLookupString(&key, typed, sizeof(typed), &ignored, nullptr);
+  for (int i = 0; i < n; ++i)
+  {
+    const char c = typed[i];
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+      continue;
+    if (mEdParam)
+    {
+      // Only what can make a number of the parameter's kind.
+      const bool numeric = (c >= '0' && c <= '9') || c == '-' || c == '+';
+      const EParamType type = mEdParam->Type();
+      if ((type == kTypeBool || type == kTypeInt || type == kTypeEnum) && !numeric)
+        continue;
+      if (type == kTypeDouble && !numeric && c != '.')
+        continue;
+    }
+    if (mX->editAllSelected)
+      mX->editText.clear();
+    mX->editAllSelected = false;
+    if (static_cast<int>(mX->editText.size()) < mX->editMaxLength)
+      mX->editText.push_back(c);
+  }
+  DrawTextEntry();
+}
+
+void IGraphicsX11::HandleEvent(void* raw)
+{
+  XEvent& event = *static_cast<XEvent*>(raw);
+  if (mX->editBox && event.xany.window == mX->editBox)
+  {
+    switch (event.type)
+    {
+    case Expose:
+      DrawTextEntry();
+      break;
+    case FocusIn:
+      if (event.xfocus.detail != NotifyPointer)
+        mParamEditMsg = kEditActive;
+      break;
+    case FocusOut:
+      if (event.xfocus.mode == NotifyNormal && event.xfocus.detail != NotifyInferior &&
+          event.xfocus.detail != NotifyPointer)
+        mParamEditMsg = kEditCancel;
+      break;
+    case KeyPress:
+      HandleTextEntryKey(&event.xkey);
+      break;
+    default:
+      break;
+    }
+    return;
+  }
+  if (event.xany.window != mX->window)
+    return;
+  // While the box is active the editor takes no input: a left or right
+  // press only cancels the entry.
+  if (mX->editBox && mParamEditMsg == kEditActive)
+  {
+    if (event.type == ButtonPress &&
+        (event.xbutton.button == Button1 || event.xbutton.button == Button3))
+      mParamEditMsg = kEditCancel;
+    if (event.type != Expose)
+      return;
+  }
+
+  switch (event.type)
+  {
+  case Expose:
+  {
+    IRECT r(event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
+            event.xexpose.y + event.xexpose.height);
+    DrawScreen(&r);
+    break;
+  }
+  case ButtonPress:
+  {
+    const XButtonEvent& b = event.xbutton;
+    IMouseMod mod = ModOf(b.state, b.button, true);
+    if (b.button == Button4 || b.button == Button5)
+    {
+      if (mX->editBox)
+      {
+        mParamEditMsg = kEditCancel;
+        break;
+      }
+      OnMouseWheel(b.x, b.y, &mod, b.button == Button4 ? 1 : -1);
+      break;
+    }
+    if (b.button != Button1 && b.button != Button2 && b.button != Button3)
+      break;
+    if (mX->editBox)
+    {
+      // Thrown away, nothing committed; the press then counts.
+      DropTextEntry();
+      IRECT all(0, 0, mWidth, mHeight);
+      Draw(&all);
+    }
+    XSetInputFocus(mX->display, mX->window, RevertToParent, CurrentTime);
+    if (b.button == Button1)
+    {
+      const bool isDouble = mX->lastPressValid &&
+                            b.time - mX->lastPress <= static_cast<Time>(kDoubleClickMs) &&
+                            std::abs(b.x - mX->lastPressX) <= kDoubleClickPixels &&
+                            std::abs(b.y - mX->lastPressY) <= kDoubleClickPixels;
+      if (isDouble)
+      {
+        mX->lastPressValid = false;
+        OnMouseDblClick(b.x, b.y, &mod);
+        break;
+      }
+      mX->lastPressValid = true;
+      mX->lastPress = b.time;
+      mX->lastPressX = b.x;
+      mX->lastPressY = b.y;
+    }
+    OnMouseDown(b.x, b.y, &mod);
+    break;
+  }
+  case ButtonRelease:
+  {
+    const XButtonEvent& b = event.xbutton;
+    if (b.button != Button1 && b.button != Button3)
+      break;
+    IMouseMod mod = ModOf(b.state, b.button, false);
+    OnMouseUp(b.x, b.y, &mod);
+    break;
+  }
+  case MotionNotify:
+  {
+    const XMotionEvent& m = event.xmotion;
+    IMouseMod mod = ModOf(m.state, 0, false);
+    if (mod.L || mod.R)
+    {
+      if (!mX->editBox)
+        OnMouseDrag(m.x, m.y, &mod);
+    }
+    else if (OnMouseOver(m.x, m.y, &mod))
+    {
+      mX->trackingLeave = true;
+    }
+    break;
+  }
+  case LeaveNotify:
+    if (mX->trackingLeave && event.xcrossing.mode == NotifyNormal)
+    {
+      mX->trackingLeave = false;
+      OnMouseOut();
+    }
+    break;
+  case KeyPress:
+  {
+    XKeyEvent& k = event.xkey;
+    const int code = KeyCodeOf(VirtualKeyOf(XLookupKeysym(&k, 0)));
+    if (code >= 0 && OnKeyDown(k.x, k.y, code))
+      break;
+    // Not ours: the host's top-level window gets the key.
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    Window top = mX->window;
+    while (XQueryTree(mX->display, top, &root, &parent, &children, &count))
+    {
+      if (children)
+        XFree(children);
+      if (parent == root || parent == 0)
+        break;
+      top = parent;
+    }
+    if (top != mX->window)
+    {
+      k.window = top;
+      XSendEvent(mX->display, top, False, KeyPressMask, &event);
+      XFlush(mX->display);
+    }
+    break;
+  }
+  default:
+    break;
+  }
+}
+
+void IGraphicsX11::ForceEndUserEdit()
+{
+  mParamEditMsg = kEditCancel;
+}
+
+void IGraphicsX11::DropTextEntry()
+{
+  if (mX->editBox && mX->display)
+    XDestroyWindow(mX->display, mX->editBox);
+  mX->editBox = 0;
+  mX->editBitmap.reset();
+  mX->editText.clear();
+  mEdControl = nullptr;
+  mEdParam = nullptr;
+  mParamEditMsg = kEditNone;
+}
+
+void IGraphicsX11::CreateTextEntry(IControl* control, IText* text, IRECT* rect, const char* str,
+                                   IParam* param)
+{
+  if (!control || !rect || mX->editBox || !mX->display)
+    return;
+  const int w = rect->W() + 1, h = rect->H() + 1;
+  const Window box =
+      x11::CreateWindow(mX->display, mX->window, rect->L, rect->T, w, h,
+                        ExposureMask | KeyPressMask | FocusChangeMask | ButtonPressMask, false);
+  if (!box)
+    return;
+  mX->editBox = box;
+  mX->editBitmap.reset(new LICE_MemBitmap(w, h));
+  mX->editText = str ? str : "";
+  mX->editAllSelected = true;
+  mX->editMaxLength = control->GetTextEntryLength();
+  if (text)
+    mX->editStyle = *text;
+  mX->editStyle.mCached = nullptr;
+  mEdControl = control;
+  mEdParam = param;
+  XMapRaised(mX->display, box);
+  // The box takes the keyboard; its focus-in event makes the entry active.
+  XSetInputFocus(mX->display, box, RevertToParent, CurrentTime);
+  XFlush(mX->display);
+}
+
+IPopupMenu* IGraphicsX11::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
+{
+  ReleaseMouseCapture();
+  if (!mX->display || !menu || !rect)
+    return nullptr;
+  int x = 0, y = 0;
+  Window child = 0;
+  XTranslateCoordinates(mX->display, mX->window, DefaultRootWindow(mX->display), rect->L, rect->B,
+                        &x, &y, &child);
+  IPopupMenu* chosen = x11::RunPopupMenu(mX->display, x, y, menu);
+  // The menu's loop took the editor's expose events: show it all again.
+  IRECT all(0, 0, mWidth, mHeight);
+  DrawScreen(&all);
+  return chosen;
+}
+
+int IGraphicsX11::ShowMessageBox(const char* text, const char* caption, int type)
+{
+  return x11::RunMessageBox(text, caption, type);
+}
+
+void IGraphicsX11::HostPath(WDL_String* path)
+{
+  if (!path)
+    return;
+  char exe[4096];
+  const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+  std::string dir = n > 0 ? std::string(exe, static_cast<size_t>(n)) : "";
+  dir = dir.substr(0, dir.rfind('/') + 1);
+  path->Set(dir.c_str());
+}
+
+void IGraphicsX11::PluginPath(WDL_String* path)
+{
+  if (!path)
+    return;
+  Dl_info info;
+  std::string dir;
+  if (dladdr(reinterpret_cast<void*>(&HasPngExtension), &info) && info.dli_fname)
+  {
+    dir = info.dli_fname;
+    dir = dir.substr(0, dir.rfind('/') + 1);
+  }
+  path->Set(dir.c_str());
+}
+
+void IGraphicsX11::DesktopPath(WDL_String*) {}
+
+void IGraphicsX11::PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir,
+                                 const char* extensions)
+{
+  if (!file)
+    return;
+  if (!WindowIsOpen())
+  {
+    file->Set("");
+    return;
+  }
+  if (dir && !dir->GetLength())
+    DesktopPath(dir);
+  std::string start = dir && dir->GetLength() ? dir->Get() : "";
+  if (!start.empty() && start.back() != '/')
+    start += '/';
+  start += file->Get();
+  // "*.fxp;*.fxb" names the filter, as on Windows; zenity wants the
+  // patterns apart.
+  std::string name, patterns;
+  const std::string list = extensions ? extensions : "";
+  size_t pos = 0;
+  while (pos < list.size())
+  {
+    const size_t space = list.find(' ', pos);
+    const std::string ext =
+        list.substr(pos, space == std::string::npos ? std::string::npos : space - pos);
+    if (!ext.empty())
+    {
+      name += (name.empty() ? "*." : ";*.") + ext;
+      patterns += (patterns.empty() ? "*." : " *.") + ext;
+    }
+    pos = space == std::string::npos ? list.size() : space + 1;
+  }
+  std::vector<std::string> argv = {"zenity", "--file-selection", "--filename=" + start};
+  if (action == kFileSave)
+    argv.push_back("--save");
+  if (!patterns.empty())
+    argv.push_back("--file-filter=" + name + " | " + patterns);
+  std::string chosen;
+  if (x11::RunProgram(argv, &chosen) && !chosen.empty())
+    file->Set(chosen.substr(0, 255).c_str());
+}
+
+bool IGraphicsX11::PromptForColor(IColor* color, const char* prompt)
+{
+  if (!color || !WindowIsOpen())
+    return false;
+  char initial[64];
+  std::snprintf(initial, sizeof(initial), "--color=rgb(%d,%d,%d)", color->R, color->G, color->B);
+  std::vector<std::string> argv = {"zenity", "--color-selection", initial};
+  if (prompt && prompt[0])
+    argv.push_back(std::string("--title=") + prompt);
+  std::string answer;
+  if (!x11::RunProgram(argv, &answer))
+    return false;
+  int r = 0, g = 0, b = 0;
+  unsigned int hr = 0, hg = 0, hb = 0;
+  const bool decimal = std::sscanf(answer.c_str(), "rgb(%d,%d,%d", &r, &g, &b) == 3 ||
+                       std::sscanf(answer.c_str(), "rgba(%d,%d,%d", &r, &g, &b) == 3;
+  if (!decimal)
+  {
+    if (std::sscanf(answer.c_str(), "#%2x%2x%2x", &hr, &hg, &hb) != 3)
+      return false;
+    r = static_cast<int>(hr);
+    g = static_cast<int>(hg);
+    b = static_cast<int>(hb);
+  }
+  color->R = r;
+  color->G = g;
+  color->B = b;
+  return true;
+}
+
+bool IGraphicsX11::OpenURL(const char* url, const char* windowTitle, const char* confirmMsg,
+                           const char* errMsgOnFailure)
+{
+  const int kYesNo = 4, kYes = 6;
+  if (confirmMsg && ShowMessageBox(confirmMsg, windowTitle, kYesNo) != kYes)
+    return false;
+  if (url && x11::RunProgram({"xdg-open", url}))
+    return true;
+  if (errMsgOnFailure)
+    ShowMessageBox(errMsgOnFailure, windowTitle, 0);
+  return false;
+}
+
+LICE_HFONT IGraphicsX11::OSCreateFont(const IText* text)
+{
+  if (!text)
+    return nullptr;
+  return LICE_CreateFont(text->mFont, text->mSize, (text->mStyle & IText::kStyleBold) != 0,
+                         (text->mStyle & IText::kStyleItalic) != 0,
+                         text->mQuality != IText::kQualityNonAntiAliased);
+}
+
+LICE_IBitmap* IGraphicsX11::OSLoadBitmap(int id, const char* name)
+{
+  if (!HasPngExtension(name))
+    return nullptr;
+  return LICE_LoadPNGFromResource(mModule, id);
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+// The editor's window on X11: a child of the host's window with its own
+// display connection. X11 types stay in IGraphicsX11.cpp; here the window is
+// an opaque handle.
+//
+// Life of the window:
+//   1. OpenWindow(parent): the host passes its X11 Window id; a child window
+//      of the editor's size is made on a fresh connection and every control
+//      is marked dirty. Opening again moves the editor to a new window.
+//   2. Idle(): on every effEditIdle the window's pending X events are
+//      handled (expose, mouse, keys, the text box), then, when the frame
+//      interval trunc(1000 / fps) ms has passed on a monotonic clock, one
+//      tick runs: the text box's state, else the dirty check and a redraw of
+//      the dirty region. A host idling less often gets fewer ticks.
+//   3. CloseWindow() (also effEditClose, the destructor): a text box is
+//      dropped without committing, the window and the connection go.
+//
+// X errors on the editor's connections (a parent destroyed by the host
+// before effEditClose gives BadWindow) are recorded, never fatal; errors on
+// other connections go to the handler that was installed before.
+
+#include "IGraphics.h"
+
+class IGraphicsX11 : public IGraphics
+{
+public:
+  IGraphicsX11(IPlugBase* plug, int w, int h, int fps = 0, LICE_HMODULE module = nullptr);
+  ~IGraphicsX11() override;
+
+  bool DrawScreen(IRECT* rect) override;
+  void ForceEndUserEdit() override;
+  int ShowMessageBox(const char* text, const char* caption, int type) override;
+  IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* rect) override;
+  void CreateTextEntry(IControl* control, IText* text, IRECT* rect, const char* str,
+                       IParam* param) override;
+  void HostPath(WDL_String* path) override;
+  void PluginPath(WDL_String* path) override;
+  void DesktopPath(WDL_String* path) override;
+  void PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir,
+                     const char* extensions) override;
+  bool PromptForColor(IColor* color, const char* prompt = "") override;
+  bool OpenURL(const char* url, const char* windowTitle = nullptr, const char* confirmMsg = nullptr,
+               const char* errMsgOnFailure = nullptr) override;
+  bool CanOpenWindow() const override { return true; }
+  void* OpenWindow(void* parent) override;
+  using IGraphics::OpenWindow;
+  void CloseWindow() override;
+  void* GetWindow() override;
+  void Idle() override;
+  // Only names ending in ".png" (any case) are loaded, from the embedded
+  // resource of type "PNG" with that id.
+  LICE_IBitmap* OSLoadBitmap(int id, const char* name) override;
+
+  // The text-entry states, carried out on the next tick.
+  enum EParamEditState
+  {
+    kEditNone = 0,
+    kEditActive = 1,
+    kEditUpdate = 2,
+    kEditCancel = 3,
+    kEditCommit = 4,
+  };
+
+protected:
+  // A FreeType font of the style's family (DejaVu Sans when it is not
+  // installed), height and weight.
+  LICE_HFONT OSCreateFont(const IText* text) override;
+
+private:
+  struct Platform;
+
+  void Tick();
+  void HandleEvent(void* event);
+  // The text box: drawn from its bitmap, fed keys, its text applied, or
+  // thrown away without applying anything.
+  void DrawTextEntry();
+  void HandleTextEntryKey(void* keyEvent);
+  void CommitTextEntry();
+  void DropTextEntry();
+
+  Platform* mX;
+  LICE_HMODULE mModule;
+  IControl* mEdControl = nullptr;
+  IParam* mEdParam = nullptr;
+  EParamEditState mParamEditMsg = kEditNone;
+};
