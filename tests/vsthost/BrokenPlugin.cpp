@@ -522,7 +522,7 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 inde
     if (!ptr)
       return 0;
     if (faulty(kFaultSlowDispatch))
-      std::this_thread::sleep_for(std::chrono::milliseconds(60));
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
     return getChunk(plugin, index == 0, static_cast<void**>(ptr));
   case effSetChunk:
     plugin->Touch();

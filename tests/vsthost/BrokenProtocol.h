@@ -19,7 +19,7 @@ enum BrokenFault
   kFaultEventOffsets,    // an event outside the coming block ruins the block
   kFaultTimeInfo,        // the tempo and time signature divide unchecked
   kFaultRace,            // no lock: a call during a block tears it
-  kFaultSlowDispatch,    // effGetChunk takes 60 ms while holding the lock
+  kFaultSlowDispatch,    // effGetChunk takes 150 ms while holding the lock
   kFaultLeak,            // every instance leaves 4 KiB behind
   kFaultAutomation,      // a block of exactly 32 frames divides by zero
   kFaultEditorNoRect,    // the open editor has no rectangle
