@@ -145,8 +145,12 @@ protected:
 TEST_F(KolvaneEditorTest, NewEditorShowsThePreview)
 {
   EXPECT_EQ(kNumEditorControls + 1, graphics->NControls()) << "background, LEDs, parameters";
+#if defined(_WIN32)
+  EXPECT_NE(0, instance->Effect()->flags & effFlagsHasEditor) << "the window is offered";
+#else
   EXPECT_EQ(0, instance->Effect()->flags & effFlagsHasEditor)
       << "no window on this platform yet: no editor offered";
+#endif
   ExpectMatchesGolden(drawAll(), KOLVANE_PREVIEW_PNG, "kolvane_new_editor", false);
 }
 
