@@ -1,11 +1,16 @@
 // kolvane-host: the project's VST2 host on the command line.
 //
 //   kolvane-host probe [--rate HZ] [--block FRAMES] <plugin>
+//   kolvane-host edit [--play 1] [--seconds N] [--screenshot FILE.png]
+//                     [--screenshot-every-ms MS] [--log FILE]
+//                     [--param "NAME=VALUE"]... [--automate-every-ms MS]
+//                     [--stop-file FILE] <plugin>
 //
 // Each mode is one entry in kCommands; they share the option parser and
 // the host settings built from the common options, so a new mode adds a
 // function and a table row.
 
+#include "Edit.h"
 #include "Probe.h"
 
 #include <cstdio>
@@ -23,6 +28,7 @@ struct Arguments
 {
   std::map<std::string, std::string> options;
   std::vector<std::string> positional;
+  std::vector<std::string> params; // every --param, in order
 };
 
 struct UsageError
@@ -39,7 +45,19 @@ Arguments parse(int argc, char** argv, int first)
     if (token.size() > 2 && token.compare(0, 2, "--") == 0)
     {
       const size_t equals = token.find('=');
-      if (equals != std::string::npos)
+      std::string value;
+      if (token.compare(2, equals == std::string::npos ? std::string::npos : equals - 2, "param") ==
+          0)
+      {
+        if (equals != std::string::npos)
+          value = token.substr(equals + 1);
+        else if (i + 1 < argc)
+          value = argv[++i];
+        else
+          throw UsageError{"option --param needs a value"};
+        arguments.params.push_back(value);
+      }
+      else if (equals != std::string::npos)
         arguments.options[token.substr(2, equals - 2)] = token.substr(equals + 1);
       else if (i + 1 < argc)
         arguments.options[token.substr(2)] = argv[++i];
@@ -94,6 +112,43 @@ int probe(Arguments& arguments)
   return vsthost::RunProbe(arguments.positional[0], settings, std::cout, std::cerr);
 }
 
+int edit(Arguments& arguments)
+{
+  vsthost::EditOptions options;
+  options.settings = hostSettings(arguments);
+  options.play = numberOption(arguments, "play", 0, 0) != 0;
+  options.seconds = numberOption(arguments, "seconds", options.seconds, 0.0);
+  options.screenshotEveryMs =
+      static_cast<int>(numberOption(arguments, "screenshot-every-ms", 0, 0));
+  options.automateEveryMs = static_cast<int>(numberOption(arguments, "automate-every-ms", 0, 0));
+  const std::pair<const char*, std::string*> texts[] = {
+      {"screenshot", &options.screenshot}, {"log", &options.log}, {"stop-file", &options.stopFile}};
+  for (const auto& text : texts)
+  {
+    auto found = arguments.options.find(text.first);
+    if (found != arguments.options.end())
+    {
+      *text.second = found->second;
+      arguments.options.erase(found);
+    }
+  }
+  for (const std::string& param : arguments.params)
+  {
+    const size_t equals = param.rfind('=');
+    char* end = nullptr;
+    const double value =
+        equals == std::string::npos ? 0 : std::strtod(param.c_str() + equals + 1, &end);
+    if (equals == std::string::npos || equals + 1 == param.size() || *end != '\0')
+      throw UsageError{"--param needs NAME=VALUE, not '" + param + "'"};
+    options.params.emplace_back(param.substr(0, equals), value);
+  }
+  rejectLeftovers(arguments);
+  if (arguments.positional.size() != 1)
+    throw UsageError{"edit takes one plug-in path"};
+  options.plugin = arguments.positional[0];
+  return vsthost::RunEdit(options, std::cout, std::cerr);
+}
+
 struct Command
 {
   const char* name;
@@ -103,6 +158,11 @@ struct Command
 
 const Command kCommands[] = {
     {"probe", "probe [--rate HZ] [--block FRAMES] <plugin>", probe},
+    {"edit",
+     "edit [--play 1] [--seconds N] [--screenshot FILE.png] [--screenshot-every-ms MS]\n"
+     "       [--log FILE] [--param \"NAME=VALUE\"]... [--automate-every-ms MS]\n"
+     "       [--stop-file FILE] <plugin>",
+     edit},
 };
 
 void printUsage(std::ostream& out)
