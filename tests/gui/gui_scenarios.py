@@ -490,6 +490,17 @@ def a_click_elsewhere_cancels_the_entry(s):
     check(abs(s.log().final[0] - s.log().initial[0]) < 1e-9, "gain moved")
 
 
+def closing_the_editor_with_an_entry_open_commits_nothing(s):
+    testplug(s)
+    s.click(*TP_STEPS)
+    time.sleep(0.3)
+    s.focus()
+    s.type("9")
+    s.wait()
+    check(not [l for l in s.testplug_log() if l.startswith("value 3")], "steps changed: %s" % s.testplug_log())
+    check(s.log().final[3] == s.log().initial[3], "steps moved")
+
+
 def choosing_in_a_submenu_reports_that_submenu(s):
     testplug(s)
     s.click(*TP_MENU)
@@ -542,6 +553,7 @@ SCENARIOS = [
     automation_from_a_third_thread_while_playing,
     typing_keeps_only_what_the_parameter_takes_and_enter_commits,
     a_click_elsewhere_cancels_the_entry,
+    closing_the_editor_with_an_entry_open_commits_nothing,
     choosing_in_a_submenu_reports_that_submenu,
     the_file_dialog_returns_a_typed_path_and_cancel_keeps_the_file,
     in_process_window_tests,
