@@ -37,7 +37,8 @@ struct EditOptions
   int screenshotEveryMs = 0;
   // One line per host call as it arrives ("begin I", "automate I V",
   // "end I"), after "initial I V" for every parameter when the editor opens
-  // and before "param I V" for every parameter when the run ends.
+  // and before "param I V" for every parameter when the run ends; with
+  // screenshotEveryMs, "shot N PPQ": the transport's position at picture N.
   std::string log;
   // Normalized values set before the editor opens, by parameter name.
   std::vector<std::pair<std::string, double>> params;

@@ -178,11 +178,16 @@ int RunEdit(const EditOptions& options, std::ostream& out, std::ostream& err)
   RegisterClassA(&wndClass);
   HWND wnd = CreateWindowExA(0, kHostClass, kHostTitle, WS_POPUP | WS_VISIBLE, 0, 0, w, h, nullptr,
                              nullptr, wndClass.hInstance, nullptr);
-  if (!wnd || !instance->Dispatch(effEditOpen, 0, 0, wnd))
+  if (!wnd)
   {
-    err << "kolvane-host: the editor window could not be opened\n";
-    if (wnd)
-      DestroyWindow(wnd);
+    err << "kolvane-host: the host's window could not be made (error " << GetLastError() << ")\n";
+    gRun = nullptr;
+    return 1;
+  }
+  if (!instance->Dispatch(effEditOpen, 0, 0, wnd))
+  {
+    err << "kolvane-host: the plug-in did not open its editor (error " << GetLastError() << ")\n";
+    DestroyWindow(wnd);
     gRun = nullptr;
     return 1;
   }
@@ -249,11 +254,23 @@ int RunEdit(const EditOptions& options, std::ostream& out, std::ostream& err)
   int shots = 0;
   if (options.screenshotEveryMs > 0 && !options.screenshot.empty())
   {
-    for (DWORD t = 0; t < totalMs; t += options.screenshotEveryMs)
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < totalMs)
     {
       if (!PumpFor(options.screenshotEveryMs, options.stopFile))
         break;
-      WriteScreenshot(NumberedName(options.screenshot, shots++), w, h);
+      // Where the transport stood when the picture was taken, so that a
+      // test can tell which step should be lit.
+      const double ppq = instance->TransportState().PpqPos();
+      WriteScreenshot(NumberedName(options.screenshot, shots), w, h);
+      if (log.is_open())
+      {
+        char line[64];
+        std::snprintf(line, sizeof line, "shot %d %.6f\n", shots, ppq);
+        log << line;
+        log.flush();
+      }
+      ++shots;
     }
   }
   else
