@@ -5,6 +5,7 @@
 #include "WDL_Mutex.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -388,11 +389,47 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* textRec
         control->SetValueFromUserInput(param->GetNormalized(value));
       }
     }
+    // The modal menu took the release: the press's gesture ends with the
+    // choice, not when the window next sees a button.
+    EndGesture();
     return;
   }
   char current[MAX_PARAM_DISPLAY_LEN];
   param->GetDisplayForHostNoDisplayText(current);
+  // The box may take the release away from the window; the press's gesture
+  // ends here, and the commit brackets itself.
+  EndGesture();
   CreateTextEntry(control, control->GetText(), textRect, current, param);
+}
+
+void IGraphics::CommitTextEntry(IControl* control, IParam* param, const char* text)
+{
+  if (!control || !text)
+  {
+    return;
+  }
+  if (!param)
+  {
+    control->TextFromTextEntry(text);
+    return;
+  }
+  double value = 0.0;
+  if (param->Type() == kTypeEnum || param->Type() == kTypeBool)
+  {
+    int index = 0;
+    value = param->MapDisplayText(text, &index) ? index : 0;
+  }
+  else
+  {
+    value = std::atof(text);
+    if (param->DisplayIsNegated())
+    {
+      value = -value;
+    }
+  }
+  BeginGesture(control);
+  control->SetValueFromUserInput(param->GetNormalized(value));
+  EndGesture();
 }
 
 // ============================================================================

@@ -126,6 +126,11 @@ public:
   // switches that have them) with the current one checked, or else a text
   // entry holding the value. Needs all three.
   void PromptUserInput(IControl* control, IParam* param, IRECT* textRect);
+  // [UI thread] What a platform's text box commits: the typed text as the
+  // parameter's value (a display text for enums and bools, the negated
+  // number where the display is negated), or the text itself for a control
+  // without a parameter. The commit is a gesture of its own.
+  void CommitTextEntry(IControl* control, IParam* param, const char* text);
 
   // ---- Bitmaps ----------------------------------------------------------------
   // The picture with this id, loaded once per process and shared. A picture

@@ -348,8 +348,16 @@ void IGraphicsX11::Tick()
   if (mX->editBox && mParamEditMsg != kEditNone)
   {
     if (mParamEditMsg == kEditCommit)
-      CommitTextEntry();
-    if (mParamEditMsg == kEditCommit || mParamEditMsg == kEditCancel)
+    {
+      // What the box holds, at most 31 bytes, as the Windows box gives it.
+      const std::string text = mX->editText.substr(0, 31);
+      IControl* control = mEdControl;
+      IParam* param = mEdParam;
+      // The box goes first: committing may redraw or prompt again.
+      DropTextEntry();
+      CommitTextEntry(control, param, text.c_str());
+    }
+    else if (mParamEditMsg == kEditCancel)
       DropTextEntry();
     mParamEditMsg = kEditNone;
     return;
@@ -361,34 +369,6 @@ void IGraphicsX11::Tick()
     Draw(&dirty);
     if (mX->editBox)
       mParamEditMsg = kEditUpdate;
-  }
-}
-
-void IGraphicsX11::CommitTextEntry()
-{
-  // What the box holds, at most 31 bytes, as the Windows box gives it.
-  const std::string text = mX->editText.substr(0, 31);
-  if (mEdParam)
-  {
-    double value = 0.0;
-    if (mEdParam->Type() == kTypeEnum || mEdParam->Type() == kTypeBool)
-    {
-      int index = 0;
-      if (!mEdParam->MapDisplayText(text.c_str(), &index))
-        index = 0;
-      value = index;
-    }
-    else
-    {
-      value = std::atof(text.c_str());
-      if (mEdParam->DisplayIsNegated())
-        value = -value;
-    }
-    mEdControl->SetValueFromUserInput(mEdParam->GetNormalized(value));
-  }
-  else
-  {
-    mEdControl->TextFromTextEntry(text.c_str());
   }
 }
 

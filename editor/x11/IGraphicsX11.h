@@ -72,11 +72,10 @@ private:
 
   void Tick();
   void HandleEvent(void* event);
-  // The text box: drawn from its bitmap, fed keys, its text applied, or
-  // thrown away without applying anything.
+  // The text box: drawn from its bitmap, fed keys, or thrown away without
+  // applying anything.
   void DrawTextEntry();
   void HandleTextEntryKey(void* keyEvent);
-  void CommitTextEntry();
   void DropTextEntry();
 
   Platform* mX;

@@ -1,8 +1,6 @@
 #include "IGraphicsX11.h"
 #include "MakeGraphics.h"
 
-LICE_HMODULE gHInstance = nullptr;
-
 // On Linux the editor is a child window of the host's X11 window.
 IGraphics* MakeGraphics(IPlugBase* plug, int w, int h, int fps)
 {

@@ -187,6 +187,89 @@ bool HitTest(std::vector<Level>& levels, int x, int y, size_t& levelIdx, int& it
   }
   return false;
 }
+
+// The next selectable item of a level from `from` in direction `step`
+// (+1 or -1), wrapping around; -1 when it has none.
+int NextSelectable(const Level& level, int from, int step)
+{
+  const int n = level.menu->GetNItems();
+  for (int k = 1; k <= n; ++k)
+  {
+    const int i = ((from + step * k) % n + n) % n;
+    const IPopupMenuItem* item = level.menu->GetItem(i);
+    if (Selectable(item) || (item && item->GetSubmenu() && item->GetSubmenu()->GetNItems() > 0))
+      return i;
+  }
+  return -1;
+}
+
+void OpenSubmenuOf(Display* display, std::vector<Level>& levels, LICE_CachedFont* font)
+{
+  const Level& parent = levels.back();
+  const IPopupMenuItem* item = parent.hot >= 0 ? parent.menu->GetItem(parent.hot) : nullptr;
+  if (!item || !item->GetSubmenu() || item->GetSubmenu()->GetNItems() == 0)
+    return;
+  const int x = parent.x + parent.w - 2;
+  const int y = parent.y + parent.tops[static_cast<size_t>(parent.hot)] - 2;
+  levels.emplace_back();
+  OpenLevel(display, levels.back(), item->GetSubmenu(), x, y, font);
+}
+
+// The keys of a native menu: Up and Down move through the innermost open
+// menu, Right enters a submenu, Left leaves it, Enter chooses, Escape
+// dismisses. False once the menu is done (result set when chosen).
+bool HandleMenuKey(Display* display, std::vector<Level>& levels, KeySym sym, LICE_CachedFont* font,
+                   IPopupMenu*& result)
+{
+  Level& level = levels.back();
+  switch (sym)
+  {
+  case XK_Escape:
+    return false;
+  case XK_Down:
+  case XK_Up:
+  {
+    const int start = level.hot >= 0 ? level.hot : (sym == XK_Down ? -1 : 0);
+    const int next = NextSelectable(level, start, sym == XK_Down ? 1 : -1);
+    if (next >= 0 && next != level.hot)
+    {
+      level.hot = next;
+      DrawLevel(display, level, font);
+    }
+    return true;
+  }
+  case XK_Right:
+    if (level.hot >= 0)
+    {
+      OpenSubmenuOf(display, levels, font);
+      Level& inner = levels.back();
+      if (&inner != &level && inner.hot < 0)
+      {
+        inner.hot = NextSelectable(inner, -1, 1);
+        DrawLevel(display, inner, font);
+      }
+    }
+    return true;
+  case XK_Left:
+    if (levels.size() > 1)
+      CloseLevelsFrom(display, levels, levels.size() - 1);
+    return true;
+  case XK_Return:
+  case XK_KP_Enter:
+  {
+    const IPopupMenuItem* item = level.hot >= 0 ? level.menu->GetItem(level.hot) : nullptr;
+    if (item && item->GetSubmenu())
+      return HandleMenuKey(display, levels, XK_Right, font, result);
+    if (!Selectable(item))
+      return true;
+    level.menu->SetChosenItemIdx(level.hot);
+    result = level.menu;
+    return false;
+  }
+  default:
+    return true;
+  }
+}
 } // namespace
 
 Window CreateWindow(Display* display, Window parent, int x, int y, int w, int h, long eventMask,
@@ -288,13 +371,7 @@ IPopupMenu* RunPopupMenu(Display* display, int rootX, int rootY, IPopupMenu* men
         CloseLevelsFrom(display, levels, k + 1);
         levels[k].hot = item;
         DrawLevel(display, levels[k], font.get());
-        if (hit && hit->GetSubmenu() && hit->GetSubmenu()->GetNItems() > 0)
-        {
-          const Level& parent = levels[k];
-          levels.emplace_back();
-          OpenLevel(display, levels.back(), hit->GetSubmenu(), parent.x + parent.w - 2,
-                    parent.y + parent.tops[static_cast<size_t>(item)] - 2, font.get());
-        }
+        OpenSubmenuOf(display, levels, font.get());
       }
       if (event.type == ButtonPress && event.xbutton.button <= Button3 && hit && Selectable(hit) &&
           !hit->GetSubmenu())
@@ -306,8 +383,7 @@ IPopupMenu* RunPopupMenu(Display* display, int rootX, int rootY, IPopupMenu* men
       break;
     }
     case KeyPress:
-      if (XLookupKeysym(&event.xkey, 0) == XK_Escape)
-        running = false;
+      running = HandleMenuKey(display, levels, XLookupKeysym(&event.xkey, 0), font.get(), result);
       break;
     default:
       break;

@@ -140,6 +140,12 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
     return 0;
 
   case effClose:
+    // A host may close the plug-in with its editor still open: the window
+    // and its timer must be gone before the object they call into is.
+    if (HasEditorWindow())
+    {
+      GetGUI()->CloseWindow();
+    }
     lock.Destroy();
     delete this;
     return 0;

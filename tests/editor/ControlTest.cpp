@@ -479,6 +479,68 @@ TEST(IControl, ARightClickWithPromptingOffersTheDisplayTextsOrATextEntry)
   EXPECT_EQ(IRECT(117, 44, 147, 60), editor.graphics->mTextEntryRects[0]);
 }
 
+// A prompt may take the button's release away from the window (a modal
+// menu eats it; a text box takes the focus): the host must still get an end
+// for every begin, and a typed value must arrive inside a gesture of its own.
+TEST(IControl, APromptsGesturesAreBracketedWithoutTheRelease)
+{
+  Editor editor;
+  const IBitmap bitmap(nullptr, 64, 64 * 30, 30);
+  IControl* mode =
+      editor.Add(new IKnobMultiControl(&editor.plug, 0, 0, EditorPlug::kMode, &bitmap));
+  IControl* gain =
+      editor.Add(new IKnobMultiControl(&editor.plug, 100, 20, EditorPlug::kGain, &bitmap));
+  mode->DisablePrompt(false);
+  gain->DisablePrompt(false);
+  editor.Attach();
+  IMouseMod right = kRight;
+
+  editor.graphics->mMenuChoice = 2;
+  editor.graphics->OnMouseDown(10, 10, &right); // no release follows
+  EXPECT_EQ(std::vector<int>{EditorPlug::kMode}, editor.plug.mBeginEdits);
+  EXPECT_EQ(std::vector<int>{EditorPlug::kMode}, editor.plug.mEndEdits) << "ends with the choice";
+  EXPECT_EQ(1u, editor.plug.mAutomation.size());
+
+  editor.plug.Forget();
+  editor.graphics->OnMouseDown(110, 30, &right);
+  ASSERT_EQ(1u, editor.graphics->mTextEntries.size());
+  EXPECT_EQ(editor.plug.mBeginEdits, editor.plug.mEndEdits) << "the press's gesture is closed";
+  EXPECT_TRUE(editor.plug.mAutomation.empty());
+  editor.plug.Forget();
+  editor.graphics->CommitTextEntry(gain, editor.plug.GetParam(EditorPlug::kGain), "1.5");
+  EXPECT_EQ(std::vector<int>{EditorPlug::kGain}, editor.plug.mBeginEdits);
+  EXPECT_EQ(std::vector<int>{EditorPlug::kGain}, editor.plug.mEndEdits);
+  EXPECT_NEAR(1.5, editor.ParamValue(EditorPlug::kGain), 1e-9);
+}
+
+// What a platform's text box commits becomes the parameter's value the way
+// the parameter displays it.
+TEST(IGraphics, ACommittedTextBecomesTheParametersValue)
+{
+  struct Case
+  {
+    int param;
+    const char* text;
+    double value;
+  };
+  const Case cases[] = {
+      {EditorPlug::kMode, "Auto", 2.0},  {EditorPlug::kMode, "Loud", 0.0},
+      {EditorPlug::kNine, "7", 7.0},     {EditorPlug::kGain, "0.5", 0.5},
+      {EditorPlug::kGain, "junk", 0.0},  {EditorPlug::kSwitch, "1", 0.0},
+      {EditorPlug::kKnob, "0.25", 0.25},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(std::string(c.text) + " for parameter " + std::to_string(c.param));
+    Editor editor;
+    const IBitmap bitmap(nullptr, 64, 64 * 30, 30);
+    IControl* control = editor.Add(new IKnobMultiControl(&editor.plug, 0, 0, c.param, &bitmap));
+    editor.Attach();
+    editor.graphics->CommitTextEntry(control, editor.plug.GetParam(c.param), c.text);
+    EXPECT_DOUBLE_EQ(c.value, editor.ParamValue(c.param));
+  }
+}
+
 // ---- Controls whose index names no parameter --------------------------------------
 
 // The step LEDs carry tags beyond the plug-in's parameters. Whatever the

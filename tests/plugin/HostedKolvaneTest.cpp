@@ -7,7 +7,6 @@
 #include "PluginModule.h"
 #include "ProcessMemory.h"
 
-#include "KolvaneFlags.h"
 
 #include <gtest/gtest.h>
 
@@ -84,7 +83,7 @@ TEST(HostedKolvane, Identity)
   EXPECT_EQ(0x56616469, effect->uniqueID) << "\"Vadi\"";
   EXPECT_EQ(kNumParams, effect->numParams);
   EXPECT_EQ(30, effect->numPrograms);
-  EXPECT_EQ(kEditorFlags, effect->flags);
+  EXPECT_EQ(0x1019, effect->flags) << "replacing, double replacing, mono, editor";
   EXPECT_EQ(10001, effect->version);
   EXPECT_EQ("Kolvane", plug->EffectName());
   EXPECT_EQ("Vexmoor", plug->VendorString());

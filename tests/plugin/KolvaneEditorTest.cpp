@@ -9,7 +9,6 @@
 #include "Kolvane.h"
 #include "PluginInstance.h"
 
-#include "KolvaneFlags.h"
 
 #include <gtest/gtest.h>
 
@@ -147,8 +146,7 @@ protected:
 TEST_F(KolvaneEditorTest, NewEditorShowsThePreview)
 {
   EXPECT_EQ(kNumEditorControls + 1, graphics->NControls()) << "background, LEDs, parameters";
-  EXPECT_EQ(kEditorFlags & effFlagsHasEditor, instance->Effect()->flags & effFlagsHasEditor)
-      << "an editor is offered where the platform has its window";
+  EXPECT_NE(0, instance->Effect()->flags & effFlagsHasEditor) << "the window is offered";
   ExpectMatchesGolden(drawAll(), KOLVANE_PREVIEW_PNG, "kolvane_new_editor", false);
 }
 

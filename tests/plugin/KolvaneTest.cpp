@@ -5,7 +5,6 @@
 #include "FakeHost.h"
 #include "Noise.h"
 
-#include "KolvaneFlags.h"
 
 #include <gtest/gtest.h>
 
@@ -167,7 +166,7 @@ TEST_F(KolvaneTest, Identity)
   EXPECT_EQ(30, effect->numPrograms);
   EXPECT_EQ(2, effect->numInputs);
   EXPECT_EQ(2, effect->numOutputs);
-  EXPECT_EQ(kEditorFlags, effect->flags) << "no chunks, not a synth";
+  EXPECT_EQ(0x1019, effect->flags) << "an editor, no chunks, not a synth";
   EXPECT_EQ(10001, effect->version);
   EXPECT_EQ(0, effect->initialDelay);
   EXPECT_EQ("Kolvane", text(effGetEffectName, 0));

@@ -1,12 +1,14 @@
-// `kolvane-host edit` where the host has no window of its own yet.
+// kolvane-host edit's window where the host knows no window system.
 
 #include "Edit.h"
 
 namespace vsthost
 {
-int RunEdit(const EditOptions&, const HostSettings&, std::ostream& error)
+
+std::unique_ptr<EditWindow> EditWindow::Create(int, int, const std::string&, std::ostream& err)
 {
-  error << "kolvane-host: edit has no window on this system\n";
-  return 1;
+  err << "kolvane-host: edit: no editor window on this system\n";
+  return nullptr;
 }
+
 } // namespace vsthost

@@ -1,18 +1,13 @@
-// `kolvane-host edit` on X11: a top-level window holds the plug-in's editor.
+// kolvane-host edit's window on X11: a top-level window holding the
+// plug-in's editor, idled from the event loop.
 
 #include "Edit.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <png.h>
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <cstring>
 #include <thread>
-#include <vector>
 
 namespace vsthost
 {
@@ -20,186 +15,99 @@ namespace
 {
 const auto kIdleInterval = std::chrono::milliseconds(20);
 
-// SIGTERM and SIGINT close the editor the way the user would, so the log
-// and the screenshot are complete.
-volatile std::sig_atomic_t sQuit = 0;
-
-void OnQuitSignal(int)
+class X11EditWindow : public EditWindow
 {
-  sQuit = 1;
-}
-
-// Saves the screen region (x, y, w, h) as an RGBA PNG: what the user sees,
-// not what the plug-in believes it drew.
-bool SaveScreen(Display* display, int x, int y, int w, int h, const std::string& path)
-{
-  XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(w),
-                            static_cast<unsigned>(h), AllPlanes, ZPixmap);
-  if (!image)
-    return false;
-  std::vector<unsigned char> rgba(static_cast<size_t>(w) * h * 4);
-  for (int row = 0; row < h; ++row)
-    for (int col = 0; col < w; ++col)
-    {
-      const unsigned long pixel = XGetPixel(image, col, row);
-      unsigned char* out = &rgba[(static_cast<size_t>(row) * w + col) * 4];
-      out[0] = static_cast<unsigned char>((pixel & image->red_mask) >> 16);
-      out[1] = static_cast<unsigned char>((pixel & image->green_mask) >> 8);
-      out[2] = static_cast<unsigned char>(pixel & image->blue_mask);
-      out[3] = 255;
-    }
-  XDestroyImage(image);
-  png_image png;
-  std::memset(&png, 0, sizeof(png));
-  png.version = PNG_IMAGE_VERSION;
-  png.width = static_cast<png_uint_32>(w);
-  png.height = static_cast<png_uint_32>(h);
-  png.format = PNG_FORMAT_RGBA;
-  return png_image_write_to_file(&png, path.c_str(), 0, rgba.data(), 0, nullptr) != 0;
-}
-
-void WriteLog(std::FILE* log, const std::vector<HostCall>& calls)
-{
-  if (!log)
-    return;
-  for (const HostCall& call : calls)
+public:
+  X11EditWindow(Display* display, int w, int h, const std::string& title)
+      : mDisplay(display), mWidth(w), mHeight(h)
   {
-    switch (call.kind)
-    {
-    case HostCall::BeginEdit:
-      std::fprintf(log, "beginEdit %d\n", call.index);
-      break;
-    case HostCall::Automate:
-      std::fprintf(log, "automate %d %.9g\n", call.index, static_cast<double>(call.value));
-      break;
-    case HostCall::EndEdit:
-      std::fprintf(log, "endEdit %d\n", call.index);
-      break;
-    default:
-      break;
-    }
+    mWindow = XCreateSimpleWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0,
+                                  static_cast<unsigned>(w), static_cast<unsigned>(h), 0, 0, 0);
+    XStoreName(mDisplay, mWindow, title.c_str());
+    mDeleteWindow = XInternAtom(mDisplay, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(mDisplay, mWindow, &mDeleteWindow, 1);
+    XSelectInput(mDisplay, mWindow, StructureNotifyMask);
+    XMapWindow(mDisplay, mWindow);
+    // The plug-in makes its window on its own connection: ours must exist
+    // on the server first.
+    XSync(mDisplay, False);
   }
-  std::fflush(log);
-}
+
+  ~X11EditWindow() override
+  {
+    if (!mClosed)
+      XDestroyWindow(mDisplay, mWindow);
+    XCloseDisplay(mDisplay);
+  }
+
+  void* Handle() const override { return reinterpret_cast<void*>(mWindow); }
+
+  bool Run(int ms, const std::function<void()>& idle) override
+  {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do
+    {
+      const auto next = std::chrono::steady_clock::now() + kIdleInterval;
+      idle();
+      while (!mClosed && XPending(mDisplay) > 0)
+      {
+        XEvent event;
+        XNextEvent(mDisplay, &event);
+        if ((event.type == ClientMessage &&
+             static_cast<Atom>(event.xclient.data.l[0]) == mDeleteWindow) ||
+            event.type == DestroyNotify)
+          mClosed = true;
+      }
+      std::this_thread::sleep_until(next < end ? next : end);
+    } while (!mClosed && std::chrono::steady_clock::now() < end);
+    return !mClosed;
+  }
+
+  bool Capture(std::vector<unsigned int>& pixels) override
+  {
+    if (mClosed)
+      return false;
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(mDisplay, mWindow, DefaultRootWindow(mDisplay), 0, 0, &x, &y, &child);
+    XImage* image =
+        XGetImage(mDisplay, DefaultRootWindow(mDisplay), x, y, static_cast<unsigned>(mWidth),
+                  static_cast<unsigned>(mHeight), AllPlanes, ZPixmap);
+    if (!image)
+      return false;
+    pixels.resize(static_cast<size_t>(mWidth) * mHeight);
+    for (int row = 0; row < mHeight; ++row)
+    {
+      for (int col = 0; col < mWidth; ++col)
+      {
+        const unsigned long pixel = XGetPixel(image, col, row);
+        pixels[static_cast<size_t>(row) * mWidth + col] =
+            0xFF000000u | static_cast<unsigned int>(pixel & 0xFFFFFFu);
+      }
+    }
+    XDestroyImage(image);
+    return true;
+  }
+
+private:
+  Display* mDisplay;
+  Window mWindow = 0;
+  Atom mDeleteWindow = 0;
+  int mWidth, mHeight;
+  bool mClosed = false;
+};
 } // namespace
 
-int RunEdit(const EditOptions& options, const HostSettings& settings, std::ostream& error)
+std::unique_ptr<EditWindow> EditWindow::Create(int w, int h, const std::string& title,
+                                               std::ostream& err)
 {
-  std::string why;
-  std::unique_ptr<PluginInstance> plug = PluginInstance::Open(options.plugin, settings, &why);
-  if (!plug)
-  {
-    error << "kolvane-host: cannot open " << options.plugin << ": " << why << '\n';
-    return 1;
-  }
-  if (!(plug->Effect()->flags & effFlagsHasEditor))
-  {
-    error << "kolvane-host: " << options.plugin << " has no editor\n";
-    return 1;
-  }
-  const std::optional<ERect> rect = plug->EditRect();
-  if (!rect)
-  {
-    error << "kolvane-host: " << options.plugin << " gives no editor size\n";
-    return 1;
-  }
-  const int w = rect->right - rect->left, h = rect->bottom - rect->top;
   Display* display = XOpenDisplay(nullptr);
   if (!display)
   {
-    error << "kolvane-host: cannot open the X display\n";
-    return 1;
+    err << "kolvane-host: cannot open the X display\n";
+    return nullptr;
   }
-  std::FILE* log = nullptr;
-  if (!options.log.empty() && !(log = std::fopen(options.log.c_str(), "w")))
-  {
-    error << "kolvane-host: cannot write " << options.log << '\n';
-    XCloseDisplay(display);
-    return 1;
-  }
-
-  const Window window =
-      XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(w),
-                          static_cast<unsigned>(h), 0, 0, 0);
-  const std::string title = "kolvane-host: " + plug->EffectName();
-  XStoreName(display, window, title.c_str());
-  Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-  XSetWMProtocols(display, window, &deleteWindow, 1);
-  XSelectInput(display, window, StructureNotifyMask);
-  XMapWindow(display, window);
-  // The plug-in makes its window on its own connection: ours must exist on
-  // the server first.
-  XSync(display, False);
-  plug->Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(window));
-
-  std::atomic<bool> playing{options.play};
-  std::thread audio;
-  if (options.play)
-  {
-    audio = std::thread(
-        [&]
-        {
-          const int frames = plug->BlockSize();
-          std::vector<float> in0(static_cast<size_t>(frames)), in1(in0), out0(in0), out1(in0);
-          float* inputs[2] = {in0.data(), in1.data()};
-          float* outputs[2] = {out0.data(), out1.data()};
-          const auto block = std::chrono::duration<double>(frames / plug->SampleRate());
-          auto due = std::chrono::steady_clock::now();
-          while (playing.load())
-          {
-            plug->ProcessReplacing(inputs, outputs, frames);
-            due += std::chrono::duration_cast<std::chrono::steady_clock::duration>(block);
-            std::this_thread::sleep_until(due);
-          }
-        });
-  }
-
-  sQuit = 0;
-  std::signal(SIGTERM, OnQuitSignal);
-  std::signal(SIGINT, OnQuitSignal);
-  const auto start = std::chrono::steady_clock::now();
-  bool open = true;
-  while (open && !sQuit)
-  {
-    plug->Dispatch(effEditIdle);
-    WriteLog(log, plug->TakeHostCalls());
-    while (XPending(display) > 0)
-    {
-      XEvent event;
-      XNextEvent(display, &event);
-      if ((event.type == ClientMessage &&
-           static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) ||
-          event.type == DestroyNotify)
-        open = false;
-    }
-    if (options.seconds > 0 &&
-        std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(options.seconds))
-      break;
-    std::this_thread::sleep_for(kIdleInterval);
-  }
-
-  int status = 0;
-  if (!options.screenshot.empty())
-  {
-    int x = 0, y = 0;
-    Window child = 0;
-    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
-    if (!SaveScreen(display, x, y, w, h, options.screenshot))
-    {
-      error << "kolvane-host: cannot write " << options.screenshot << '\n';
-      status = 1;
-    }
-  }
-  plug->Dispatch(effEditClose);
-  playing = false;
-  if (audio.joinable())
-    audio.join();
-  WriteLog(log, plug->TakeHostCalls());
-  if (log)
-    std::fclose(log);
-  XDestroyWindow(display, window);
-  XCloseDisplay(display);
-  plug->Close();
-  return status;
+  return std::make_unique<X11EditWindow>(display, w, h, title);
 }
+
 } // namespace vsthost

@@ -2,7 +2,10 @@
 //
 //   kolvane-host probe [--rate HZ] [--block FRAMES] <plugin>
 //   kolvane-host validate [--level 1..5] [--only TEXT,...] [--timeout SECONDS] <plugin>
-//   kolvane-host edit [--play] [--screenshot FILE.png] [--seconds N] [--log FILE] <plugin>
+//   kolvane-host edit [--play] [--seconds N] [--screenshot FILE.png]
+//                     [--screenshot-every-ms MS] [--log FILE]
+//                     [--param "NAME=VALUE"]... [--automate-every-ms MS]
+//                     [--stop-file FILE] <plugin>
 //
 // Each mode is one entry in kCommands; they share the option parser and
 // the host settings built from the common options, so a new mode adds a
@@ -29,6 +32,7 @@ struct Arguments
 {
   std::map<std::string, std::string> options;
   std::vector<std::string> positional;
+  std::vector<std::string> params; // every --param, in order
 };
 
 struct UsageError
@@ -47,7 +51,19 @@ Arguments parse(int argc, char** argv, int first)
     if (token.size() > 2 && token.compare(0, 2, "--") == 0)
     {
       const size_t equals = token.find('=');
-      if (equals != std::string::npos)
+      std::string value;
+      if (token.compare(2, equals == std::string::npos ? std::string::npos : equals - 2, "param") ==
+          0)
+      {
+        if (equals != std::string::npos)
+          value = token.substr(equals + 1);
+        else if (i + 1 < argc)
+          value = argv[++i];
+        else
+          throw UsageError{"option --param needs a value"};
+        arguments.params.push_back(value);
+      }
+      else if (equals != std::string::npos)
         arguments.options[token.substr(2, equals - 2)] = token.substr(equals + 1);
       else if (kFlags.count(token.substr(2)))
         arguments.options[token.substr(2)] = "1";
@@ -128,28 +144,39 @@ int validate(Arguments& arguments)
 
 int edit(Arguments& arguments)
 {
-  const vsthost::HostSettings settings = hostSettings(arguments);
   vsthost::EditOptions options;
-  options.seconds = numberOption(arguments, "seconds", 0.0, 0.0);
+  options.settings = hostSettings(arguments);
   options.play = arguments.options.erase("play") > 0;
-  auto take = [&](const char* name)
+  options.seconds = numberOption(arguments, "seconds", options.seconds, 0.0);
+  options.screenshotEveryMs =
+      static_cast<int>(numberOption(arguments, "screenshot-every-ms", 0, 0));
+  options.automateEveryMs = static_cast<int>(numberOption(arguments, "automate-every-ms", 0, 0));
+  const std::pair<const char*, std::string*> texts[] = {
+      {"screenshot", &options.screenshot}, {"log", &options.log}, {"stop-file", &options.stopFile}};
+  for (const auto& text : texts)
   {
-    std::string value;
-    auto found = arguments.options.find(name);
+    auto found = arguments.options.find(text.first);
     if (found != arguments.options.end())
     {
-      value = found->second;
+      *text.second = found->second;
       arguments.options.erase(found);
     }
-    return value;
-  };
-  options.screenshot = take("screenshot");
-  options.log = take("log");
+  }
+  for (const std::string& param : arguments.params)
+  {
+    const size_t equals = param.rfind('=');
+    char* end = nullptr;
+    const double value =
+        equals == std::string::npos ? 0 : std::strtod(param.c_str() + equals + 1, &end);
+    if (equals == std::string::npos || equals + 1 == param.size() || *end != '\0')
+      throw UsageError{"--param needs NAME=VALUE, not '" + param + "'"};
+    options.params.emplace_back(param.substr(0, equals), value);
+  }
   rejectLeftovers(arguments);
   if (arguments.positional.size() != 1)
     throw UsageError{"edit takes one plug-in path"};
   options.plugin = arguments.positional[0];
-  return vsthost::RunEdit(options, settings, std::cerr);
+  return vsthost::RunEdit(options, std::cout, std::cerr);
 }
 
 struct Command
@@ -164,8 +191,9 @@ const Command kCommands[] = {
     {"validate", "validate [--level 1..5] [--only TEXT,...] [--timeout SECONDS] <plugin>",
      validate},
     {"edit",
-     "edit [--rate HZ] [--block FRAMES] [--play] [--screenshot FILE.png] [--seconds N]\n"
-     "       [--log FILE] <plugin>",
+     "edit [--rate HZ] [--block FRAMES] [--play] [--seconds N] [--screenshot FILE.png]\n"
+     "       [--screenshot-every-ms MS] [--log FILE] [--param \"NAME=VALUE\"]...\n"
+     "       [--automate-every-ms MS] [--stop-file FILE] <plugin>",
      edit},
 };
 

@@ -1,6 +1,6 @@
 // Kolvane's editor window on X11, opened and closed the ways hosts do it,
 // through the project's host with the real binary. Runs under an X server
-// (run-x11 --under-xvfb); the parent windows are this test's own.
+// (gui_scenarios.py runs it as a scenario); the parent windows are this test's own.
 
 #include "ChannelBuffers.h"
 #include "PluginInstance.h"
