@@ -9,49 +9,46 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 
+// ---- X errors ---------------------------------------------------------------
+// The handler is the process's, shared by every editor instance: its state
+// has a lock of its own.
 namespace
 {
-using Clock = std::chrono::steady_clock;
-
-// X reports no double clicks: a second press of the left button this soon
-// and this close to the first is one.
-const int kDoubleClickMs = 400;
-const int kDoubleClickPixels = 4;
-
-// ---- X errors ---------------------------------------------------------------
-// Xlib has one error handler per process. While editor windows exist ours
-// is installed: errors on an editor's connection are counted there, others
-// go to the handler the host had.
 std::mutex sErrorMutex;
-std::set<Display*> sOurDisplays;
+// Each watched connection with the code of its last unread error (0: none).
+std::map<Display*, int> sWatched;
 int (*sPreviousHandler)(Display*, XErrorEvent*) = nullptr;
 bool sHandlerInstalled = false;
-int sLastError = 0;
 
 int OnXError(Display* display, XErrorEvent* error)
 {
   {
     std::lock_guard<std::mutex> lock(sErrorMutex);
-    if (sOurDisplays.count(display))
+    auto watched = sWatched.find(display);
+    if (watched != sWatched.end())
     {
-      sLastError = error->error_code;
+      watched->second = error->error_code;
       return 0;
     }
   }
   return sPreviousHandler ? sPreviousHandler(display, error) : 0;
 }
+} // namespace
 
-void AddDisplay(Display* display)
+namespace x11
+{
+void WatchErrors(Display* display)
 {
   std::lock_guard<std::mutex> lock(sErrorMutex);
   if (!sHandlerInstalled)
@@ -59,14 +56,14 @@ void AddDisplay(Display* display)
     sPreviousHandler = XSetErrorHandler(OnXError);
     sHandlerInstalled = true;
   }
-  sOurDisplays.insert(display);
+  sWatched[display] = 0;
 }
 
-void RemoveDisplay(Display* display)
+void UnwatchErrors(Display* display)
 {
   std::lock_guard<std::mutex> lock(sErrorMutex);
-  sOurDisplays.erase(display);
-  if (sOurDisplays.empty() && sHandlerInstalled)
+  sWatched.erase(display);
+  if (sWatched.empty() && sHandlerInstalled)
   {
     // The module may be unloaded next: leave no pointer into it behind,
     // unless someone installed another handler over ours meanwhile.
@@ -80,16 +77,27 @@ void RemoveDisplay(Display* display)
   }
 }
 
-// Sends everything queued and tells whether the server reported an error
-// since the last call.
 bool SyncFailed(Display* display)
 {
   XSync(display, False);
   std::lock_guard<std::mutex> lock(sErrorMutex);
-  const bool failed = sLastError != 0;
-  sLastError = 0;
+  auto watched = sWatched.find(display);
+  if (watched == sWatched.end())
+    return false;
+  const bool failed = watched->second != 0;
+  watched->second = 0;
   return failed;
 }
+} // namespace x11
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+
+// X reports no double clicks: a second press of the left button this soon
+// and this close to the first is one.
+const int kDoubleClickMs = 400;
+const int kDoubleClickPixels = 4;
 
 // ---- Keys --------------------------------------------------------------------
 // The keysym as the virtual-key code the key table of the input dispatch is
@@ -181,6 +189,14 @@ struct IGraphicsX11::Platform
   GC gc = nullptr;
   Visual* visual = nullptr;
   int depth = 0;
+  // The back buffer's copy the server reads directly; null when frames go
+  // through the connection instead.
+  std::unique_ptr<x11::SharedImage> shared;
+  // After a resize the whole window is drawn on the next tick.
+  bool redrawAll = false;
+  // Defined on the window while the editor hides the pointer; made on first
+  // use.
+  Cursor invisibleCursor = 0;
   Clock::time_point lastTick;
   bool trackingLeave = false;
   // The last left press, for double clicks: the server's time of it, so
@@ -219,13 +235,13 @@ void* IGraphicsX11::OpenWindow(void* parent)
   Display* display = XOpenDisplay(nullptr);
   if (!display)
     return nullptr;
-  AddDisplay(display);
-  SyncFailed(display);
+  x11::WatchErrors(display);
+  x11::SyncFailed(display);
   const int screen = DefaultScreen(display);
   XVisualInfo info;
   if (!XMatchVisualInfo(display, screen, 24, TrueColor, &info))
   {
-    RemoveDisplay(display);
+    x11::UnwatchErrors(display);
     XCloseDisplay(display);
     return nullptr;
   }
@@ -246,14 +262,14 @@ void* IGraphicsX11::OpenWindow(void* parent)
   {
     XMapWindow(display, window);
   }
-  if (!window || SyncFailed(display))
+  if (!window || x11::SyncFailed(display))
   {
     // The parent does not exist (BadWindow): no editor.
     if (window)
       XDestroyWindow(display, window);
     XFreeColormap(display, attributes.colormap);
-    SyncFailed(display);
-    RemoveDisplay(display);
+    x11::SyncFailed(display);
+    x11::UnwatchErrors(display);
     XCloseDisplay(display);
     return nullptr;
   }
@@ -264,6 +280,8 @@ void* IGraphicsX11::OpenWindow(void* parent)
   mX->visual = info.visual;
   mX->depth = info.depth;
   mX->gc = XCreateGC(display, window, 0, nullptr);
+  mX->shared = x11::SharedImage::Create(display, info.visual, info.depth, mWidth, mHeight);
+  mX->redrawAll = false;
   mX->lastTick = Clock::now();
   mX->lastPressValid = false;
   mX->trackingLeave = false;
@@ -281,12 +299,19 @@ void IGraphicsX11::CloseWindow()
   // took it) ends with the window: the host gets every end.
   EndGesture();
   Display* display = mX->display;
+  // The segment is detached and freed while the connection still exists.
+  mX->shared.reset();
+  // The cursor goes with the window; the next window starts with it shown.
+  if (mX->invisibleCursor)
+    XFreeCursor(display, mX->invisibleCursor);
+  mX->invisibleCursor = 0;
+  mCursorHidden = false;
   XFreeGC(display, mX->gc);
   // Gone already when the host destroyed the parent first: the error is
   // recorded and ignored.
   XDestroyWindow(display, mX->window);
-  SyncFailed(display);
-  RemoveDisplay(display);
+  x11::SyncFailed(display);
+  x11::UnwatchErrors(display);
   XCloseDisplay(display);
   mX->display = nullptr;
   mX->window = 0;
@@ -302,6 +327,11 @@ bool IGraphicsX11::DrawScreen(IRECT* rect)
   const int r = std::min(rect->R, bitmap->getWidth()), b = std::min(rect->B, bitmap->getHeight());
   if (r <= l || b <= t)
     return true;
+  if (mX->shared)
+  {
+    mX->shared->Put(mX->window, mX->gc, bitmap, l, t, r, b);
+    return true;
+  }
   // The image borrows the back buffer's rows: 32-bit pixels 0xAARRGGBB are
   // what a 24-bit TrueColor visual takes.
   XImage* image = XCreateImage(
@@ -363,7 +393,14 @@ void IGraphicsX11::Tick()
     return;
   }
   IRECT dirty;
-  if (IsDirty(&dirty))
+  bool redraw = IsDirty(&dirty);
+  if (mX->redrawAll)
+  {
+    mX->redrawAll = false;
+    dirty = IRECT(0, 0, mWidth, mHeight);
+    redraw = true;
+  }
+  if (redraw)
   {
     // The box is a child window: drawing its parent leaves it alone.
     Draw(&dirty);
@@ -617,6 +654,67 @@ void IGraphicsX11::HandleEvent(void* raw)
   default:
     break;
   }
+}
+
+void IGraphicsX11::Resize(int w, int h)
+{
+  if (w == mWidth && h == mHeight)
+    return;
+  // The box edits a control the base is about to delete.
+  DropTextEntry();
+  IGraphics::Resize(w, h);
+  if (!mX->display)
+    return;
+  // X has no empty windows: a 0 x 0 editor keeps one pixel and shows
+  // nothing.
+  XResizeWindow(mX->display, mX->window, static_cast<unsigned>(std::max(mWidth, 1)),
+                static_cast<unsigned>(std::max(mHeight, 1)));
+  mX->shared.reset();
+  mX->shared = x11::SharedImage::Create(mX->display, mX->visual, mX->depth, mWidth, mHeight);
+  mX->redrawAll = true;
+  XFlush(mX->display);
+}
+
+void IGraphicsX11::HideMouseCursor()
+{
+  if (mCursorHidden || !mX->display)
+    return;
+  Window root = 0, child = 0;
+  int rootX = 0, rootY = 0, x = 0, y = 0;
+  unsigned int mask = 0;
+  // False when the pointer is on another screen: nothing to hide here.
+  if (!XQueryPointer(mX->display, mX->window, &root, &child, &rootX, &rootY, &x, &y, &mask))
+    return;
+  if (!mX->invisibleCursor)
+  {
+    // A cursor whose one pixel is masked out everywhere.
+    static const char kEmpty[1] = {0};
+    const Pixmap blank = XCreateBitmapFromData(mX->display, mX->window, kEmpty, 1, 1);
+    XColor black;
+    std::memset(&black, 0, sizeof(black));
+    mX->invisibleCursor = XCreatePixmapCursor(mX->display, blank, blank, &black, &black, 0, 0);
+    XFreePixmap(mX->display, blank);
+  }
+  mHiddenMousePointX = rootX;
+  mHiddenMousePointY = rootY;
+  // Also while a drag's implicit grab takes the pointer outside the window:
+  // the grab shows the cursor of the window that was pressed.
+  XDefineCursor(mX->display, mX->window, mX->invisibleCursor);
+  XFlush(mX->display);
+  mCursorHidden = true;
+}
+
+void IGraphicsX11::ShowMouseCursor()
+{
+  if (!mCursorHidden)
+    return;
+  mCursorHidden = false;
+  if (!mX->display)
+    return;
+  XWarpPointer(mX->display, None, DefaultRootWindow(mX->display), 0, 0, 0, 0, mHiddenMousePointX,
+               mHiddenMousePointY);
+  XUndefineCursor(mX->display, mX->window);
+  XFlush(mX->display);
 }
 
 void IGraphicsX11::ForceEndUserEdit()

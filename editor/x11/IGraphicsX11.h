@@ -1,20 +1,22 @@
 #pragma once
 
 // The editor's window on X11: a child of the host's window with its own
-// display connection. X11 types stay in IGraphicsX11.cpp; here the window is
-// an opaque handle.
+// display connection. X11 types stay in the sources of editor/x11; here the
+// window is an opaque handle.
 //
 // Life of the window:
 //   1. OpenWindow(parent): the host passes its X11 Window id; a child window
 //      of the editor's size is made on a fresh connection and every control
 //      is marked dirty. Opening again moves the editor to a new window.
+//      On a local server the frames go through a shared-memory image.
 //   2. Idle(): on every effEditIdle the window's pending X events are
 //      handled (expose, mouse, keys, the text box), then, when the frame
 //      interval trunc(1000 / fps) ms has passed on a monotonic clock, one
 //      tick runs: the text box's state, else the dirty check and a redraw of
 //      the dirty region. A host idling less often gets fewer ticks.
 //   3. CloseWindow() (also effEditClose, the destructor): a text box is
-//      dropped without committing, the window and the connection go.
+//      dropped without committing; the shared-memory segment, the window
+//      and the connection go.
 //
 // X errors on the editor's connections (a parent destroyed by the host
 // before effEditClose gives BadWindow) are recorded, never fatal; errors on
@@ -30,6 +32,8 @@ public:
 
   bool DrawScreen(IRECT* rect) override;
   void ForceEndUserEdit() override;
+  // Also resizes the open window; the host's window is the host's to size.
+  void Resize(int w, int h) override;
   int ShowMessageBox(const char* text, const char* caption, int type) override;
   IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* rect) override;
   void CreateTextEntry(IControl* control, IText* text, IRECT* rect, const char* str,
@@ -48,6 +52,11 @@ public:
   void CloseWindow() override;
   void* GetWindow() override;
   void Idle() override;
+  // While hidden, the pointer shows nothing over the window (and over the
+  // screen during a drag that started in it); shown again, it goes back to
+  // where it was hidden. Closing the window shows it without moving it.
+  void HideMouseCursor() override;
+  void ShowMouseCursor() override;
   // Only names ending in ".png" (any case) are loaded, from the embedded
   // resource of type "PNG" with that id.
   LICE_IBitmap* OSLoadBitmap(int id, const char* name) override;

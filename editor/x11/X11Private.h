@@ -8,12 +8,61 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace x11
 {
+// ---- X errors ----------------------------------------------------------------
+// Xlib has one error handler per process. While a watched connection exists
+// ours is installed: errors on watched connections are recorded, never
+// fatal; errors on others go to the handler that was installed before.
+void WatchErrors(Display* display);
+void UnwatchErrors(Display* display);
+// Sends everything queued and tells whether the server reported an error
+// on a watched connection since the last call.
+bool SyncFailed(Display* display);
+
+// ---- Shared-memory images ------------------------------------------------------
+// True when the connection is to a server on this machine (a local socket),
+// the only kind that can attach this process's memory segments.
+bool IsLocal(Display* display);
+// Has the server attach the segment; false, with the X error swallowed, when
+// it cannot. The connection must be watched.
+bool AttachSegment(Display* display, XShmSegmentInfo* info);
+
+// A w x h image whose pixels live in a segment the server reads directly.
+// Freed, segment and all, with the object.
+class SharedImage
+{
+public:
+  // Null when the server lacks the extension, the connection is not local,
+  // the visual's pixels are not 32-bit 0xAARRGGBB in this machine's byte
+  // order, or the server cannot attach the segment: the caller then sends
+  // its pixels through the connection. The connection must be watched.
+  static std::unique_ptr<SharedImage> Create(Display* display, Visual* visual, int depth, int w,
+                                             int h);
+  ~SharedImage();
+  SharedImage(const SharedImage&) = delete;
+  SharedImage& operator=(const SharedImage&) = delete;
+
+  // Copies the region (l, t)-(r, b) of the top-down 32-bit bitmap into the
+  // image and has the server draw it at the same place in the window.
+  void Put(Window window, GC gc, LICE_IBitmap* bitmap, int l, int t, int r, int b);
+
+private:
+  SharedImage() = default;
+
+  Display* mDisplay = nullptr;
+  XShmSegmentInfo mInfo{};
+  XImage* mImage = nullptr;
+  int mWidth = 0, mHeight = 0;
+};
+
+// ---- Windows and modal parts ---------------------------------------------------
 // A window of size w x h at (x, y) in parent, on a 24-bit TrueColor
 // visual; override-redirect (no window manager decorations or placement)
 // when asked. 0 when it cannot be made.
