@@ -821,9 +821,13 @@ void IGraphicsX11::PromptForFile(WDL_String* file, EFileAction action, WDL_Strin
   }
   if (dir && !dir->GetLength())
     DesktopPath(dir);
+  // The dialog starts at the file in dir; a file given with its full path
+  // starts where it is.
   std::string start = dir && dir->GetLength() ? dir->Get() : "";
   if (!start.empty() && start.back() != '/')
     start += '/';
+  if (file->Get()[0] == '/')
+    start.clear();
   start += file->Get();
   // "*.fxp;*.fxb" names the filter, as on Windows; zenity wants the
   // patterns apart.
@@ -843,8 +847,12 @@ void IGraphicsX11::PromptForFile(WDL_String* file, EFileAction action, WDL_Strin
     pos = space == std::string::npos ? list.size() : space + 1;
   }
   std::vector<std::string> argv = {"zenity", "--file-selection", "--filename=" + start};
+  // A save asks before replacing a file, as the Windows dialog does.
   if (action == kFileSave)
+  {
     argv.push_back("--save");
+    argv.push_back("--confirm-overwrite");
+  }
   if (!patterns.empty())
     argv.push_back("--file-filter=" + name + " | " + patterns);
   std::string chosen;
@@ -876,9 +884,11 @@ bool IGraphicsX11::PromptForColor(IColor* color, const char* prompt)
     g = static_cast<int>(hg);
     b = static_cast<int>(hb);
   }
-  color->R = r;
-  color->G = g;
-  color->B = b;
+  // Colour channels are 0 to 255 wherever they are used: whatever the
+  // program printed is held to that.
+  color->R = std::clamp(r, 0, 255);
+  color->G = std::clamp(g, 0, 255);
+  color->B = std::clamp(b, 0, 255);
   return true;
 }
 

@@ -401,6 +401,8 @@ int RunMessageBox(const char* text, const char* caption, int type)
   Display* display = XOpenDisplay(nullptr);
   if (!display)
     return 2;
+  // The window whose keyboard focus it restores may be gone by then.
+  WatchErrors(display);
   struct Button
   {
     const char* label;
@@ -423,14 +425,20 @@ int RunMessageBox(const char* text, const char* caption, int type)
   const int buttonW = 80, buttonH = 26, gap = 10;
   const int rowW = static_cast<int>(buttons.size()) * (buttonW + gap) - gap;
   const int w = std::max(textW, rowW) + 40, h = 100;
-  const Window window = CreateWindow(display, DefaultRootWindow(display), 100, 100, w, h,
-                                     ExposureMask | ButtonPressMask | KeyPressMask, false);
+  const Window window =
+      CreateWindow(display, DefaultRootWindow(display), 100, 100, w, h,
+                   ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask, false);
   int result = closeResult;
   if (window)
   {
     XStoreName(display, window, caption ? caption : "");
     Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window, &deleteWindow, 1);
+    // The box takes the keyboard, for Enter and Escape, from whichever
+    // window had it (the editor, after a click), and gives it back.
+    Window previousFocus = None;
+    int previousRevert = RevertToParent;
+    XGetInputFocus(display, &previousFocus, &previousRevert);
     XMapRaised(display, window);
     LICE_MemBitmap bm(w, h);
     const int buttonsX = (w - rowW) / 2, buttonsY = h - buttonH - 14;
@@ -439,7 +447,11 @@ int RunMessageBox(const char* text, const char* caption, int type)
     {
       XEvent event;
       XNextEvent(display, &event);
-      if (event.type == Expose)
+      if (event.type == MapNotify)
+      {
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
+      }
+      else if (event.type == Expose)
       {
         LICE_Clear(&bm, kMenuBack);
         font->SetTextColor(kMenuText);
@@ -482,8 +494,15 @@ int RunMessageBox(const char* text, const char* caption, int type)
                static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow)
         running = false;
     }
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    if (focus == window)
+      XSetInputFocus(display, previousFocus, previousRevert, CurrentTime);
     XDestroyWindow(display, window);
   }
+  SyncFailed(display);
+  UnwatchErrors(display);
   XCloseDisplay(display);
   return result;
 }

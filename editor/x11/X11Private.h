@@ -80,7 +80,8 @@ IPopupMenu* RunPopupMenu(Display* display, int rootX, int rootY, IPopupMenu* men
 // A message box in a small window of its own: the text, a caption as its
 // title, and OK (type 0), OK and Cancel (1), Yes, No and Cancel (3) or Yes
 // and No (4). Returns 1 OK, 2 Cancel, 6 Yes, 7 No; closing it is Cancel
-// (No without a Cancel button).
+// (No without a Cancel button). It has the keyboard while it is open and
+// gives it back to the window that had it.
 int RunMessageBox(const char* text, const char* caption, int type);
 
 // Runs the program (searched in PATH) and waits; true when it exited with

@@ -1,6 +1,8 @@
 // The X11 editor window's own parts, driven in process on a real server:
 // frames through shared memory or through the connection, resizing, the
-// hidden pointer.
+// hidden pointer, file and colour dialogs, message boxes. Input for a
+// message box comes from another thread with real (XTEST) input through
+// xdotool.
 //
 // Every test starts an X server of its own (Xvfb); the frames are tested on
 // three kinds: local, reached over TCP, and without shared memory.
@@ -12,6 +14,7 @@
 #include "IGraphicsX11.h"
 #include "X11Private.h"
 
+#include <X11/Xatom.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 #include <fcntl.h>
@@ -23,6 +26,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -185,6 +189,14 @@ std::vector<long> OwnSegments()
       sizes.push_back(size);
   }
   return sizes;
+}
+
+// Runs xdotool with the arguments; real input through the XTEST extension.
+void Xdotool(const std::string& args)
+{
+  const std::string command = "xdotool " + args;
+  ASSERT_EQ(0, std::system(command.c_str())) << command;
+  std::this_thread::sleep_for(milliseconds(25));
 }
 
 // Waits up to two seconds for the condition, which may ask the server:
@@ -555,4 +567,332 @@ TEST_F(X11CursorTest, HiddenOverTheWindowAndBackWhereItWasWhenShown)
   EXPECT_TRUE(Eventually([&] { return !CursorVisible(); }));
 }
 
+// ---- File and colour dialogs ------------------------------------------------
+
+// The dialogs run `zenity` from PATH: none at all, or the fake one of
+// fake-zenity, told through its environment what the user does.
+class X11DialogTest : public X11Test
+{
+protected:
+  void SetUp() override
+  {
+    X11Test::SetUp();
+    savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    argsFile = "/tmp/kolvane-fake-zenity-" + std::to_string(getpid());
+  }
+  void TearDown() override
+  {
+    setenv("PATH", savedPath.c_str(), 1);
+    for (const char* name : {"FAKE_ZENITY_ANSWER", "FAKE_ZENITY_STATUS", "FAKE_ZENITY_ARGS"})
+      unsetenv(name);
+    std::remove(argsFile.c_str());
+    X11Test::TearDown();
+  }
+
+  // No zenity anywhere on PATH.
+  void WithoutZenity() { setenv("PATH", "/nonexistent", 1); }
+
+  // The fake zenity first on PATH: it prints answer (nothing when null)
+  // and exits with status.
+  void WithZenity(const char* answer, int status)
+  {
+    setenv("PATH", (std::string(KOLVANE_FAKE_ZENITY_DIR) + ":" + savedPath).c_str(), 1);
+    if (answer)
+      setenv("FAKE_ZENITY_ANSWER", answer, 1);
+    else
+      unsetenv("FAKE_ZENITY_ANSWER");
+    setenv("FAKE_ZENITY_STATUS", std::to_string(status).c_str(), 1);
+    setenv("FAKE_ZENITY_ARGS", argsFile.c_str(), 1);
+    std::remove(argsFile.c_str());
+  }
+
+  // zenity or none, and the editor's window open or not.
+  void Prepare(X11Editor& editor, bool zenity, const char* answer, int status, bool windowOpen)
+  {
+    if (zenity)
+      WithZenity(answer, status);
+    else
+      WithoutZenity();
+    if (windowOpen && !editor.graphics->WindowIsOpen())
+      editor.Open(host);
+    if (!windowOpen)
+      editor.graphics->CloseWindow();
+    ASSERT_EQ(windowOpen, editor.graphics->WindowIsOpen());
+  }
+
+  // The arguments the fake zenity was last run with; empty when it was not.
+  std::vector<std::string> ZenityArgs()
+  {
+    std::vector<std::string> args;
+    std::ifstream file(argsFile);
+    std::string line;
+    while (std::getline(file, line))
+      args.push_back(line);
+    return args;
+  }
+
+  static bool Has(const std::vector<std::string>& args, const std::string& arg)
+  {
+    for (const std::string& a : args)
+      if (a == arg)
+        return true;
+    return false;
+  }
+
+  std::string savedPath, argsFile;
+};
+
+TEST_F(X11DialogTest, FilePromptTakesTheChosenPathAndLeavesTheFileOnCancel)
+{
+  const std::string longPath = "/tmp/" + std::string(300, 'x') + ".fxp";
+  struct Case
+  {
+    const char* name;
+    bool zenity;
+    const char* answer;
+    int status;
+    bool windowOpen;
+    IGraphics::EFileAction action;
+    const char* file;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"no zenity", false, nullptr, 0, true, IGraphics::kFileOpen, "old.fxp", "old.fxp"},
+      {"no zenity, no window", false, nullptr, 0, false, IGraphics::kFileOpen, "old.fxp", ""},
+      {"no window", true, "/tmp/new.fxp", 0, false, IGraphics::kFileSave, "old.fxp", ""},
+      {"a path chosen", true, "/tmp/chosen one.fxp", 0, true, IGraphics::kFileOpen, "old.fxp",
+       "/tmp/chosen one.fxp"},
+      {"a path to save to", true, "/tmp/new.fxb", 0, true, IGraphics::kFileSave, "old.fxp",
+       "/tmp/new.fxb"},
+      {"cancelled", true, nullptr, 1, true, IGraphics::kFileOpen, "old.fxp", "old.fxp"},
+      {"confirmed without a path", true, "", 0, true, IGraphics::kFileOpen, "old.fxp", "old.fxp"},
+      {"failed with output", true, "/tmp/oops.fxp", 5, true, IGraphics::kFileOpen, "old.fxp",
+       "old.fxp"},
+      {"a path longer than 255 characters", true, longPath.c_str(), 0, true, IGraphics::kFileOpen,
+       "old.fxp", longPath.substr(0, 255)},
+  };
+  X11Editor editor;
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    Prepare(editor, c.zenity, c.answer, c.status, c.windowOpen);
+    WDL_String file(c.file), dir("/tmp/presets");
+    editor.graphics->PromptForFile(&file, c.action, &dir, "fxp fxb");
+    EXPECT_EQ(c.expected, file.Get());
+    if (!c.windowOpen)
+    {
+      EXPECT_TRUE(ZenityArgs().empty()) << "no dialog without a window";
+    }
+  }
+}
+
+TEST_F(X11DialogTest, FilePromptAsksForWhatTheCallerWants)
+{
+  X11Editor editor;
+  ASSERT_TRUE(editor.Open(host));
+  WithZenity("/tmp/x.fxp", 0);
+  WDL_String file("old.fxp"), dir("/tmp/presets");
+  editor.graphics->PromptForFile(&file, IGraphics::kFileOpen, &dir, "fxp fxb");
+  std::vector<std::string> args = ZenityArgs();
+  EXPECT_TRUE(Has(args, "--file-selection"));
+  EXPECT_TRUE(Has(args, "--filename=/tmp/presets/old.fxp"));
+  EXPECT_TRUE(Has(args, "--file-filter=*.fxp;*.fxb | *.fxp *.fxb"));
+  EXPECT_FALSE(Has(args, "--save"));
+
+  // Saving asks before writing over a file, as the Windows dialog does.
+  file.Set("/elsewhere/mine.fxb"); // a full path is where the dialog starts
+  editor.graphics->PromptForFile(&file, IGraphics::kFileSave, &dir, "fxb");
+  args = ZenityArgs();
+  EXPECT_TRUE(Has(args, "--save"));
+  EXPECT_TRUE(Has(args, "--confirm-overwrite"));
+  EXPECT_TRUE(Has(args, "--filename=/elsewhere/mine.fxb"));
+  EXPECT_TRUE(Has(args, "--file-filter=*.fxb | *.fxb"));
+}
+
+TEST_F(X11DialogTest, ColourPromptTakesTheChosenColourAndKeepsAlpha)
+{
+  struct Case
+  {
+    const char* name;
+    bool zenity;
+    const char* answer;
+    int status;
+    bool windowOpen;
+    bool confirmed;
+    IColor expected;
+  };
+  const IColor start(128, 1, 2, 3);
+  const Case cases[] = {
+      {"no zenity", false, nullptr, 0, true, false, start},
+      {"no window", true, "rgb(10,20,30)", 0, false, false, start},
+      {"rgb", true, "rgb(10,20,30)", 0, true, true, IColor(128, 10, 20, 30)},
+      {"rgba", true, "rgba(40,50,60,0.5)", 0, true, true, IColor(128, 40, 50, 60)},
+      {"hexadecimal", true, "#0a141e", 0, true, true, IColor(128, 10, 20, 30)},
+      {"cancelled", true, nullptr, 1, true, false, start},
+      {"not a colour", true, "blue", 0, true, false, start},
+      {"out of range", true, "rgb(300,-5,20)", 0, true, true, IColor(128, 255, 0, 20)},
+  };
+  X11Editor editor;
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    Prepare(editor, c.zenity, c.answer, c.status, c.windowOpen);
+    IColor color = start;
+    EXPECT_EQ(c.confirmed, editor.graphics->PromptForColor(&color, "Pick one"));
+    EXPECT_EQ(c.expected.A, color.A);
+    EXPECT_EQ(c.expected.R, color.R);
+    EXPECT_EQ(c.expected.G, color.G);
+    EXPECT_EQ(c.expected.B, color.B);
+    if (!c.windowOpen)
+    {
+      EXPECT_TRUE(ZenityArgs().empty()) << "no dialog without a window";
+    }
+  }
+  WithZenity(nullptr, 1);
+  IColor color = start;
+  editor.graphics->PromptForColor(&color, "Pick one");
+  const std::vector<std::string> args = ZenityArgs();
+  EXPECT_TRUE(Has(args, "--color-selection"));
+  EXPECT_TRUE(Has(args, "--color=rgb(1,2,3)")) << "starts from the colour";
+  EXPECT_TRUE(Has(args, "--title=Pick one"));
+}
+
+// ---- Message boxes ----------------------------------------------------------
+
+class X11MessageBoxTest : public X11Test
+{
+protected:
+  // What a window manager sends when the user closes a window.
+  static void Close(Display* d, Window id)
+  {
+    XEvent close;
+    std::memset(&close, 0, sizeof(close));
+    close.xclient.type = ClientMessage;
+    close.xclient.window = id;
+    close.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    XSendEvent(d, id, False, NoEventMask, &close);
+    XSync(d, False);
+  }
+
+  // The top-level window with this name, once it is on the screen.
+  bool FindBox(Display* d, const std::string& name, XWindowAttributes* box, Window* id)
+  {
+    Window r = 0, up = 0, *children = nullptr;
+    unsigned int count = 0;
+    bool found = false;
+    if (!XQueryTree(d, DefaultRootWindow(d), &r, &up, &children, &count))
+      return false;
+    for (unsigned int i = 0; i < count && !found; ++i)
+    {
+      char* title = nullptr;
+      if (XFetchName(d, children[i], &title) && title)
+      {
+        found = name == title && XGetWindowAttributes(d, children[i], box) &&
+                box->map_state == IsViewable;
+        XFree(title);
+        if (found)
+          *id = children[i];
+      }
+    }
+    if (children)
+      XFree(children);
+    return found;
+  }
+};
+
+TEST_F(X11MessageBoxTest, ReturnsTheAnswerOfTheButtonClickedOrTheKeyPressed)
+{
+  enum Action
+  {
+    kClickFirst,
+    kClickSecond,
+    kClickThird,
+    kEnter,
+    kEscape,
+    kCloseByWindowManager,
+  };
+  struct Case
+  {
+    const char* name;
+    int type;
+    Action action;
+    int expected;
+  };
+  const Case cases[] = {
+      {"OK clicked", 0, kClickFirst, 1},
+      {"Cancel clicked", 1, kClickSecond, 2},
+      {"No clicked of Yes, No, Cancel", 3, kClickSecond, 7},
+      {"Cancel clicked of Yes, No, Cancel", 3, kClickThird, 2},
+      {"Enter is the first button", 4, kEnter, 6},
+      {"Escape cancels", 1, kEscape, 2},
+      {"Escape without Cancel is No", 4, kEscape, 7},
+      {"closed by the window manager", 1, kCloseByWindowManager, 2},
+  };
+  X11Editor editor;
+  const Window window = editor.Open(host);
+  ASSERT_TRUE(window);
+  int n = 0;
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    const std::string caption = "Kolvane test box " + std::to_string(++n);
+    // The editor has the keyboard, as after a click in it; the pointer is
+    // away from where the box appears.
+    WarpPointer(800, 650);
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    XSync(display, False);
+    std::string failure;
+    std::thread user(
+        [&]
+        {
+          Display* d = XOpenDisplay(nullptr);
+          XWindowAttributes box;
+          Window id = 0;
+          if (!Eventually([&] { return FindBox(d, caption, &box, &id); }))
+          {
+            failure = "no box";
+          }
+          else if (c.action == kEnter)
+          {
+            Xdotool("key Return");
+          }
+          else if (c.action == kEscape)
+          {
+            Xdotool("key Escape");
+          }
+          else if (c.action == kCloseByWindowManager)
+          {
+            Close(d, id);
+          }
+          else
+          {
+            // Buttons of 80 x 26, 10 apart, centred, 14 above the bottom.
+            const int buttons = c.type == 3 ? 3 : (c.type == 0 ? 1 : 2);
+            const int row = buttons * 90 - 10;
+            const int i = static_cast<int>(c.action);
+            const int x = box.x + (box.width - row) / 2 + i * 90 + 40;
+            const int y = box.y + box.height - 14 - 13;
+            Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+          }
+          // A box that missed the action is closed, so that the test ends.
+          if (id && !Eventually([&] { return !FindBox(d, caption, &box, &id); }))
+          {
+            failure = "the box stayed open";
+            Close(d, id);
+          }
+          XCloseDisplay(d);
+        });
+    const int answer =
+        editor.graphics->ShowMessageBox("Something happened", caption.c_str(), c.type);
+    user.join();
+    EXPECT_EQ("", failure);
+    EXPECT_EQ(c.expected, answer);
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    EXPECT_EQ(window, focus) << "the keyboard goes back to the editor";
+  }
+}
 } // namespace
