@@ -1,8 +1,8 @@
 // The X11 editor window's own parts, driven in process on a real server:
 // frames through shared memory or through the connection, resizing, the
-// hidden pointer, file and colour dialogs, message boxes. Input for a
-// message box comes from another thread with real (XTEST) input through
-// xdotool.
+// hidden pointer, the key table, the idle timer, popup menus, file and
+// colour dialogs, message boxes. Input for the modal parts comes from
+// another thread with real (XTEST) input through xdotool.
 //
 // Every test starts an X server of its own (Xvfb); the frames are tested on
 // three kinds: local, reached over TCP, and without shared memory.
@@ -213,6 +213,14 @@ bool Eventually(const std::function<bool()>& condition)
   }
   return condition();
 }
+
+// A control that wants drawing on every tick.
+class AlwaysDirty : public ProbeControl
+{
+public:
+  using ProbeControl::ProbeControl;
+  bool IsDirty() override { return true; }
+};
 
 // A plug-in whose editor is the X11 window: a panel background, then the
 // probes a test adds. The plug-in owns the context.
@@ -565,6 +573,371 @@ TEST_F(X11CursorTest, HiddenOverTheWindowAndBackWhereItWasWhenShown)
   ASSERT_TRUE(editor.Open(host));
   editor.graphics->HideMouseCursor();
   EXPECT_TRUE(Eventually([&] { return !CursorVisible(); }));
+}
+
+// ---- Keys -------------------------------------------------------------------
+
+class X11KeysTest : public X11Test
+{
+protected:
+  // The host's windows: a top-level window with a panel in it, the editor
+  // in the panel. Both watch for keys.
+  void SetUp() override
+  {
+    X11Test::SetUp();
+    top = NewWindow(root, 0, 0, 800, 600, KeyPressMask);
+    panel = NewWindow(top, 10, 10, 700, 500, KeyPressMask);
+    window = editor.Open(panel);
+    ASSERT_TRUE(window);
+    probe = editor.Add(IRECT(0, 0, 200, 200), 0xFF808080);
+    probe->mKeyAnswer = true;
+  }
+
+  // A key pressed with the pointer at (x, y) in the editor, handled by the
+  // editor's idle.
+  void Press(KeySym sym, unsigned int state, int x = 50, int y = 50)
+  {
+    XEvent event;
+    std::memset(&event, 0, sizeof(event));
+    event.xkey.type = KeyPress;
+    event.xkey.window = window;
+    event.xkey.root = root;
+    event.xkey.x = x;
+    event.xkey.y = y;
+    event.xkey.state = state;
+    event.xkey.keycode = XKeysymToKeycode(display, sym);
+    event.xkey.same_screen = True;
+    XSendEvent(display, window, False, KeyPressMask, &event);
+    XSync(display, False);
+    editor.graphics->Idle();
+  }
+
+  // The next key the host's windows got, or a KeyPress with keycode 0.
+  // The editor idles meanwhile: a key may reach it after an idle call.
+  XKeyEvent NextHostKey()
+  {
+    XEvent event;
+    std::memset(&event, 0, sizeof(event));
+    Eventually(
+        [&]
+        {
+          editor.graphics->Idle();
+          XSync(display, False);
+          return XCheckTypedEvent(display, KeyPress, &event);
+        });
+    return event.xkey;
+  }
+
+  // Whether the key under test was passed on: a key that is always passed
+  // on follows it, and whichever arrives first tells.
+  bool PassedOn(KeySym sym, unsigned int state, int x = 50, int y = 50)
+  {
+    Press(sym, state, x, y);
+    Press(XK_Tab, Mod4Mask, x, y);
+    const XKeyEvent first = NextHostKey();
+    EXPECT_EQ(top, first.window) << "to the host's top-level window";
+    if (first.keycode == XKeysymToKeycode(display, XK_Tab) && first.state == Mod4Mask)
+      return false;
+    EXPECT_EQ(XKeysymToKeycode(display, sym), first.keycode);
+    EXPECT_EQ(state, first.state);
+    NextHostKey(); // the Tab
+    return true;
+  }
+
+  X11Editor editor;
+  Window top = 0, panel = 0, window = 0;
+  ProbeControl* probe = nullptr;
+};
+
+TEST_F(X11KeysTest, KeysymsBecomeTheKeyCodesAndOtherKeysGoToTheHost)
+{
+  struct Case
+  {
+    KeySym sym;
+    unsigned int state;
+    int code; // -1: not one of the editor's keys
+  };
+  const Case cases[] = {
+      {XK_space, 0, 0},      {XK_Up, 0, 1},
+      {XK_Down, 0, 2},       {XK_Left, 0, 3},
+      {XK_Right, 0, 4},      {XK_0, 0, 5},
+      {XK_7, 0, 12},         {XK_9, 0, 14},
+      {XK_a, 0, 15},         {XK_a, ShiftMask, 15}, // A
+      {XK_q, 0, 31},         {XK_z, ControlMask, 40},
+      {XK_F1, 0, 30}, // the virtual-key code of F1 lies in the letters' range
+      {XK_Escape, 0, -1},    {XK_Return, 0, -1},
+      {XK_BackSpace, 0, -1}, {XK_F12, 0, -1},
+      {XK_comma, 0, -1},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(XKeysymToString(c.sym) + std::string(c.state ? " with a modifier" : ""));
+    probe->mEvents.clear();
+    const bool passedOn = PassedOn(c.sym, c.state);
+    if (c.code < 0)
+    {
+      EXPECT_TRUE(passedOn);
+      EXPECT_TRUE(probe->mEvents.empty());
+    }
+    else
+    {
+      EXPECT_FALSE(passedOn);
+      ASSERT_FALSE(probe->mEvents.empty());
+      EXPECT_EQ("key " + std::to_string(c.code) + ",0", probe->mEvents.front());
+    }
+  }
+}
+
+TEST_F(X11KeysTest, KeysNoControlTakesGoToTheHost)
+{
+  probe->mKeyAnswer = false;
+  EXPECT_TRUE(PassedOn(XK_a, 0)) << "the control under the pointer declines";
+  ASSERT_EQ(1u, probe->mEvents.size());
+  probe->mKeyAnswer = true;
+  EXPECT_TRUE(PassedOn(XK_a, 0, 400, 300)) << "over the background, with no key catcher";
+  EXPECT_EQ(1u, probe->mEvents.size());
+}
+
+// ---- The idle timer ---------------------------------------------------------
+
+using X11IdleTest = X11Test;
+
+// Each idle call runs at most one tick, and ticks are a frame interval
+// apart: a host idling late gets fewer ticks, never a burst to catch up.
+TEST_F(X11IdleTest, AtMostOneTickPerIdleAndNoneSoonerThanTheInterval)
+{
+  struct Case
+  {
+    const char* name;
+    int fps;
+    std::vector<int> pausesMs; // before each idle call
+  };
+  const Case cases[] = {
+      {"every 200 ms at 30 fps", 30, std::vector<int>(8, 200)},
+      {"every 10 ms at 25 fps", 25, std::vector<int>(40, 10)},
+      {"back to back at 30 fps", 30, std::vector<int>(3000, 0)},
+      {"a stall, then back to back", 30, {500, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    X11Editor editor(200, 100, c.fps);
+    AlwaysDirty* probe = editor.Add<AlwaysDirty>(IRECT(0, 0, 50, 50), 0xFF808080);
+    ASSERT_TRUE(editor.Open(host));
+    const auto interval = milliseconds(1000 / c.fps);
+    struct Call
+    {
+      Clock::time_point start, end;
+      int ticks;
+    };
+    std::vector<Call> calls;
+    for (int pause : c.pausesMs)
+    {
+      if (pause > 0)
+        std::this_thread::sleep_for(milliseconds(pause));
+      const int before = probe->mDraws;
+      const auto start = Clock::now();
+      editor.graphics->Idle();
+      calls.push_back({start, Clock::now(), probe->mDraws - before});
+    }
+    const Call* lastTicking = nullptr;
+    for (size_t i = 0; i < calls.size(); ++i)
+    {
+      EXPECT_LE(calls[i].ticks, 1) << "call " << i;
+      if (c.pausesMs[i] >= interval.count())
+      {
+        EXPECT_EQ(1, calls[i].ticks) << "call " << i << " comes a whole interval after the last";
+      }
+      if (calls[i].ticks == 0)
+        continue;
+      if (lastTicking)
+      {
+        EXPECT_GE(calls[i].end - lastTicking->start, interval) << "call " << i;
+      }
+      lastTicking = &calls[i];
+    }
+  }
+}
+
+// ---- Popup menus ------------------------------------------------------------
+
+class X11MenuTest : public X11Test
+{
+protected:
+  // What the user does: point at a row of an open level (0 is the top
+  // menu), click there, click outside every menu, or press Escape.
+  struct Step
+  {
+    enum Kind
+    {
+      kPoint,
+      kClick,
+      kClickOutside,
+      kEscape
+    } kind;
+    int level, row;
+  };
+
+  // The menus' windows on the screen, top level first.
+  std::vector<XWindowAttributes> OpenLevels(Display* d)
+  {
+    std::vector<XWindowAttributes> levels;
+    Window r = 0, up = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &r, &up, &children, &count))
+      return levels;
+    for (unsigned int i = 0; i < count; ++i) // bottom to top
+    {
+      XWindowAttributes a;
+      if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect &&
+          a.map_state == IsViewable)
+        levels.push_back(a);
+    }
+    if (children)
+      XFree(children);
+    return levels;
+  }
+
+  // The middle of a row: rows are 20 pixels, separators 7, under a 2-pixel
+  // edge.
+  static int RowMiddle(IPopupMenu* menu, int row)
+  {
+    int top = 2;
+    for (int i = 0; i < row; ++i)
+      top += menu->GetItem(i)->GetIsSeparator() ? 7 : 20;
+    return top + (menu->GetItem(row)->GetIsSeparator() ? 3 : 10);
+  }
+
+  // Shows the menu under the editor's rectangle and takes the steps from
+  // another thread; the menu at each level is menus[level]. Returns what
+  // the window returned. An Escape ends the menu should the steps fail.
+  IPopupMenu* Run(X11Editor& editor, IPopupMenu* menu, const std::vector<IPopupMenu*>& menus,
+                  const std::vector<Step>& steps)
+  {
+    std::atomic<bool> done{false};
+    std::string failure;
+    std::thread user(
+        [&]
+        {
+          Display* d = XOpenDisplay(nullptr);
+          for (const Step& step : steps)
+          {
+            if (step.kind == Step::kEscape)
+            {
+              Xdotool("key Escape");
+              continue;
+            }
+            if (step.kind == Step::kClickOutside)
+            {
+              Xdotool("mousemove 1000 750 click 1");
+              continue;
+            }
+            std::vector<XWindowAttributes> levels;
+            const bool shown = Eventually(
+                [&]
+                {
+                  levels = OpenLevels(d);
+                  return static_cast<int>(levels.size()) > step.level;
+                });
+            if (!shown)
+            {
+              failure = "level " + std::to_string(step.level) + " never opened";
+              break;
+            }
+            const XWindowAttributes& level = levels[static_cast<size_t>(step.level)];
+            const int x = level.x + 30;
+            const int y = level.y + RowMiddle(menus[static_cast<size_t>(step.level)], step.row);
+            Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) +
+                    (step.kind == Step::kClick ? " click 1" : ""));
+          }
+          // Whatever happened, the menu ends.
+          while (!done.load())
+          {
+            if (!OpenLevels(d).empty())
+              Xdotool("key Escape");
+            std::this_thread::sleep_for(milliseconds(50));
+          }
+          XCloseDisplay(d);
+        });
+    IRECT under(20, 10, 120, 30);
+    IPopupMenu* chosen = editor.graphics->CreateIPopupMenu(menu, &under);
+    done = true;
+    user.join();
+    EXPECT_EQ("", failure);
+    return chosen;
+  }
+};
+
+TEST_F(X11MenuTest, ChoicesAreReportedAgainstTheMenuThatHoldsThem)
+{
+  using S = Step;
+  struct Case
+  {
+    const char* name;
+    std::vector<Step> steps;
+    int chosenLevel; // -1: dismissed
+    int chosenIndex;
+  };
+  const Case cases[] = {
+      {"an entry of the top menu", {{S::kClick, 0, 1}}, 0, 1},
+      {"a checked entry", {{S::kClick, 0, 5}}, 0, 5},
+      {"the second entry of the submenu that is the third entry",
+       {{S::kPoint, 0, 2}, {S::kClick, 1, 1}},
+       1,
+       1},
+      {"an entry two submenus deep",
+       {{S::kPoint, 0, 2}, {S::kPoint, 1, 3}, {S::kClick, 2, 0}},
+       2,
+       0},
+      {"a press outside every menu", {{S::kPoint, 0, 2}, {S::kClickOutside, 0, 0}}, -1, -1},
+      {"Escape", {{S::kPoint, 0, 1}, {S::kEscape, 0, 0}}, -1, -1},
+      {"a title, a separator, a disabled entry and a submenu's own entry are no choice",
+       {{S::kClick, 0, 0},
+        {S::kClick, 0, 3},
+        {S::kClick, 0, 4},
+        {S::kClick, 0, 2},
+        {S::kEscape, 0, 0}},
+       -1,
+       -1},
+  };
+  X11Editor editor;
+  ASSERT_TRUE(editor.Open(host));
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    IPopupMenu deeper, sub, top;
+    deeper.AddItem("Deep one");
+    deeper.AddItem("Deep two");
+    sub.AddItem("Alpha");
+    sub.AddItem("Beta");
+    sub.AddItem("Gamma");
+    sub.AddItem("Deeper", &deeper);
+    top.AddItem("Title", -1, IPopupMenuItem::kTitle);
+    top.AddItem("One");
+    top.AddItem("More", &sub);
+    top.AddSeparator();
+    top.AddItem("Disabled", -1, IPopupMenuItem::kDisabled);
+    top.AddItem("Five", -1, IPopupMenuItem::kChecked);
+    const std::vector<IPopupMenu*> levels = {&top, &sub, &deeper};
+
+    IPopupMenu* chosen = Run(editor, &top, levels, c.steps);
+    for (int level = 0; level < 3; ++level)
+    {
+      const bool holds = level == c.chosenLevel;
+      EXPECT_EQ(holds ? c.chosenIndex : -1, levels[static_cast<size_t>(level)]->GetChosenItemIdx())
+          << "level " << level;
+      if (holds)
+      {
+        EXPECT_EQ(levels[static_cast<size_t>(level)], chosen);
+      }
+    }
+    if (c.chosenLevel < 0)
+    {
+      EXPECT_EQ(nullptr, chosen);
+    }
+    XSync(display, False);
+    EXPECT_TRUE(Eventually([&] { return OpenLevels(display).empty(); })) << "every level closed";
+  }
 }
 
 // ---- File and colour dialogs ------------------------------------------------
