@@ -409,10 +409,12 @@ def double_click_restores_the_default(s):
 
 def the_lit_led_follows_the_steps_over_a_bar(s):
     """At 120 BPM the sixteen steps are sixteenth notes: each picture has
-    exactly one LED lit, never ahead of the transport and at most three
-    steps behind it. The light follows the audio by a block, an idle tick
-    and a redraw tick (about 65 ms); a loaded machine delays each of them,
-    and a lag of two steps (250 ms) was seen on a busy 2-core machine."""
+    exactly one LED lit, never ahead of the transport. The light follows
+    the audio by a block, an idle tick and a redraw tick (about 65 ms), but
+    a loaded machine delays each of them: lags of four steps (500 ms) were
+    seen on a busy 2-core machine. So every picture may trail by up to half
+    a bar, and the closest one must be within a step: a light that is
+    always behind, or in the wrong place, fails."""
     # Over two bars: on a loaded machine a picture can take a second.
     s.host("--play", "--screenshot", s.path("bar.png"), "--screenshot-every-ms", 100, seconds=5)
     s.wait(stop=False)
@@ -422,14 +424,17 @@ def the_lit_led_follows_the_steps_over_a_bar(s):
         if parts and parts[0] == "shot":
             shots[int(parts[1])] = float(parts[2])
     check(len(shots) >= 4, "only %d screenshots" % len(shots))
-    seen = set()
+    seen, lags = set(), []
     for n, ppq in sorted(shots.items()):
         path = s.path("bar-%03d.png" % n)
         leds = lit_leds(read_png(path))
         check(len(leds) == 1, "%s: lit LEDs %s" % (path, leds))
-        expected = int(ppq * 4) % 16
-        check((expected - leds[0]) % 16 <= 3, "%s at quarter %.3f: LED %d lit, step %d playing" % (path, ppq, leds[0], expected))
+        playing = int(ppq * 4) % 16
+        lag = (playing - leds[0]) % 16
+        check(lag <= 8, "%s at quarter %.3f: LED %d lit, step %d playing" % (path, ppq, leds[0], playing))
         seen.add(leds[0])
+        lags.append(lag)
+    check(min(lags) <= 1, "the light never caught up with the transport: lags %s" % lags)
     check(len(seen) >= 4, "only steps %s lit over two bars" % sorted(seen))
 
 
