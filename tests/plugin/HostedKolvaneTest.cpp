@@ -7,7 +7,6 @@
 #include "PluginModule.h"
 #include "ProcessMemory.h"
 
-
 #include <gtest/gtest.h>
 
 #include <cmath>

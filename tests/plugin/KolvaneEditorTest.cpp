@@ -9,7 +9,6 @@
 #include "Kolvane.h"
 #include "PluginInstance.h"
 
-
 #include <gtest/gtest.h>
 
 #include <cmath>

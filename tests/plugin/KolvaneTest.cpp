@@ -5,7 +5,6 @@
 #include "FakeHost.h"
 #include "Noise.h"
 
-
 #include <gtest/gtest.h>
 
 #include <cmath>
