@@ -11,6 +11,7 @@
 // ("per_frame" reads in microseconds).
 
 #include "IGraphics.h"
+#include "IPlugVST.h"
 #include "Kolvane.h"
 
 #include <benchmark/benchmark.h>
@@ -29,8 +30,7 @@ public:
   Editor() : mEffect(VST2EntryPoint<Kolvane>(SilentHost))
   {
     mEffect->dispatcher(mEffect, effOpen, 0, 0, nullptr, 0.0f);
-    mGraphics = static_cast<IGraphics*>(
-        static_cast<Kolvane*>(static_cast<IPlugVST*>(mEffect->object))->GetGUI());
+    mGraphics = static_cast<IGraphics*>(VST2PlugOf<Kolvane>(mEffect)->GetGUI());
     Settle();
   }
   ~Editor() { mEffect->dispatcher(mEffect, effClose, 0, 0, nullptr, 0.0f); }

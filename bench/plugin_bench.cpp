@@ -5,6 +5,7 @@
 // "per_frame" is the time per stereo frame (the counter is inverted, so 30n
 // reads 30 ns).
 
+#include "IPlugVST.h"
 #include "Kolvane.h"
 
 #include <benchmark/benchmark.h>
@@ -134,7 +135,7 @@ void BM_KolvaneSilenceAfterLoud(benchmark::State& state)
 {
   const bool throughHost = state.range(0) != 0;
   AEffect* effect = openKolvane(-1);
-  Kolvane* plug = static_cast<Kolvane*>(effect->object);
+  Kolvane* plug = VST2PlugOf<Kolvane>(effect);
   // Long releases, resonance and a gate held open keep the states ringing.
   effect->setParameter(effect, kStepOnOff, 1.0f);
   effect->setParameter(effect, kAmplitudeRelease, 1.0f);

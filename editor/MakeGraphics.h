@@ -1,11 +1,7 @@
 #pragma once
 
 #include "IGraphics.h"
-
-// The module whose "PNG" resources hold the editor's pictures. The plug-in
-// library's load hook sets it; null means the running program (and, where
-// modules carry no resources, the binary's embedded pictures).
-extern LICE_HMODULE gHInstance;
+#include "IPlugModule.h" // gHInstance: the module whose "PNG" resources hold the pictures
 
 // The platform's editor context for plug, w x h pixels at fps frames per
 // second (0: the default rate): a window on platforms that have one, a

@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
-IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
-                     const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
-                     int mfrID, int latency, bool /*plugDoesMidi: the adapter's*/,
-                     bool plugDoesChunks, bool plugIsInst, EAPI plugAPI)
-    : mStateChunks(plugDoesChunks), mIsInst(plugIsInst), mUniqueID(uniqueID), mMfrID(mfrID),
-      mVersion(vendorVersion), mAPI(plugAPI), mLatency(latency)
+IPlugBase::IPlugBase(const IPlugConfig& config)
+    : mStateChunks(config.mDoesChunks), mIsInst(config.mIsInstrument), mDoesMidi(config.mDoesMidi),
+      mUniqueID(config.mUniqueID), mMfrID(config.mMfrID), mVersion(config.mVendorVersion),
+      mLatency(config.mLatency)
 {
+  const int nParams = config.mNParams, nPresets = config.mNPresets;
+  const char* channelIOStr = config.mChannelIO;
   for (int i = 0; i < nParams; ++i)
   {
     mParams.Add(new IParam);
@@ -19,9 +19,9 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
   {
     mPresets.Add(new IPreset);
   }
-  CopyBounded(mEffectName, effectName, sizeof mEffectName);
-  CopyBounded(mProductName, productName, sizeof mProductName);
-  CopyBounded(mMfrName, mfrName, sizeof mMfrName);
+  CopyBounded(mEffectName, config.mEffectName, sizeof mEffectName);
+  CopyBounded(mProductName, config.mProductName, sizeof mProductName);
+  CopyBounded(mMfrName, config.mMfrName, sizeof mMfrName);
 
   int nInputs = 0, nOutputs = 0;
   for (const char* token = channelIOStr; token;)
@@ -83,22 +83,27 @@ void IPlugBase::GetEffectVersionStr(char* str) const
 
 const char* IPlugBase::GetAPIString() const
 {
-  switch (mAPI)
+  switch (GetAPI())
   {
   case kAPIVST2:
     return "VST2";
-  case kAPIVST3:
-    return "VST3";
-  case kAPIAU:
-    return "AU";
-  case kAPIRTAS:
-    return "RTAS";
-  case kAPIAAX:
-    return "AAX";
-  case kAPIStandalone:
-    return "Standalone";
+  case kAPINone:
+    break;
   }
   return "";
+}
+
+const char* IPlugBase::GetArchString()
+{
+#if defined(__x86_64__) || defined(_M_X64)
+  return "x64";
+#elif defined(__i386__) || defined(_M_IX86)
+  return "x86";
+#elif defined(__aarch64__) || defined(_M_ARM64)
+  return "arm64";
+#else
+  return "";
+#endif
 }
 
 int IPlugBase::GetHostVersion(bool decimal)
@@ -215,6 +220,109 @@ void IPlugBase::SetOutputBusLabel(int idx, const char* label)
   {
     SetBusLabel(mOutputBusLabels, idx, label);
   }
+}
+
+// ---- Host-facing operations ------------------------------------------------
+
+void IPlugBase::BeginInformHostOfParamChange(int idx)
+{
+  if (mFormat)
+  {
+    mFormat->BeginInformHostOfParamChange(idx);
+  }
+}
+
+void IPlugBase::InformHostOfParamChange(int idx, double normalizedValue)
+{
+  if (mFormat)
+  {
+    mFormat->InformHostOfParamChange(idx, normalizedValue);
+  }
+}
+
+void IPlugBase::EndInformHostOfParamChange(int idx)
+{
+  if (mFormat)
+  {
+    mFormat->EndInformHostOfParamChange(idx);
+  }
+}
+
+void IPlugBase::InformHostOfProgramChange()
+{
+  if (mFormat)
+  {
+    mFormat->InformHostOfProgramChange();
+  }
+}
+
+bool IPlugBase::IsRenderingOffline()
+{
+  return mFormat && mFormat->IsRenderingOffline();
+}
+
+int IPlugBase::GetSamplePos()
+{
+  return mFormat ? mFormat->GetSamplePos() : 0;
+}
+
+double IPlugBase::GetTempo()
+{
+  return mFormat ? mFormat->GetTempo() : 0.0;
+}
+
+void IPlugBase::GetTimeSig(int* pNum, int* pDenom)
+{
+  if (mFormat)
+  {
+    mFormat->GetTimeSig(pNum, pDenom);
+    return;
+  }
+  *pNum = *pDenom = 0;
+}
+
+void IPlugBase::GetTime(ITimeInfo* pTimeInfo)
+{
+  if (mFormat)
+  {
+    mFormat->GetTime(pTimeInfo);
+  }
+}
+
+EHost IPlugBase::GetHost()
+{
+  if (mHost == kHostUninit && mFormat)
+  {
+    mFormat->IdentifyHost();
+  }
+  return mHost;
+}
+
+void IPlugBase::ResizeGraphics(int w, int h)
+{
+  if (mFormat)
+  {
+    mFormat->ResizeGraphics(w, h);
+  }
+}
+
+void IPlugBase::SetLatency(int samples)
+{
+  mLatency = samples;
+  if (mFormat)
+  {
+    mFormat->SetLatency(samples);
+  }
+}
+
+bool IPlugBase::SendMidiMsg(IMidiMsg* msg)
+{
+  return mFormat && mFormat->SendMidiMsg(msg);
+}
+
+bool IPlugBase::SendSysEx(ISysEx* pSysEx)
+{
+  return mFormat && mFormat->SendSysEx(pSysEx);
 }
 
 double IPlugBase::GetSamplesPerBeat()
@@ -350,6 +458,10 @@ void IPlugBase::AttachGraphics(IGraphicsInterface* pGraphics)
   }
   pGraphics->PrepDraw();
   mGraphics = pGraphics;
+  if (mFormat)
+  {
+    mFormat->AttachGraphics(pGraphics);
+  }
 }
 
 void IPlugBase::RedrawParamControls()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IFormatAdapter.h"
 #include "IGraphicsInterface.h"
 #include "IMidiMsg.h"
 #include "IParam.h"
@@ -22,14 +23,25 @@
 //                     call
 // A tag on a section's banner holds for every entry point in the section.
 
-enum EAPI
+// What a plug-in class tells the base about itself, once, at construction.
+// Fields left alone describe a stereo effect with no parameters, presets,
+// MIDI or state chunks.
+struct IPlugConfig
 {
-  kAPIVST2 = 0,
-  kAPIVST3 = 1,
-  kAPIAU = 2,
-  kAPIRTAS = 3,
-  kAPIAAX = 4,
-  kAPIStandalone = 5,
+  int mNParams = 0;
+  // Space-separated "in-out" pairs, e.g. "1-1 2-2".
+  const char* mChannelIO = "2-2";
+  int mNPresets = 0;
+  const char* mEffectName = "";
+  const char* mProductName = "";
+  const char* mMfrName = "";
+  int mVendorVersion = 0; // 0xVVVVRRMM: version, revision, minor
+  int mUniqueID = 0;
+  int mMfrID = 0;
+  int mLatency = 0; // samples of delay the plug-in adds
+  bool mDoesMidi = false;
+  bool mDoesChunks = false; // the state is one opaque chunk, not per-parameter values
+  bool mIsInstrument = false;
 };
 
 // The host-independent base of every plug-in. It owns the parameters, the
@@ -49,9 +61,11 @@ enum EAPI
 //      results converted back;
 //   6. destruction deletes the editor, parameters, presets and channels.
 //
-// Host-facing requirements (automation, transport, MIDI out, editor size)
-// are pure virtual operations that the adapter supplies; hooks named On...
-// are the plug-in class's to override.
+// The base knows no plug-in format. Host-facing operations (automation,
+// transport, MIDI out, editor size) forward to the IFormatAdapter that
+// presents the plug-in; without one (in tools and tests) they answer as a
+// host with no transport that records nothing. Hooks named On... are the
+// plug-in class's to override.
 class IPlugBase
 {
 public:
@@ -89,11 +103,7 @@ public:
     WDL_Mutex* mMutex;
   };
 
-  // channelIOStr: space-separated "in-out" pairs, e.g. "1-1 2-2".
-  IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
-            const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
-            int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst,
-            EAPI plugAPI);
+  explicit IPlugBase(const IPlugConfig& config);
   virtual ~IPlugBase();
 
   IPlugBase(const IPlugBase&) = delete;
@@ -109,14 +119,17 @@ public:
   int GetMfrID() const { return mMfrID; }
   int GetEffectVersion(bool decimal) const;
   void GetEffectVersionStr(char* str) const;
+  // The format presenting the plug-in ("VST2"); "" before one is connected.
   const char* GetAPIString() const;
-  const char* GetArchString() const { return "x86"; }
+  // The processor this build runs on: "x86", "x64", "arm64" or "".
+  static const char* GetArchString();
   int GetHostVersion(bool decimal);
   void GetHostVersionStr(char* str);
   // Records the host once identified from its product string.
   void SetHost(const char* productString, int version);
   bool IsInst() const { return mIsInst; }
   bool DoesStateChunks() const { return mStateChunks; }
+  bool DoesMidi() const { return mDoesMidi; }
   int GetLatency() const { return mLatency; }
 
   // ---- Parameters and presets [any thread] -----------------------------
@@ -201,47 +214,54 @@ public:
   // [UI thread, takes the plug-in mutex] The editor changed a parameter:
   // store it, tell the host, tell the plug-in.
   virtual void SetParameterFromGUI(int idx, double normalizedValue);
+  // ---- Host-facing operations, forwarded to the format adapter ----------
   // [UI thread] The editor's gesture on a parameter, as the host records
   // automation: begin, any number of values, end.
-  virtual void BeginInformHostOfParamChange(int idx) = 0;
-  virtual void InformHostOfParamChange(int idx, double normalizedValue) = 0;
-  virtual void EndInformHostOfParamChange(int idx) = 0;
+  virtual void BeginInformHostOfParamChange(int idx);
+  virtual void InformHostOfParamChange(int idx, double normalizedValue);
+  virtual void EndInformHostOfParamChange(int idx);
   // [UI thread] The current program or its name changed.
-  virtual void InformHostOfProgramChange() = 0;
+  virtual void InformHostOfProgramChange();
   // [any thread] Questions to the host about the transport; answered from
   // the host's time record, so on the audio thread they describe the block
-  // being rendered.
-  virtual bool IsRenderingOffline() { return false; }
-  virtual int GetSamplePos() = 0;
-  virtual double GetTempo() = 0;
-  virtual void GetTimeSig(int* pNum, int* pDenom) = 0;
-  virtual void GetTime(ITimeInfo* pTimeInfo) = 0;
-  // [any thread] Which host and interface; the host is identified once.
-  virtual EHost GetHost() { return mHost; }
-  virtual EAPI GetAPI() { return mAPI; }
+  // being rendered. Without a host: no transport (0, 0, 0/0, untouched).
+  virtual bool IsRenderingOffline();
+  virtual int GetSamplePos();
+  virtual double GetTempo();
+  virtual void GetTimeSig(int* pNum, int* pDenom);
+  virtual void GetTime(ITimeInfo* pTimeInfo);
+  // [any thread] Which host and format; the host is identified once, on
+  // first use after the adapter is connected.
+  virtual EHost GetHost();
+  EAPI GetAPI() const { return mFormat ? mFormat->GetAPI() : kAPINone; }
   // [UI thread] Asks the host to resize the editor's window.
-  virtual void ResizeGraphics(int w, int h) = 0;
-  // [UI thread, mutex held] Once, at the first open: identify the host and
-  // run OnHostIdentified.
-  virtual void HostSpecificInit() {}
+  virtual void ResizeGraphics(int w, int h);
   // [UI thread, takes the plug-in mutex] Takes ownership of the editor's
   // graphics context and pushes every parameter into its controls.
   virtual void AttachGraphics(IGraphicsInterface* pGraphics);
   // [UI thread, mutex held] Samples of delay the plug-in adds.
-  virtual void SetLatency(int samples) { mLatency = samples; }
-  // [audio thread, mutex held] MIDI out to the host; false when it refused.
-  virtual bool SendMidiMsg(IMidiMsg* msg) = 0;
-  virtual bool SendSysEx(ISysEx*) { return false; }
+  virtual void SetLatency(int samples);
+  // [audio thread, mutex held] MIDI out to the host; false when it refused
+  // or there is no host.
+  virtual bool SendMidiMsg(IMidiMsg* msg);
+  virtual bool SendSysEx(ISysEx* pSysEx);
   // [any thread, mutex held] The editor's controls follow the parameters
   // (after state loads).
   virtual void RedrawParamControls();
   // [any thread, mutex held] Notifications for hosts that keep their own
-  // copy of the state; nothing in the VST2 adapter.
+  // copy of the state.
   virtual void DirtyPTCompareState() {}
   virtual void PresetsChangedByHost() {}
   // [any thread, mutex held] Resizes every scratch buffer to blockSize
   // zeros; nothing happens when the size is unchanged.
   virtual void SetBlockSize(int blockSize);
+
+  // ---- The format adapter -------------------------------------------------
+  // [construction] The adapter connects itself once, after the plug-in
+  // class is constructed and before any host request; the base does not
+  // own it.
+  void SetFormat(IFormatAdapter* format) { mFormat = format; }
+  IFormatAdapter* GetFormat() const { return mFormat; }
 
   // ---- State and presets -----------------------------------------------
   // [any thread, takes the plug-in mutex] One double per parameter.
@@ -349,6 +369,7 @@ protected:
   WDL_Mutex mMutex;
   bool mStateChunks;
   bool mIsInst;
+  bool mDoesMidi;
 
 private:
   void ResizeScratchBuffers(int nFrames);
@@ -361,7 +382,7 @@ private:
   int mUniqueID;
   int mMfrID;
   int mVersion;
-  EAPI mAPI;
+  IFormatAdapter* mFormat = nullptr;
   EHost mHost = kHostUninit;
   int mHostVersion = 0;
   int mCurrentPresetIdx = 0;

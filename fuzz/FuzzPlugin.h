@@ -42,12 +42,10 @@ inline VstIntPtr VSTCALLBACK HostCallback(AEffect*, VstInt32 opcode, VstInt32, V
 
 // A plug-in that keeps its state as chunks, so that the chunk forms of the
 // preset files are reached too; the product keeps parameters.
-class ChunkPlug : public IPlugVST
+class ChunkPlug : public IPlugBase
 {
 public:
-  explicit ChunkPlug(IPlugInstanceInfo info)
-      : IPlugVST(info, 4, "1-1 2-2", 4, "Fuzz Chunks", "", "Kolvane", 0x00010000, 0x4B76467A,
-                 0x4B6F6C76, 0, true, true, false)
+  ChunkPlug() : IPlugBase(Config())
   {
     GetParam(0)->InitDouble("Gain", 1.0, 0.0, 2.0, 0.01, "x");
     GetParam(1)->InitEnum("Mode", 0, 3);
@@ -55,6 +53,23 @@ public:
     GetParam(3)->InitInt("Steps", 4, 1, 16);
     MakePreset("Unity", 1.0, 0, 0, 4);
     MakePreset("Loud", 1.5, 1, 0, 8);
+  }
+
+private:
+  static IPlugConfig Config()
+  {
+    IPlugConfig config;
+    config.mNParams = 4;
+    config.mChannelIO = "1-1 2-2";
+    config.mNPresets = 4;
+    config.mEffectName = "Fuzz Chunks";
+    config.mMfrName = "Kolvane";
+    config.mVendorVersion = 0x00010000;
+    config.mUniqueID = 0x4B76467A;
+    config.mMfrID = 0x4B6F6C76;
+    config.mDoesMidi = true;
+    config.mDoesChunks = true;
+    return config;
   }
 };
 
@@ -83,7 +98,7 @@ public:
     return mEffect->dispatcher(mEffect, opcode, index, value, ptr, opt);
   }
   AEffect* Effect() const { return mEffect; }
-  Plug* Plugin() const { return static_cast<Plug*>(mEffect->object); }
+  Plug* Plugin() const { return VST2PlugOf<Plug>(mEffect); }
 
   // Every parameter a number within 0..1, as a host reads it.
   void CheckParameters() const

@@ -3,9 +3,25 @@
 #include <cmath>
 #include <cstdio>
 
-Kolvane::Kolvane(IPlugInstanceInfo instanceInfo)
-    : IPlugVST(instanceInfo, kNumParams, "1-1 2-2", kNumPresets, "Kolvane", "", "Vexmoor", kVersion,
-               kUniqueID, kMfrID, 0, true, false, false, 0)
+namespace
+{
+IPlugConfig KolvaneConfig()
+{
+  IPlugConfig config;
+  config.mNParams = kNumParams;
+  config.mChannelIO = "1-1 2-2";
+  config.mNPresets = Kolvane::kNumPresets;
+  config.mEffectName = "Kolvane";
+  config.mMfrName = "Vexmoor";
+  config.mVendorVersion = Kolvane::kVersion;
+  config.mUniqueID = Kolvane::kUniqueID;
+  config.mMfrID = Kolvane::kMfrID;
+  config.mDoesMidi = true;
+  return config;
+}
+} // namespace
+
+Kolvane::Kolvane() : IPlugBase(KolvaneConfig())
 {
   // The default step pattern, which the step parameters report until the
   // host's first open pushes them into the engine.

@@ -1,30 +1,32 @@
 #pragma once
 
 #include "GateEngine.h"
-#include "IPlugVST.h"
+#include "IPlugBase.h"
 #include "KolvaneParams.h"
 
 #include <string>
 
-// Kolvane, the rhythmic gate and filter: the gate engine presented to VST2
-// hosts through the adapter. The plug-in owns the engine and reaches it only
-// through the engine's setters; the parameter table (KolvaneParams.h) says
-// what each parameter is, OnParamChange what it does to the engine.
+// Kolvane, the rhythmic gate and filter: the gate engine on the plug-in base.
+// The class knows no plug-in format: a format adapter (framework/vst2)
+// constructs it, presents it to the host and answers for the host. The plug-in owns the engine and
+// reaches it only through the engine's setters; the parameter table (KolvaneParams.h) says what
+// each parameter is, OnParamChange what it does to the engine.
 //
 // Life of an instance:
-//   1. VSTPluginMain constructs it: the base, the engine with the default
-//      step pattern (steps 1, 2 and 6 on), the 27 factory presets, the 42
-//      typed parameters; the entry point then fills the last three preset
-//      slots with "Empty";
-//   2. the host's first effOpen identifies the host (OnHostIdentified takes
+//   1. the format's entry point (VSTPluginMain) constructs it: the base, the
+//      engine with the default step pattern (steps 1, 2 and 6 on), the 27
+//      factory presets, the 42 typed parameters; the entry point then fills
+//      the last three preset slots with "Empty" and puts the adapter around
+//      it;
+//   2. the host's first open (effOpen) identifies the host (OnHostIdentified takes
 //      the sample rate and the tempo) and pushes all 42 parameters into the
 //      engine through OnParamChange;
 //   3. effSetSampleRate / effSetBlockSize / suspend: Reset gives the engine
 //      the host's sample rate;
-//   4. per block: effProcessEvents queues MIDI notes (ProcessMidiMsg), then
+//   4. per block: the block's MIDI events queue notes (ProcessMidiMsg), then
 //      ProcessDoubleReplacing reads the host's transport and renders;
-//   5. effClose deletes it.
-class Kolvane : public IPlugVST
+//   5. closing (effClose) deletes the adapter, and the adapter deletes it.
+class Kolvane : public IPlugBase
 {
 public:
   static constexpr int kNumPresets = 30;
@@ -32,7 +34,7 @@ public:
   static constexpr int kMfrID = 0x5A69766F;    // "Zivo"
   static constexpr int kVersion = 0x00010001;  // 1.0.1
 
-  explicit Kolvane(IPlugInstanceInfo instanceInfo);
+  Kolvane();
   ~Kolvane() override = default;
 
   // [any thread, takes the plug-in mutex] Parameter paramIdx reaches the engine.

@@ -16,11 +16,12 @@ const VstInt32 kFlagsBeforeEditor = effFlagsCanReplacing | effFlagsCanDoubleRepl
 const VstInt32 kVendorSpecificYes = 0xBEEF;
 const VstIntPtr kCockosExtensions = 0xBEEF0000;
 
-IPlugVST* PlugOf(AEffect* effect)
+} // namespace
+
+IPlugVST* IPlugVST::FromAEffect(AEffect* effect)
 {
   return effect ? static_cast<IPlugVST*>(effect->object) : nullptr;
 }
-} // namespace
 
 VstInt32 VSTSpkrArrType(int nChannels)
 {
@@ -43,52 +44,58 @@ WDL_Mutex& VSTCreationMutex()
   return mutex;
 }
 
-IPlugVST::IPlugVST(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr,
-                   int nPresets, const char* effectName, const char* productName,
-                   const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency,
-                   bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int /*plugScChans*/)
-    : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
-                uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPIVST2),
-      mHostCallback(instanceInfo.mVSTHostCallback), mDoesMidi(plugDoesMidi)
+IPlugVST::IPlugVST(std::unique_ptr<IPlugBase> plug, audioMasterCallback hostCallback)
+    : mPlug(std::move(plug)), mHostCallback(hostCallback)
 {
   mAEffect.magic = kEffectMagic;
   mAEffect.dispatcher = VSTDispatcher;
   mAEffect.process = VSTProcess;
   mAEffect.setParameter = VSTSetParameter;
   mAEffect.getParameter = VSTGetParameter;
-  mAEffect.numPrograms = nPresets;
-  mAEffect.numParams = nParams;
-  mAEffect.numInputs = NInChannels();
-  mAEffect.numOutputs = NOutChannels();
+  // A host lists programs from 1 on: a plug-in without presets still has
+  // the one it plays.
+  mAEffect.numPrograms = std::max(mPlug->NPresets(), 1);
+  mAEffect.numParams = mPlug->NParams();
+  mAEffect.numInputs = mPlug->NInChannels();
+  mAEffect.numOutputs = mPlug->NOutChannels();
   mAEffect.flags = kFlagsBeforeEditor;
-  if (plugDoesChunks)
+  if (mPlug->DoesStateChunks())
   {
     mAEffect.flags |= effFlagsProgramChunks;
   }
-  if (LegalIO(1, -1))
+  if (mPlug->LegalIO(1, -1))
   {
     mAEffect.flags |= effFlagsCanMono;
   }
-  if (plugIsInst)
+  if (mPlug->IsInst())
   {
     mAEffect.flags |= effFlagsIsSynth;
   }
-  mAEffect.initialDelay = latency;
+  AttachGraphics(mPlug->GetGUI());
+  mAEffect.initialDelay = mPlug->GetLatency();
   mAEffect.ioRatio = 1.0f;
   mAEffect.object = this;
-  mAEffect.uniqueID = uniqueID;
-  mAEffect.version = GetEffectVersion(true);
+  mAEffect.uniqueID = mPlug->GetUniqueID();
+  mAEffect.version = mPlug->GetEffectVersion(true);
   mAEffect.processReplacing = VSTProcessReplacing;
   mAEffect.processDoubleReplacing = VSTProcessDoubleReplacing;
 
-  mInputSpkrArr.type = VSTSpkrArrType(NInChannels());
-  mInputSpkrArr.numChannels = NInChannels();
-  mOutputSpkrArr.type = VSTSpkrArrType(NOutChannels());
-  mOutputSpkrArr.numChannels = NOutChannels();
+  mInputSpkrArr.type = VSTSpkrArrType(mPlug->NInChannels());
+  mInputSpkrArr.numChannels = mPlug->NInChannels();
+  mOutputSpkrArr.type = VSTSpkrArrType(mPlug->NOutChannels());
+  mOutputSpkrArr.numChannels = mPlug->NOutChannels();
 
-  SetInputChannelConnections(0, NInChannels(), true);
-  SetOutputChannelConnections(0, NOutChannels(), true);
-  SetBlockSize(1024);
+  mPlug->SetInputChannelConnections(0, mPlug->NInChannels(), true);
+  mPlug->SetOutputChannelConnections(0, mPlug->NOutChannels(), true);
+  mPlug->SetBlockSize(1024);
+  mPlug->SetFormat(this);
+}
+
+IPlugVST::~IPlugVST()
+{
+  // The plug-in (and its editor) goes first, while the adapter it may still
+  // call is whole; then nothing reaches the adapter any more.
+  mPlug.reset();
 }
 
 // ============================================================================
@@ -101,42 +108,42 @@ IPlugVST::IPlugVST(IPlugInstanceInfo instanceInfo, int nParams, const char* chan
 VstIntPtr VSTCALLBACK IPlugVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                               VstIntPtr value, void* ptr, float opt)
 {
-  IPlugVST* plug = PlugOf(effect);
-  if (!plug)
+  IPlugVST* adapter = FromAEffect(effect);
+  if (!adapter)
   {
     return 0;
   }
-  IMutexLock lock(plug);
-  return plug->Dispatch(lock, opcode, index, value, ptr, opt);
+  IPlugBase::IMutexLock lock(adapter->GetPlug());
+  return adapter->Dispatch(lock, opcode, index, value, ptr, opt);
 }
 
-VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                             void* ptr, float opt)
+VstIntPtr IPlugVST::Dispatch(IPlugBase::IMutexLock& lock, VstInt32 opcode, VstInt32 index,
+                             VstIntPtr value, void* ptr, float opt)
 {
-  const bool validParam = index >= 0 && index < NParams();
+  const bool validParam = index >= 0 && index < mPlug->NParams();
   char* text = static_cast<char*>(ptr);
 
   switch (opcode)
   {
   case effEditIdle:
-    OnIdle();
+    mPlug->OnIdle();
     if (HasEditorWindow())
     {
       // The window's events reach the plug-in through calls that take the
       // mutex themselves, as a window's own timer would, so that audio is
       // not held up while the editor draws.
       lock.Destroy();
-      GetGUI()->Idle();
+      mPlug->GetGUI()->Idle();
     }
     return 0;
 
   case effIdle:
-    OnIdle();
+    mPlug->OnIdle();
     return 0;
 
   case effOpen:
     HostSpecificInit();
-    OnParamReset();
+    mPlug->OnParamReset();
     return 0;
 
   case effClose:
@@ -144,7 +151,7 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
     // and its timer must be gone before the object they call into is.
     if (HasEditorWindow())
     {
-      GetGUI()->CloseWindow();
+      mPlug->GetGUI()->CloseWindow();
     }
     lock.Destroy();
     delete this;
@@ -155,76 +162,76 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
     // has been loaded (or the state stored into one) the defaults belong to
     // no slot: storing them would overwrite the first factory preset, and
     // choosing that preset first would give the defaults instead of it.
-    if (!DoesStateChunks() && StateBelongsToCurrentPreset())
+    if (!mPlug->DoesStateChunks() && mPlug->StateBelongsToCurrentPreset())
     {
-      ModifyCurrentPreset();
+      mPlug->ModifyCurrentPreset();
     }
     if (value >= 0 && value <= INT_MAX)
     {
-      RestorePreset(static_cast<int>(value));
+      mPlug->RestorePreset(static_cast<int>(value));
     }
     return 0;
 
   case effGetProgram:
-    return GetCurrentPresetIdx();
+    return mPlug->GetCurrentPresetIdx();
 
   case effSetProgramName:
     if (text)
     {
       char name[kProgramNameReadBytes + 1];
       CopyBounded(name, text, sizeof name);
-      ModifyCurrentPreset(name);
-      PresetsChangedByHost();
+      mPlug->ModifyCurrentPreset(name);
+      mPlug->PresetsChangedByHost();
     }
     return 0;
 
   case effGetProgramName:
-    CopyBounded(text, GetPresetName(GetCurrentPresetIdx()), kProgramNameBytes);
+    CopyBounded(text, mPlug->GetPresetName(mPlug->GetCurrentPresetIdx()), kProgramNameBytes);
     return 0;
 
   case effGetParamLabel:
     if (validParam)
     {
-      CopyBounded(text, GetParam(index)->GetLabelForHost(), kParamStringBytes);
+      CopyBounded(text, mPlug->GetParam(index)->GetLabelForHost(), kParamStringBytes);
     }
     return 0;
 
   case effGetParamDisplay:
     if (validParam && text)
     {
-      GetParam(index)->GetDisplayForHost(text);
+      mPlug->GetParam(index)->GetDisplayForHost(text);
     }
     return 0;
 
   case effGetParamName:
     if (validParam)
     {
-      CopyBounded(text, GetParam(index)->GetNameForHost(), kParamStringBytes);
+      CopyBounded(text, mPlug->GetParam(index)->GetNameForHost(), kParamStringBytes);
     }
     return 0;
 
   case effSetSampleRate:
     if (std::isfinite(opt) && opt > 0.0f) // a rate of 0 or NaN would poison every time base
     {
-      SetSampleRate(opt);
+      mPlug->SetSampleRate(opt);
     }
-    Reset();
+    mPlug->Reset();
     return 0;
 
   case effSetBlockSize:
-    SetBlockSize(value > 0 && value <= INT_MAX ? static_cast<int>(value) : 0);
-    Reset();
+    mPlug->SetBlockSize(value > 0 && value <= INT_MAX ? static_cast<int>(value) : 0);
+    mPlug->Reset();
     return 0;
 
   case effMainsChanged:
     if (value == 0)
     {
-      OnActivate(false);
-      Reset();
+      mPlug->OnActivate(false);
+      mPlug->Reset();
     }
     else
     {
-      OnActivate(true);
+      mPlug->OnActivate(true);
     }
     return 0;
 
@@ -237,9 +244,9 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
     return 0;
 
   case effEditOpen:
-    if (HasEditorWindow() && GetGUI()->OpenWindow(ptr))
+    if (HasEditorWindow() && mPlug->GetGUI()->OpenWindow(ptr))
     {
-      OnGUIOpen();
+      mPlug->OnGUIOpen();
       return 1;
     }
     return 0;
@@ -247,8 +254,8 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
   case effEditClose:
     if (HasEditorWindow())
     {
-      OnGUIClose();
-      GetGUI()->CloseWindow();
+      mPlug->OnGUIClose();
+      mPlug->GetGUI()->CloseWindow();
       return 1;
     }
     return 0;
@@ -272,7 +279,7 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
     return String2Parameter(index, text);
 
   case effGetProgramNameIndexed:
-    CopyBounded(text, GetPresetName(index), kProgramNameBytes);
+    CopyBounded(text, mPlug->GetPresetName(index), kProgramNameBytes);
     return text && text[0] ? 1 : 0;
 
   case effGetInputProperties:
@@ -281,7 +288,7 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
                             static_cast<VstPinProperties*>(ptr));
 
   case effGetPlugCategory:
-    return IsInst() ? kPlugCategSynth : kPlugCategEffect;
+    return mPlug->IsInst() ? kPlugCategSynth : kPlugCategEffect;
 
   case effProcessVarIo:
     return 0;
@@ -292,42 +299,42 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
     auto* out = static_cast<const VstSpeakerArrangement*>(ptr);
     if (in)
     {
-      const int n = std::max(0, std::min(in->numChannels, NInChannels()));
-      SetInputChannelConnections(0, n, true);
-      SetInputChannelConnections(n, NInChannels() - n, false);
+      const int n = std::max(0, std::min(in->numChannels, mPlug->NInChannels()));
+      mPlug->SetInputChannelConnections(0, n, true);
+      mPlug->SetInputChannelConnections(n, mPlug->NInChannels() - n, false);
     }
     if (out)
     {
-      const int n = std::max(0, std::min(out->numChannels, NOutChannels()));
-      SetOutputChannelConnections(0, n, true);
-      SetOutputChannelConnections(n, NOutChannels() - n, false);
+      const int n = std::max(0, std::min(out->numChannels, mPlug->NOutChannels()));
+      mPlug->SetOutputChannelConnections(0, n, true);
+      mPlug->SetOutputChannelConnections(n, mPlug->NOutChannels() - n, false);
     }
     return 1;
   }
 
   case effGetEffectName:
-    CopyBounded(text, GetEffectName(), kEffectNameBytes);
+    CopyBounded(text, mPlug->GetEffectName(), kEffectNameBytes);
     return text ? 1 : 0;
 
   case effGetVendorString:
-    CopyBounded(text, GetMfrName(), kVendorBytes);
+    CopyBounded(text, mPlug->GetMfrName(), kVendorBytes);
     return text ? 1 : 0;
 
   case effGetProductString:
-    CopyBounded(text, GetProductName(), kProductBytes);
+    CopyBounded(text, mPlug->GetProductName(), kProductBytes);
     return text ? 1 : 0;
 
   case effVendorSpecific:
     if (index == 7 && text)
     {
-      if (value >= 0 && value < NParams())
+      if (value >= 0 && value < mPlug->NParams())
       {
-        GetParam(static_cast<int>(value))->GetDisplayForHost(opt, true, text, true);
+        mPlug->GetParam(static_cast<int>(value))->GetDisplayForHost(opt, true, text, true);
       }
       return kVendorSpecificYes;
     }
-    if (index == 8 && value >= 0 && value < NParams() &&
-        GetParam(static_cast<int>(value))->Type() != kTypeDouble)
+    if (index == 8 && value >= 0 && value < mPlug->NParams() &&
+        mPlug->GetParam(static_cast<int>(value))->Type() != kTypeDouble)
     {
       return kVendorSpecificYes;
     }
@@ -343,7 +350,7 @@ VstIntPtr IPlugVST::Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, 
     if (MidiKeyName* key = static_cast<MidiKeyName*>(ptr))
     {
       key->keyName[0] = '\0';
-      return MidiNoteName(key->thisKeyNumber, key->keyName) ? 1 : 0;
+      return mPlug->MidiNoteName(key->thisKeyNumber, key->keyName) ? 1 : 0;
     }
     return 0;
 
@@ -376,12 +383,12 @@ VstIntPtr IPlugVST::GetChunk(bool isBank, void** ppData)
   {
     // The live state goes into the bank as the current preset's, so that
     // restoring the bank restores the sound as it is now.
-    ModifyCurrentPreset();
-    serialized = SerializePresets(chunk);
+    mPlug->ModifyCurrentPreset();
+    serialized = mPlug->SerializePresets(chunk);
   }
   else
   {
-    serialized = SerializeState(chunk);
+    serialized = mPlug->SerializeState(chunk);
   }
   if (serialized && chunk->Size() > 0)
   {
@@ -412,24 +419,24 @@ VstIntPtr IPlugVST::SetChunk(bool isBank, VstIntPtr size, const void* data)
   int version = GetIPlugVerFromChunk(chunk, &pos);
   if (isBank && version > 0xFFFF)
   {
-    pos = UnserializePresets(chunk, pos);
+    pos = mPlug->UnserializePresets(chunk, pos);
   }
   else
   {
-    pos = UnserializeState(chunk, pos);
-    ModifyCurrentPreset();
+    pos = mPlug->UnserializeState(chunk, pos);
+    mPlug->ModifyCurrentPreset();
   }
   if (pos < 0)
   {
     return 0;
   }
-  RedrawParamControls();
+  mPlug->RedrawParamControls();
   return 1;
 }
 
 VstIntPtr IPlugVST::String2Parameter(int idx, const char* text)
 {
-  if (idx < 0 || idx >= NParams())
+  if (idx < 0 || idx >= mPlug->NParams())
   {
     return 0;
   }
@@ -440,7 +447,7 @@ VstIntPtr IPlugVST::String2Parameter(int idx, const char* text)
   char bounded[kParamTextReadBytes + 1];
   CopyBounded(bounded, text, sizeof bounded);
 
-  IParam* param = GetParam(idx);
+  IParam* param = mPlug->GetParam(idx);
   double value;
   if (param->GetNDisplayTexts() > 0)
   {
@@ -466,18 +473,18 @@ VstIntPtr IPlugVST::String2Parameter(int idx, const char* text)
       value = -value;
     }
   }
-  if (GetGUI())
+  if (mPlug->GetGUI())
   {
-    GetGUI()->SetParameterFromPlug(idx, value, false);
+    mPlug->GetGUI()->SetParameterFromPlug(idx, value, false);
   }
   param->Set(value);
-  OnParamChange(idx);
+  mPlug->OnParamChange(idx);
   return 1;
 }
 
 VstIntPtr IPlugVST::GetPinProperties(bool input, int idx, VstPinProperties* pin)
 {
-  int count = input ? NInChannels() : NOutChannels();
+  int count = input ? mPlug->NInChannels() : mPlug->NOutChannels();
   if (!pin || idx < 0 || idx >= count)
   {
     return 0;
@@ -487,7 +494,7 @@ VstIntPtr IPlugVST::GetPinProperties(bool input, int idx, VstPinProperties* pin)
   {
     pin->flags |= kVstPinIsStereo;
   }
-  const char* label = input ? GetInputLabel(idx) : GetOutputLabel(idx);
+  const char* label = input ? mPlug->GetInputLabel(idx) : mPlug->GetOutputLabel(idx);
   if (label[0])
   {
     CopyBounded(pin->label, label, kPinLabelBytes);
@@ -511,7 +518,7 @@ VstIntPtr IPlugVST::CanDo(const char* capability)
   {
     return 1;
   }
-  if (mDoesMidi &&
+  if (mPlug->DoesMidi() &&
       (!std::strcmp(bounded, "sendVstEvents") || !std::strcmp(bounded, "sendVstMidiEvent") ||
        !std::strcmp(bounded, "receiveVstEvents") || !std::strcmp(bounded, "receiveVstMidiEvent")))
   {
@@ -532,20 +539,20 @@ void IPlugVST::HostSpecificInit()
     return;
   }
   mHostSpecificInitDone = true;
-  switch (GetHost())
+  switch (mPlug->GetHost())
   {
   case kHostForte:
   case kHostAudition:
   case kHostOrion:
   case kHostSAWStudio:
-    LimitToStereoIO();
+    mPlug->LimitToStereoIO();
     break;
   default:
     break;
   }
-  mInputSpkrArr.numChannels = mAEffect.numInputs = NInChannels();
-  mOutputSpkrArr.numChannels = mAEffect.numOutputs = NOutChannels();
-  OnHostIdentified();
+  mInputSpkrArr.numChannels = mAEffect.numInputs = mPlug->NInChannels();
+  mOutputSpkrArr.numChannels = mAEffect.numOutputs = mPlug->NOutChannels();
+  mPlug->OnHostIdentified();
 }
 
 void IPlugVST::AttachGraphics(IGraphicsInterface* pGraphics)
@@ -554,7 +561,6 @@ void IPlugVST::AttachGraphics(IGraphicsInterface* pGraphics)
   {
     return;
   }
-  IPlugBase::AttachGraphics(pGraphics);
   // Hosts show an empty frame for an editor flag without a window behind it.
   if (pGraphics->CanOpenWindow())
   {
@@ -567,19 +573,18 @@ void IPlugVST::AttachGraphics(IGraphicsInterface* pGraphics)
 
 void IPlugVST::ResizeGraphics(int, int)
 {
-  if (IGraphicsInterface* graphics = GetGUI())
+  if (IGraphicsInterface* graphics = mPlug->GetGUI())
   {
     mEditRect.top = mEditRect.left = 0;
     mEditRect.right = static_cast<VstInt16>(graphics->Width());
     mEditRect.bottom = static_cast<VstInt16>(graphics->Height());
-    OnWindowResize();
+    mPlug->OnWindowResize();
   }
 }
 
 void IPlugVST::SetLatency(int samples)
 {
   mAEffect.initialDelay = samples;
-  IPlugBase::SetLatency(samples);
 }
 
 // ============================================================================
@@ -615,14 +620,14 @@ VstIntPtr IPlugVST::ProcessEvents(const VstEvents* events)
       IMidiMsg msg(midi->deltaFrames, static_cast<unsigned char>(midi->midiData[0]),
                    static_cast<unsigned char>(midi->midiData[1]),
                    static_cast<unsigned char>(midi->midiData[2]));
-      ProcessMidiMsg(&msg);
+      mPlug->ProcessMidiMsg(&msg);
     }
     else if (event->type == kVstSysExType)
     {
       const VstMidiSysexEvent* sysex = reinterpret_cast<const VstMidiSysexEvent*>(event);
       ISysEx msg(sysex->deltaFrames, reinterpret_cast<const unsigned char*>(sysex->sysexDump),
                  sysex->dumpBytes);
-      ProcessSysEx(&msg);
+      mPlug->ProcessSysEx(&msg);
     }
   }
   return 1;
@@ -630,20 +635,21 @@ VstIntPtr IPlugVST::ProcessEvents(const VstEvents* events)
 
 template <class Sample> bool IPlugVST::PrepProcess(Sample** inputs, Sample** outputs, int nFrames)
 {
-  if (nFrames <= 0 || (!inputs && NInChannels() > 0) || (!outputs && NOutChannels() > 0))
+  if (nFrames <= 0 || (!inputs && mPlug->NInChannels() > 0) ||
+      (!outputs && mPlug->NOutChannels() > 0))
   {
     return false;
   }
-  if (mDoesMidi)
+  if (mPlug->DoesMidi())
   {
     HostCallback(audioMasterWantMidi);
   }
-  if (!EnsureScratchFrames(nFrames))
+  if (!mPlug->EnsureScratchFrames(nFrames))
   {
     return false;
   }
-  AttachInputBuffers(0, NInChannels(), inputs, nFrames);
-  AttachOutputBuffers(0, NOutChannels(), outputs);
+  mPlug->AttachInputBuffers(0, mPlug->NInChannels(), inputs, nFrames);
+  mPlug->AttachOutputBuffers(0, mPlug->NOutChannels(), outputs);
   return true;
 }
 
@@ -651,16 +657,16 @@ template <class Sample, class Render>
 void IPlugVST::RunProcess(AEffect* effect, Sample** inputs, Sample** outputs, VstInt32 nFrames,
                           Render render)
 {
-  IPlugVST* plug = PlugOf(effect);
-  if (!plug)
+  IPlugVST* adapter = FromAEffect(effect);
+  if (!adapter)
   {
     return;
   }
   IDenormalGuard denormals;
-  IMutexLock lock(plug);
-  if (plug->PrepProcess(inputs, outputs, nFrames))
+  IPlugBase::IMutexLock lock(adapter->GetPlug());
+  if (adapter->PrepProcess(inputs, outputs, nFrames))
   {
-    render(plug);
+    render(adapter->GetPlug());
   }
 }
 
@@ -669,7 +675,7 @@ void VSTCALLBACK IPlugVST::VSTProcess(AEffect* effect, float** inputs, float** o
                                       VstInt32 nFrames)
 {
   RunProcess(effect, inputs, outputs, nFrames,
-             [nFrames](IPlugVST* plug) { plug->ProcessBuffersAccumulating(0.0f, nFrames); });
+             [nFrames](IPlugBase* plug) { plug->ProcessBuffersAccumulating(0.0f, nFrames); });
 }
 
 // [audio thread, takes the plug-in mutex] Float, replacing the outputs.
@@ -677,7 +683,7 @@ void VSTCALLBACK IPlugVST::VSTProcessReplacing(AEffect* effect, float** inputs, 
                                                VstInt32 nFrames)
 {
   RunProcess(effect, inputs, outputs, nFrames,
-             [nFrames](IPlugVST* plug) { plug->ProcessBuffers(0.0f, nFrames); });
+             [nFrames](IPlugBase* plug) { plug->ProcessBuffers(0.0f, nFrames); });
 }
 
 // [audio thread, takes the plug-in mutex] Double, replacing the outputs.
@@ -685,19 +691,20 @@ void VSTCALLBACK IPlugVST::VSTProcessDoubleReplacing(AEffect* effect, double** i
                                                      double** outputs, VstInt32 nFrames)
 {
   RunProcess(effect, inputs, outputs, nFrames,
-             [nFrames](IPlugVST* plug) { plug->ProcessBuffers(0.0, nFrames); });
+             [nFrames](IPlugBase* plug) { plug->ProcessBuffers(0.0, nFrames); });
 }
 
 // [any thread, takes the plug-in mutex] Normalized value; 0 for an index out
 // of range.
 float VSTCALLBACK IPlugVST::VSTGetParameter(AEffect* effect, VstInt32 idx)
 {
-  IPlugVST* plug = PlugOf(effect);
-  if (!plug)
+  IPlugVST* adapter = FromAEffect(effect);
+  if (!adapter)
   {
     return 0.0f;
   }
-  IMutexLock lock(plug);
+  IPlugBase* plug = adapter->GetPlug();
+  IPlugBase::IMutexLock lock(plug);
   IParam* param = plug->GetParam(idx);
   return param ? static_cast<float>(param->GetNormalized()) : 0.0f;
 }
@@ -707,12 +714,13 @@ float VSTCALLBACK IPlugVST::VSTGetParameter(AEffect* effect, VstInt32 idx)
 // are clamped.
 void VSTCALLBACK IPlugVST::VSTSetParameter(AEffect* effect, VstInt32 idx, float value)
 {
-  IPlugVST* plug = PlugOf(effect);
-  if (!plug || !std::isfinite(value))
+  IPlugVST* adapter = FromAEffect(effect);
+  if (!adapter || !std::isfinite(value))
   {
     return;
   }
-  IMutexLock lock(plug);
+  IPlugBase* plug = adapter->GetPlug();
+  IPlugBase::IMutexLock lock(plug);
   IParam* param = plug->GetParam(idx);
   if (!param)
   {
@@ -840,13 +848,8 @@ void IPlugVST::GetTime(ITimeInfo* pTimeInfo)
   pTimeInfo->mTransportLoopEnabled = (info->flags & kVstTransportCycleActive) != 0;
 }
 
-EHost IPlugVST::GetHost()
+void IPlugVST::IdentifyHost()
 {
-  EHost host = IPlugBase::GetHost();
-  if (host != kHostUninit)
-  {
-    return host;
-  }
   // Hosts are asked for at most the interface's 64 bytes, but some write
   // more: give room and make sure of a terminator.
   char product[256] = {};
@@ -858,8 +861,7 @@ EHost IPlugVST::GetHost()
     VstIntPtr decimal = HostCallback(audioMasterGetVendorVersion);
     version = PackDecimalVersion(decimal > 0 && decimal <= INT_MAX ? static_cast<int>(decimal) : 0);
   }
-  SetHost(product, version);
-  return IPlugBase::GetHost();
+  mPlug->SetHost(product, version);
 }
 
 bool IPlugVST::SendVSTEvent(VstEvent* event)

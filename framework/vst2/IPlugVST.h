@@ -1,33 +1,12 @@
 #pragma once
 
 #include "IPlugBase.h"
+#include "IPlugModule.h"
 #include "VST2Interface.h"
 
-#include <new>
+#include <memory>
 
-// What the entry point hands the plug-in's constructor: the host callback.
-struct IPlugInstanceInfo
-{
-  audioMasterCallback mVSTHostCallback = nullptr;
-};
-
-// The VST2 adapter: presents a plug-in to a VST2 host as an AEffect, answers
-// the host's dispatcher requests and audio and parameter callbacks, and
-// supplies the base's host-facing operations through the host callback.
-//
-// A host drives an instance in this order:
-//   1. VSTPluginMain(callback) constructs the plug-in (VST2EntryPoint below);
-//   2. effOpen: the host is identified once, then every parameter is pushed
-//      through OnParamChange;
-//   3. effSetSampleRate, effSetBlockSize (each followed by Reset);
-//   4. effMainsChanged(1), then per block effProcessEvents and one of the
-//      three processing callbacks, with setParameter between blocks;
-//   5. effMainsChanged(0), effClose: the instance deletes itself.
-//
-// Every request and callback holds the plug-in mutex for its whole duration.
-// Strings go to the host bounded and NUL-terminated; strings come from the
-// host read up to a bound, never past it.
-class IPlugVST : public IPlugBase
+class IPlugVST final : public IFormatAdapter
 {
 public:
   // Bytes written into host string buffers, the terminator included. The
@@ -43,14 +22,23 @@ public:
   static constexpr int kProgramNameReadBytes = 24;
   static constexpr int kParamTextReadBytes = 256;
 
-  IPlugVST(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets,
-           const char* effectName, const char* productName, const char* mfrName, int vendorVersion,
-           int uniqueID, int mfrID, int latency = 0, bool plugDoesMidi = false,
-           bool plugDoesChunks = false, bool plugIsInst = false, int plugScChans = 0);
+  // [construction] Takes the constructed plug-in, describes it in the
+  // AEffect (its editor among it) and connects itself to it.
+  IPlugVST(std::unique_ptr<IPlugBase> plug, audioMasterCallback hostCallback);
+  ~IPlugVST() override;
 
-  // [any thread] The descriptor handed to the host, and the host's callback.
+  IPlugVST(const IPlugVST&) = delete;
+  IPlugVST& operator=(const IPlugVST&) = delete;
+
+  // [any thread] The descriptor handed to the host, the host's callback and
+  // the plug-in presented.
   AEffect* GetAEffect() { return &mAEffect; }
   audioMasterCallback GetHostCallback() const { return mHostCallback; }
+  IPlugBase* GetPlug() const { return mPlug.get(); }
+  // The adapter behind a descriptor this library handed out; null for null.
+  static IPlugVST* FromAEffect(AEffect* effect);
+
+  EAPI GetAPI() const override { return kAPIVST2; }
 
   // ---- Host-facing operations of the base, through the host callback ----
   // [UI thread] audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit.
@@ -66,16 +54,13 @@ public:
   double GetTempo() override;
   void GetTimeSig(int* pNum, int* pDenom) override;
   void GetTime(ITimeInfo* pTimeInfo) override;
-  // [any thread] Identifies the host on first use, asking it for its
-  // product string and version; later calls answer from memory.
-  EHost GetHost() override;
+  // [any thread] Asks the host for its product string and version.
+  void IdentifyHost() override;
+  // [construction or UI thread] The editor flag, and the size that
+  // effEditGetRect answers.
+  void AttachGraphics(IGraphicsInterface* pGraphics) override;
   // [UI thread] The editor's rectangle follows its context's size.
   void ResizeGraphics(int w, int h) override;
-  // [UI thread, mutex held] Once, at the first effOpen.
-  void HostSpecificInit() override;
-  // [construction] Takes the editor and sets the editor flag; its size is
-  // what effEditGetRect answers.
-  void AttachGraphics(IGraphicsInterface* pGraphics) override;
   // [UI thread, mutex held] The descriptor's initial delay.
   void SetLatency(int samples) override;
   // [audio thread, mutex held] audioMasterProcessEvents with one event.
@@ -102,14 +87,17 @@ private:
   static float VSTCALLBACK VSTGetParameter(AEffect* effect, VstInt32 idx);
   static void VSTCALLBACK VSTSetParameter(AEffect* effect, VstInt32 idx, float value);
 
-  VstIntPtr Dispatch(IMutexLock& lock, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                     float opt);
+  VstIntPtr Dispatch(IPlugBase::IMutexLock& lock, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                     void* ptr, float opt);
   VstIntPtr GetChunk(bool isBank, void** ppData);
   VstIntPtr SetChunk(bool isBank, VstIntPtr size, const void* data);
   VstIntPtr ProcessEvents(const VstEvents* events);
   VstIntPtr String2Parameter(int idx, const char* text);
   VstIntPtr GetPinProperties(bool input, int idx, VstPinProperties* pin);
   VstIntPtr CanDo(const char* capability);
+  // [UI thread, mutex held] Once, at the first effOpen: the host is
+  // identified and the plug-in told.
+  void HostSpecificInit();
   // One processing callback: flush-to-zero, the plug-in mutex, the host's
   // buffers, then render.
   template <class Sample, class Render>
@@ -119,14 +107,14 @@ private:
   template <class Sample> bool PrepProcess(Sample** inputs, Sample** outputs, int nFrames);
   bool SendVSTEvent(VstEvent* event);
   // An editor that this platform can show in a window.
-  bool HasEditorWindow() const { return GetGUI() && GetGUI()->CanOpenWindow(); }
+  bool HasEditorWindow() const { return mPlug->GetGUI() && mPlug->GetGUI()->CanOpenWindow(); }
 
+  std::unique_ptr<IPlugBase> mPlug;
   ERect mEditRect = {};
   audioMasterCallback mHostCallback;
   VstSpeakerArrangement mInputSpkrArr = {};
   VstSpeakerArrangement mOutputSpkrArr = {};
   bool mHostSpecificInitDone = false;
-  bool mDoesMidi;
   ByteChunk mState;     // handed to the host for program chunks
   ByteChunk mBankState; // handed to the host for bank chunks
   AEffect mAEffect = {};
@@ -140,23 +128,16 @@ WDL_Mutex& VSTCreationMutex();
 
 // What VSTPluginMain does: under the process-wide creation lock, construct
 // the plug-in, fill the remaining preset slots with the default state, and
-// hand out its AEffect. Null when construction fails: no exception ever
-// reaches the host.
+// hand out the AEffect of an adapter around it. Null when construction
+// fails: no exception ever reaches the host.
 template <class Plug> AEffect* VST2EntryPoint(audioMasterCallback hostCallback)
 {
   WDL_MutexLock lock(&VSTCreationMutex());
   try
   {
-    IPlugInstanceInfo info;
-    info.mVSTHostCallback = hostCallback;
-    Plug* plug = new Plug(info);
+    std::unique_ptr<IPlugBase> plug(new Plug());
     plug->EnsureDefaultPreset();
-    AEffect* effect = plug->GetAEffect();
-    if (effect->numPrograms < 1)
-    {
-      effect->numPrograms = 1;
-    }
-    return effect;
+    return (new IPlugVST(std::move(plug), hostCallback))->GetAEffect();
   }
   catch (...)
   {
@@ -164,14 +145,30 @@ template <class Plug> AEffect* VST2EntryPoint(audioMasterCallback hostCallback)
   }
 }
 
+// The plug-in behind a descriptor made by VST2EntryPoint<Plug>, for tests
+// and tools built with the plug-in; null for null.
+template <class Plug> Plug* VST2PlugOf(AEffect* effect)
+{
+  IPlugVST* adapter = IPlugVST::FromAEffect(effect);
+  return adapter ? static_cast<Plug*>(adapter->GetPlug()) : nullptr;
+}
+
 // Defines the library's exported entry points for a plug-in class:
 // VSTPluginMain, and main for older hosts. On Windows the module definition
-// file (vst2-exports.def) exports both under one address; on ELF main is an
-// alias of VSTPluginMain. Nothing else is visible from the library.
+// file (vst2-exports.def) exports both under one address, and the load hook
+// (DllMain) remembers the module for the editor's pictures; on ELF main is
+// an alias of VSTPluginMain. Nothing else is visible from the library.
 #if defined(_WIN32)
-#define KOLVANE_VST2_MAIN_ALIAS
+// DllMain(HINSTANCE, DWORD, LPVOID) in the system's own types, so that
+// <windows.h> stays out of every file that defines entry points.
+#define KOLVANE_VST2_PLATFORM_ENTRY                                                                \
+  extern "C" int __stdcall DllMain(void* instance, unsigned long, void*)                           \
+  {                                                                                                \
+    gHInstance = instance;                                                                         \
+    return 1;                                                                                      \
+  }
 #else
-#define KOLVANE_VST2_MAIN_ALIAS                                                                    \
+#define KOLVANE_VST2_PLATFORM_ENTRY                                                                \
   extern "C" __attribute__((visibility("default"), alias("VSTPluginMain")))                        \
   AEffect* KolvaneLegacyMain(audioMasterCallback) __asm__("main");
 #endif
@@ -182,4 +179,4 @@ template <class Plug> AEffect* VST2EntryPoint(audioMasterCallback hostCallback)
   {                                                                                                \
     return VST2EntryPoint<PlugClass>(hostCallback);                                                \
   }                                                                                                \
-  KOLVANE_VST2_MAIN_ALIAS
+  KOLVANE_VST2_PLATFORM_ENTRY

@@ -19,15 +19,13 @@ namespace
 // A plug-in shaped like the product: 42 parameters of four kinds, each with
 // a control drawn from the artwork, and 16 LEDs whose tags name no
 // parameter, over the background.
-class AutomatedPlug : public IPlugVST
+class AutomatedPlug : public IPlugBase
 {
 public:
   static constexpr int kNumParams = 42;
   static constexpr int kNumLeds = 16;
 
-  explicit AutomatedPlug(IPlugInstanceInfo info)
-      : IPlugVST(info, kNumParams, "1-1 2-2", 1, "Automated", "", "Kolvane Tests", 0x010000,
-                 0x4175746F, 0x4B6F6C76)
+  AutomatedPlug() : IPlugBase(Config())
   {
     for (int p = 0; p < kNumParams; ++p)
     {
@@ -93,6 +91,21 @@ public:
   }
 
   int mLedControlIdx[kNumLeds] = {};
+
+private:
+  static IPlugConfig Config()
+  {
+    IPlugConfig config;
+    config.mNParams = kNumParams;
+    config.mChannelIO = "1-1 2-2";
+    config.mNPresets = 1;
+    config.mEffectName = "Automated";
+    config.mMfrName = "Kolvane Tests";
+    config.mVendorVersion = 0x010000;
+    config.mUniqueID = 0x4175746F;
+    config.mMfrID = 0x4B6F6C76;
+    return config;
+  }
 };
 
 float Automation(int round, int param)
@@ -143,7 +156,7 @@ TEST(EditorThreads, EveryValueTheHostAutomatesWhileTheEditorDrawsIsDrawn)
   FakeHost host;
   AEffect* effect = VST2EntryPoint<AutomatedPlug>(FakeHost::Callback);
   effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
-  auto* plug = static_cast<AutomatedPlug*>(effect->object);
+  auto* plug = VST2PlugOf<AutomatedPlug>(effect);
   IGraphics* graphics = plug->Graphics();
 
   const int trials = 150;

@@ -20,10 +20,26 @@ public:
   static constexpr int kVersion = 0x010203;    // v1.2.3
 
   explicit BarePlug(int nParams = 0, const char* channelIO = "1-1 2-2", int nPresets = 0,
-                    bool doesChunks = false, EAPI api = kAPIVST2, const char* effectName = "Bare")
-      : IPlugBase(nParams, channelIO, nPresets, effectName, "Bare Product", "Kolvane Tests",
-                  kVersion, kUniqueID, kMfrID, 0, false, doesChunks, false, api)
+                    bool doesChunks = false, const char* effectName = "Bare")
+      : IPlugBase(Config(nParams, channelIO, nPresets, doesChunks, effectName))
   {
+  }
+
+  static IPlugConfig Config(int nParams, const char* channelIO, int nPresets, bool doesChunks,
+                            const char* effectName)
+  {
+    IPlugConfig config;
+    config.mNParams = nParams;
+    config.mChannelIO = channelIO;
+    config.mNPresets = nPresets;
+    config.mEffectName = effectName;
+    config.mProductName = "Bare Product";
+    config.mMfrName = "Kolvane Tests";
+    config.mVendorVersion = kVersion;
+    config.mUniqueID = kUniqueID;
+    config.mMfrID = kMfrID;
+    config.mDoesChunks = doesChunks;
+    return config;
   }
 
   // The base keeps these for itself and its subclasses; the tests inspect

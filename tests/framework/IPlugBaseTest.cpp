@@ -414,27 +414,15 @@ TEST(IPlugBaseProcessing, DisconnectedFloatOutputIsNotWritten)
 
 // ---- Identity and timing ----------------------------------------------------------
 
-TEST(IPlugBaseIdentity, APIAndArchitectureStrings)
+// The architecture is the one this test binary was built for: a 32-bit
+// build must not call itself 64-bit, nor the other way round.
+TEST(IPlugBaseIdentity, ArchitectureIsThisBuilds)
 {
-  struct Case
-  {
-    int api;
-    const char* text;
-  };
-  const Case cases[] = {{kAPIVST2, "VST2"},
-                        {kAPIVST3, "VST3"},
-                        {kAPIAU, "AU"},
-                        {kAPIRTAS, "RTAS"},
-                        {kAPIAAX, "AAX"},
-                        {kAPIStandalone, "Standalone"},
-                        {6, ""},
-                        {7, ""}};
-  for (const Case& c : cases)
-  {
-    BarePlug plug(0, "1-1", 0, false, static_cast<EAPI>(c.api));
-    EXPECT_STREQ(c.text, plug.GetAPIString()) << c.api;
-    EXPECT_STREQ("x86", plug.GetArchString());
-  }
+  const char* expected = sizeof(void*) == 8 ? "x64" : "x86";
+#if defined(__aarch64__)
+  expected = "arm64";
+#endif
+  EXPECT_STREQ(expected, IPlugBase::GetArchString());
 }
 
 TEST(IPlugBaseIdentity, NamesAndCodes)
@@ -454,7 +442,7 @@ TEST(IPlugBaseIdentity, NamesAndCodes)
 TEST(IPlugBaseIdentity, LongEffectNameIsCutToItsField)
 {
   std::string longName(300, 'k');
-  BarePlug plug(0, "1-1", 0, false, kAPIVST2, longName.c_str());
+  BarePlug plug(0, "1-1", 0, false, longName.c_str());
   EXPECT_EQ(std::string(127, 'k'), plug.GetEffectName());
 }
 

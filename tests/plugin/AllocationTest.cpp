@@ -3,6 +3,7 @@
 // operator new in this executable is counted while a window is open.
 
 #include "FakeHost.h"
+#include "IPlugVST.h"
 #include "Kolvane.h"
 
 #include <gtest/gtest.h>

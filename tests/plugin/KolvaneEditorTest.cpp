@@ -6,6 +6,7 @@
 #include "GoldenImage.h"
 #include "IControl.h"
 #include "IGraphics.h"
+#include "IPlugVST.h"
 #include "Kolvane.h"
 #include "PluginInstance.h"
 
@@ -57,7 +58,7 @@ protected:
     std::string error;
     instance = PluginInstance::Open(KolvaneModule(), vsthost::HostSettings(), &error);
     ASSERT_NE(nullptr, instance) << error;
-    plug = static_cast<Kolvane*>(static_cast<IPlugVST*>(instance->Effect()->object));
+    plug = VST2PlugOf<Kolvane>(instance->Effect());
     graphics = static_cast<IGraphics*>(plug->GetGUI());
     ASSERT_NE(nullptr, graphics);
     instance->ClearHostCalls();
@@ -348,8 +349,7 @@ TEST(KolvaneEditorLifetime, TwoHundredInstancesShareTheArtwork)
   {
     instances.push_back(PluginInstance::Open(KolvaneModule()));
     ASSERT_NE(nullptr, instances.back());
-    Kolvane* plug =
-        static_cast<Kolvane*>(static_cast<IPlugVST*>(instances.back()->Effect()->object));
+    Kolvane* plug = VST2PlugOf<Kolvane>(instances.back()->Effect());
     IGraphics* graphics = static_cast<IGraphics*>(plug->GetGUI());
     const IBitmap bitmap = graphics->LoadIBitmap(kPictureKnob, "knob_64_white1.png", 30);
     ASSERT_NE(nullptr, bitmap.mData);

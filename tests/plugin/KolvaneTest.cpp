@@ -3,6 +3,7 @@
 
 #include "Kolvane.h"
 #include "FakeHost.h"
+#include "IPlugVST.h"
 #include "Noise.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@ namespace
 class KolvaneProbe : public Kolvane, public GateEngine::GateListener
 {
 public:
-  explicit KolvaneProbe(IPlugInstanceInfo info) : Kolvane(info) { mEngine.setGateListener(this); }
+  KolvaneProbe() { mEngine.setGateListener(this); }
 
   void gateChanged(bool open, int barSample) override
   {
@@ -38,7 +39,7 @@ protected:
   {
     effect = VST2EntryPoint<KolvaneProbe>(FakeHost::Callback);
     ASSERT_NE(nullptr, effect);
-    plug = static_cast<KolvaneProbe*>(effect->object);
+    plug = VST2PlugOf<KolvaneProbe>(effect);
   }
   void TearDown() override { effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f); }
 
@@ -501,7 +502,7 @@ TEST_F(KolvaneTest, StateRoundTripsIntoAFreshInstance)
     {
       EXPECT_EQ(saved[static_cast<size_t>(i)], fresh->getParameter(fresh, i)) << kParamNames[i];
     }
-    KolvaneProbe* other = static_cast<KolvaneProbe*>(fresh->object);
+    KolvaneProbe* other = VST2PlugOf<KolvaneProbe>(fresh);
     EXPECT_EQ(GateEngine::kMidiGateMode, other->engine().gateMode());
     EXPECT_TRUE(other->engine().stepOn(3));
     fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.0f);

@@ -2,6 +2,7 @@
 // with a fake host on the other side of the callback.
 
 #include "FakeHost.h"
+#include "IPlugVST.h"
 #include "TestPlug.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@ protected:
     }
   }
 
-  TestPlug* plug() { return static_cast<TestPlug*>(effect->object); }
+  TestPlug* plug() { return VST2PlugOf<TestPlug>(effect); }
 
   VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                      float opt = 0.0f)
@@ -99,7 +100,8 @@ TEST_F(AdapterTest, DescribesItselfToTheHost)
   EXPECT_EQ(10203, effect->version);
   EXPECT_EQ(TestPlug::kUniqueID, effect->uniqueID);
   EXPECT_EQ(1.0f, effect->ioRatio);
-  EXPECT_EQ(plug(), effect->object);
+  EXPECT_EQ(IPlugVST::FromAEffect(effect)->GetPlug(), plug());
+  EXPECT_STREQ("VST2", plug()->GetAPIString());
 
   AEffect* chunky = VST2EntryPoint<TestPlugChunks>(FakeHost::Callback);
   EXPECT_EQ(0x1038, chunky->flags) << "plus program chunks";
@@ -317,7 +319,7 @@ TEST(AdapterHostIdentification, VersionsAndUnknownHosts)
     host.product = c.product;
     host.vendorVersion = c.vendorVersion;
     AEffect* effect = VST2EntryPoint<TestPlug>(FakeHost::Callback);
-    TestPlug* plug = static_cast<TestPlug*>(effect->object);
+    TestPlug* plug = VST2PlugOf<TestPlug>(effect);
     EXPECT_EQ(c.host, plug->GetHost()) << c.product;
     EXPECT_EQ(c.packed, plug->GetHostVersion(false)) << c.product;
     plug->GetHost();

@@ -4,6 +4,7 @@
 // and corrupted memory.
 
 #include "FakeHost.h"
+#include "IPlugVST.h"
 #include "TestPlug.h"
 
 #include <gtest/gtest.h>
@@ -86,7 +87,7 @@ TEST(Denormals, FlushedDuringProcessingAndRestoredAfter)
 {
   FakeHost host;
   AEffect* effect = VST2EntryPoint<TestPlug>(FakeHost::Callback);
-  TestPlug* plug = static_cast<TestPlug*>(effect->object);
+  TestPlug* plug = VST2PlugOf<TestPlug>(effect);
   std::vector<float> in(16, 0.0f), out(16);
   float* inP[] = {in.data(), in.data()};
   float* outP[] = {out.data(), out.data()};

@@ -2,10 +2,27 @@
 
 #include <cfloat>
 
-TestPlug::TestPlug(IPlugInstanceInfo info, bool doesChunks)
-    : IPlugVST(info, kNumParams, "1-1 2-2", kNumPresets, "Kolvane Test", "Test Product",
-               "Kolvane Tests", 0x00010203, doesChunks ? kChunksUniqueID : kUniqueID, 0x4B6F6C76, 0,
-               true, doesChunks, false)
+namespace
+{
+IPlugConfig TestPlugConfig(bool doesChunks)
+{
+  IPlugConfig config;
+  config.mNParams = TestPlug::kNumParams;
+  config.mChannelIO = "1-1 2-2";
+  config.mNPresets = TestPlug::kNumPresets;
+  config.mEffectName = "Kolvane Test";
+  config.mProductName = "Test Product";
+  config.mMfrName = "Kolvane Tests";
+  config.mVendorVersion = 0x00010203;
+  config.mUniqueID = doesChunks ? TestPlug::kChunksUniqueID : TestPlug::kUniqueID;
+  config.mMfrID = 0x4B6F6C76;
+  config.mDoesMidi = true;
+  config.mDoesChunks = doesChunks;
+  return config;
+}
+} // namespace
+
+TestPlug::TestPlug(bool doesChunks) : IPlugBase(TestPlugConfig(doesChunks))
 {
   GetParam(kGain)->InitDouble("Gain", 1.0, 0.0, 2.0, 0.01, "x");
   GetParam(kGain)->SetShape(2.0);

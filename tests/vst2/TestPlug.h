@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IPlugVST.h"
+#include "IPlugBase.h"
 
 #include <vector>
 
@@ -10,7 +10,7 @@
 // counts what the framework calls on it.
 // Built as a real plug-in library in two variants: parameter state (the
 // default) and opaque state chunks.
-class TestPlug : public IPlugVST
+class TestPlug : public IPlugBase
 {
 public:
   enum EParams
@@ -25,7 +25,7 @@ public:
   static constexpr int kUniqueID = 0x54737450;       // "TstP"
   static constexpr int kChunksUniqueID = 0x54737443; // "TstC"
 
-  explicit TestPlug(IPlugInstanceInfo info, bool doesChunks = false);
+  explicit TestPlug(bool doesChunks = false);
 
   void OnParamChange(int paramIdx) override;
   void Reset() override;
@@ -47,5 +47,5 @@ public:
 class TestPlugChunks : public TestPlug
 {
 public:
-  explicit TestPlugChunks(IPlugInstanceInfo info) : TestPlug(info, true) {}
+  TestPlugChunks() : TestPlug(true) {}
 };

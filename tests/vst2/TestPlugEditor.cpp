@@ -102,7 +102,7 @@ public:
 };
 } // namespace
 
-TestPlugEditor::TestPlugEditor(IPlugInstanceInfo info) : TestPlug(info)
+TestPlugEditor::TestPlugEditor()
 {
   IGraphics* graphics = MakeGraphics(this, 400, 200, 30);
   const IColor grey(255, 128, 128, 128), dark(255, 60, 60, 60), light(255, 200, 200, 200);

@@ -25,7 +25,7 @@
 class TestPlugEditor : public TestPlug
 {
 public:
-  explicit TestPlugEditor(IPlugInstanceInfo info);
+  TestPlugEditor();
 
   void OnParamChange(int paramIdx) override;
   // No fake gestures: the user drives this editor.

@@ -1,3 +1,0 @@
-#include "MakeGraphics.h"
-
-LICE_HMODULE gHInstance = nullptr;
