@@ -28,7 +28,10 @@ $(addprefix build-,$(PRESETS)): build-%: setup
 	cmake --preset $*
 	cmake --build --preset $*
 
+# The Windows presets first say how their programs run on this machine
+# (natively loaded Wine, a runner, or not at all: cmake/wine-run).
 $(addprefix test-,$(PRESETS)): test-%: build-%
+	@case $* in win*) cmake/wine-run --which $* ;; esac
 	ctest --preset $*
 
 # The fuzz targets (clang, sanitizers, libFuzzer): a few seconds each in
@@ -65,7 +68,8 @@ dist: $(addprefix dist-build-,$(DIST_PRESETS))
 # each by the host of its own kind; every binary is validated before the
 # result is given.
 # A machine that cannot run a Windows binary at all (cmake/wine-run exits
-# with 77) skips it and says so.
+# with 77) skips it and says so; one whose kernel cannot start 32-bit
+# programs runs the 32-bit one through KOLVANE_WINE32_RUNNER where that is set.
 validate: dist
 	@status=0; \
 	build/linux/tools/vsthost/kolvane-host validate --level 5 dist/linux/Kolvane.so || status=1; \

@@ -698,7 +698,8 @@ class Xvfb:
     def __exit__(self, *_):
         if self.args.runner == "wine":
             # Wine's background processes hold the display for a few seconds
-            # after the last program exits.
+            # after the last program exits. The 64-bit server serves 32-bit
+            # programs started through KOLVANE_WINE32_RUNNER too.
             env = dict(os.environ, WINEPREFIX=os.path.realpath(self.args.prefix))
             subprocess.run(["timeout", "20", "/usr/lib/wine/wineserver", "-w"], env=env)
         self.stop()
