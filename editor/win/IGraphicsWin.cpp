@@ -7,10 +7,10 @@
 #include <shellapi.h>
 #include <wininet.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -26,13 +26,6 @@ int sWindows = 0;
 bool sClassRegistered = false;
 HINSTANCE sClassInstance = nullptr;
 double sFPS = 0.0;
-
-bool HasPngExtension(const char* name)
-{
-  const char* dot = name ? std::strrchr(name, '.') : nullptr;
-  return dot && std::strlen(dot + 1) == 3 && std::tolower((unsigned char)dot[1]) == 'p' &&
-         std::tolower((unsigned char)dot[2]) == 'n' && std::tolower((unsigned char)dot[3]) == 'g';
-}
 
 void GetWindowSize(HWND wnd, int* w, int* h)
 {
@@ -784,72 +777,27 @@ void IGraphicsWin::PluginPath(WDL_String* path)
   }
 }
 
-void IGraphicsWin::PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir,
-                                 const char* extensions)
+bool IGraphicsWin::OSPromptForFile(WDL_String* chosen, EFileAction action, const char* file,
+                                   const char* dir, const IFileFilter& filter)
 {
-  if (!file)
-  {
-    return;
-  }
-  if (!WindowIsOpen())
-  {
-    file->Set("");
-    return;
-  }
-  WDL_String startDir;
-  if (dir)
-  {
-    if (!dir->GetLength())
-    {
-      DesktopPath(dir);
-    }
-    startDir.Set(dir->Get());
-  }
-
   char fileName[256] = {};
   char initialDir[256] = {};
-  std::snprintf(fileName, sizeof fileName, "%s", file->Get());
-  std::snprintf(initialDir, sizeof initialDir, "%s", startDir.Get());
+  std::snprintf(fileName, sizeof fileName, "%s", file);
+  std::snprintf(initialDir, sizeof initialDir, "%s", dir);
 
-  // "fxp fxb" becomes "*.fxp;*.fxb", used as description and pattern.
-  WDL_String patterns;
-  char defaultExt[64] = {};
-  const char* p = extensions ? extensions : "";
-  bool first = true;
-  while (*p)
-  {
-    while (*p == ' ')
-      ++p;
-    const char* end = p;
-    while (*end && *end != ' ')
-      ++end;
-    if (end > p)
-    {
-      if (first)
-      {
-        std::snprintf(defaultExt, sizeof defaultExt, "%.*s", static_cast<int>(end - p), p);
-      }
-      char one[80];
-      std::snprintf(one, sizeof one, "%s*.%.*s", first ? "" : ";", static_cast<int>(end - p), p);
-      patterns.Append(one);
-      first = false;
-    }
-    p = end;
-  }
-  // Description NUL pattern NUL NUL.
-  const int len = patterns.GetLength();
-  char* filter = new char[2 * len + 3]();
-  std::memcpy(filter, patterns.Get(), len);
-  std::memcpy(filter + len + 1, patterns.Get(), len);
+  // "fxp fxb" becomes "*.fxp;*.fxb", used as description and pattern:
+  // description NUL pattern NUL NUL.
+  const std::string patterns = filter.Patterns(";");
+  const std::string filterText = patterns + '\0' + patterns + '\0';
 
   OPENFILENAMEA ofn = {};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = mPlugWnd;
-  ofn.lpstrFilter = len ? filter : nullptr;
+  ofn.lpstrFilter = filter.Empty() ? nullptr : filterText.c_str();
   ofn.lpstrFile = fileName;
   ofn.nMaxFile = sizeof fileName - 1;
   ofn.lpstrInitialDir = initialDir[0] ? initialDir : nullptr;
-  ofn.lpstrDefExt = defaultExt[0] ? defaultExt : nullptr;
+  ofn.lpstrDefExt = filter.Empty() ? nullptr : filter.DefaultExtension();
   ofn.Flags = OFN_PATHMUSTEXIST;
   BOOL confirmed;
   if (action == kFileSave)
@@ -862,11 +810,12 @@ void IGraphicsWin::PromptForFile(WDL_String* file, EFileAction action, WDL_Strin
     ofn.Flags |= OFN_FILEMUSTEXIST;
     confirmed = GetOpenFileNameA(&ofn);
   }
-  delete[] filter;
-  if (confirmed)
+  if (!confirmed)
   {
-    file->Set(fileName);
+    return false;
   }
+  chosen->Set(fileName);
+  return true;
 }
 
 namespace
@@ -914,28 +863,16 @@ bool IGraphicsWin::PromptForColor(IColor* color, const char* prompt)
   return true;
 }
 
-bool IGraphicsWin::OpenURL(const char* url, const char* windowTitle, const char* confirmMsg,
-                           const char* errMsgOnFailure)
+bool IGraphicsWin::OSOpenURL(const char* url)
 {
-  if (confirmMsg && MessageBoxA(mPlugWnd, confirmMsg, windowTitle, MB_YESNO) != IDYES)
+  DWORD state = 0;
+  if (!InternetGetConnectedState(&state, 0))
   {
     return false;
   }
-  DWORD state = 0;
-  if (url && InternetGetConnectedState(&state, 0))
-  {
-    const INT_PTR result = reinterpret_cast<INT_PTR>(
-        ShellExecuteA(mPlugWnd, "open", url, nullptr, nullptr, SW_SHOWNORMAL));
-    if (result > 32)
-    {
-      return true;
-    }
-  }
-  if (errMsgOnFailure)
-  {
-    MessageBoxA(mPlugWnd, errMsgOnFailure, windowTitle, MB_OK);
-  }
-  return false;
+  const INT_PTR result = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(mPlugWnd, "open", url, nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32;
 }
 
 void IGraphicsWin::HideMouseCursor()
@@ -963,11 +900,7 @@ void IGraphicsWin::ShowMouseCursor()
 
 LICE_IBitmap* IGraphicsWin::OSLoadBitmap(int id, const char* name)
 {
-  if (!HasPngExtension(name))
-  {
-    return nullptr;
-  }
-  return LICE_LoadPNGFromResource(mHInstance, id);
+  return LoadPNGResource(mHInstance, id, name);
 }
 
 void IGraphicsWin::Resize(int w, int h)

@@ -1,7 +1,9 @@
 #pragma once
 
 // The editor's Win32 window: the only header of the editor that sees Win32
-// types.
+// types. The window supplies the platform's calls only: what the prompts
+// and links follow everywhere (no dialog without a window, the extension
+// list, asking before opening a link) is IGraphics's.
 //
 // Life of the window:
 //   1. the host calls effEditOpen with its window: OpenWindow registers the
@@ -29,15 +31,6 @@
 class IGraphicsWin : public IGraphics
 {
 public:
-  enum EParamEditState
-  {
-    kEditNone = 0,
-    kEditActive = 1,
-    kEditUpdate = 2,
-    kEditCancel = 3,
-    kEditCommit = 4,
-  };
-
   IGraphicsWin(IPlugBase* plug, int w, int h, int fps = 0);
   ~IGraphicsWin() override;
 
@@ -61,11 +54,7 @@ public:
   void PluginPath(WDL_String* path) override;
   // Left unchanged: the dialog then opens wherever the system chooses.
   void DesktopPath(WDL_String*) override {}
-  void PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir,
-                     const char* extensions) override;
   bool PromptForColor(IColor* color, const char* prompt = "") override;
-  bool OpenURL(const char* url, const char* windowTitle = nullptr, const char* confirmMsg = nullptr,
-               const char* errMsgOnFailure = nullptr) override;
   void HideMouseCursor() override;
   void ShowMouseCursor() override;
   LICE_IBitmap* OSLoadBitmap(int id, const char* name) override;
@@ -84,6 +73,13 @@ public:
   static int KeyCodeOf(WPARAM virtualKey);
   // Whole wheel notches from the message's key-state word.
   static int WheelNotches(WPARAM wParam);
+
+protected:
+  // The common open or save dialog, owned by the editor window.
+  bool OSPromptForFile(WDL_String* chosen, EFileAction action, const char* file, const char* dir,
+                       const IFileFilter& filter) override;
+  // The shell's "open", when the system reports an internet connection.
+  bool OSOpenURL(const char* url) override;
 
 private:
   static LRESULT CALLBACK WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
