@@ -21,8 +21,9 @@
 //   IGraphicsDispatch.cpp  the drawing pass and input dispatch;
 //   IGraphicsPrompts.cpp   the file prompt's and the link's rules, and the
 //                          extension list (IFileFilter).
-// The windows live in editor/win (Win32) and editor/x11 (X11); a context
-// without a window in IGraphicsMemory.
+// The windows live in editor/win (Win32) and editor/x11 (X11), each with its
+// system's types behind one private header of its folder; a context
+// without a window in IGraphicsMemory. Nothing here sees a system header.
 //
 // Life of an editor:
 //   1. the plug-in's editor code constructs the context and attaches its
