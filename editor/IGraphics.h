@@ -7,9 +7,23 @@
 // a scratch bitmap. It loads the artwork and the fonts into two
 // process-wide caches, offers the drawing primitives controls use (each a
 // thin mapping onto a raster operation), routes values between the plug-in
-// and the controls, decides what to redraw, and dispatches mouse and key
-// events. A platform subclass shows the back buffer in a window, takes the
-// input and supplies the platform services (the pure operations below).
+// and the controls, decides what to redraw, dispatches mouse and key
+// events, and keeps the rules of the file prompt and of opening a link. A
+// platform subclass shows the back buffer in a window, takes the input and
+// supplies the platform services (the pure operations below, among them
+// the bare dialogs: OSPromptForFile, OSOpenURL).
+//
+// Where the parts live, one source file each:
+//   IGraphics.cpp          construction, controls, values between the
+//                          plug-in and the controls, the text-entry commit;
+//   IGraphicsCaches.cpp    the artwork and font caches, loading pictures;
+//   IGraphicsDrawing.cpp   the drawing primitives and text;
+//   IGraphicsDispatch.cpp  the drawing pass and input dispatch;
+//   IGraphicsPrompts.cpp   the file prompt's and the link's rules, and the
+//                          extension list (IFileFilter).
+// The windows live in editor/win (Win32) and editor/x11 (X11), each with its
+// system's types behind one private header of its folder; a context
+// without a window in IGraphicsMemory. Nothing here sees a system header.
 //
 // Life of an editor:
 //   1. the plug-in's editor code constructs the context and attaches its
@@ -37,8 +51,32 @@
 #include "WDL_String.h"
 #include "lice_text.h"
 
+#include <string>
+#include <vector>
+
 class IParam;
 class IPlugBase;
+
+// The space-separated extension list a file prompt is given ("fxp fxb"),
+// taken apart once for every platform's dialog.
+class IFileFilter
+{
+public:
+  // Runs of spaces separate the extensions; a null or blank list has none.
+  explicit IFileFilter(const char* extensions);
+
+  const std::vector<std::string>& Extensions() const { return mExtensions; }
+  bool Empty() const { return mExtensions.empty(); }
+  // Every extension as a pattern, in order, joined by separator: "*.fxp;*.fxb"
+  // with ";". Empty without extensions.
+  std::string Patterns(const char* separator) const;
+  // The first extension, which a name typed without one gets; "" without
+  // extensions.
+  const char* DefaultExtension() const;
+
+private:
+  std::vector<std::string> mExtensions;
+};
 
 class IGraphics : public IGraphicsInterface
 {
@@ -75,8 +113,6 @@ public:
   virtual void DesktopPath(WDL_String* path) = 0;
   // False when the user cancelled.
   virtual bool PromptForColor(IColor* color, const char* prompt = "") = 0;
-  virtual bool OpenURL(const char* url, const char* windowTitle = nullptr,
-                       const char* confirmMsg = nullptr, const char* errMsgOnFailure = nullptr) = 0;
   virtual void* OpenWindow(void* window, void* control, short w = 0, short h = 0);
   virtual void AttachSubWindow(void*) {}
   virtual void RemoveSubWindow() {}
@@ -87,6 +123,22 @@ public:
   // caller (the bitmap cache) owns it.
   virtual LICE_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
   using IGraphicsInterface::OpenWindow;
+
+  // ---- Prompts: the rules here, the dialogs in the platform -------------------
+  // [UI thread] No file: nothing. No window open: the file becomes empty and
+  // no dialog shows. An empty dir is first filled in by DesktopPath (which
+  // may leave it empty). Then the platform's dialog starts at the file and
+  // the dir with the extensions of the list; on confirmation with a path
+  // the file holds that path (its first 255 characters), on cancel, or a
+  // confirmation without a path, the file stays as it was.
+  void PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir,
+                     const char* extensions) final;
+  // [UI thread] With confirmMsg, asks first in a Yes/No box captioned
+  // windowTitle; anything but Yes opens nothing and gives false. Then the
+  // platform opens url; when that fails, or there is no url, errMsgOnFailure
+  // (when given) shows in an OK box and the answer is false.
+  bool OpenURL(const char* url, const char* windowTitle = nullptr, const char* confirmMsg = nullptr,
+               const char* errMsgOnFailure = nullptr);
 
   // ---- What the plug-in base calls ------------------------------------------
   // [any thread, plug-in mutex held] Every control bound to paramIdx (or to
@@ -126,6 +178,17 @@ public:
   // switches that have them) with the current one checked, or else a text
   // entry holding the value. Needs all three.
   void PromptUserInput(IControl* control, IParam* param, IRECT* textRect);
+  // The state of a platform's text box, which the window's next tick carries
+  // out: none open; open with the keyboard; redrawn around; to be dropped;
+  // to be committed.
+  enum EParamEditState
+  {
+    kEditNone = 0,
+    kEditActive = 1,
+    kEditUpdate = 2,
+    kEditCancel = 3,
+    kEditCommit = 4,
+  };
   // [UI thread] What a platform's text box commits: the typed text as the
   // parameter's value (a display text for enums and bools, the negated
   // number where the display is negated), or the text itself for a control
@@ -247,6 +310,19 @@ protected:
   // quality), or null; the raster font made from it owns it. The base has
   // no platform fonts.
   virtual LICE_HFONT OSCreateFont(const IText* text);
+  // The module's picture with that id from its "PNG" resources, for names
+  // ending in ".png" (any case) only; the name opens no file. Null for other
+  // names and for pictures that cannot be loaded. What every platform's
+  // OSLoadBitmap does with its module.
+  static LICE_IBitmap* LoadPNGResource(LICE_HMODULE module, int id, const char* name);
+  // The platform's file dialog (PromptForFile has applied its rules): to
+  // open or save a file, starting at file in dir (either may be empty),
+  // offering the filter's extensions. True with the chosen path in chosen
+  // when the user confirmed; false when cancelled or no dialog could show.
+  virtual bool OSPromptForFile(WDL_String* chosen, EFileAction action, const char* file,
+                               const char* dir, const IFileFilter& filter) = 0;
+  // Has the system open url (never null); false when it could not.
+  virtual bool OSOpenURL(const char* url) = 0;
   // True when idx names one of the plug-in's parameters.
   bool IsParam(int idx) const;
   // The host's automation bracket around one user gesture: begin for the

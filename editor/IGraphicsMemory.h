@@ -24,15 +24,7 @@ public:
   void HostPath(WDL_String* path) override;
   void PluginPath(WDL_String* path) override;
   void DesktopPath(WDL_String* path) override;
-  // With no window there is no dialog: the file becomes empty.
-  void PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir,
-                     const char* extensions) override;
   bool PromptForColor(IColor*, const char* = "") override { return false; }
-  bool OpenURL(const char*, const char* = nullptr, const char* = nullptr,
-               const char* = nullptr) override
-  {
-    return false;
-  }
   bool CanOpenWindow() const override { return false; }
   void* OpenWindow(void*) override { return nullptr; }
   using IGraphics::OpenWindow;
@@ -41,6 +33,17 @@ public:
   // Only names ending in ".png" (any case) are loaded, from the resource of
   // type "PNG" with that id; the name opens no file.
   LICE_IBitmap* OSLoadBitmap(int id, const char* name) override;
+
+protected:
+  // Never shown: with no window the prompt's rules empty the file first.
+  bool OSPromptForFile(WDL_String*, EFileAction, const char*, const char*,
+                       const IFileFilter&) override
+  {
+    return false;
+  }
+  // Opens nothing, so a link with an error message shows it (in a box that
+  // shows nothing).
+  bool OSOpenURL(const char*) override { return false; }
 
 private:
   LICE_HMODULE mModule;

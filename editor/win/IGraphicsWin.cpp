@@ -1,5 +1,7 @@
 #include "IGraphicsWin.h"
 
+#include "Win32Private.h"
+
 #include "IParam.h"
 #include "IPlugBase.h"
 
@@ -7,10 +9,10 @@
 #include <shellapi.h>
 #include <wininet.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -26,13 +28,6 @@ int sWindows = 0;
 bool sClassRegistered = false;
 HINSTANCE sClassInstance = nullptr;
 double sFPS = 0.0;
-
-bool HasPngExtension(const char* name)
-{
-  const char* dot = name ? std::strrchr(name, '.') : nullptr;
-  return dot && std::strlen(dot + 1) == 3 && std::tolower((unsigned char)dot[1]) == 'p' &&
-         std::tolower((unsigned char)dot[2]) == 'n' && std::tolower((unsigned char)dot[3]) == 'g';
-}
 
 void GetWindowSize(HWND wnd, int* w, int* h)
 {
@@ -91,17 +86,92 @@ struct MainWindowSearch
   const char* className;
   HWND found;
 };
+
+BOOL CALLBACK FindMainWindow(HWND hWnd, LPARAM lParam)
+{
+  auto* search = reinterpret_cast<MainWindowSearch*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hWnd, &pid);
+  if (pid == search->pid)
+  {
+    char name[128] = {};
+    GetClassNameA(hWnd, name, sizeof name);
+    if (std::strcmp(name, search->className) == 0)
+    {
+      search->found = hWnd;
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+IMouseMod GetMouseMod(WPARAM wParam)
+{
+  return IMouseMod((wParam & MK_LBUTTON) != 0, (wParam & MK_RBUTTON) != 0, (wParam & MK_SHIFT) != 0,
+                   (wParam & MK_CONTROL) != 0, (GetKeyState(VK_MENU) & 0x8000) != 0);
+}
+
+// Unregisters the window class once no editor window of the process is
+// left.
+void ReleaseClassIfUnused()
+{
+  if (sWindows == 0 && sClassRegistered)
+  {
+    UnregisterClassA(kWndClassName, sClassInstance);
+    sClassRegistered = false;
+    sClassInstance = nullptr;
+  }
+}
 } // namespace
 
-IGraphicsWin::IGraphicsWin(IPlugBase* plug, int w, int h, int fps) : IGraphics(plug, w, h, fps) {}
+// The window's Win32 side: its handles, and the procedures Windows calls
+// with this record in the windows' user data.
+struct IGraphicsWin::Platform
+{
+  Platform(IGraphicsWin& graphics, HINSTANCE instance) : g(graphics), mHInstance(instance) {}
+
+  static LRESULT CALLBACK WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK ParamEditProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The host's top-level window, which owns message boxes.
+  HWND GetMainWnd();
+
+  IGraphicsWin& g;
+  HINSTANCE mHInstance;
+  HWND mPlugWnd = nullptr;
+  HWND mParamEditWnd = nullptr;
+  WNDPROC mDefEditProc = nullptr;
+  HFONT mEditFont = nullptr;
+  COLORREF mCustomColors[16] = {};
+  DWORD mPID = 0;
+  HWND mParentWnd = nullptr;
+  HWND mMainWnd = nullptr;
+  WDL_String mMainWndClassName;
+};
+
+IGraphicsWin::IGraphicsWin(IPlugBase* plug, int w, int h, int fps, LICE_HMODULE module)
+    : IGraphics(plug, w, h, fps), mW(new Platform(*this, static_cast<HINSTANCE>(module)))
+{
+}
 
 IGraphicsWin::~IGraphicsWin()
 {
   CloseWindow();
-  delete[] mCustomColorStorage;
 }
 
-int IGraphicsWin::KeyCodeOf(WPARAM k)
+bool IGraphicsWin::WindowIsOpen()
+{
+  return mW->mPlugWnd != nullptr;
+}
+
+void* IGraphicsWin::GetWindow()
+{
+  return mW->mPlugWnd;
+}
+
+namespace win32
+{
+int KeyCodeOf(WPARAM k)
 {
   if (k == VK_SPACE)
     return 0;
@@ -122,491 +192,12 @@ int IGraphicsWin::KeyCodeOf(WPARAM k)
   return -1;
 }
 
-int IGraphicsWin::WheelNotches(WPARAM wParam)
+int WheelNotches(WPARAM wParam)
 {
   return HighWord(static_cast<LPARAM>(wParam)) / WHEEL_DELTA;
 }
 
-IMouseMod IGraphicsWin::GetMouseMod(WPARAM wParam)
-{
-  return IMouseMod((wParam & MK_LBUTTON) != 0, (wParam & MK_RBUTTON) != 0, (wParam & MK_SHIFT) != 0,
-                   (wParam & MK_CONTROL) != 0, (GetKeyState(VK_MENU) & 0x8000) != 0);
-}
-
-void* IGraphicsWin::OpenWindow(void* parent)
-{
-  int x = 0, y = 0, w = mWidth, h = mHeight;
-  mParentWnd = static_cast<HWND>(parent);
-
-  if (mPlugWnd)
-  {
-    RECT parentRect = {}, editorRect = {};
-    GetWindowRect(mParentWnd, &parentRect);
-    GetWindowRect(mPlugWnd, &editorRect);
-    CloseWindow();
-    x = editorRect.left - parentRect.left;
-    y = editorRect.top - parentRect.top;
-    w = editorRect.right - editorRect.left;
-    h = editorRect.bottom - editorRect.top;
-  }
-
-  if (!sClassRegistered)
-  {
-    WNDCLASSA wndClass = {};
-    wndClass.style = CS_DBLCLKS;
-    wndClass.lpfnWndProc = WndProc;
-    wndClass.hInstance = mHInstance;
-    wndClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wndClass.lpszClassName = kWndClassName;
-    if (!RegisterClassA(&wndClass))
-    {
-      return nullptr;
-    }
-    sClassRegistered = true;
-    sClassInstance = mHInstance;
-  }
-
-  sFPS = mFPS;
-  mPlugWnd = CreateWindowExA(0, kWndClassName, "IPlug", WS_CHILD | WS_VISIBLE, x, y, w, h,
-                             mParentWnd, nullptr, mHInstance, this);
-  if (!mPlugWnd)
-  {
-    ReleaseClassIfUnused();
-    return nullptr;
-  }
-  ++sWindows;
-  SetAllControlsDirty();
-  return mPlugWnd;
-}
-
-void IGraphicsWin::ReleaseClassIfUnused()
-{
-  if (sWindows == 0 && sClassRegistered)
-  {
-    UnregisterClassA(kWndClassName, sClassInstance);
-    sClassRegistered = false;
-    sClassInstance = nullptr;
-  }
-}
-
-void IGraphicsWin::CloseWindow()
-{
-  if (mPlugWnd)
-  {
-    // A box still open is thrown away: what was typed is not committed.
-    DestroyParamEdit();
-    ReleaseMouseCapture();
-    // A gesture whose release the window never saw ends with the window:
-    // the host gets every end.
-    EndGesture();
-    HWND wnd = mPlugWnd;
-    // WM_NCDESTROY forgets the window; if destroying fails (the handle is
-    // no longer a window) it is forgotten here.
-    if (!DestroyWindow(wnd) && mPlugWnd == wnd)
-    {
-      mPlugWnd = nullptr;
-      --sWindows;
-    }
-  }
-  DestroyParamEdit();
-  ReleaseClassIfUnused();
-}
-
-void IGraphicsWin::DestroyParamEdit()
-{
-  if (mParamEditWnd)
-  {
-    HWND box = mParamEditWnd;
-    mParamEditWnd = nullptr;
-    if (IsWindow(box))
-    {
-      SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mDefEditProc));
-      SetWindowLongPtrA(box, GWLP_USERDATA, 0);
-      DestroyWindow(box);
-    }
-  }
-  if (mEditFont)
-  {
-    DeleteObject(mEditFont);
-    mEditFont = nullptr;
-  }
-  mEdControl = nullptr;
-  mEdParam = nullptr;
-  mDefEditProc = nullptr;
-  mParamEditMsg = kEditNone;
-}
-
-bool IGraphicsWin::DrawScreen(IRECT* rect)
-{
-  if (!mPlugWnd || !mDrawBitmap)
-  {
-    return true;
-  }
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(mPlugWnd, &ps);
-  HDC source = static_cast<HDC>(mDrawBitmap->getDC());
-  if (dc && source)
-  {
-    BitBlt(dc, rect->L, rect->T, rect->R - rect->L, rect->B - rect->T, source, rect->L, rect->T,
-           SRCCOPY);
-  }
-  EndPaint(mPlugWnd, &ps);
-  return true;
-}
-
-LRESULT CALLBACK IGraphicsWin::WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-  if (msg == WM_CREATE)
-  {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    auto* self = static_cast<IGraphicsWin*>(create->lpCreateParams);
-    SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    const int fps = sFPS > 0.0 ? static_cast<int>(sFPS) : 25;
-    SetTimer(hWnd, kTimerId, static_cast<UINT>(1000.0 / fps), nullptr);
-    SetFocus(hWnd);
-    return 0;
-  }
-  auto* self = reinterpret_cast<IGraphicsWin*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-  if (msg == WM_NCDESTROY)
-  {
-    // Also reached when the host destroys its window with the editor still
-    // in it: the context forgets the window so nothing touches it later.
-    KillTimer(hWnd, kTimerId);
-    SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
-    if (self && self->mPlugWnd == hWnd)
-    {
-      self->mPlugWnd = nullptr;
-      self->mParamEditWnd = nullptr; // a child, destroyed already
-      --sWindows;
-    }
-    return DefWindowProcA(hWnd, msg, wParam, lParam);
-  }
-  if (!self || self->mPlugWnd != hWnd)
-  {
-    return DefWindowProcA(hWnd, msg, wParam, lParam);
-  }
-  return self->HandleMessage(hWnd, msg, wParam, lParam);
-}
-
-LRESULT IGraphicsWin::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-  if (mParamEditWnd && mParamEditMsg == kEditActive)
-  {
-    // While typing, a click anywhere in the editor only ends the entry.
-    if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN)
-    {
-      mParamEditMsg = kEditCancel;
-      return 0;
-    }
-    return DefWindowProcA(hWnd, msg, wParam, lParam);
-  }
-
-  switch (msg)
-  {
-  case WM_SETFOCUS:
-  case WM_KILLFOCUS:
-    return 0;
-
-  case WM_TIMER:
-    if (wParam == kTimerId)
-    {
-      Tick();
-    }
-    return 0;
-
-  case WM_PAINT:
-  {
-    RECT r;
-    if (GetUpdateRect(hWnd, &r, FALSE))
-    {
-      IRECT region(r.left, r.top, r.right, r.bottom);
-      Draw(&region);
-    }
-    else
-    {
-      ValidateRect(hWnd, nullptr);
-    }
-    return 0;
-  }
-
-  case WM_CLOSE:
-    CloseWindow();
-    return 0;
-
-  case WM_MOUSEMOVE:
-  {
-    IMouseMod mod = GetMouseMod(wParam);
-    const int x = LowWord(lParam), y = HighWord(lParam);
-    if (!(wParam & (MK_LBUTTON | MK_RBUTTON)))
-    {
-      if (OnMouseOver(x, y, &mod))
-      {
-        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hWnd, HOVER_DEFAULT};
-        TrackMouseEvent(&track);
-      }
-    }
-    else if (GetCapture() == hWnd && !mParamEditWnd)
-    {
-      OnMouseDrag(x, y, &mod);
-    }
-    return 0;
-  }
-
-  case WM_MOUSELEAVE:
-    OnMouseOut();
-    return 0;
-
-  case WM_LBUTTONDOWN:
-  case WM_RBUTTONDOWN:
-  case WM_MBUTTONDOWN:
-  {
-    if (mParamEditWnd)
-    {
-      DestroyParamEdit();
-      RECT all = {0, 0, mWidth, mHeight};
-      InvalidateRect(hWnd, &all, FALSE);
-      UpdateWindow(hWnd);
-    }
-    SetFocus(hWnd);
-    SetCapture(hWnd);
-    IMouseMod mod = GetMouseMod(wParam);
-    OnMouseDown(LowWord(lParam), HighWord(lParam), &mod);
-    return 0;
-  }
-
-  case WM_LBUTTONUP:
-  case WM_RBUTTONUP:
-  {
-    ReleaseCapture();
-    IMouseMod mod = GetMouseMod(wParam);
-    OnMouseUp(LowWord(lParam), HighWord(lParam), &mod);
-    return 0;
-  }
-
-  case WM_LBUTTONDBLCLK:
-  {
-    IMouseMod mod = GetMouseMod(wParam);
-    if (OnMouseDblClick(LowWord(lParam), HighWord(lParam), &mod))
-    {
-      SetCapture(hWnd);
-    }
-    return 0;
-  }
-
-  case WM_MOUSEWHEEL:
-  {
-    if (mParamEditWnd)
-    {
-      mParamEditMsg = kEditCancel;
-      return 0;
-    }
-    RECT r;
-    GetWindowRect(hWnd, &r);
-    IMouseMod mod = GetMouseMod(wParam);
-    OnMouseWheel(LowWord(lParam) - r.left, HighWord(lParam) - r.top, &mod, WheelNotches(wParam));
-    return 0;
-  }
-
-  case WM_KEYDOWN:
-  {
-    const int key = KeyCodeOf(wParam);
-    bool handled = false;
-    if (key >= 0)
-    {
-      POINT p;
-      GetCursorPos(&p);
-      ScreenToClient(hWnd, &p);
-      handled = OnKeyDown(p.x, p.y, key);
-    }
-    if (!handled)
-    {
-      HWND root = GetAncestor(hWnd, GA_ROOT);
-      if (root && root != hWnd)
-      {
-        SendMessageA(root, msg, wParam, lParam);
-      }
-      return DefWindowProcA(hWnd, msg, wParam, lParam);
-    }
-    return 0;
-  }
-
-  case WM_CTLCOLOREDIT:
-  {
-    if (!mEdControl)
-    {
-      return 0;
-    }
-    const IText* text = mEdControl->GetText();
-    HDC dc = reinterpret_cast<HDC>(wParam);
-    SetBkColor(
-        dc, RGB(text->mTextEntryBGColor.R, text->mTextEntryBGColor.G, text->mTextEntryBGColor.B));
-    SetTextColor(
-        dc, RGB(text->mTextEntryFGColor.R, text->mTextEntryFGColor.G, text->mTextEntryFGColor.B));
-    SetBkMode(dc, OPAQUE);
-    SetDCBrushColor(
-        dc, RGB(text->mTextEntryBGColor.R, text->mTextEntryBGColor.G, text->mTextEntryBGColor.B));
-    return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
-  }
-
-  default:
-    return DefWindowProcA(hWnd, msg, wParam, lParam);
-  }
-}
-
-void IGraphicsWin::Tick()
-{
-  if (mParamEditWnd && mParamEditMsg != kEditNone)
-  {
-    if (mParamEditMsg == kEditCommit)
-    {
-      char text[kMaxEditLen] = {};
-      SendMessageA(mParamEditWnd, WM_GETTEXT, kMaxEditLen, reinterpret_cast<LPARAM>(text));
-      IControl* control = mEdControl;
-      IParam* param = mEdParam;
-      // The box goes first: committing may redraw or prompt again.
-      DestroyParamEdit();
-      CommitTextEntry(control, param, text);
-    }
-    else if (mParamEditMsg == kEditCancel)
-    {
-      DestroyParamEdit();
-    }
-    mParamEditMsg = kEditNone;
-    return;
-  }
-
-  IRECT dirty;
-  if (IsDirty(&dirty))
-  {
-    RECT r = {dirty.L, dirty.T, dirty.R, dirty.B};
-    InvalidateRect(mPlugWnd, &r, FALSE);
-    if (mParamEditWnd && mEdControl)
-    {
-      const IRECT* c = mEdControl->GetRECT();
-      RECT keep = {c->L, c->T, c->R, c->B};
-      ValidateRect(mPlugWnd, &keep);
-      UpdateWindow(mPlugWnd);
-      mParamEditMsg = kEditUpdate;
-    }
-    else
-    {
-      UpdateWindow(mPlugWnd);
-    }
-  }
-}
-
-void IGraphicsWin::CreateTextEntry(IControl* control, IText* text, IRECT* rect, const char* str,
-                                   IParam* param)
-{
-  if (!control || !text || !rect || mParamEditWnd || !mPlugWnd)
-  {
-    return;
-  }
-  DWORD align = ES_LEFT;
-  if (text->mAlign == IText::kAlignCenter)
-    align = ES_CENTER;
-  else if (text->mAlign == IText::kAlignFar)
-    align = ES_RIGHT;
-
-  mParamEditWnd = CreateWindowExA(
-      0, "EDIT", str ? str : "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | align, rect->L, rect->T,
-      rect->R - rect->L + 1, rect->B - rect->T + 1, mPlugWnd,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kParamEditId)), mHInstance, nullptr);
-  if (!mParamEditWnd)
-  {
-    return;
-  }
-  mEditFont = CreateFontA(text->mSize, 0, 0, 0, (text->mStyle & IText::kStyleBold) ? FW_BOLD : 0,
-                          (text->mStyle & IText::kStyleItalic) ? TRUE : FALSE, 0, 0, 0, 0, 0, 0, 0,
-                          text->mFont);
-  SendMessageA(mParamEditWnd, WM_SETFONT, reinterpret_cast<WPARAM>(mEditFont), 0);
-  SendMessageA(mParamEditWnd, EM_SETSEL, 0, -1);
-  SendMessageA(mParamEditWnd, EM_LIMITTEXT, control->GetTextEntryLength(), 0);
-
-  mEdControl = control;
-  mEdParam = param;
-  mDefEditProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(mParamEditWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ParamEditProc)));
-  SetWindowLongPtrA(mParamEditWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetFocus(mParamEditWnd);
-}
-
-LRESULT CALLBACK IGraphicsWin::ParamEditProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-  auto* self = reinterpret_cast<IGraphicsWin*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-  if (!self || self->mParamEditWnd != hWnd)
-  {
-    return DefWindowProcA(hWnd, msg, wParam, lParam);
-  }
-  WNDPROC previous = self->mDefEditProc;
-  switch (msg)
-  {
-  case WM_SETFOCUS:
-    self->mParamEditMsg = kEditActive;
-    break;
-  case WM_KILLFOCUS:
-    self->mParamEditMsg = kEditCancel;
-    break;
-  case WM_GETDLGCODE:
-    if (!self->mEdParam)
-    {
-      LRESULT code = CallWindowProcA(previous, hWnd, msg, wParam, lParam);
-      const MSG* asked = reinterpret_cast<const MSG*>(lParam);
-      if (asked && asked->message == WM_KEYDOWN && asked->wParam == VK_RETURN)
-      {
-        code |= DLGC_WANTALLKEYS;
-      }
-      return code;
-    }
-    break;
-  case WM_KEYDOWN:
-    if (wParam == VK_RETURN)
-    {
-      self->mParamEditMsg = kEditCommit;
-      return 0;
-    }
-    break;
-  case WM_CHAR:
-    if (self->mEdParam && wParam != VK_BACK)
-    {
-      const int c = static_cast<int>(wParam);
-      const bool digitOrSign = (c >= '0' && c <= '9') || c == '-' || c == '+';
-      switch (self->mEdParam->Type())
-      {
-      case kTypeBool:
-      case kTypeInt:
-      case kTypeEnum:
-        if (!digitOrSign)
-          return 0;
-        break;
-      case kTypeDouble:
-        if (!digitOrSign && c != '.')
-          return 0;
-        break;
-      default:
-        break;
-      }
-    }
-    // Enter in a multi-line box would add a line: it commits instead.
-    if (wParam == '\r' || wParam == '\n')
-    {
-      return 0;
-    }
-    break;
-  case WM_COMMAND:
-    if (HIWORD(wParam) == 1)
-    {
-      self->mParamEditMsg = kEditCommit;
-      return 0;
-    }
-    break;
-  default:
-    break;
-  }
-  return CallWindowProcA(previous, hWnd, msg, wParam, lParam);
-}
-
-HMENU IGraphicsWin::CreateMenu(IPopupMenu* menu, long* offset)
+HMENU CreateMenu(IPopupMenu* menu, long* offset)
 {
   HMENU native = CreatePopupMenu();
   if (!native)
@@ -662,7 +253,7 @@ HMENU IGraphicsWin::CreateMenu(IPopupMenu* menu, long* offset)
   return native;
 }
 
-IPopupMenu* IGraphicsWin::GetItemMenu(long id, long& idxInMenu, long& offset, IPopupMenu* menu)
+IPopupMenu* GetItemMenu(long id, long& idxInMenu, long& offset, IPopupMenu* menu)
 {
   const long first = offset;
   offset += menu->GetNItems();
@@ -684,30 +275,497 @@ IPopupMenu* IGraphicsWin::GetItemMenu(long id, long& idxInMenu, long& offset, IP
   }
   return nullptr;
 }
+} // namespace win32
+
+void* IGraphicsWin::OpenWindow(void* parent)
+{
+  int x = 0, y = 0, w = mWidth, h = mHeight;
+  mW->mParentWnd = static_cast<HWND>(parent);
+
+  if (mW->mPlugWnd)
+  {
+    RECT parentRect = {}, editorRect = {};
+    GetWindowRect(mW->mParentWnd, &parentRect);
+    GetWindowRect(mW->mPlugWnd, &editorRect);
+    CloseWindow();
+    x = editorRect.left - parentRect.left;
+    y = editorRect.top - parentRect.top;
+    w = editorRect.right - editorRect.left;
+    h = editorRect.bottom - editorRect.top;
+  }
+
+  if (!sClassRegistered)
+  {
+    WNDCLASSA wndClass = {};
+    wndClass.style = CS_DBLCLKS;
+    wndClass.lpfnWndProc = Platform::WndProc;
+    wndClass.hInstance = mW->mHInstance;
+    wndClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wndClass.lpszClassName = kWndClassName;
+    if (!RegisterClassA(&wndClass))
+    {
+      return nullptr;
+    }
+    sClassRegistered = true;
+    sClassInstance = mW->mHInstance;
+  }
+
+  sFPS = mFPS;
+  mW->mPlugWnd = CreateWindowExA(0, kWndClassName, "IPlug", WS_CHILD | WS_VISIBLE, x, y, w, h,
+                                 mW->mParentWnd, nullptr, mW->mHInstance, mW.get());
+  if (!mW->mPlugWnd)
+  {
+    ReleaseClassIfUnused();
+    return nullptr;
+  }
+  ++sWindows;
+  SetAllControlsDirty();
+  return mW->mPlugWnd;
+}
+
+void IGraphicsWin::CloseWindow()
+{
+  if (mW->mPlugWnd)
+  {
+    // A box still open is thrown away: what was typed is not committed.
+    DestroyParamEdit();
+    ReleaseMouseCapture();
+    // A gesture whose release the window never saw ends with the window:
+    // the host gets every end.
+    EndGesture();
+    HWND wnd = mW->mPlugWnd;
+    // WM_NCDESTROY forgets the window; if destroying fails (the handle is
+    // no longer a window) it is forgotten here.
+    if (!DestroyWindow(wnd) && mW->mPlugWnd == wnd)
+    {
+      mW->mPlugWnd = nullptr;
+      --sWindows;
+    }
+  }
+  DestroyParamEdit();
+  ReleaseClassIfUnused();
+}
+
+void IGraphicsWin::DestroyParamEdit()
+{
+  if (mW->mParamEditWnd)
+  {
+    HWND box = mW->mParamEditWnd;
+    mW->mParamEditWnd = nullptr;
+    if (IsWindow(box))
+    {
+      SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mW->mDefEditProc));
+      SetWindowLongPtrA(box, GWLP_USERDATA, 0);
+      DestroyWindow(box);
+    }
+  }
+  if (mW->mEditFont)
+  {
+    DeleteObject(mW->mEditFont);
+    mW->mEditFont = nullptr;
+  }
+  mEdControl = nullptr;
+  mEdParam = nullptr;
+  mW->mDefEditProc = nullptr;
+  mParamEditMsg = kEditNone;
+}
+
+bool IGraphicsWin::DrawScreen(IRECT* rect)
+{
+  if (!mW->mPlugWnd || !mDrawBitmap)
+  {
+    return true;
+  }
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(mW->mPlugWnd, &ps);
+  HDC source = static_cast<HDC>(mDrawBitmap->getDC());
+  if (dc && source)
+  {
+    BitBlt(dc, rect->L, rect->T, rect->R - rect->L, rect->B - rect->T, source, rect->L, rect->T,
+           SRCCOPY);
+  }
+  EndPaint(mW->mPlugWnd, &ps);
+  return true;
+}
+
+LRESULT CALLBACK IGraphicsWin::Platform::WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (msg == WM_CREATE)
+  {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* self = static_cast<Platform*>(create->lpCreateParams);
+    SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    const int fps = sFPS > 0.0 ? static_cast<int>(sFPS) : 25;
+    SetTimer(hWnd, kTimerId, static_cast<UINT>(1000.0 / fps), nullptr);
+    SetFocus(hWnd);
+    return 0;
+  }
+  auto* self = reinterpret_cast<Platform*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+  if (msg == WM_NCDESTROY)
+  {
+    // Also reached when the host destroys its window with the editor still
+    // in it: the context forgets the window so nothing touches it later.
+    KillTimer(hWnd, kTimerId);
+    SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
+    if (self && self->mPlugWnd == hWnd)
+    {
+      self->mPlugWnd = nullptr;
+      self->mParamEditWnd = nullptr; // a child, destroyed already
+      --sWindows;
+    }
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+  }
+  if (!self || self->mPlugWnd != hWnd)
+  {
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+  }
+  return self->HandleMessage(hWnd, msg, wParam, lParam);
+}
+
+LRESULT IGraphicsWin::Platform::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (mParamEditWnd && g.mParamEditMsg == kEditActive)
+  {
+    // While typing, a click anywhere in the editor only ends the entry.
+    if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN)
+    {
+      g.mParamEditMsg = kEditCancel;
+      return 0;
+    }
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+  }
+
+  switch (msg)
+  {
+  case WM_SETFOCUS:
+  case WM_KILLFOCUS:
+    return 0;
+
+  case WM_TIMER:
+    if (wParam == kTimerId)
+    {
+      g.Tick();
+    }
+    return 0;
+
+  case WM_PAINT:
+  {
+    RECT r;
+    if (GetUpdateRect(hWnd, &r, FALSE))
+    {
+      IRECT region(r.left, r.top, r.right, r.bottom);
+      g.Draw(&region);
+    }
+    else
+    {
+      ValidateRect(hWnd, nullptr);
+    }
+    return 0;
+  }
+
+  case WM_CLOSE:
+    g.CloseWindow();
+    return 0;
+
+  case WM_MOUSEMOVE:
+  {
+    IMouseMod mod = GetMouseMod(wParam);
+    const int x = LowWord(lParam), y = HighWord(lParam);
+    if (!(wParam & (MK_LBUTTON | MK_RBUTTON)))
+    {
+      if (g.OnMouseOver(x, y, &mod))
+      {
+        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hWnd, HOVER_DEFAULT};
+        TrackMouseEvent(&track);
+      }
+    }
+    else if (GetCapture() == hWnd && !mParamEditWnd)
+    {
+      g.OnMouseDrag(x, y, &mod);
+    }
+    return 0;
+  }
+
+  case WM_MOUSELEAVE:
+    g.OnMouseOut();
+    return 0;
+
+  case WM_LBUTTONDOWN:
+  case WM_RBUTTONDOWN:
+  case WM_MBUTTONDOWN:
+  {
+    if (mParamEditWnd)
+    {
+      g.DestroyParamEdit();
+      RECT all = {0, 0, g.mWidth, g.mHeight};
+      InvalidateRect(hWnd, &all, FALSE);
+      UpdateWindow(hWnd);
+    }
+    SetFocus(hWnd);
+    SetCapture(hWnd);
+    IMouseMod mod = GetMouseMod(wParam);
+    g.OnMouseDown(LowWord(lParam), HighWord(lParam), &mod);
+    return 0;
+  }
+
+  case WM_LBUTTONUP:
+  case WM_RBUTTONUP:
+  {
+    ReleaseCapture();
+    IMouseMod mod = GetMouseMod(wParam);
+    g.OnMouseUp(LowWord(lParam), HighWord(lParam), &mod);
+    return 0;
+  }
+
+  case WM_LBUTTONDBLCLK:
+  {
+    IMouseMod mod = GetMouseMod(wParam);
+    if (g.OnMouseDblClick(LowWord(lParam), HighWord(lParam), &mod))
+    {
+      SetCapture(hWnd);
+    }
+    return 0;
+  }
+
+  case WM_MOUSEWHEEL:
+  {
+    if (mParamEditWnd)
+    {
+      g.mParamEditMsg = kEditCancel;
+      return 0;
+    }
+    RECT r;
+    GetWindowRect(hWnd, &r);
+    IMouseMod mod = GetMouseMod(wParam);
+    g.OnMouseWheel(LowWord(lParam) - r.left, HighWord(lParam) - r.top, &mod,
+                   win32::WheelNotches(wParam));
+    return 0;
+  }
+
+  case WM_KEYDOWN:
+  {
+    const int key = win32::KeyCodeOf(wParam);
+    bool handled = false;
+    if (key >= 0)
+    {
+      POINT p;
+      GetCursorPos(&p);
+      ScreenToClient(hWnd, &p);
+      handled = g.OnKeyDown(p.x, p.y, key);
+    }
+    if (!handled)
+    {
+      HWND root = GetAncestor(hWnd, GA_ROOT);
+      if (root && root != hWnd)
+      {
+        SendMessageA(root, msg, wParam, lParam);
+      }
+      return DefWindowProcA(hWnd, msg, wParam, lParam);
+    }
+    return 0;
+  }
+
+  case WM_CTLCOLOREDIT:
+  {
+    if (!g.mEdControl)
+    {
+      return 0;
+    }
+    const IText* text = g.mEdControl->GetText();
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    SetBkColor(
+        dc, RGB(text->mTextEntryBGColor.R, text->mTextEntryBGColor.G, text->mTextEntryBGColor.B));
+    SetTextColor(
+        dc, RGB(text->mTextEntryFGColor.R, text->mTextEntryFGColor.G, text->mTextEntryFGColor.B));
+    SetBkMode(dc, OPAQUE);
+    SetDCBrushColor(
+        dc, RGB(text->mTextEntryBGColor.R, text->mTextEntryBGColor.G, text->mTextEntryBGColor.B));
+    return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+  }
+
+  default:
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+  }
+}
+
+void IGraphicsWin::Tick()
+{
+  if (mW->mParamEditWnd && mParamEditMsg != kEditNone)
+  {
+    if (mParamEditMsg == kEditCommit)
+    {
+      char text[kMaxEditLen] = {};
+      SendMessageA(mW->mParamEditWnd, WM_GETTEXT, kMaxEditLen, reinterpret_cast<LPARAM>(text));
+      IControl* control = mEdControl;
+      IParam* param = mEdParam;
+      // The box goes first: committing may redraw or prompt again.
+      DestroyParamEdit();
+      CommitTextEntry(control, param, text);
+    }
+    else if (mParamEditMsg == kEditCancel)
+    {
+      DestroyParamEdit();
+    }
+    mParamEditMsg = kEditNone;
+    return;
+  }
+
+  IRECT dirty;
+  if (IsDirty(&dirty))
+  {
+    RECT r = {dirty.L, dirty.T, dirty.R, dirty.B};
+    InvalidateRect(mW->mPlugWnd, &r, FALSE);
+    if (mW->mParamEditWnd && mEdControl)
+    {
+      const IRECT* c = mEdControl->GetRECT();
+      RECT keep = {c->L, c->T, c->R, c->B};
+      ValidateRect(mW->mPlugWnd, &keep);
+      UpdateWindow(mW->mPlugWnd);
+      mParamEditMsg = kEditUpdate;
+    }
+    else
+    {
+      UpdateWindow(mW->mPlugWnd);
+    }
+  }
+}
+
+void IGraphicsWin::CreateTextEntry(IControl* control, IText* text, IRECT* rect, const char* str,
+                                   IParam* param)
+{
+  if (!control || !text || !rect || mW->mParamEditWnd || !mW->mPlugWnd)
+  {
+    return;
+  }
+  DWORD align = ES_LEFT;
+  if (text->mAlign == IText::kAlignCenter)
+    align = ES_CENTER;
+  else if (text->mAlign == IText::kAlignFar)
+    align = ES_RIGHT;
+
+  mW->mParamEditWnd = CreateWindowExA(
+      0, "EDIT", str ? str : "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | align, rect->L, rect->T,
+      rect->R - rect->L + 1, rect->B - rect->T + 1, mW->mPlugWnd,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kParamEditId)), mW->mHInstance, nullptr);
+  if (!mW->mParamEditWnd)
+  {
+    return;
+  }
+  mW->mEditFont = CreateFontA(
+      text->mSize, 0, 0, 0, (text->mStyle & IText::kStyleBold) ? FW_BOLD : 0,
+      (text->mStyle & IText::kStyleItalic) ? TRUE : FALSE, 0, 0, 0, 0, 0, 0, 0, text->mFont);
+  SendMessageA(mW->mParamEditWnd, WM_SETFONT, reinterpret_cast<WPARAM>(mW->mEditFont), 0);
+  SendMessageA(mW->mParamEditWnd, EM_SETSEL, 0, -1);
+  SendMessageA(mW->mParamEditWnd, EM_LIMITTEXT, control->GetTextEntryLength(), 0);
+
+  mEdControl = control;
+  mEdParam = param;
+  mW->mDefEditProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      mW->mParamEditWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Platform::ParamEditProc)));
+  SetWindowLongPtrA(mW->mParamEditWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(mW.get()));
+  SetFocus(mW->mParamEditWnd);
+}
+
+LRESULT CALLBACK IGraphicsWin::Platform::ParamEditProc(HWND hWnd, UINT msg, WPARAM wParam,
+                                                       LPARAM lParam)
+{
+  auto* self = reinterpret_cast<Platform*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+  if (!self || self->mParamEditWnd != hWnd)
+  {
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+  }
+  WNDPROC previous = self->mDefEditProc;
+  switch (msg)
+  {
+  case WM_SETFOCUS:
+    self->g.mParamEditMsg = kEditActive;
+    break;
+  case WM_KILLFOCUS:
+    self->g.mParamEditMsg = kEditCancel;
+    break;
+  case WM_GETDLGCODE:
+    if (!self->g.mEdParam)
+    {
+      LRESULT code = CallWindowProcA(previous, hWnd, msg, wParam, lParam);
+      const MSG* asked = reinterpret_cast<const MSG*>(lParam);
+      if (asked && asked->message == WM_KEYDOWN && asked->wParam == VK_RETURN)
+      {
+        code |= DLGC_WANTALLKEYS;
+      }
+      return code;
+    }
+    break;
+  case WM_KEYDOWN:
+    if (wParam == VK_RETURN)
+    {
+      self->g.mParamEditMsg = kEditCommit;
+      return 0;
+    }
+    break;
+  case WM_CHAR:
+    if (self->g.mEdParam && wParam != VK_BACK)
+    {
+      const int c = static_cast<int>(wParam);
+      const bool digitOrSign = (c >= '0' && c <= '9') || c == '-' || c == '+';
+      switch (self->g.mEdParam->Type())
+      {
+      case kTypeBool:
+      case kTypeInt:
+      case kTypeEnum:
+        if (!digitOrSign)
+          return 0;
+        break;
+      case kTypeDouble:
+        if (!digitOrSign && c != '.')
+          return 0;
+        break;
+      default:
+        break;
+      }
+    }
+    // Enter in a multi-line box would add a line: it commits instead.
+    if (wParam == '\r' || wParam == '\n')
+    {
+      return 0;
+    }
+    break;
+  case WM_COMMAND:
+    if (HIWORD(wParam) == 1)
+    {
+      self->g.mParamEditMsg = kEditCommit;
+      return 0;
+    }
+    break;
+  default:
+    break;
+  }
+  return CallWindowProcA(previous, hWnd, msg, wParam, lParam);
+}
 
 IPopupMenu* IGraphicsWin::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
 {
   ReleaseMouseCapture();
-  if (!menu || !rect || !mPlugWnd)
+  if (!menu || !rect || !mW->mPlugWnd)
   {
     return nullptr;
   }
   long offset = 0;
-  HMENU native = CreateMenu(menu, &offset);
+  HMENU native = win32::CreateMenu(menu, &offset);
   if (!native)
   {
     return nullptr;
   }
   POINT p = {rect->L, rect->B};
-  ClientToScreen(mPlugWnd, &p);
+  ClientToScreen(mW->mPlugWnd, &p);
   IPopupMenu* result = nullptr;
-  if (TrackPopupMenu(native, TPM_LEFTALIGN | TPM_TOPALIGN, p.x, p.y, 0, mPlugWnd, nullptr))
+  if (TrackPopupMenu(native, TPM_LEFTALIGN | TPM_TOPALIGN, p.x, p.y, 0, mW->mPlugWnd, nullptr))
   {
     MSG msg;
-    if (PeekMessageA(&msg, mPlugWnd, WM_COMMAND, WM_COMMAND, PM_REMOVE) && HIWORD(msg.wParam) == 0)
+    if (PeekMessageA(&msg, mW->mPlugWnd, WM_COMMAND, WM_COMMAND, PM_REMOVE) &&
+        HIWORD(msg.wParam) == 0)
     {
       long idx = 0, start = 0;
-      result = GetItemMenu(LOWORD(msg.wParam), idx, start, menu);
+      result = win32::GetItemMenu(LOWORD(msg.wParam), idx, start, menu);
       if (result)
       {
         result->SetChosenItemIdx(static_cast<int>(idx));
@@ -718,7 +776,7 @@ IPopupMenu* IGraphicsWin::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
   return result;
 }
 
-HWND IGraphicsWin::GetMainWnd()
+HWND IGraphicsWin::Platform::GetMainWnd()
 {
   if (!mMainWnd)
   {
@@ -745,27 +803,9 @@ HWND IGraphicsWin::GetMainWnd()
   return mMainWnd;
 }
 
-BOOL CALLBACK IGraphicsWin::FindMainWindow(HWND hWnd, LPARAM lParam)
-{
-  auto* search = reinterpret_cast<MainWindowSearch*>(lParam);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hWnd, &pid);
-  if (pid == search->pid)
-  {
-    char name[128] = {};
-    GetClassNameA(hWnd, name, sizeof name);
-    if (std::strcmp(name, search->className) == 0)
-    {
-      search->found = hWnd;
-      return FALSE;
-    }
-  }
-  return TRUE;
-}
-
 int IGraphicsWin::ShowMessageBox(const char* text, const char* caption, int type)
 {
-  return MessageBoxA(GetMainWnd(), text, caption, static_cast<UINT>(type));
+  return MessageBoxA(mW->GetMainWnd(), text, caption, static_cast<UINT>(type));
 }
 
 void IGraphicsWin::HostPath(WDL_String* path)
@@ -780,76 +820,31 @@ void IGraphicsWin::PluginPath(WDL_String* path)
 {
   if (path)
   {
-    GetModulePath(mHInstance, path);
+    GetModulePath(mW->mHInstance, path);
   }
 }
 
-void IGraphicsWin::PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir,
-                                 const char* extensions)
+bool IGraphicsWin::OSPromptForFile(WDL_String* chosen, EFileAction action, const char* file,
+                                   const char* dir, const IFileFilter& filter)
 {
-  if (!file)
-  {
-    return;
-  }
-  if (!WindowIsOpen())
-  {
-    file->Set("");
-    return;
-  }
-  WDL_String startDir;
-  if (dir)
-  {
-    if (!dir->GetLength())
-    {
-      DesktopPath(dir);
-    }
-    startDir.Set(dir->Get());
-  }
-
   char fileName[256] = {};
   char initialDir[256] = {};
-  std::snprintf(fileName, sizeof fileName, "%s", file->Get());
-  std::snprintf(initialDir, sizeof initialDir, "%s", startDir.Get());
+  std::snprintf(fileName, sizeof fileName, "%s", file);
+  std::snprintf(initialDir, sizeof initialDir, "%s", dir);
 
-  // "fxp fxb" becomes "*.fxp;*.fxb", used as description and pattern.
-  WDL_String patterns;
-  char defaultExt[64] = {};
-  const char* p = extensions ? extensions : "";
-  bool first = true;
-  while (*p)
-  {
-    while (*p == ' ')
-      ++p;
-    const char* end = p;
-    while (*end && *end != ' ')
-      ++end;
-    if (end > p)
-    {
-      if (first)
-      {
-        std::snprintf(defaultExt, sizeof defaultExt, "%.*s", static_cast<int>(end - p), p);
-      }
-      char one[80];
-      std::snprintf(one, sizeof one, "%s*.%.*s", first ? "" : ";", static_cast<int>(end - p), p);
-      patterns.Append(one);
-      first = false;
-    }
-    p = end;
-  }
-  // Description NUL pattern NUL NUL.
-  const int len = patterns.GetLength();
-  char* filter = new char[2 * len + 3]();
-  std::memcpy(filter, patterns.Get(), len);
-  std::memcpy(filter + len + 1, patterns.Get(), len);
+  // "fxp fxb" becomes "*.fxp;*.fxb", used as description and pattern:
+  // description NUL pattern NUL NUL.
+  const std::string patterns = filter.Patterns(";");
+  const std::string filterText = patterns + '\0' + patterns + '\0';
 
   OPENFILENAMEA ofn = {};
   ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = mPlugWnd;
-  ofn.lpstrFilter = len ? filter : nullptr;
+  ofn.hwndOwner = mW->mPlugWnd;
+  ofn.lpstrFilter = filter.Empty() ? nullptr : filterText.c_str();
   ofn.lpstrFile = fileName;
   ofn.nMaxFile = sizeof fileName - 1;
   ofn.lpstrInitialDir = initialDir[0] ? initialDir : nullptr;
-  ofn.lpstrDefExt = defaultExt[0] ? defaultExt : nullptr;
+  ofn.lpstrDefExt = filter.Empty() ? nullptr : filter.DefaultExtension();
   ofn.Flags = OFN_PATHMUSTEXIST;
   BOOL confirmed;
   if (action == kFileSave)
@@ -862,11 +857,12 @@ void IGraphicsWin::PromptForFile(WDL_String* file, EFileAction action, WDL_Strin
     ofn.Flags |= OFN_FILEMUSTEXIST;
     confirmed = GetOpenFileNameA(&ofn);
   }
-  delete[] filter;
-  if (confirmed)
+  if (!confirmed)
   {
-    file->Set(fileName);
+    return false;
   }
+  chosen->Set(fileName);
+  return true;
 }
 
 namespace
@@ -888,19 +884,15 @@ UINT_PTR CALLBACK ColorHook(HWND dialog, UINT msg, WPARAM, LPARAM lParam)
 
 bool IGraphicsWin::PromptForColor(IColor* color, const char* prompt)
 {
-  if (!mPlugWnd || !color)
+  if (!mW->mPlugWnd || !color)
   {
     return false;
   }
-  if (!mCustomColorStorage)
-  {
-    mCustomColorStorage = new COLORREF[16]();
-  }
   CHOOSECOLORA cc = {};
   cc.lStructSize = sizeof cc;
-  cc.hwndOwner = mPlugWnd;
+  cc.hwndOwner = mW->mPlugWnd;
   cc.rgbResult = RGB(color->R, color->G, color->B);
-  cc.lpCustColors = mCustomColorStorage;
+  cc.lpCustColors = mW->mCustomColors;
   cc.lCustData = reinterpret_cast<LPARAM>(prompt);
   cc.lpfnHook = ColorHook;
   cc.Flags = CC_FULLOPEN | CC_ANYCOLOR | CC_SOLIDCOLOR | CC_RGBINIT | CC_ENABLEHOOK;
@@ -914,28 +906,16 @@ bool IGraphicsWin::PromptForColor(IColor* color, const char* prompt)
   return true;
 }
 
-bool IGraphicsWin::OpenURL(const char* url, const char* windowTitle, const char* confirmMsg,
-                           const char* errMsgOnFailure)
+bool IGraphicsWin::OSOpenURL(const char* url)
 {
-  if (confirmMsg && MessageBoxA(mPlugWnd, confirmMsg, windowTitle, MB_YESNO) != IDYES)
+  DWORD state = 0;
+  if (!InternetGetConnectedState(&state, 0))
   {
     return false;
   }
-  DWORD state = 0;
-  if (url && InternetGetConnectedState(&state, 0))
-  {
-    const INT_PTR result = reinterpret_cast<INT_PTR>(
-        ShellExecuteA(mPlugWnd, "open", url, nullptr, nullptr, SW_SHOWNORMAL));
-    if (result > 32)
-    {
-      return true;
-    }
-  }
-  if (errMsgOnFailure)
-  {
-    MessageBoxA(mPlugWnd, errMsgOnFailure, windowTitle, MB_OK);
-  }
-  return false;
+  const INT_PTR result = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(mW->mPlugWnd, "open", url, nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32;
 }
 
 void IGraphicsWin::HideMouseCursor()
@@ -963,11 +943,7 @@ void IGraphicsWin::ShowMouseCursor()
 
 LICE_IBitmap* IGraphicsWin::OSLoadBitmap(int id, const char* name)
 {
-  if (!HasPngExtension(name))
-  {
-    return nullptr;
-  }
-  return LICE_LoadPNGFromResource(mHInstance, id);
+  return LoadPNGResource(mW->mHInstance, id, name);
 }
 
 void IGraphicsWin::Resize(int w, int h)
@@ -978,14 +954,14 @@ void IGraphicsWin::Resize(int w, int h)
   }
   const int dw = w - mWidth, dh = h - mHeight;
   IGraphics::Resize(w, h);
-  if (!mPlugWnd)
+  if (!mW->mPlugWnd)
   {
     return;
   }
-  HWND parent = IsChildWindow(mPlugWnd) ? GetParent(mPlugWnd) : nullptr;
+  HWND parent = IsChildWindow(mW->mPlugWnd) ? GetParent(mW->mPlugWnd) : nullptr;
   HWND grandparent = IsChildWindow(parent) ? GetParent(parent) : nullptr;
   const UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
-  for (HWND wnd : {mPlugWnd, parent, grandparent})
+  for (HWND wnd : {mW->mPlugWnd, parent, grandparent})
   {
     int ww = 0, wh = 0;
     GetWindowSize(wnd, &ww, &wh);
@@ -995,5 +971,5 @@ void IGraphicsWin::Resize(int w, int h)
     }
   }
   RECT r = {0, 0, w, h};
-  InvalidateRect(mPlugWnd, &r, FALSE);
+  InvalidateRect(mW->mPlugWnd, &r, FALSE);
 }

@@ -1,9 +1,14 @@
 #include "IGraphicsWin.h"
 #include "MakeGraphics.h"
 
+// This file sees the window only through its public header, which keeps
+// Win32's headers to editor/win: were <windows.h> to come along, everything
+// including the header would get it too.
+#ifdef WINAPI
+#error "IGraphicsWin.h must not bring in <windows.h>"
+#endif
+
 IGraphics* MakeGraphics(IPlugBase* plug, int w, int h, int fps)
 {
-  IGraphicsWin* graphics = new IGraphicsWin(plug, w, h, fps);
-  graphics->SetHInstance(static_cast<HINSTANCE>(gHInstance));
-  return graphics;
+  return new IGraphicsWin(plug, w, h, fps, gHInstance);
 }

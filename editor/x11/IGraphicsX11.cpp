@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -167,17 +166,6 @@ IMouseMod ModOf(unsigned int state, unsigned int button, bool pressed)
     right = pressed;
   return IMouseMod(left, right, (state & ShiftMask) != 0, (state & ControlMask) != 0,
                    (state & Mod1Mask) != 0);
-}
-
-bool HasPngExtension(const char* name)
-{
-  const char* dot = name ? std::strrchr(name, '.') : nullptr;
-  if (!dot || std::strlen(dot + 1) != 3)
-    return false;
-  for (int i = 0; i < 3; ++i)
-    if (std::tolower(static_cast<unsigned char>(dot[1 + i])) != "png"[i])
-      return false;
-  return true;
 }
 } // namespace
 
@@ -797,9 +785,10 @@ void IGraphicsX11::PluginPath(WDL_String* path)
 {
   if (!path)
     return;
+  // Any code of this file names the module the editor was loaded from.
   Dl_info info;
   std::string dir;
-  if (dladdr(reinterpret_cast<void*>(&HasPngExtension), &info) && info.dli_fname)
+  if (dladdr(reinterpret_cast<void*>(&ModOf), &info) && info.dli_fname)
   {
     dir = info.dli_fname;
     dir = dir.substr(0, dir.rfind('/') + 1);
@@ -809,43 +798,15 @@ void IGraphicsX11::PluginPath(WDL_String* path)
 
 void IGraphicsX11::DesktopPath(WDL_String*) {}
 
-void IGraphicsX11::PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir,
-                                 const char* extensions)
+bool IGraphicsX11::OSPromptForFile(WDL_String* chosen, EFileAction action, const char* file,
+                                   const char* dir, const IFileFilter& filter)
 {
-  if (!file)
-    return;
-  if (!WindowIsOpen())
-  {
-    file->Set("");
-    return;
-  }
-  if (dir && !dir->GetLength())
-    DesktopPath(dir);
   // The dialog starts at the file in dir; a file given with its full path
   // starts where it is.
-  std::string start = dir && dir->GetLength() ? dir->Get() : "";
+  std::string start = file[0] == '/' ? "" : dir;
   if (!start.empty() && start.back() != '/')
     start += '/';
-  if (file->Get()[0] == '/')
-    start.clear();
-  start += file->Get();
-  // "*.fxp;*.fxb" names the filter, as on Windows; zenity wants the
-  // patterns apart.
-  std::string name, patterns;
-  const std::string list = extensions ? extensions : "";
-  size_t pos = 0;
-  while (pos < list.size())
-  {
-    const size_t space = list.find(' ', pos);
-    const std::string ext =
-        list.substr(pos, space == std::string::npos ? std::string::npos : space - pos);
-    if (!ext.empty())
-    {
-      name += (name.empty() ? "*." : ";*.") + ext;
-      patterns += (patterns.empty() ? "*." : " *.") + ext;
-    }
-    pos = space == std::string::npos ? list.size() : space + 1;
-  }
+  start += file;
   std::vector<std::string> argv = {"zenity", "--file-selection", "--filename=" + start};
   // A save asks before replacing a file, as the Windows dialog does.
   if (action == kFileSave)
@@ -853,11 +814,15 @@ void IGraphicsX11::PromptForFile(WDL_String* file, EFileAction action, WDL_Strin
     argv.push_back("--save");
     argv.push_back("--confirm-overwrite");
   }
-  if (!patterns.empty())
-    argv.push_back("--file-filter=" + name + " | " + patterns);
-  std::string chosen;
-  if (x11::RunProgram(argv, &chosen) && !chosen.empty())
-    file->Set(chosen.substr(0, 255).c_str());
+  // "*.fxp;*.fxb" names the filter, as on Windows; zenity wants the
+  // patterns apart.
+  if (!filter.Empty())
+    argv.push_back("--file-filter=" + filter.Patterns(";") + " | " + filter.Patterns(" "));
+  std::string path;
+  if (!x11::RunProgram(argv, &path))
+    return false;
+  chosen->Set(path.c_str());
+  return true;
 }
 
 bool IGraphicsX11::PromptForColor(IColor* color, const char* prompt)
@@ -892,17 +857,9 @@ bool IGraphicsX11::PromptForColor(IColor* color, const char* prompt)
   return true;
 }
 
-bool IGraphicsX11::OpenURL(const char* url, const char* windowTitle, const char* confirmMsg,
-                           const char* errMsgOnFailure)
+bool IGraphicsX11::OSOpenURL(const char* url)
 {
-  const int kYesNo = 4, kYes = 6;
-  if (confirmMsg && ShowMessageBox(confirmMsg, windowTitle, kYesNo) != kYes)
-    return false;
-  if (url && x11::RunProgram({"xdg-open", url}))
-    return true;
-  if (errMsgOnFailure)
-    ShowMessageBox(errMsgOnFailure, windowTitle, 0);
-  return false;
+  return x11::RunProgram({"xdg-open", url});
 }
 
 LICE_HFONT IGraphicsX11::OSCreateFont(const IText* text)
@@ -916,7 +873,5 @@ LICE_HFONT IGraphicsX11::OSCreateFont(const IText* text)
 
 LICE_IBitmap* IGraphicsX11::OSLoadBitmap(int id, const char* name)
 {
-  if (!HasPngExtension(name))
-    return nullptr;
-  return LICE_LoadPNGFromResource(mModule, id);
+  return LoadPNGResource(mModule, id, name);
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 // The editor's window on X11: a child of the host's window with its own
-// display connection. X11 types stay in the sources of editor/x11; here the
-// window is an opaque handle.
+// display connection. X11 types stay in the sources of editor/x11 and
+// X11Private.h; here the window is an opaque handle. The window supplies the
+// platform's calls only: what the prompts and links follow everywhere (no
+// dialog without a window, the extension list, asking before opening a
+// link) is IGraphics's.
 //
 // Life of the window:
 //   1. OpenWindow(parent): the host passes its X11 Window id; a child window
@@ -41,11 +44,7 @@ public:
   void HostPath(WDL_String* path) override;
   void PluginPath(WDL_String* path) override;
   void DesktopPath(WDL_String* path) override;
-  void PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir,
-                     const char* extensions) override;
   bool PromptForColor(IColor* color, const char* prompt = "") override;
-  bool OpenURL(const char* url, const char* windowTitle = nullptr, const char* confirmMsg = nullptr,
-               const char* errMsgOnFailure = nullptr) override;
   bool CanOpenWindow() const override { return true; }
   void* OpenWindow(void* parent) override;
   using IGraphics::OpenWindow;
@@ -61,20 +60,15 @@ public:
   // resource of type "PNG" with that id.
   LICE_IBitmap* OSLoadBitmap(int id, const char* name) override;
 
-  // The text-entry states, carried out on the next tick.
-  enum EParamEditState
-  {
-    kEditNone = 0,
-    kEditActive = 1,
-    kEditUpdate = 2,
-    kEditCancel = 3,
-    kEditCommit = 4,
-  };
-
 protected:
   // A FreeType font of the style's family (DejaVu Sans when it is not
   // installed), height and weight.
   LICE_HFONT OSCreateFont(const IText* text) override;
+  // zenity's file selection, when it is installed; without it, cancelled.
+  bool OSPromptForFile(WDL_String* chosen, EFileAction action, const char* file, const char* dir,
+                       const IFileFilter& filter) override;
+  // xdg-open.
+  bool OSOpenURL(const char* url) override;
 
 private:
   struct Platform;

@@ -101,11 +101,11 @@ public:
     mTextEntryRects.push_back(*rect);
   }
 
-  // Records the address; opens it only when mURLOpens is set.
-  bool OpenURL(const char* url, const char*, const char*, const char*) override
+  // Records the box; answers mMessageBoxAnswer.
+  int ShowMessageBox(const char* text, const char* caption, int type) override
   {
-    mURLs.push_back(url);
-    return mURLOpens;
+    mMessageBoxes.push_back({text ? text : "", caption ? caption : "", type});
+    return mMessageBoxAnswer;
   }
 
   // The region the primitives clip bitmaps to, as a drawing pass sets it.
@@ -129,8 +129,24 @@ public:
   int mMenuChoice = -1;
   std::vector<std::string> mTextEntries;
   std::vector<IRECT> mTextEntryRects;
+  struct ShownMessageBox
+  {
+    std::string text, caption;
+    int type;
+  };
+  std::vector<ShownMessageBox> mMessageBoxes;
+  int mMessageBoxAnswer = 0;
   std::vector<std::string> mURLs;
   bool mURLOpens = false;
+
+protected:
+  // Records the address the system is asked to open; it opens only when
+  // mURLOpens is set.
+  bool OSOpenURL(const char* url) override
+  {
+    mURLs.push_back(url);
+    return mURLOpens;
+  }
 };
 
 // A plug-in with an editor, as a plug-in class builds it: controls are

@@ -3,9 +3,9 @@
 // and memory they hold; and how the window numbers native menus and turns
 // keys and wheel turns into editor events.
 
-#include "IGraphicsWin.h"
 #include "PluginInstance.h"
 #include "PluginModule.h"
+#include "Win32Private.h"
 
 #include <gtest/gtest.h>
 
@@ -217,7 +217,7 @@ TEST(EditorWindow, MenuLabelsAndIdsFollowTheMenuStructure)
       menu.AddItem("Three", &sub);
   }
   long offset = 0;
-  HMENU native = IGraphicsWin::CreateMenu(&menu, &offset);
+  HMENU native = win32::CreateMenu(&menu, &offset);
   ASSERT_TRUE(native);
   char label[64] = {};
   GetMenuStringA(native, 6, label, sizeof label, MF_BYPOSITION);
@@ -227,13 +227,13 @@ TEST(EditorWindow, MenuLabelsAndIdsFollowTheMenuStructure)
   ASSERT_TRUE(nativeSub);
   EXPECT_EQ(8u, GetMenuItemID(nativeSub, 1));
   long index = -1, start = 0;
-  EXPECT_EQ(&sub, IGraphicsWin::GetItemMenu(8, index, start, &menu));
+  EXPECT_EQ(&sub, win32::GetItemMenu(8, index, start, &menu));
   EXPECT_EQ(1, index);
   start = 0;
-  EXPECT_EQ(&menu, IGraphicsWin::GetItemMenu(6, index, start, &menu));
+  EXPECT_EQ(&menu, win32::GetItemMenu(6, index, start, &menu));
   EXPECT_EQ(6, index);
   start = 0;
-  EXPECT_EQ(nullptr, IGraphicsWin::GetItemMenu(9, index, start, &menu));
+  EXPECT_EQ(nullptr, win32::GetItemMenu(9, index, start, &menu));
   DestroyMenu(native);
 }
 
@@ -249,7 +249,7 @@ TEST(EditorWindow, KeysAndWheelBecomeEditorEvents)
                       {VK_F1, 30},   {VK_TAB, -1}, {VK_RETURN, -1}};
   for (const Key& k : keys)
   {
-    EXPECT_EQ(k.code, IGraphicsWin::KeyCodeOf(k.virtualKey)) << "virtual key " << k.virtualKey;
+    EXPECT_EQ(k.code, win32::KeyCodeOf(k.virtualKey)) << "virtual key " << k.virtualKey;
   }
   struct Wheel
   {
@@ -259,7 +259,7 @@ TEST(EditorWindow, KeysAndWheelBecomeEditorEvents)
   const Wheel wheels[] = {{120, 1}, {-120, -1}, {-240, -2}, {60, 0}, {-359, -2}};
   for (const Wheel& w : wheels)
   {
-    EXPECT_EQ(w.notches, IGraphicsWin::WheelNotches(MAKEWPARAM(MK_CONTROL, w.delta)))
+    EXPECT_EQ(w.notches, win32::WheelNotches(MAKEWPARAM(MK_CONTROL, w.delta)))
         << "delta " << w.delta;
   }
 }

@@ -1,0 +1,310 @@
+// The drawing pass the window's timer runs, and the routing of mouse and
+// key events to the controls, with the host gestures they open and close.
+
+#include "IGraphics.h"
+
+#include "IPlugBase.h"
+
+namespace
+{
+// Clean timer ticks in a row after which the controls get OnGUIIdle().
+const int kIdleTicks = 20;
+
+// Substituted for a missing modifier record, so that controls can always
+// read one.
+IMouseMod* OrNoMod(IMouseMod* mod, IMouseMod* none)
+{
+  return mod ? mod : none;
+}
+} // namespace
+
+// ============================================================================
+// Drawing pass
+
+bool IGraphics::IsDirty(IRECT* rect)
+{
+  bool dirty = false;
+  for (int i = 0; i < mControls.GetSize(); ++i)
+  {
+    IControl* control = mControls.Get(i);
+    if (control->IsDirty())
+    {
+      if (rect)
+      {
+        *rect = rect->Union(*control->GetRECT());
+      }
+      dirty = true;
+    }
+  }
+  if (dirty)
+  {
+    mIdleTicks = 0;
+  }
+  else if (++mIdleTicks > kIdleTicks)
+  {
+    OnGUIIdle();
+    mIdleTicks = 0;
+  }
+  return dirty;
+}
+
+bool IGraphics::Draw(IRECT* rect)
+{
+  if (!rect)
+  {
+    return false;
+  }
+  const int n = mControls.GetSize();
+  if (n == 0)
+  {
+    return true;
+  }
+  if (mStrict)
+  {
+    mDrawRECT = *rect;
+    for (int i = 0; i < n; ++i)
+    {
+      IControl* control = mControls.Get(i);
+      if (!control->IsHidden() && rect->Intersects(*control->GetRECT()))
+      {
+        control->Draw(this);
+      }
+      control->SetClean();
+    }
+  }
+  else
+  {
+    IControl* background = mControls.Get(0);
+    if (background->IsDirty())
+    {
+      mDrawRECT = *background->GetRECT();
+      for (int j = 0; j < n; ++j)
+      {
+        IControl* control = mControls.Get(j);
+        if (j == 0 || !control->IsHidden())
+        {
+          control->Draw(this);
+          control->SetClean();
+        }
+      }
+    }
+    else
+    {
+      for (int i = 1; i < n; ++i)
+      {
+        IControl* dirty = mControls.Get(i);
+        if (!dirty->IsDirty())
+        {
+          continue;
+        }
+        mDrawRECT = *dirty->GetRECT();
+        for (int j = 0; j < n; ++j)
+        {
+          IControl* control = mControls.Get(j);
+          if (!control->IsHidden() && (j == i || control->GetRECT()->Intersects(mDrawRECT)))
+          {
+            control->Draw(this);
+          }
+        }
+        dirty->SetClean();
+      }
+    }
+  }
+  return DrawScreen(rect);
+}
+
+void IGraphics::OnGUIIdle()
+{
+  for (int i = 0; i < mControls.GetSize(); ++i)
+  {
+    mControls.Get(i)->OnGUIIdle();
+  }
+}
+
+// ============================================================================
+// Input dispatch
+
+int IGraphics::GetMouseControlIdx(int x, int y, bool mouseOver)
+{
+  if (mMouseCapture >= 0)
+  {
+    return mMouseCapture;
+  }
+  for (int i = mControls.GetSize() - 1; i >= 0; --i)
+  {
+    IControl* control = mControls.Get(i);
+    if (control->IsHidden())
+    {
+      continue;
+    }
+    if (control->IsGrayed() && !(mouseOver && control->GetMOWhenGrayed()))
+    {
+      continue;
+    }
+    if (control->IsHit(x, y))
+    {
+      return i;
+    }
+  }
+  return -1;
+}
+
+void IGraphics::ReleaseMouseCapture()
+{
+  mMouseCapture = mMouseX = mMouseY = -1;
+}
+
+void IGraphics::BeginGesture(IControl* control)
+{
+  EndGesture();
+  const int paramIdx = control ? control->ParamIdx() : -1;
+  if (IsParam(paramIdx))
+  {
+    mGestureParam = paramIdx;
+    mPlug->BeginInformHostOfParamChange(paramIdx);
+  }
+}
+
+void IGraphics::EndGesture()
+{
+  if (mGestureParam >= 0)
+  {
+    const int paramIdx = mGestureParam;
+    mGestureParam = -1;
+    mPlug->EndInformHostOfParamChange(paramIdx);
+  }
+}
+
+void IGraphics::PressControl(int c, int x, int y, IMouseMod* mod)
+{
+  mMouseCapture = c;
+  mMouseX = x;
+  mMouseY = y;
+  // The gesture opens before the control acts: a switch or a button changes
+  // its value on the press, and a host recording automation by touch keeps
+  // only the values that come between begin and end.
+  IControl* control = mControls.Get(c);
+  BeginGesture(control);
+  control->OnMouseDown(x, y, mod);
+}
+
+void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
+{
+  IMouseMod none;
+  mod = OrNoMod(mod, &none);
+  ReleaseMouseCapture();
+  EndGesture(); // a release the window never saw
+  const int c = GetMouseControlIdx(x, y);
+  if (c >= 0)
+  {
+    PressControl(c, x, y, mod);
+  }
+}
+
+void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
+{
+  IMouseMod none;
+  mod = OrNoMod(mod, &none);
+  const int c = GetMouseControlIdx(x, y);
+  ReleaseMouseCapture();
+  if (IControl* control = mControls.Get(c))
+  {
+    control->OnMouseUp(x, y, mod);
+  }
+  EndGesture();
+}
+
+void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
+{
+  IControl* control = mControls.Get(mMouseCapture);
+  if (!control)
+  {
+    return;
+  }
+  const int dX = x - mMouseX, dY = y - mMouseY;
+  if (dX == 0 && dY == 0)
+  {
+    return;
+  }
+  IMouseMod none;
+  mMouseX = x;
+  mMouseY = y;
+  control->OnMouseDrag(x, y, dX, dY, OrNoMod(mod, &none));
+}
+
+bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
+{
+  IMouseMod none;
+  mod = OrNoMod(mod, &none);
+  ReleaseMouseCapture();
+  const int c = GetMouseControlIdx(x, y);
+  IControl* control = mControls.Get(c);
+  if (!control)
+  {
+    return false;
+  }
+  if (control->MouseDblAsSingleClick())
+  {
+    PressControl(c, x, y, mod);
+    return true;
+  }
+  control->OnMouseDblClick(x, y, mod);
+  return false;
+}
+
+void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d)
+{
+  IMouseMod none;
+  if (IControl* control = mControls.Get(GetMouseControlIdx(x, y)))
+  {
+    control->OnMouseWheel(x, y, OrNoMod(mod, &none), d);
+  }
+}
+
+bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
+{
+  if (!mHandleMouseOver)
+  {
+    return false;
+  }
+  IMouseMod none;
+  const int c = GetMouseControlIdx(x, y, true);
+  if (c >= 0)
+  {
+    mMouseX = x;
+    mMouseY = y;
+    mControls.Get(c)->OnMouseOver(x, y, OrNoMod(mod, &none));
+    if (mMouseOver >= 0 && mMouseOver != c)
+    {
+      if (IControl* previous = mControls.Get(mMouseOver))
+      {
+        previous->OnMouseOut();
+      }
+    }
+    mMouseOver = c;
+  }
+  return mHandleMouseOver;
+}
+
+void IGraphics::OnMouseOut()
+{
+  for (int i = 0; i < mControls.GetSize(); ++i)
+  {
+    mControls.Get(i)->OnMouseOut();
+  }
+  mMouseOver = -1;
+}
+
+bool IGraphics::OnKeyDown(int x, int y, int key)
+{
+  const int c = GetMouseControlIdx(x, y);
+  if (c > 0)
+  {
+    return mControls.Get(c)->OnKeyDown(x, y, key);
+  }
+  if (mKeyCatcher)
+  {
+    return mKeyCatcher->OnKeyDown(x, y, key);
+  }
+  return false;
+}
