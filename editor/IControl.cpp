@@ -2,7 +2,7 @@
 
 #include "IGraphics.h"
 #include "IParam.h"
-#include "IPlugBase.h"
+#include "IPlugInterface.h"
 
 #include <cmath>
 #include <cstring>
@@ -44,7 +44,7 @@ bool FineAdjust(const IMouseMod* mod)
 // ============================================================================
 // IControl
 
-IControl::IControl(IPlugBase* plug, IRECT rect, int paramIdx, IChannelBlend blend)
+IControl::IControl(IPlugInterface* plug, IRECT rect, int paramIdx, IChannelBlend blend)
     : mText(DEFAULT_TEXT_SIZE, nullptr, nullptr, IText::kStyleNormal, IText::kAlignCenter),
       mPlug(plug), mRECT(rect), mTargetRECT(rect), mParamIdx(paramIdx), mBlendMethod(blend.mMethod),
       mBlendWeight(blend.mWeight)
@@ -285,7 +285,7 @@ void IControl::SetAllAuxParamsFromGUI()
 // ============================================================================
 // Panels, bitmaps and switches
 
-IPanelControl::IPanelControl(IPlugBase* plug, IRECT rect, const IColor* color)
+IPanelControl::IPanelControl(IPlugInterface* plug, IRECT rect, const IColor* color)
     : IControl(plug, rect), mColor(color ? *color : COLOR_BLACK)
 {
 }
@@ -296,14 +296,14 @@ bool IPanelControl::Draw(IGraphics* graphics)
   return graphics->FillIRect(&mColor, &mRECT, &blend);
 }
 
-IBitmapControl::IBitmapControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
-                               IChannelBlend::EBlendMethod blendMethod)
+IBitmapControl::IBitmapControl(IPlugInterface* plug, int x, int y, int paramIdx,
+                               const IBitmap* bitmap, IChannelBlend::EBlendMethod blendMethod)
     : IControl(plug, IRECT(x, y, bitmap), paramIdx, IChannelBlend(blendMethod)),
       mBitmap(bitmap ? *bitmap : IBitmap())
 {
 }
 
-IBitmapControl::IBitmapControl(IPlugBase* plug, int x, int y, const IBitmap* bitmap,
+IBitmapControl::IBitmapControl(IPlugInterface* plug, int x, int y, const IBitmap* bitmap,
                                IChannelBlend::EBlendMethod blendMethod)
     : IBitmapControl(plug, x, y, -1, bitmap, blendMethod)
 {
@@ -316,8 +316,8 @@ bool IBitmapControl::Draw(IGraphics* graphics)
                               &blend);
 }
 
-ISwitchControl::ISwitchControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
-                               IChannelBlend::EBlendMethod blendMethod)
+ISwitchControl::ISwitchControl(IPlugInterface* plug, int x, int y, int paramIdx,
+                               const IBitmap* bitmap, IChannelBlend::EBlendMethod blendMethod)
     : IBitmapControl(plug, x, y, paramIdx, bitmap, blendMethod)
 {
 }
@@ -340,7 +340,7 @@ void ISwitchControl::OnMouseDblClick(int x, int y, IMouseMod* mod)
   OnMouseDown(x, y, mod);
 }
 
-IInvisibleSwitchControl::IInvisibleSwitchControl(IPlugBase* plug, IRECT rect, int paramIdx)
+IInvisibleSwitchControl::IInvisibleSwitchControl(IPlugInterface* plug, IRECT rect, int paramIdx)
     : IControl(plug, rect, paramIdx, IChannelBlend(IChannelBlend::kBlendOpaque))
 {
 }
@@ -350,7 +350,8 @@ void IInvisibleSwitchControl::OnMouseDown(int, int, IMouseMod*)
   SetValueFromGesture(GetValue() >= 0.5 ? 0.0 : 1.0);
 }
 
-IContactControl::IContactControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap)
+IContactControl::IContactControl(IPlugInterface* plug, int x, int y, int paramIdx,
+                                 const IBitmap* bitmap)
     : ISwitchControl(plug, x, y, paramIdx, bitmap, IChannelBlend::kBlendNone)
 {
 }
@@ -363,9 +364,9 @@ void IContactControl::OnMouseUp(int, int, IMouseMod*)
 // ============================================================================
 // Radio buttons and faders
 
-IRadioButtonsControl::IRadioButtonsControl(IPlugBase* plug, IRECT rect, int paramIdx, int nButtons,
-                                           const IBitmap* bitmap, EDirection direction,
-                                           bool reverse)
+IRadioButtonsControl::IRadioButtonsControl(IPlugInterface* plug, IRECT rect, int paramIdx,
+                                           int nButtons, const IBitmap* bitmap,
+                                           EDirection direction, bool reverse)
     : IControl(plug, rect, paramIdx), mBitmap(bitmap ? *bitmap : IBitmap())
 {
   const int n = nButtons < 1 ? 1 : nButtons;
@@ -418,7 +419,7 @@ bool IRadioButtonsControl::Draw(IGraphics* graphics)
   return true;
 }
 
-IFaderControl::IFaderControl(IPlugBase* plug, int x, int y, int len, int paramIdx,
+IFaderControl::IFaderControl(IPlugInterface* plug, int x, int y, int len, int paramIdx,
                              const IBitmap* handle, EDirection direction, bool onlyHandle)
     : IControl(plug, IRECT(), paramIdx), mLen(len), mHandleBitmap(handle ? *handle : IBitmap()),
       mDirection(direction), mOnlyHandle(onlyHandle)
@@ -508,7 +509,7 @@ bool IFaderControl::IsHit(int x, int y)
 // ============================================================================
 // Knobs
 
-IKnobControl::IKnobControl(IPlugBase* plug, IRECT rect, int paramIdx, EDirection direction,
+IKnobControl::IKnobControl(IPlugInterface* plug, IRECT rect, int paramIdx, EDirection direction,
                            double gearing)
     : IControl(plug, rect, paramIdx), mDirection(direction), mGearing(gearing)
 {
@@ -528,9 +529,10 @@ void IKnobControl::OnMouseDrag(int, int, int dX, int dY, IMouseMod* mod)
   SetValueFromGesture(GetValue() + delta / span);
 }
 
-IKnobLineControl::IKnobLineControl(IPlugBase* plug, IRECT rect, int paramIdx, const IColor* color,
-                                   double innerRadius, double outerRadius, double minAngle,
-                                   double maxAngle, EDirection direction, double gearing)
+IKnobLineControl::IKnobLineControl(IPlugInterface* plug, IRECT rect, int paramIdx,
+                                   const IColor* color, double innerRadius, double outerRadius,
+                                   double minAngle, double maxAngle, EDirection direction,
+                                   double gearing)
     : IKnobControl(plug, rect, paramIdx, direction, gearing), mColor(color ? *color : COLOR_BLACK),
       mMinAngle(static_cast<float>(minAngle)), mMaxAngle(static_cast<float>(maxAngle)),
       mInnerRadius(static_cast<float>(innerRadius)),
@@ -548,7 +550,7 @@ bool IKnobLineControl::Draw(IGraphics* graphics)
                                   &blend, true);
 }
 
-IKnobRotaterControl::IKnobRotaterControl(IPlugBase* plug, int x, int y, int paramIdx,
+IKnobRotaterControl::IKnobRotaterControl(IPlugInterface* plug, int x, int y, int paramIdx,
                                          const IBitmap* bitmap, double minAngle, double maxAngle,
                                          int yOffsetZeroDeg, EDirection direction, double gearing)
     : IKnobControl(plug, IRECT(x, y, bitmap), paramIdx, direction, gearing),
@@ -565,7 +567,7 @@ bool IKnobRotaterControl::Draw(IGraphics* graphics)
                                      static_cast<int>(mRECT.MH()), angle, mYOffset, &blend);
 }
 
-IKnobRotatingMaskControl::IKnobRotatingMaskControl(IPlugBase* plug, int x, int y, int paramIdx,
+IKnobRotatingMaskControl::IKnobRotatingMaskControl(IPlugInterface* plug, int x, int y, int paramIdx,
                                                    const IBitmap* base, const IBitmap* mask,
                                                    const IBitmap* top, double minAngle,
                                                    double maxAngle, EDirection direction,
@@ -583,7 +585,7 @@ bool IKnobRotatingMaskControl::Draw(IGraphics* graphics)
   return graphics->DrawRotatedMask(&mBase, &mMask, &mTop, mRECT.L, mRECT.T, angle, &blend);
 }
 
-IKnobMultiControl::IKnobMultiControl(IPlugBase* plug, int x, int y, int paramIdx,
+IKnobMultiControl::IKnobMultiControl(IPlugInterface* plug, int x, int y, int paramIdx,
                                      const IBitmap* bitmap, EDirection direction, double gearing)
     : IKnobControl(plug, IRECT(x, y, bitmap), paramIdx, direction, gearing),
       mBitmap(bitmap ? *bitmap : IBitmap())
@@ -597,7 +599,7 @@ bool IKnobMultiControl::Draw(IGraphics* graphics)
                               &blend);
 }
 
-IBitmapOverlayControl::IBitmapOverlayControl(IPlugBase* plug, int x, int y, int paramIdx,
+IBitmapOverlayControl::IBitmapOverlayControl(IPlugInterface* plug, int x, int y, int paramIdx,
                                              const IBitmap* bitmap, IRECT targetArea)
     : ISwitchControl(plug, x, y, paramIdx, bitmap), mTargetArea(targetArea)
 {
@@ -618,7 +620,7 @@ bool IBitmapOverlayControl::Draw(IGraphics* graphics)
 // ============================================================================
 // Text, links and files
 
-ITextControl::ITextControl(IPlugBase* plug, IRECT rect, const IText* text, const char* str)
+ITextControl::ITextControl(IPlugInterface* plug, IRECT rect, const IText* text, const char* str)
     : IControl(plug, rect), mStr(str)
 {
   if (text)
@@ -646,7 +648,7 @@ bool ITextControl::Draw(IGraphics* graphics)
   return graphics->DrawIText(&mText, mStr.Get(), &rect);
 }
 
-ICaptionControl::ICaptionControl(IPlugBase* plug, IRECT rect, int paramIdx, const IText* text,
+ICaptionControl::ICaptionControl(IPlugInterface* plug, IRECT rect, int paramIdx, const IText* text,
                                  bool showParamLabel)
     : ITextControl(plug, rect, text), mShowParamLabel(showParamLabel)
 {
@@ -683,7 +685,7 @@ bool ICaptionControl::Draw(IGraphics* graphics)
   return ITextControl::Draw(graphics);
 }
 
-IURLControl::IURLControl(IPlugBase* plug, IRECT rect, const char* url, const char* backupURL,
+IURLControl::IURLControl(IPlugInterface* plug, IRECT rect, const char* url, const char* backupURL,
                          const char* errMsgOnFailure)
     : IControl(plug, rect), mURL(url), mBackupURL(backupURL), mErrMsg(errMsgOnFailure)
 {
@@ -707,7 +709,7 @@ void IURLControl::OnMouseDown(int, int, IMouseMod*)
   }
 }
 
-IFileSelectorControl::IFileSelectorControl(IPlugBase* plug, IRECT rect, int paramIdx,
+IFileSelectorControl::IFileSelectorControl(IPlugInterface* plug, IRECT rect, int paramIdx,
                                            const IBitmap* bitmap,
                                            IGraphicsInterface::EFileAction action, const char* dir,
                                            const char* extensions)

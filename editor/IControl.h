@@ -32,7 +32,7 @@
 
 class IGraphics;
 class IParam;
-class IPlugBase;
+class IPlugInterface;
 
 enum EDirection
 {
@@ -60,7 +60,7 @@ public:
     }
   };
 
-  IControl(IPlugBase* plug, IRECT rect, int paramIdx = -1,
+  IControl(IPlugInterface* plug, IRECT rect, int paramIdx = -1,
            IChannelBlend blend = IChannelBlend(IChannelBlend::kBlendNone));
   virtual ~IControl() = default;
   IControl(const IControl&) = delete;
@@ -166,7 +166,7 @@ protected:
 
   int mTextEntryLength = 7;
   IText mText;
-  IPlugBase* mPlug;
+  IPlugInterface* mPlug;
   IGraphics* mGraphics = nullptr;
   IRECT mRECT;
   IRECT mTargetRECT;
@@ -197,7 +197,7 @@ private:
 class IPanelControl : public IControl
 {
 public:
-  IPanelControl(IPlugBase* plug, IRECT rect, const IColor* color);
+  IPanelControl(IPlugInterface* plug, IRECT rect, const IColor* color);
   bool Draw(IGraphics* graphics) override;
 
 protected:
@@ -209,10 +209,10 @@ protected:
 class IBitmapControl : public IControl
 {
 public:
-  IBitmapControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
+  IBitmapControl(IPlugInterface* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
                  IChannelBlend::EBlendMethod blendMethod = IChannelBlend::kBlendNone);
   // No parameter.
-  IBitmapControl(IPlugBase* plug, int x, int y, const IBitmap* bitmap,
+  IBitmapControl(IPlugInterface* plug, int x, int y, const IBitmap* bitmap,
                  IChannelBlend::EBlendMethod blendMethod = IChannelBlend::kBlendNone);
   bool Draw(IGraphics* graphics) override;
 
@@ -225,7 +225,7 @@ protected:
 class ISwitchControl : public IBitmapControl
 {
 public:
-  ISwitchControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
+  ISwitchControl(IPlugInterface* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
                  IChannelBlend::EBlendMethod blendMethod = IChannelBlend::kBlendNone);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   void OnMouseDblClick(int x, int y, IMouseMod* mod) override;
@@ -235,7 +235,7 @@ public:
 class IInvisibleSwitchControl : public IControl
 {
 public:
-  IInvisibleSwitchControl(IPlugBase* plug, IRECT rect, int paramIdx);
+  IInvisibleSwitchControl(IPlugInterface* plug, IRECT rect, int paramIdx);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   bool Draw(IGraphics*) override { return true; }
 };
@@ -244,7 +244,7 @@ public:
 class IContactControl : public ISwitchControl
 {
 public:
-  IContactControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap);
+  IContactControl(IPlugInterface* plug, int x, int y, int paramIdx, const IBitmap* bitmap);
   void OnMouseUp(int x, int y, IMouseMod* mod) override;
 };
 
@@ -254,7 +254,7 @@ public:
 class IRadioButtonsControl : public IControl
 {
 public:
-  IRadioButtonsControl(IPlugBase* plug, IRECT rect, int paramIdx, int nButtons,
+  IRadioButtonsControl(IPlugInterface* plug, IRECT rect, int paramIdx, int nButtons,
                        const IBitmap* bitmap, EDirection direction = kVertical,
                        bool reverse = false);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
@@ -274,7 +274,7 @@ protected:
 class IFaderControl : public IControl
 {
 public:
-  IFaderControl(IPlugBase* plug, int x, int y, int len, int paramIdx, const IBitmap* handle,
+  IFaderControl(IPlugInterface* plug, int x, int y, int len, int paramIdx, const IBitmap* handle,
                 EDirection direction = kVertical, bool onlyHandle = false);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
@@ -301,7 +301,7 @@ protected:
 class IKnobControl : public IControl
 {
 public:
-  IKnobControl(IPlugBase* plug, IRECT rect, int paramIdx, EDirection direction = kVertical,
+  IKnobControl(IPlugInterface* plug, IRECT rect, int paramIdx, EDirection direction = kVertical,
                double gearing = DEFAULT_GEARING);
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
 
@@ -316,7 +316,7 @@ protected:
 class IKnobLineControl : public IKnobControl
 {
 public:
-  IKnobLineControl(IPlugBase* plug, IRECT rect, int paramIdx, const IColor* color,
+  IKnobLineControl(IPlugInterface* plug, IRECT rect, int paramIdx, const IColor* color,
                    double innerRadius = 0.0, double outerRadius = 0.0,
                    double minAngle = -0.75 * 3.141592653589793,
                    double maxAngle = 0.75 * 3.141592653589793, EDirection direction = kVertical,
@@ -333,7 +333,7 @@ protected:
 class IKnobRotaterControl : public IKnobControl
 {
 public:
-  IKnobRotaterControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
+  IKnobRotaterControl(IPlugInterface* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
                       double minAngle = -0.75 * 3.141592653589793,
                       double maxAngle = 0.75 * 3.141592653589793, int yOffsetZeroDeg = 0,
                       EDirection direction = kVertical, double gearing = DEFAULT_GEARING);
@@ -351,7 +351,7 @@ protected:
 class IKnobRotatingMaskControl : public IKnobControl
 {
 public:
-  IKnobRotatingMaskControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* base,
+  IKnobRotatingMaskControl(IPlugInterface* plug, int x, int y, int paramIdx, const IBitmap* base,
                            const IBitmap* mask, const IBitmap* top, double minAngle = -135.0,
                            double maxAngle = 135.0, EDirection direction = kVertical,
                            double gearing = DEFAULT_GEARING);
@@ -366,7 +366,7 @@ protected:
 class IKnobMultiControl : public IKnobControl
 {
 public:
-  IKnobMultiControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
+  IKnobMultiControl(IPlugInterface* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
                     EDirection direction = kVertical, double gearing = DEFAULT_GEARING);
   bool Draw(IGraphics* graphics) override;
 
@@ -380,7 +380,7 @@ protected:
 class IBitmapOverlayControl : public ISwitchControl
 {
 public:
-  IBitmapOverlayControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
+  IBitmapOverlayControl(IPlugInterface* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
                         IRECT targetArea);
   bool Draw(IGraphics* graphics) override;
 
@@ -392,7 +392,7 @@ protected:
 class ITextControl : public IControl
 {
 public:
-  ITextControl(IPlugBase* plug, IRECT rect, const IText* text, const char* str = "");
+  ITextControl(IPlugInterface* plug, IRECT rect, const IText* text, const char* str = "");
   // [UI thread] Replaces the text, marking the control dirty when it differs.
   void SetTextFromPlug(const char* str);
   const char* GetTextForPlug() const { return mStr.Get(); }
@@ -408,7 +408,7 @@ protected:
 class ICaptionControl : public ITextControl
 {
 public:
-  ICaptionControl(IPlugBase* plug, IRECT rect, int paramIdx, const IText* text,
+  ICaptionControl(IPlugInterface* plug, IRECT rect, int paramIdx, const IText* text,
                   bool showParamLabel = true);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   void OnMouseDblClick(int x, int y, IMouseMod* mod) override;
@@ -422,7 +422,7 @@ protected:
 class IURLControl : public IControl
 {
 public:
-  IURLControl(IPlugBase* plug, IRECT rect, const char* url, const char* backupURL = nullptr,
+  IURLControl(IPlugInterface* plug, IRECT rect, const char* url, const char* backupURL = nullptr,
               const char* errMsgOnFailure = nullptr);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   bool Draw(IGraphics*) override { return true; }
@@ -437,7 +437,7 @@ protected:
 class IFileSelectorControl : public IControl
 {
 public:
-  IFileSelectorControl(IPlugBase* plug, IRECT rect, int paramIdx, const IBitmap* bitmap,
+  IFileSelectorControl(IPlugInterface* plug, IRECT rect, int paramIdx, const IBitmap* bitmap,
                        IGraphicsInterface::EFileAction action, const char* dir = "",
                        const char* extensions = "");
   void OnMouseDown(int x, int y, IMouseMod* mod) override;

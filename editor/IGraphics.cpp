@@ -8,7 +8,8 @@
 #include "IGraphics.h"
 
 #include "IParam.h"
-#include "IPlugBase.h"
+#include "IPlugInterface.h"
+#include "WDL_Mutex.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -16,7 +17,7 @@
 // ============================================================================
 // Construction and controls
 
-IGraphics::IGraphics(IPlugBase* plug, int w, int h, int fps)
+IGraphics::IGraphics(IPlugInterface* plug, int w, int h, int fps)
     : mPlug(plug), mWidth(w < 0 ? 0 : w), mHeight(h < 0 ? 0 : h), mFPS(fps < 1 ? 25 : fps)
 {
 }
@@ -46,7 +47,7 @@ void IGraphics::PrepDraw()
 void IGraphics::Resize(int w, int h)
 {
   // The host may be pushing a value into the controls about to go.
-  IPlugBase::IMutexLock lock(mPlug);
+  WDL_MutexLock lock(mPlug ? mPlug->GetMutex() : nullptr);
   mWidth = w < 0 ? 0 : w;
   mHeight = h < 0 ? 0 : h;
   ReleaseMouseCapture();

@@ -55,7 +55,7 @@
 #include <vector>
 
 class IParam;
-class IPlugBase;
+class IPlugInterface;
 
 // The space-separated extension list a file prompt is given ("fxp fxb"),
 // taken apart once for every platform's dialog.
@@ -83,7 +83,7 @@ class IGraphics : public IGraphicsInterface
 public:
   // A rate below 1 selects 25 frames per second. No bitmaps are made until
   // PrepDraw().
-  IGraphics(IPlugBase* plug, int w, int h, int fps = 0);
+  IGraphics(IPlugInterface* plug, int w, int h, int fps = 0);
   ~IGraphics() override;
   IGraphics(const IGraphics&) = delete;
   IGraphics& operator=(const IGraphics&) = delete;
@@ -164,7 +164,7 @@ public:
   void AttachKeyCatcher(IControl* control);
   IControl* GetControl(int idx) const { return mControls.Get(idx); }
   int NControls() const { return mControls.GetSize(); }
-  IPlugBase* GetPlug() const { return mPlug; }
+  IPlugInterface* GetPlug() const { return mPlug; }
   int FPS() const { return mFPS; }
 
   void HideControl(int paramIdx, bool hide);
@@ -337,7 +337,7 @@ protected:
   void DeleteBitmaps();
 
   WDL_PtrList<IControl> mControls;
-  IPlugBase* mPlug;
+  IPlugInterface* mPlug;
   IRECT mDrawRECT;
   bool mCursorHidden = false;
   int mHiddenMousePointX = -1, mHiddenMousePointY = -1;

@@ -3,7 +3,8 @@
 
 #include "IGraphics.h"
 
-#include "IPlugBase.h"
+#include "IParam.h"
+#include "IPlugInterface.h"
 
 namespace
 {

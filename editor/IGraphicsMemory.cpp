@@ -1,6 +1,6 @@
 #include "IGraphicsMemory.h"
 
-IGraphicsMemory::IGraphicsMemory(IPlugBase* plug, int w, int h, int fps, LICE_HMODULE module)
+IGraphicsMemory::IGraphicsMemory(IPlugInterface* plug, int w, int h, int fps, LICE_HMODULE module)
     : IGraphics(plug, w, h, fps), mModule(module)
 {
 }

@@ -14,7 +14,7 @@ class IGraphicsMemory : public IGraphics
 public:
   // module: whose resources hold the pictures; null for the running program
   // (on systems without module resources, the binary's embedded table).
-  IGraphicsMemory(IPlugBase* plug, int w, int h, int fps = 0, LICE_HMODULE module = nullptr);
+  IGraphicsMemory(IPlugInterface* plug, int w, int h, int fps = 0, LICE_HMODULE module = nullptr);
 
   bool DrawScreen(IRECT*) override { return true; }
   void ForceEndUserEdit() override {}

@@ -7,4 +7,4 @@
 // second (0: the default rate): a window on platforms that have one, a
 // context drawing into memory elsewhere, which the plug-in does not offer to
 // the host as an editor.
-IGraphics* MakeGraphics(IPlugBase* plug, int w, int h, int fps = 0);
+IGraphics* MakeGraphics(IPlugInterface* plug, int w, int h, int fps = 0);

@@ -4,7 +4,7 @@
 // Systems whose editor window is not written yet: the editor draws into
 // memory, its LEDs and controls follow the plug-in, and the host sees no
 // editor.
-IGraphics* MakeGraphics(IPlugBase* plug, int w, int h, int fps)
+IGraphics* MakeGraphics(IPlugInterface* plug, int w, int h, int fps)
 {
   return new IGraphicsMemory(plug, w, h, fps, gHInstance);
 }

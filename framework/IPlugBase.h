@@ -5,6 +5,7 @@
 #include "IMidiMsg.h"
 #include "IParam.h"
 #include "IPlugHost.h"
+#include "IPlugInterface.h"
 #include "IPlugStructs.h"
 #include "WDL_Mutex.h"
 #include "WDL_PtrList.h"
@@ -66,7 +67,7 @@ struct IPlugConfig
 // presents the plug-in; without one (in tools and tests) they answer as a
 // host with no transport that records nothing. Hooks named On... are the
 // plug-in class's to override.
-class IPlugBase
+class IPlugBase : public IPlugInterface
 {
 public:
   struct ChannelIO
@@ -136,7 +137,7 @@ public:
   // Lookups only; a value read without the mutex may be a block old.
   int NParams() const { return mParams.GetSize(); }
   // Null for an index out of range.
-  IParam* GetParam(int idx) const { return mParams.Get(idx); }
+  IParam* GetParam(int idx) const override { return mParams.Get(idx); }
   int NPresets() const { return mPresets.GetSize(); }
   int GetCurrentPresetIdx() const { return mCurrentPresetIdx; }
   // True once the live parameters came from the current preset slot (or were
@@ -213,13 +214,13 @@ public:
   virtual void PopupHostContextMenuForParam(int, int, int) {}
   // [UI thread, takes the plug-in mutex] The editor changed a parameter:
   // store it, tell the host, tell the plug-in.
-  virtual void SetParameterFromGUI(int idx, double normalizedValue);
+  void SetParameterFromGUI(int idx, double normalizedValue) override;
   // ---- Host-facing operations, forwarded to the format adapter ----------
   // [UI thread] The editor's gesture on a parameter, as the host records
   // automation: begin, any number of values, end.
-  virtual void BeginInformHostOfParamChange(int idx);
+  void BeginInformHostOfParamChange(int idx) override;
   virtual void InformHostOfParamChange(int idx, double normalizedValue);
-  virtual void EndInformHostOfParamChange(int idx);
+  void EndInformHostOfParamChange(int idx) override;
   // [UI thread] The current program or its name changed.
   virtual void InformHostOfProgramChange();
   // [any thread] Questions to the host about the transport; answered from
@@ -235,7 +236,7 @@ public:
   virtual EHost GetHost();
   EAPI GetAPI() const { return mFormat ? mFormat->GetAPI() : kAPINone; }
   // [UI thread] Asks the host to resize the editor's window.
-  virtual void ResizeGraphics(int w, int h);
+  void ResizeGraphics(int w, int h) override;
   // [UI thread, takes the plug-in mutex] Takes ownership of the editor's
   // graphics context and pushes every parameter into its controls.
   virtual void AttachGraphics(IGraphicsInterface* pGraphics);
@@ -255,6 +256,9 @@ public:
   // [any thread, mutex held] Resizes every scratch buffer to blockSize
   // zeros; nothing happens when the size is unchanged.
   virtual void SetBlockSize(int blockSize);
+
+  // [any thread] The plug-in mutex (what IMutexLock holds), for the editor.
+  WDL_Mutex* GetMutex() override { return &mMutex; }
 
   // ---- The format adapter -------------------------------------------------
   // [construction] The adapter connects itself once, after the plug-in

@@ -3,7 +3,7 @@
 #include "Win32Private.h"
 
 #include "IParam.h"
-#include "IPlugBase.h"
+#include "IPlugInterface.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -149,7 +149,7 @@ struct IGraphicsWin::Platform
   WDL_String mMainWndClassName;
 };
 
-IGraphicsWin::IGraphicsWin(IPlugBase* plug, int w, int h, int fps, LICE_HMODULE module)
+IGraphicsWin::IGraphicsWin(IPlugInterface* plug, int w, int h, int fps, LICE_HMODULE module)
     : IGraphics(plug, w, h, fps), mW(new Platform(*this, static_cast<HINSTANCE>(module)))
 {
 }

@@ -34,7 +34,7 @@ public:
   // module: the module whose "PNG" resources hold the pictures and which
   // registers the window class (the plug-in's, from its load hook); null
   // for the running program.
-  IGraphicsWin(IPlugBase* plug, int w, int h, int fps = 0, LICE_HMODULE module = nullptr);
+  IGraphicsWin(IPlugInterface* plug, int w, int h, int fps = 0, LICE_HMODULE module = nullptr);
   ~IGraphicsWin() override;
 
   bool DrawScreen(IRECT* rect) override;

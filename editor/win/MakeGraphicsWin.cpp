@@ -8,7 +8,7 @@
 #error "IGraphicsWin.h must not bring in <windows.h>"
 #endif
 
-IGraphics* MakeGraphics(IPlugBase* plug, int w, int h, int fps)
+IGraphics* MakeGraphics(IPlugInterface* plug, int w, int h, int fps)
 {
   return new IGraphicsWin(plug, w, h, fps, gHInstance);
 }

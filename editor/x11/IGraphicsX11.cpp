@@ -2,7 +2,7 @@
 
 #include "IControl.h"
 #include "IParam.h"
-#include "IPlugBase.h"
+#include "IPlugInterface.h"
 #include "X11Private.h"
 
 #include <X11/keysym.h>
@@ -201,7 +201,7 @@ struct IGraphicsX11::Platform
   std::unique_ptr<LICE_MemBitmap> editBitmap;
 };
 
-IGraphicsX11::IGraphicsX11(IPlugBase* plug, int w, int h, int fps, LICE_HMODULE module)
+IGraphicsX11::IGraphicsX11(IPlugInterface* plug, int w, int h, int fps, LICE_HMODULE module)
     : IGraphics(plug, w, h, fps), mX(new Platform), mModule(module)
 {
 }

@@ -30,7 +30,7 @@
 class IGraphicsX11 : public IGraphics
 {
 public:
-  IGraphicsX11(IPlugBase* plug, int w, int h, int fps = 0, LICE_HMODULE module = nullptr);
+  IGraphicsX11(IPlugInterface* plug, int w, int h, int fps = 0, LICE_HMODULE module = nullptr);
   ~IGraphicsX11() override;
 
   bool DrawScreen(IRECT* rect) override;
