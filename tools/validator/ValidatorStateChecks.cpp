@@ -32,31 +32,34 @@ const char* chunkName(ChunkType type)
 
 // Sends `data` as a chunk to a fresh instance, in a buffer of exactly its
 // size (a plug-in reading past it shows under a sanitizer), and checks that
-// the instance still holds sane values and makes sane output.
+// the instance still holds sane values and makes sane output: the first
+// problem, or "".
 std::string loadIntoFresh(Session& session, ChunkType type, const std::vector<unsigned char>& data)
 {
-  Verdict verdict;
-  auto plugin = OpenInstance(session, &verdict);
-  if (!plugin)
-    return verdict.detail;
-  std::unique_ptr<unsigned char[]> exact(new unsigned char[std::max<size_t>(data.size(), 1)]);
-  if (!data.empty())
-    std::memcpy(exact.get(), data.data(), data.size());
-  plugin->SetChunk(type, exact.get(), static_cast<VstIntPtr>(data.size()));
-  exact.reset();
-  std::string problem = InspectParameters(*plugin);
-  if (!problem.empty())
-    return problem;
-  Driver driver(*plugin, kBlock);
-  driver.Note(true);
-  Source noise = Noise(47);
-  for (int b = 0; b < 4; ++b)
-  {
-    problem = driver.Block(kBlock, noise, kRobust);
-    if (!problem.empty())
-      return Format("block %d: %s", b, problem.c_str());
-  }
-  return "";
+  const Verdict verdict = WithInstance(
+      session,
+      [type, &data](PluginInstance& plugin)
+      {
+        std::unique_ptr<unsigned char[]> exact(new unsigned char[std::max<size_t>(data.size(), 1)]);
+        if (!data.empty())
+          std::memcpy(exact.get(), data.data(), data.size());
+        plugin.SetChunk(type, exact.get(), static_cast<VstIntPtr>(data.size()));
+        exact.reset();
+        std::string problem = InspectParameters(plugin);
+        if (!problem.empty())
+          return Verdict::Fail(problem);
+        Driver driver(plugin, kBlock);
+        driver.Note(true);
+        Source noise = Noise(47);
+        for (int b = 0; b < 4; ++b)
+        {
+          problem = driver.Block(kBlock, noise, kRobust);
+          if (!problem.empty())
+            return Verdict::Fail(Format("block %d: %s", b, problem.c_str()));
+        }
+        return Verdict::Pass();
+      });
+  return verdict.outcome == Outcome::Failed ? verdict.detail : "";
 }
 
 void chunks(Session& session, Reporter& reporter)
@@ -92,47 +95,43 @@ void chunks(Session& session, Reporter& reporter)
       continue;
     }
 
-    reporter.Case("chunk " + kind + " round trip per parameter",
-                  [&session, type, saved, values, names]
-                  {
-                    Verdict verdict;
-                    auto plugin = OpenInstance(session, &verdict);
-                    if (!plugin)
-                      return verdict;
-                    if (plugin->SetChunk(type, *saved) == 0)
-                      return Verdict::Fail(Format("the plug-in refused its own %d-byte chunk",
-                                                  static_cast<int>(saved->size())));
-                    std::string mismatches;
-                    int count = 0;
-                    for (size_t i = 0; i < values->size(); ++i)
-                    {
-                      const float now = plugin->GetParameter(static_cast<VstInt32>(i));
-                      if (!(std::fabs(now - (*values)[i]) <= 1e-4f))
-                      {
-                        if (++count <= 4)
-                          mismatches +=
-                              Format("%s%s reads %g, saved %g", mismatches.empty() ? "" : "; ",
-                                     ParamLabel(*plugin, static_cast<int>(i)).c_str(),
-                                     static_cast<double>(now), static_cast<double>((*values)[i]));
-                      }
-                    }
-                    if (type == ChunkType::Bank)
-                      for (size_t p = 0; p < names->size(); ++p)
-                      {
-                        const std::string now =
-                            plugin->ProgramNameIndexed(static_cast<VstInt32>(p)).value_or("");
-                        if (now != (*names)[p] && ++count <= 4)
-                          mismatches +=
-                              Format("%sprogram %d is named \"%s\", saved \"%s\"",
-                                     mismatches.empty() ? "" : "; ", static_cast<int>(p),
-                                     Printable(now).c_str(), Printable((*names)[p]).c_str());
-                      }
-                    if (count > 4)
-                      mismatches += Format("; %d more", count - 4);
-                    return Verdict::FailIf(mismatches, Format("%d values through %d bytes",
-                                                              static_cast<int>(values->size()),
-                                                              static_cast<int>(saved->size())));
-                  });
+    InstanceCase(reporter, session, "chunk " + kind + " round trip per parameter",
+                 [type, saved, values, names](PluginInstance& plugin)
+                 {
+                   if (plugin.SetChunk(type, *saved) == 0)
+                     return Verdict::Fail(Format("the plug-in refused its own %d-byte chunk",
+                                                 static_cast<int>(saved->size())));
+                   std::string mismatches;
+                   int count = 0;
+                   for (size_t i = 0; i < values->size(); ++i)
+                   {
+                     const float now = plugin.GetParameter(static_cast<VstInt32>(i));
+                     if (!(std::fabs(now - (*values)[i]) <= 1e-4f))
+                     {
+                       if (++count <= 4)
+                         mismatches +=
+                             Format("%s%s reads %g, saved %g", mismatches.empty() ? "" : "; ",
+                                    ParamLabel(plugin, static_cast<int>(i)).c_str(),
+                                    static_cast<double>(now), static_cast<double>((*values)[i]));
+                     }
+                   }
+                   if (type == ChunkType::Bank)
+                     for (size_t p = 0; p < names->size(); ++p)
+                     {
+                       const std::string now =
+                           plugin.ProgramNameIndexed(static_cast<VstInt32>(p)).value_or("");
+                       if (now != (*names)[p] && ++count <= 4)
+                         mismatches +=
+                             Format("%sprogram %d is named \"%s\", saved \"%s\"",
+                                    mismatches.empty() ? "" : "; ", static_cast<int>(p),
+                                    Printable(now).c_str(), Printable((*names)[p]).c_str());
+                     }
+                   if (count > 4)
+                     mismatches += Format("; %d more", count - 4);
+                   return Verdict::FailIf(mismatches, Format("%d values through %d bytes",
+                                                             static_cast<int>(values->size()),
+                                                             static_cast<int>(saved->size())));
+                 });
 
     reporter.Case("chunk " + kind + " truncated",
                   [&session, &plan, type, saved]
@@ -299,110 +298,88 @@ void strings(Session& session, Reporter& reporter)
                             {"vendor", effGetVendorString, 64},
                             {"product", effGetProductString, 64}};
   for (const Single& s : singles)
-    reporter.Case(Format("strings %s (%d bytes)", s.name, static_cast<int>(s.limit)),
-                  [&session, s]
-                  {
-                    Verdict verdict;
-                    auto plugin = OpenInstance(session, &verdict);
-                    if (!plugin)
-                      return verdict;
-                    return Verdict::FailIf(boundedText(*plugin, s.opcode, 0, s.limit));
-                  });
+    InstanceCase(reporter, session,
+                 Format("strings %s (%d bytes)", s.name, static_cast<int>(s.limit)),
+                 [s](PluginInstance& plugin)
+                 { return Verdict::FailIf(boundedText(plugin, s.opcode, 0, s.limit)); });
 
   const Single perParam[] = {{"parameter names", effGetParamName, 32},
                              {"parameter labels", effGetParamLabel, 32},
                              {"parameter displays", effGetParamDisplay, 32}};
   for (const Single& s : perParam)
-    reporter.Case(Format("strings %s (%d bytes)", s.name, static_cast<int>(s.limit)),
-                  [&session, &plan, s]
-                  {
-                    Verdict verdict;
-                    auto plugin = OpenInstance(session, &verdict);
-                    if (!plugin)
-                      return verdict;
-                    const int params = plugin->Effect()->numParams;
-                    const bool sweep = s.opcode == effGetParamDisplay && plan.everyParamDisplay;
-                    for (int i = 0; i < params; ++i)
-                    {
-                      std::string problem = boundedText(*plugin, s.opcode, i, s.limit);
-                      // The display of a value depends on it: the ends of the range
-                      // and the middle too.
-                      for (float value : {0.0f, 0.5f, 1.0f})
-                        if (sweep && problem.empty())
-                        {
-                          plugin->SetParameter(i, value);
-                          problem = boundedText(*plugin, s.opcode, i, s.limit);
-                          if (!problem.empty())
-                            problem =
-                                Format("at %g, %s", static_cast<double>(value), problem.c_str());
-                        }
-                      if (!problem.empty())
-                        return Verdict::Fail(Format("parameter %d %s", i, problem.c_str()));
-                    }
-                    return Verdict::Pass();
-                  });
+    InstanceCase(
+        reporter, session, Format("strings %s (%d bytes)", s.name, static_cast<int>(s.limit)),
+        [&plan, s](PluginInstance& plugin)
+        {
+          const int params = plugin.Effect()->numParams;
+          const bool sweep = s.opcode == effGetParamDisplay && plan.everyParamDisplay;
+          for (int i = 0; i < params; ++i)
+          {
+            std::string problem = boundedText(plugin, s.opcode, i, s.limit);
+            // The display of a value depends on it: the ends of the range
+            // and the middle too.
+            for (float value : {0.0f, 0.5f, 1.0f})
+              if (sweep && problem.empty())
+              {
+                plugin.SetParameter(i, value);
+                problem = boundedText(plugin, s.opcode, i, s.limit);
+                if (!problem.empty())
+                  problem = Format("at %g, %s", static_cast<double>(value), problem.c_str());
+              }
+            if (!problem.empty())
+              return Verdict::Fail(Format("parameter %d %s", i, problem.c_str()));
+          }
+          return Verdict::Pass();
+        });
 
-  reporter.Case("strings program names (24 bytes)",
-                [&session]
-                {
-                  Verdict verdict;
-                  auto plugin = OpenInstance(session, &verdict);
-                  if (!plugin)
-                    return verdict;
-                  const int programs = plugin->Effect()->numPrograms;
-                  // Indices past either end are asked too: a host's list
-                  // may be longer than the plug-in's.
-                  for (int p = -1; p <= programs; ++p)
-                  {
-                    const std::string problem =
-                        boundedText(*plugin, effGetProgramNameIndexed, p, 24);
-                    if (!problem.empty())
-                      return Verdict::Fail(Format("program %d by index: %s", p, problem.c_str()));
-                  }
-                  for (int p = 0; p < programs; ++p)
-                  {
-                    plugin->SetProgram(p);
-                    const std::string problem = boundedText(*plugin, effGetProgramName, 0, 24);
-                    if (!problem.empty())
-                      return Verdict::Fail(Format("program %d as current: %s", p, problem.c_str()));
-                  }
-                  return Verdict::Pass();
-                });
+  InstanceCase(reporter, session, "strings program names (24 bytes)",
+               [](PluginInstance& plugin)
+               {
+                 const int programs = plugin.Effect()->numPrograms;
+                 // Indices past either end are asked too: a host's list
+                 // may be longer than the plug-in's.
+                 for (int p = -1; p <= programs; ++p)
+                 {
+                   const std::string problem = boundedText(plugin, effGetProgramNameIndexed, p, 24);
+                   if (!problem.empty())
+                     return Verdict::Fail(Format("program %d by index: %s", p, problem.c_str()));
+                 }
+                 for (int p = 0; p < programs; ++p)
+                 {
+                   plugin.SetProgram(p);
+                   const std::string problem = boundedText(plugin, effGetProgramName, 0, 24);
+                   if (!problem.empty())
+                     return Verdict::Fail(Format("program %d as current: %s", p, problem.c_str()));
+                 }
+                 return Verdict::Pass();
+               });
 
-  reporter.Case("strings program name set too long (24 bytes back)",
-                [&session]
-                {
-                  Verdict verdict;
-                  auto plugin = OpenInstance(session, &verdict);
-                  if (!plugin)
-                    return verdict;
-                  plugin->SetProgramName(std::string(300, 'N'));
-                  std::string problem = boundedText(*plugin, effGetProgramName, 0, 24);
-                  if (problem.empty())
-                    problem = boundedText(*plugin, effGetProgramNameIndexed,
-                                          static_cast<VstInt32>(plugin->Program()), 24);
-                  return Verdict::FailIf(problem);
-                });
+  InstanceCase(reporter, session, "strings program name set too long (24 bytes back)",
+               [](PluginInstance& plugin)
+               {
+                 plugin.SetProgramName(std::string(300, 'N'));
+                 std::string problem = boundedText(plugin, effGetProgramName, 0, 24);
+                 if (problem.empty())
+                   problem = boundedText(plugin, effGetProgramNameIndexed,
+                                         static_cast<VstInt32>(plugin.Program()), 24);
+                 return Verdict::FailIf(problem);
+               });
 
-  reporter.Case(
-      "strings pin properties (64 and 8 bytes)",
-      [&session]
+  InstanceCase(
+      reporter, session, "strings pin properties (64 and 8 bytes)",
+      [](PluginInstance& plugin)
       {
-        Verdict verdict;
-        auto plugin = OpenInstance(session, &verdict);
-        if (!plugin)
-          return verdict;
         for (VstInt32 opcode : {effGetInputProperties, effGetOutputProperties})
         {
-          const int pins = opcode == effGetInputProperties ? plugin->Effect()->numInputs
-                                                           : plugin->Effect()->numOutputs;
+          const int pins = opcode == effGetInputProperties ? plugin.Effect()->numInputs
+                                                           : plugin.Effect()->numOutputs;
           for (int pin = 0; pin < pins; ++pin)
           {
             // The record followed by canaries.
             unsigned char buffer[sizeof(VstPinProperties) + 128];
             std::memset(buffer, 0xA5, sizeof(buffer));
             const char* side = opcode == effGetInputProperties ? "input" : "output";
-            if (plugin->Dispatch(opcode, pin, 0, buffer) == 0)
+            if (plugin.Dispatch(opcode, pin, 0, buffer) == 0)
               continue;
             for (size_t i = sizeof(VstPinProperties); i < sizeof(buffer); ++i)
               if (buffer[i] != 0xA5)
@@ -421,43 +398,39 @@ void strings(Session& session, Reporter& reporter)
         return Verdict::Pass();
       });
 
-  reporter.Case("strings parameter text input",
-                [&session, &plan]
-                {
-                  Verdict verdict;
-                  auto plugin = OpenInstance(session, &verdict);
-                  if (!plugin)
-                    return verdict;
-                  const std::string texts[] = {"",
-                                               "nan",
-                                               "inf",
-                                               "-inf",
-                                               "1e308",
-                                               "-1e308",
-                                               "abc",
-                                               "0x10",
-                                               " 0.5 ",
-                                               "1e-320",
-                                               "-0",
-                                               "999999",
-                                               std::string(300, '9'),
-                                               "0.5.5",
-                                               "\xff\xfe"};
-                  const int params = plugin->Effect()->numParams;
-                  const int count = plan.level >= 2 ? params : std::min(params, 8);
-                  for (int i = 0; i < count; ++i)
-                    for (const std::string& text : texts)
-                    {
-                      plugin->String2Parameter(i, text);
-                      std::string problem = InspectParameters(*plugin);
-                      if (problem.empty())
-                        problem = boundedText(*plugin, effGetParamDisplay, i, 32);
-                      if (!problem.empty())
-                        return Verdict::Fail(Format("parameter %d after the text \"%s\": %s", i,
-                                                    Printable(text).c_str(), problem.c_str()));
-                    }
-                  return Verdict::Pass();
-                });
+  InstanceCase(reporter, session, "strings parameter text input",
+               [&plan](PluginInstance& plugin)
+               {
+                 const std::string texts[] = {"",
+                                              "nan",
+                                              "inf",
+                                              "-inf",
+                                              "1e308",
+                                              "-1e308",
+                                              "abc",
+                                              "0x10",
+                                              " 0.5 ",
+                                              "1e-320",
+                                              "-0",
+                                              "999999",
+                                              std::string(300, '9'),
+                                              "0.5.5",
+                                              "\xff\xfe"};
+                 const int params = plugin.Effect()->numParams;
+                 const int count = plan.level >= 2 ? params : std::min(params, 8);
+                 for (int i = 0; i < count; ++i)
+                   for (const std::string& text : texts)
+                   {
+                     plugin.String2Parameter(i, text);
+                     std::string problem = InspectParameters(plugin);
+                     if (problem.empty())
+                       problem = boundedText(plugin, effGetParamDisplay, i, 32);
+                     if (!problem.empty())
+                       return Verdict::Fail(Format("parameter %d after the text \"%s\": %s", i,
+                                                   Printable(text).c_str(), problem.c_str()));
+                   }
+                 return Verdict::Pass();
+               });
 }
 
 } // namespace

@@ -32,39 +32,33 @@ void sampleRates(Session& session, Reporter& reporter)
 {
   const Plan& plan = session.GetPlan();
   for (double rate : plan.sampleRates)
-    reporter.Case("sample-rate " + rateName(rate),
-                  [&session, &plan, rate]
-                  {
-                    HostSettings settings = session.Settings();
-                    settings.sampleRate = rate;
-                    Verdict verdict;
-                    auto plugin = OpenInstance(session, settings, &verdict);
-                    if (!plugin)
-                      return verdict;
-                    Driver driver(*plugin, kBlock);
-                    driver.Note(true);
-                    return Verdict::FailIf(
-                        driver.Run(plan.seconds, rate, kBlock, Noise(), kSane | kAllWritten));
-                  });
+  {
+    HostSettings settings = session.Settings();
+    settings.sampleRate = rate;
+    InstanceCase(reporter, session, "sample-rate " + rateName(rate), settings,
+                 [&plan, rate](PluginInstance& plugin)
+                 {
+                   Driver driver(plugin, kBlock);
+                   driver.Note(true);
+                   return Verdict::FailIf(
+                       driver.Run(plan.seconds, rate, kBlock, Noise(), kSane | kAllWritten));
+                 });
+  }
   // No DAW runs at these rates, but a host may pass one on from a broken
   // device or file: the plug-in must keep making numbers. The host's own
   // transport stays at a real rate, so that only the plug-in sees it.
   for (double rate : plan.oddSampleRates)
-    reporter.Case("sample-rate " + rateName(rate),
-                  [&session, &plan, rate]
-                  {
-                    Verdict verdict;
-                    auto plugin = OpenInstance(session, &verdict);
-                    if (!plugin)
-                      return verdict;
-                    plugin->Suspend();
-                    plugin->Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
-                    plugin->Resume();
-                    Driver driver(*plugin, kBlock);
-                    driver.Note(true);
-                    return Verdict::FailIf(
-                        driver.Run(plan.seconds, kRate, kBlock, Noise(), kFinite | kAllWritten));
-                  });
+    InstanceCase(reporter, session, "sample-rate " + rateName(rate),
+                 [&plan, rate](PluginInstance& plugin)
+                 {
+                   plugin.Suspend();
+                   plugin.Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+                   plugin.Resume();
+                   Driver driver(plugin, kBlock);
+                   driver.Note(true);
+                   return Verdict::FailIf(
+                       driver.Run(plan.seconds, kRate, kBlock, Noise(), kFinite | kAllWritten));
+                 });
 }
 
 // ---- Block sizes ------------------------------------------------------------
@@ -91,33 +85,25 @@ void blockSizes(Session& session, Reporter& reporter)
     const std::string name = c.sent == c.announced
                                  ? Format("block-size %d", c.sent)
                                  : Format("block-size %d announced %d", c.sent, c.announced);
-    reporter.Case(name,
-                  [&session, &plan, c]
-                  {
-                    HostSettings settings = session.Settings();
-                    settings.blockSize = c.announced;
-                    Verdict verdict;
-                    auto plugin = OpenInstance(session, settings, &verdict);
-                    if (!plugin)
-                      return verdict;
-                    Driver driver(*plugin, c.sent);
-                    driver.Note(true);
-                    // At least a few blocks, however short the plan.
-                    const double seconds = std::max(plan.seconds, 4.0 * c.sent / kRate);
-                    return Verdict::FailIf(
-                        driver.Run(seconds, kRate, c.sent, Noise(), kSane | kAllWritten));
-                  });
+    HostSettings settings = session.Settings();
+    settings.blockSize = c.announced;
+    InstanceCase(reporter, session, name, settings,
+                 [&plan, c](PluginInstance& plugin)
+                 {
+                   Driver driver(plugin, c.sent);
+                   driver.Note(true);
+                   // At least a few blocks, however short the plan.
+                   const double seconds = std::max(plan.seconds, 4.0 * c.sent / kRate);
+                   return Verdict::FailIf(
+                       driver.Run(seconds, kRate, c.sent, Noise(), kSane | kAllWritten));
+                 });
   }
 
-  reporter.Case(
-      "block-size 0",
-      [&session]
+  InstanceCase(
+      reporter, session, "block-size 0",
+      [](PluginInstance& plugin)
       {
-        Verdict verdict;
-        auto plugin = OpenInstance(session, &verdict);
-        if (!plugin)
-          return verdict;
-        Driver driver(*plugin, kBlock);
+        Driver driver(plugin, kBlock);
         Source noise = Noise();
         for (int round = 0; round < 8; ++round)
         {
@@ -126,9 +112,9 @@ void blockSizes(Session& session, Reporter& reporter)
             return Verdict::Fail(problem);
           FillSentinel(driver.Outputs());
           if (driver.Replacing())
-            plugin->ProcessReplacing(driver.Inputs().Pointers(), driver.Outputs().Pointers(), 0);
+            plugin.ProcessReplacing(driver.Inputs().Pointers(), driver.Outputs().Pointers(), 0);
           else
-            plugin->ProcessAccumulating(driver.Inputs().Pointers(), driver.Outputs().Pointers(), 0);
+            plugin.ProcessAccumulating(driver.Inputs().Pointers(), driver.Outputs().Pointers(), 0);
           for (int ch = 0; ch < driver.Outputs().Channels(); ++ch)
             for (int i = 0; i < driver.Outputs().Frames(); ++i)
               if (!IsSentinel(driver.Outputs().Channel(ch)[i]))
@@ -138,57 +124,57 @@ void blockSizes(Session& session, Reporter& reporter)
         return Verdict::Pass();
       });
 
-  reporter.Case("block-size varying up to 512",
-                [&session, &plan]
-                {
-                  Verdict verdict;
-                  auto plugin = OpenInstance(session, &verdict);
-                  if (!plugin)
-                    return verdict;
-                  Driver driver(*plugin, kBlock);
-                  driver.Note(true);
-                  NoiseSource sizes(3);
-                  Source noise = Noise();
-                  long long left = static_cast<long long>(std::max(plan.seconds, 0.2) * kRate);
-                  while (left > 0)
-                  {
-                    const int frames = 1 + sizes.Below(kBlock);
-                    const std::string problem = driver.Block(frames, noise, kSane | kAllWritten);
-                    if (!problem.empty())
-                      return Verdict::Fail(Format("a block of %d: %s", frames, problem.c_str()));
-                    left -= frames;
-                  }
-                  return Verdict::Pass();
-                });
+  InstanceCase(reporter, session, "block-size varying up to 512",
+               [&plan](PluginInstance& plugin)
+               {
+                 Driver driver(plugin, kBlock);
+                 driver.Note(true);
+                 NoiseSource sizes(3);
+                 Source noise = Noise();
+                 long long left = static_cast<long long>(std::max(plan.seconds, 0.2) * kRate);
+                 while (left > 0)
+                 {
+                   const int frames = 1 + sizes.Below(kBlock);
+                   const std::string problem = driver.Block(frames, noise, kSane | kAllWritten);
+                   if (!problem.empty())
+                     return Verdict::Fail(Format("a block of %d: %s", frames, problem.c_str()));
+                   left -= frames;
+                 }
+                 return Verdict::Pass();
+               });
 
-  reporter.Case("block-size 512 double precision",
-                [&session, &plan]
-                {
-                  if (!(session.Flags() & effFlagsCanDoubleReplacing))
+  // Only a plug-in that says it processes doubles is sent them.
+  const std::string doubles = "block-size 512 double precision";
+  if (!(session.Flags() & effFlagsCanDoubleReplacing))
+  {
+    reporter.Case(doubles,
+                  [] {
                     return Verdict::Skip(
                         "the plug-in does not process doubles (no effFlagsCanDoubleReplacing)");
-                  Verdict verdict;
-                  auto plugin = OpenInstance(session, &verdict);
-                  if (!plugin)
-                    return verdict;
-                  ChannelBuffers<double> in(plugin->Effect()->numInputs, kBlock);
-                  ChannelBuffers<double> out(plugin->Effect()->numOutputs, kBlock);
-                  NoiseSource noise(5);
-                  plugin->SendMidi({PluginInstance::MidiEvent(0, 0x90, 60, 100)});
-                  const int blocks = std::max(4, static_cast<int>(plan.seconds * kRate / kBlock));
-                  for (int b = 0; b < blocks; ++b)
-                  {
-                    for (int ch = 0; ch < in.Channels(); ++ch)
-                      for (int i = 0; i < kBlock; ++i)
-                        in.Channel(ch)[i] = noise.Next();
-                    FillSentinel(out);
-                    plugin->ProcessDoubleReplacing(in.Pointers(), out.Pointers(), kBlock);
-                    const std::string problem = InspectOutput(out, kBlock, kSane | kAllWritten);
-                    if (!problem.empty())
-                      return Verdict::Fail(Format("block %d: %s", b, problem.c_str()));
-                  }
-                  return Verdict::Pass();
-                });
+                  });
+    return;
+  }
+  InstanceCase(reporter, session, doubles,
+               [&plan](PluginInstance& plugin)
+               {
+                 ChannelBuffers<double> in(plugin.Effect()->numInputs, kBlock);
+                 ChannelBuffers<double> out(plugin.Effect()->numOutputs, kBlock);
+                 NoiseSource noise(5);
+                 plugin.SendMidi({PluginInstance::MidiEvent(0, 0x90, 60, 100)});
+                 const int blocks = std::max(4, static_cast<int>(plan.seconds * kRate / kBlock));
+                 for (int b = 0; b < blocks; ++b)
+                 {
+                   for (int ch = 0; ch < in.Channels(); ++ch)
+                     for (int i = 0; i < kBlock; ++i)
+                       in.Channel(ch)[i] = noise.Next();
+                   FillSentinel(out);
+                   plugin.ProcessDoubleReplacing(in.Pointers(), out.Pointers(), kBlock);
+                   const std::string problem = InspectOutput(out, kBlock, kSane | kAllWritten);
+                   if (!problem.empty())
+                     return Verdict::Fail(Format("block %d: %s", b, problem.c_str()));
+                 }
+                 return Verdict::Pass();
+               });
 }
 
 // ---- Programs ---------------------------------------------------------------
@@ -207,21 +193,17 @@ void programs(Session& session, Reporter& reporter)
       const std::optional<std::string> text = probe ? probe->ProgramNameIndexed(p) : std::nullopt;
       name = Format("%d \"%s\"", p, Printable(text.value_or(""), 24).c_str());
     }
-    reporter.Case("program " + name,
-                  [&session, &plan, p]
-                  {
-                    Verdict verdict;
-                    auto plugin = OpenInstance(session, &verdict);
-                    if (!plugin)
-                      return verdict;
-                    if (session.NumPrograms() > 0)
-                      plugin->SetProgram(p);
-                    Driver driver(*plugin, kBlock);
-                    driver.Note(true);
-                    return Verdict::FailIf(driver.Run(plan.seconds, kRate, kBlock,
-                                                      Noise(static_cast<uint64_t>(p) + 1),
-                                                      kSane | kAllWritten));
-                  });
+    InstanceCase(reporter, session, "program " + name,
+                 [&session, &plan, p](PluginInstance& plugin)
+                 {
+                   if (session.NumPrograms() > 0)
+                     plugin.SetProgram(p);
+                   Driver driver(plugin, kBlock);
+                   driver.Note(true);
+                   return Verdict::FailIf(driver.Run(plan.seconds, kRate, kBlock,
+                                                     Noise(static_cast<uint64_t>(p) + 1),
+                                                     kSane | kAllWritten));
+                 });
   }
 }
 
@@ -243,51 +225,50 @@ void nonFiniteInput(Session& session, Reporter& reporter)
       {"nan block", std::nan(""), true},
   };
 
-  auto recovery = [&session](const Case& c, int program)
+  // A case's run: `c` into an instance, set to `program` unless it is -1.
+  auto recovery = [](const Case& c, int program) -> InstanceRun
   {
-    Verdict verdict;
-    auto plugin = OpenInstance(session, &verdict);
-    if (!plugin)
-      return verdict;
-    if (program >= 0)
-      plugin->SetProgram(program);
-    Driver driver(*plugin, kBlock);
-    driver.Note(true);
-    Source noise = Noise(9);
-    for (int b = 0; b < 4; ++b)
+    return [c, program](PluginInstance& plugin)
     {
-      const std::string problem = driver.Block(kBlock, noise, kFinite);
-      if (!problem.empty())
-        return Verdict::Fail("before any non-finite input: " + problem);
-    }
-    driver.Block(
-        kBlock,
-        [&](ChannelBuffers<float>& inputs, int frames)
-        {
-          noise(inputs, frames);
-          for (int ch = 0; ch < inputs.Channels(); ++ch)
-            for (int i = c.wholeBlock ? 0 : frames / 2;
-                 i < (c.wholeBlock ? frames : frames / 2 + 1); ++i)
-              inputs.Channel(ch)[i] = static_cast<float>(c.value);
-        },
-        0);
-    // The block that carried it may be lost; the next one must not be.
-    for (int b = 1; b <= 8; ++b)
-    {
-      const std::string problem = driver.Block(kBlock, noise, kFinite);
-      if (!problem.empty())
-        return Verdict::Fail(Format("block %d after the %s: %s", b, c.name, problem.c_str()));
-    }
-    return Verdict::Pass();
+      if (program >= 0)
+        plugin.SetProgram(program);
+      Driver driver(plugin, kBlock);
+      driver.Note(true);
+      Source noise = Noise(9);
+      for (int b = 0; b < 4; ++b)
+      {
+        const std::string problem = driver.Block(kBlock, noise, kFinite);
+        if (!problem.empty())
+          return Verdict::Fail("before any non-finite input: " + problem);
+      }
+      driver.Block(
+          kBlock,
+          [&](ChannelBuffers<float>& inputs, int frames)
+          {
+            noise(inputs, frames);
+            for (int ch = 0; ch < inputs.Channels(); ++ch)
+              for (int i = c.wholeBlock ? 0 : frames / 2;
+                   i < (c.wholeBlock ? frames : frames / 2 + 1); ++i)
+                inputs.Channel(ch)[i] = static_cast<float>(c.value);
+          },
+          0);
+      // The block that carried it may be lost; the next one must not be.
+      for (int b = 1; b <= 8; ++b)
+      {
+        const std::string problem = driver.Block(kBlock, noise, kFinite);
+        if (!problem.empty())
+          return Verdict::Fail(Format("block %d after the %s: %s", b, c.name, problem.c_str()));
+      }
+      return Verdict::Pass();
+    };
   };
 
   for (const Case& c : cases)
-    reporter.Case(std::string("non-finite-input ") + c.name,
-                  [&recovery, c] { return recovery(c, -1); });
+    InstanceCase(reporter, session, std::string("non-finite-input ") + c.name, recovery(c, -1));
   if (plan.recoveryPerProgram)
     for (int p = 0; p < session.NumPrograms(); ++p)
-      reporter.Case(Format("non-finite-input nan sample program %d", p),
-                    [&recovery, &cases, p] { return recovery(cases[0], p); });
+      InstanceCase(reporter, session, Format("non-finite-input nan sample program %d", p),
+                   recovery(cases[0], p));
 }
 
 // ---- A tiny impulse into silence --------------------------------------------
@@ -385,75 +366,66 @@ const int kSlice = 32;
 void automation(Session& session, Reporter& reporter)
 {
   const Plan& plan = session.GetPlan();
-  reporter.Case("automation 32-frame slices",
-                [&session, &plan]
-                {
-                  Verdict verdict;
-                  auto plugin = OpenInstance(session, &verdict);
-                  if (!plugin)
-                    return verdict;
-                  const int params = plugin->Effect()->numParams;
-                  if (params == 0)
-                    return Verdict::Skip("the plug-in has no parameters");
-                  Driver driver(*plugin, kBlock);
-                  driver.Note(true);
-                  Source noise = Noise(17);
-                  NoiseSource values(19);
-                  const int slices = static_cast<int>(std::max(plan.seconds, 0.2) * kRate / kSlice);
-                  for (int s = 0; s < slices; ++s)
-                  {
-                    // Every parameter in turn; each to an end of its range, then
-                    // anywhere: the ends are where formulas divide by zero.
-                    const int index = s % params;
-                    const int pass = s / params;
-                    const float value =
-                        pass % 3 == 0
-                            ? 1.0f
-                            : (pass % 3 == 1 ? 0.0f
-                                             : static_cast<float>(values.Next() * 0.5 + 0.5));
-                    plugin->SetParameter(index, value);
-                    const std::string problem = driver.Block(kSlice, noise, kFinite);
-                    if (!problem.empty())
-                      return Verdict::Fail(Format("slice %d, after %s was set to %g: %s", s,
-                                                  ParamLabel(*plugin, index).c_str(),
-                                                  static_cast<double>(value), problem.c_str()));
-                  }
-                  return Verdict::Pass();
-                });
+  InstanceCase(reporter, session, "automation 32-frame slices",
+               [&plan](PluginInstance& plugin)
+               {
+                 const int params = plugin.Effect()->numParams;
+                 if (params == 0)
+                   return Verdict::Skip("the plug-in has no parameters");
+                 Driver driver(plugin, kBlock);
+                 driver.Note(true);
+                 Source noise = Noise(17);
+                 NoiseSource values(19);
+                 const int slices = static_cast<int>(std::max(plan.seconds, 0.2) * kRate / kSlice);
+                 for (int s = 0; s < slices; ++s)
+                 {
+                   // Every parameter in turn; each to an end of its range, then
+                   // anywhere: the ends are where formulas divide by zero.
+                   const int index = s % params;
+                   const int pass = s / params;
+                   const float value =
+                       pass % 3 == 0
+                           ? 1.0f
+                           : (pass % 3 == 1 ? 0.0f : static_cast<float>(values.Next() * 0.5 + 0.5));
+                   plugin.SetParameter(index, value);
+                   const std::string problem = driver.Block(kSlice, noise, kFinite);
+                   if (!problem.empty())
+                     return Verdict::Fail(Format("slice %d, after %s was set to %g: %s", s,
+                                                 ParamLabel(plugin, index).c_str(),
+                                                 static_cast<double>(value), problem.c_str()));
+                 }
+                 return Verdict::Pass();
+               });
 
-  reporter.Case("automation sweeps of each parameter",
-                [&session, &plan]
-                {
-                  Verdict verdict;
-                  auto plugin = OpenInstance(session, &verdict);
-                  if (!plugin)
-                    return verdict;
-                  const int params = plugin->Effect()->numParams;
-                  if (params == 0)
-                    return Verdict::Skip("the plug-in has no parameters");
-                  const int steps = plan.level >= 3 ? 64 : 16;
-                  for (int index = 0; index < params; ++index)
-                  {
-                    Driver driver(*plugin, kBlock);
-                    driver.Note(true);
-                    Source noise = Noise(static_cast<uint64_t>(index) + 23);
-                    const float before = plugin->GetParameter(index);
-                    // Up and back down, one step per slice.
-                    for (int s = 0; s <= 2 * steps; ++s)
-                    {
-                      const int step = s <= steps ? s : 2 * steps - s;
-                      const float value = static_cast<float>(step) / static_cast<float>(steps);
-                      plugin->SetParameter(index, value);
-                      const std::string problem = driver.Block(kSlice, noise, kFinite);
-                      if (!problem.empty())
-                        return Verdict::Fail(Format("%s swept to %g: %s",
-                                                    ParamLabel(*plugin, index).c_str(),
-                                                    static_cast<double>(value), problem.c_str()));
-                    }
-                    plugin->SetParameter(index, before);
-                  }
-                  return Verdict::Pass();
-                });
+  InstanceCase(reporter, session, "automation sweeps of each parameter",
+               [&plan](PluginInstance& plugin)
+               {
+                 const int params = plugin.Effect()->numParams;
+                 if (params == 0)
+                   return Verdict::Skip("the plug-in has no parameters");
+                 const int steps = plan.level >= 3 ? 64 : 16;
+                 for (int index = 0; index < params; ++index)
+                 {
+                   Driver driver(plugin, kBlock);
+                   driver.Note(true);
+                   Source noise = Noise(static_cast<uint64_t>(index) + 23);
+                   const float before = plugin.GetParameter(index);
+                   // Up and back down, one step per slice.
+                   for (int s = 0; s <= 2 * steps; ++s)
+                   {
+                     const int step = s <= steps ? s : 2 * steps - s;
+                     const float value = static_cast<float>(step) / static_cast<float>(steps);
+                     plugin.SetParameter(index, value);
+                     const std::string problem = driver.Block(kSlice, noise, kFinite);
+                     if (!problem.empty())
+                       return Verdict::Fail(Format("%s swept to %g: %s",
+                                                   ParamLabel(plugin, index).c_str(),
+                                                   static_cast<double>(value), problem.c_str()));
+                   }
+                   plugin.SetParameter(index, before);
+                 }
+                 return Verdict::Pass();
+               });
 }
 
 // ---- Parameter extremes -------------------------------------------------------
@@ -473,22 +445,18 @@ void extremes(Session& session, Reporter& reporter)
   for (int k = 1; k <= plan.corners; ++k)
     corners.push_back({Format("random corner %d", k), static_cast<uint64_t>(k), 0.0f});
   for (const Corner& corner : corners)
-    reporter.Case("parameter-extremes " + corner.name,
-                  [&session, &plan, corner]
-                  {
-                    Verdict verdict;
-                    auto plugin = OpenInstance(session, &verdict);
-                    if (!plugin)
-                      return verdict;
-                    NoiseSource ends(corner.seed + 71);
-                    for (int i = 0; i < plugin->Effect()->numParams; ++i)
-                      plugin->SetParameter(i, corner.seed == 0 ? corner.value
-                                                               : static_cast<float>(ends.Below(2)));
-                    Driver driver(*plugin, kBlock);
-                    driver.Note(true);
-                    return Verdict::FailIf(
-                        driver.Run(plan.seconds, kRate, kBlock, Noise(corner.seed + 3), kRobust));
-                  });
+    InstanceCase(reporter, session, "parameter-extremes " + corner.name,
+                 [&plan, corner](PluginInstance& plugin)
+                 {
+                   NoiseSource ends(corner.seed + 71);
+                   for (int i = 0; i < plugin.Effect()->numParams; ++i)
+                     plugin.SetParameter(i, corner.seed == 0 ? corner.value
+                                                             : static_cast<float>(ends.Below(2)));
+                   Driver driver(plugin, kBlock);
+                   driver.Note(true);
+                   return Verdict::FailIf(
+                       driver.Run(plan.seconds, kRate, kBlock, Noise(corner.seed + 3), kRobust));
+                 });
 }
 
 // ---- Time info ----------------------------------------------------------------
@@ -536,35 +504,31 @@ void timeInfo(Session& session, Reporter& reporter)
        }},
   };
   for (const Case& c : cases)
-    reporter.Case(std::string("time-info ") + c.name,
-                  [&session, &plan, c]
-                  {
-                    Verdict verdict;
-                    auto plugin = OpenInstance(session, &verdict);
-                    if (!plugin)
-                      return verdict;
-                    auto block = std::make_shared<int>(0);
-                    if (c.edit)
-                      plugin->SetTimeInfoEdit([c, block](VstTimeInfo& time)
-                                              { c.edit(time, *block); });
-                    else
-                      plugin->SetTimeInfoNull(true);
-                    // The plug-in may have read the time while opening:
-                    // suspend and resume it under the new answers.
-                    plugin->Suspend();
-                    plugin->Resume();
-                    Driver driver(*plugin, kBlock);
-                    driver.Note(true);
-                    Source noise = Noise(37);
-                    const int blocks = std::max(8, static_cast<int>(plan.seconds * kRate / kBlock));
-                    for (*block = 0; *block < blocks; ++*block)
-                    {
-                      const std::string problem = driver.Block(kBlock, noise, kRobust);
-                      if (!problem.empty())
-                        return Verdict::Fail(Format("block %d: %s", *block, problem.c_str()));
-                    }
-                    return Verdict::Pass();
-                  });
+    InstanceCase(reporter, session, std::string("time-info ") + c.name,
+                 [&plan, c](PluginInstance& plugin)
+                 {
+                   auto block = std::make_shared<int>(0);
+                   if (c.edit)
+                     plugin.SetTimeInfoEdit([c, block](VstTimeInfo& time)
+                                            { c.edit(time, *block); });
+                   else
+                     plugin.SetTimeInfoNull(true);
+                   // The plug-in may have read the time while opening:
+                   // suspend and resume it under the new answers.
+                   plugin.Suspend();
+                   plugin.Resume();
+                   Driver driver(plugin, kBlock);
+                   driver.Note(true);
+                   Source noise = Noise(37);
+                   const int blocks = std::max(8, static_cast<int>(plan.seconds * kRate / kBlock));
+                   for (*block = 0; *block < blocks; ++*block)
+                   {
+                     const std::string problem = driver.Block(kBlock, noise, kRobust);
+                     if (!problem.empty())
+                       return Verdict::Fail(Format("block %d: %s", *block, problem.c_str()));
+                   }
+                   return Verdict::Pass();
+                 });
 }
 
 // ---- Events -------------------------------------------------------------------
@@ -679,28 +643,24 @@ void events(Session& session, Reporter& reporter)
        }},
   };
   for (const Case& c : cases)
-    reporter.Case(std::string("events ") + c.name,
-                  [&session, &plan, c]
-                  {
-                    Verdict verdict;
-                    auto plugin = OpenInstance(session, &verdict);
-                    if (!plugin)
-                      return verdict;
-                    Driver driver(*plugin, kBlock);
-                    Source noise = Noise(41);
-                    NoiseSource random(43);
-                    const int blocks = std::max(8, static_cast<int>(plan.seconds * kRate / kBlock));
-                    for (int b = 0; b < blocks; ++b)
-                    {
-                      EventList list;
-                      c.fill(list, random, b, kBlock);
-                      list.Send(*plugin);
-                      const std::string problem = driver.Block(kBlock, noise, kRobust);
-                      if (!problem.empty())
-                        return Verdict::Fail(Format("block %d: %s", b, problem.c_str()));
-                    }
-                    return Verdict::Pass();
-                  });
+    InstanceCase(reporter, session, std::string("events ") + c.name,
+                 [&plan, c](PluginInstance& plugin)
+                 {
+                   Driver driver(plugin, kBlock);
+                   Source noise = Noise(41);
+                   NoiseSource random(43);
+                   const int blocks = std::max(8, static_cast<int>(plan.seconds * kRate / kBlock));
+                   for (int b = 0; b < blocks; ++b)
+                   {
+                     EventList list;
+                     c.fill(list, random, b, kBlock);
+                     list.Send(plugin);
+                     const std::string problem = driver.Block(kBlock, noise, kRobust);
+                     if (!problem.empty())
+                       return Verdict::Fail(Format("block %d: %s", b, problem.c_str()));
+                   }
+                   return Verdict::Pass();
+                 });
 }
 
 } // namespace

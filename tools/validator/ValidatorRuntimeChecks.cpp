@@ -125,26 +125,22 @@ private:
 void threads(Session& session, Reporter& reporter)
 {
   const Plan& plan = session.GetPlan();
-  reporter.Case("threads parameters, programs and chunks while audio runs",
-                [&session, &plan]
-                {
-                  Verdict verdict;
-                  auto plugin = OpenInstance(session, &verdict);
-                  if (!plugin)
-                    return verdict;
-                  ControlRequests requests(*plugin, 29);
-                  long long blocks = 0;
-                  const std::string problem = withAudioRunning(
-                      *plugin, plan.threadSeconds, kFinite,
-                      [&](int)
-                      {
-                        requests.Next();
-                        return true;
-                      },
-                      &blocks);
-                  return Verdict::FailIf(problem, Format("%lld blocks against %lld requests",
-                                                         blocks, requests.Count()));
-                });
+  InstanceCase(reporter, session, "threads parameters, programs and chunks while audio runs",
+               [&plan](PluginInstance& plugin)
+               {
+                 ControlRequests requests(plugin, 29);
+                 long long blocks = 0;
+                 const std::string problem = withAudioRunning(
+                     plugin, plan.threadSeconds, kFinite,
+                     [&](int)
+                     {
+                       requests.Next();
+                       return true;
+                     },
+                     &blocks);
+                 return Verdict::FailIf(problem, Format("%lld blocks against %lld requests", blocks,
+                                                        requests.Count()));
+               });
 }
 
 // ---- The editor ---------------------------------------------------------------
@@ -152,69 +148,70 @@ void threads(Session& session, Reporter& reporter)
 void editor(Session& session, Reporter& reporter)
 {
   const Plan& plan = session.GetPlan();
-  reporter.Case(
-      "editor opened and closed while audio and parameters run",
-      [&session, &plan]
-      {
-        if (!(session.Flags() & effFlagsHasEditor))
-          return Verdict::Skip("the plug-in has no editor (effFlagsHasEditor is not set)");
-        Verdict verdict;
-        auto plugin = OpenInstance(session, &verdict);
-        if (!plugin)
-          return verdict;
-        std::optional<ERect> rect = plugin->EditRect();
-        const int width = rect ? rect->right - rect->left : 0;
-        const int height = rect ? rect->bottom - rect->top : 0;
-        std::string whyNot;
-        std::unique_ptr<ParentWindow> parent =
-            ParentWindow::Create(std::max(width, 100), std::max(height, 100), &whyNot);
-        if (!parent)
-          return Verdict::Skip(whyNot);
+  const std::string name = "editor opened and closed while audio and parameters run";
+  if (!(session.Flags() & effFlagsHasEditor))
+  {
+    reporter.Case(
+        name,
+        [] { return Verdict::Skip("the plug-in has no editor (effFlagsHasEditor is not set)"); });
+    return;
+  }
+  InstanceCase(reporter, session, name,
+               [&plan](PluginInstance& plugin)
+               {
+                 std::optional<ERect> rect = plugin.EditRect();
+                 const int width = rect ? rect->right - rect->left : 0;
+                 const int height = rect ? rect->bottom - rect->top : 0;
+                 std::string whyNot;
+                 std::unique_ptr<ParentWindow> parent =
+                     ParentWindow::Create(std::max(width, 100), std::max(height, 100), &whyNot);
+                 if (!parent)
+                   return Verdict::Skip(whyNot);
 
-        // Parameters, programs and chunks from a thread of their own, as
-        // a host's automation and preset browser would.
-        std::atomic<bool> stop{false};
-        std::thread others(
-            [&]
-            {
-              ControlRequests requests(*plugin, 31);
-              while (!stop.load())
-                requests.Next();
-            });
-        int opened = 0;
-        std::string problem;
-        const std::string audioProblem = withAudioRunning(
-            *plugin, plan.threadSeconds, kFinite,
-            [&](int)
-            {
-              // The answer is not judged: some plug-ins answer 0 and still
-              // open. The rectangle tells.
-              plugin->Dispatch(effEditOpen, 0, 0, parent->Handle());
-              ++opened;
-              const std::optional<ERect> open = plugin->EditRect();
-              if (!open || open->right - open->left <= 0 || open->bottom - open->top <= 0)
-              {
-                problem = "the editor is open but effEditGetRect gives no size";
-                plugin->Dispatch(effEditClose);
-                return false;
-              }
-              for (int tick = 0; tick < 5; ++tick)
-              {
-                plugin->Dispatch(effEditIdle);
-                parent->PumpEvents();
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-              }
-              plugin->Dispatch(effEditClose);
-              parent->PumpEvents();
-              return true;
-            },
-            nullptr);
-        stop.store(true);
-        others.join();
-        if (!problem.empty())
-          return Verdict::Fail(problem);
-        return Verdict::FailIf(audioProblem, Format("opened and closed %d times", opened));
-      });
+                 // Parameters, programs and chunks from a thread of their own, as
+                 // a host's automation and preset browser would.
+                 std::atomic<bool> stop{false};
+                 std::thread others(
+                     [&]
+                     {
+                       ControlRequests requests(plugin, 31);
+                       while (!stop.load())
+                         requests.Next();
+                     });
+                 int opened = 0;
+                 std::string problem;
+                 const std::string audioProblem = withAudioRunning(
+                     plugin, plan.threadSeconds, kFinite,
+                     [&](int)
+                     {
+                       // The answer is not judged: some plug-ins answer 0 and still
+                       // open. The rectangle tells.
+                       plugin.Dispatch(effEditOpen, 0, 0, parent->Handle());
+                       ++opened;
+                       const std::optional<ERect> open = plugin.EditRect();
+                       if (!open || open->right - open->left <= 0 || open->bottom - open->top <= 0)
+                       {
+                         problem = "the editor is open but effEditGetRect gives no size";
+                         plugin.Dispatch(effEditClose);
+                         return false;
+                       }
+                       for (int tick = 0; tick < 5; ++tick)
+                       {
+                         plugin.Dispatch(effEditIdle);
+                         parent->PumpEvents();
+                         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                       }
+                       plugin.Dispatch(effEditClose);
+                       parent->PumpEvents();
+                       return true;
+                     },
+                     nullptr);
+                 stop.store(true);
+                 others.join();
+                 if (!problem.empty())
+                   return Verdict::Fail(problem);
+                 return Verdict::FailIf(audioProblem, Format("opened and closed %d times", opened));
+               });
 }
 
 // ---- Instances ----------------------------------------------------------------
@@ -318,16 +315,12 @@ const double kLongestWaitAllowed = 0.050;
 void latency(Session& session, Reporter& reporter)
 {
   const Plan& plan = session.GetPlan();
-  reporter.Case(
-      "dispatcher-latency 64-frame blocks against dispatcher calls",
-      [&session, &plan]
+  InstanceCase(
+      reporter, session, "dispatcher-latency 64-frame blocks against dispatcher calls",
+      [&plan](PluginInstance& plugin)
       {
-        Verdict verdict;
-        auto plugin = OpenInstance(session, &verdict);
-        if (!plugin)
-          return verdict;
-        const int params = plugin->Effect()->numParams;
-        const int programs = plugin->Effect()->numPrograms;
+        const int params = plugin.Effect()->numParams;
+        const int programs = plugin.Effect()->numPrograms;
         struct Request
         {
           const char* name;
@@ -354,7 +347,7 @@ void latency(Session& session, Reporter& reporter)
         std::thread audio(
             [&]
             {
-              Driver driver(*plugin, 64);
+              Driver driver(plugin, 64);
               Source noise = Noise(59);
               const auto period = std::chrono::duration<double>(64.0 / kRate);
               auto next = std::chrono::steady_clock::now();
@@ -395,32 +388,32 @@ void latency(Session& session, Reporter& reporter)
           switch (kind)
           {
           case 0:
-            plugin->GetChunk(ChunkType::Bank, &chunk);
+            plugin.GetChunk(ChunkType::Bank, &chunk);
             break;
           case 1:
-            plugin->GetChunk(ChunkType::Program, &chunk);
+            plugin.GetChunk(ChunkType::Program, &chunk);
             break;
           case 2:
             if (!chunk.empty())
-              plugin->SetChunk(ChunkType::Program, chunk);
+              plugin.SetChunk(ChunkType::Program, chunk);
             break;
           case 3:
             if (programs > 0)
-              plugin->SetProgram(random.Below(programs));
+              plugin.SetProgram(random.Below(programs));
             break;
           case 4:
             if (params > 0)
-              plugin->Dispatch(effGetParamDisplay, random.Below(params), 0, text);
+              plugin.Dispatch(effGetParamDisplay, random.Below(params), 0, text);
             break;
           case 5:
             if (programs > 0)
-              plugin->Dispatch(effGetProgramNameIndexed, random.Below(programs), 0, text);
+              plugin.Dispatch(effGetProgramNameIndexed, random.Below(programs), 0, text);
             break;
           case 6:
-            plugin->Dispatch(effEditIdle);
+            plugin.Dispatch(effEditIdle);
             break;
           default:
-            plugin->CanDo("receiveVstTimeInfo");
+            plugin.CanDo("receiveVstTimeInfo");
             break;
           }
           current.store(-1);

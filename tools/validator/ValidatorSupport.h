@@ -1,8 +1,9 @@
 #pragma once
 
 // What the validator's checks share: the plan of a level, a case's verdict,
-// the session that opens instances, and the audio driver that feeds an
-// instance blocks and inspects what comes out. Private to the validator.
+// the session that opens instances, the opening every case that plays an
+// instance shares, and the audio driver that feeds an instance blocks and
+// inspects what comes out. Private to the validator.
 
 #include "ChannelBuffers.h"
 #include "PluginInstance.h"
@@ -221,10 +222,26 @@ std::string Printable(const std::string& text, size_t limit = 32);
 // "parameter 3 \"Cutoff\"".
 std::string ParamLabel(PluginInstance& plugin, int index);
 // An instance opened with the session's settings, or with `settings`;
-// null with `verdict` failed and saying why when the plug-in refuses.
+// null with `verdict` failed and saying why when the plug-in refuses. For
+// the checks that hold several instances at once or open one after
+// another; a case that plays one instance opens it with InstanceCase.
 std::unique_ptr<PluginInstance> OpenInstance(Session& session, Verdict* verdict);
 std::unique_ptr<PluginInstance> OpenInstance(Session& session, const HostSettings& settings,
                                              Verdict* verdict);
+
+// What a case does with the instance it opened; its verdict is the case's.
+typedef std::function<Verdict(PluginInstance& plugin)> InstanceRun;
+// The opening of every case that plays one instance of its own: a fresh
+// instance opened as a DAW opens one, with the session's settings or with
+// `settings` (sample rate and block size set, resumed unless the settings
+// say not), handed to `run`, and closed after it. A plug-in that refuses
+// to open fails the case, saying why, and `run` does not run.
+Verdict WithInstance(Session& session, const InstanceRun& run);
+Verdict WithInstance(Session& session, const HostSettings& settings, const InstanceRun& run);
+// Runs `run` as the case `name` with WithInstance.
+void InstanceCase(Reporter& reporter, Session& session, const std::string& name, InstanceRun run);
+void InstanceCase(Reporter& reporter, Session& session, const std::string& name,
+                  const HostSettings& settings, InstanceRun run);
 
 } // namespace validator
 } // namespace vsthost

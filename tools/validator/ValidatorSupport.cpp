@@ -336,6 +336,29 @@ std::unique_ptr<PluginInstance> OpenInstance(Session& session, const HostSetting
   return plugin;
 }
 
+Verdict WithInstance(Session& session, const InstanceRun& run)
+{
+  return WithInstance(session, session.Settings(), run);
+}
+
+Verdict WithInstance(Session& session, const HostSettings& settings, const InstanceRun& run)
+{
+  Verdict verdict;
+  std::unique_ptr<PluginInstance> plugin = OpenInstance(session, settings, &verdict);
+  return plugin ? run(*plugin) : verdict;
+}
+
+void InstanceCase(Reporter& reporter, Session& session, const std::string& name, InstanceRun run)
+{
+  reporter.Case(name, [&session, run] { return WithInstance(session, run); });
+}
+
+void InstanceCase(Reporter& reporter, Session& session, const std::string& name,
+                  const HostSettings& settings, InstanceRun run)
+{
+  reporter.Case(name, [&session, settings, run] { return WithInstance(session, settings, run); });
+}
+
 std::vector<Check> Checks()
 {
   std::vector<Check> checks = SignalChecks();
