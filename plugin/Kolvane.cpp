@@ -117,7 +117,7 @@ void Kolvane::OnParamChange(int paramIdx)
     mEngine.setAmpLFODepth(value);
     break;
   case kLFORate:
-    mEngine.setAmpLFORate(1 << param->Int());
+    mEngine.setAmpLFORate(EngineInt(paramIdx, param->Int()));
     break;
   case kLFOTriple:
     mEngine.setAmpLFOTriplet(param->Bool());
@@ -126,7 +126,7 @@ void Kolvane::OnParamChange(int paramIdx)
     mEngine.setFilterLFODepth(value);
     break;
   case kLFOFilterRate:
-    mEngine.setFilterLFORate(1 << param->Int());
+    mEngine.setFilterLFORate(EngineInt(paramIdx, param->Int()));
     break;
   case kLFOFilterTriple:
     mEngine.setFilterLFOTriplet(param->Bool());

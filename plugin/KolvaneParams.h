@@ -4,11 +4,14 @@
 #include "KolvanePictures.h"
 
 // The plug-in's 42 parameters: one numbering used by the parameter handler,
-// the presets, the editor and the host, and one row per parameter holding
-// everything the code knows about it: how the host sees it, how CreateParams
-// types it, and which control the editor shows it with, where. The artwork
-// generator draws the background's labels from the same rows, so moving a
-// control here means running `make artwork`.
+// the presets, the editor, the host and the stored state, and one row per
+// parameter holding everything the code knows about it: how the host sees
+// it, how CreateParams types it, how its value reaches the engine, and which
+// control the editor shows it with, where, in which panel and under which
+// label. The artwork generator draws the background's panels and labels from
+// the same rows, so moving a control or renaming a label here means running
+// `make artwork`; the GUI tests find the controls through `kolvane-layout`,
+// which prints the rows.
 
 enum EParams
 {
@@ -54,9 +57,26 @@ enum EControlKind
   kControlBitmap,  // shows a value, takes no input (the step LEDs)
 };
 
+// What the engine is handed for a parameter's value.
+enum EEngineMapping
+{
+  kEngineValue,      // the value itself, read as its kind reads it
+  kEnginePowerOfTwo, // 2 to the power of the whole value: an LFO rate's
+                     // exponent 0 to 7 becomes 1 to 128 cycles per half note
+};
+
 struct ParameterProperties
 {
-  const char* name;
+  // Stable across releases and independent of the index: a letter or
+  // underscore, then letters, digits and underscores, unique in the table.
+  // An edition keyed by names (an LV2 port symbol) uses it; the stored state
+  // and the presets keep using the index.
+  const char* id;
+  const char* name; // as the host shows it
+  // The editor panel the control sits in, as its title reads (one of
+  // editorPanels), and the short caption the background shows with it.
+  const char* group;
+  const char* label;
   // Top-left corner of the parameter's control in the editor, in pixels.
   int x;
   int y;
@@ -76,6 +96,7 @@ struct ParameterProperties
   // Knobs: a drag over the picture's frame height times this crosses the
   // whole range. 0 for the other controls.
   double gearing;
+  EEngineMapping engine;
 };
 
 extern const ParameterProperties parameterProperties[kNumParams];
@@ -83,7 +104,28 @@ extern const ParameterProperties parameterProperties[kNumParams];
 // The parameter's default normalized as the host and the editor see it.
 double DefaultNormalized(const ParameterProperties& p);
 
+// The whole number the engine takes for parameter paramIdx at the whole
+// value `value`, by its row's mapping.
+int EngineInt(int paramIdx, int value);
+
 // ---- The editor --------------------------------------------------------------
+
+// A panel of the background: a plate titled with its group name, holding the
+// controls whose rows name it. In the order they are drawn.
+struct EditorPanel
+{
+  const char* group;
+  int x;
+  int y;
+  int width;
+  int height;
+};
+
+const int kNumEditorPanels = 8;
+extern const EditorPanel editorPanels[kNumEditorPanels];
+
+// Null for a name that is no panel's.
+const EditorPanel* FindPanel(const char* group);
 
 // The 16 step LEDs sit right above their step buttons, in the same column.
 const int kNumStepLeds = 16;

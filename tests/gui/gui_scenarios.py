@@ -6,9 +6,12 @@ with `kolvane-host edit` through session.host(...), drives the editor with
 xdotool at editor coordinates, and checks the host's log and screenshots.
 The scenarios are the same on every platform; a runner says how a program
 is started there: natively on Linux (the X11 window), under Wine on Windows.
+Where Kolvane's controls sit, and which parameters they set, comes from the
+parameter table through LAYOUT (kolvane-layout of the same build, started
+by the runner like the host).
 
   gui_scenarios.py --runner native|wine [--arch win32|win64 --prefix DIR]
-      --host HOST --plugin PLUGIN --testplug TESTPLUG --source-dir DIR
+      --host HOST --plugin PLUGIN --layout LAYOUT --testplug TESTPLUG --source-dir DIR
       [--in-process TESTS] [--work-dir DIR] [SCENARIO...]
   gui_scenarios.py --list --runner native|wine     (the scenario names)
 
@@ -17,6 +20,8 @@ and log are kept in --work-dir), 77 when the platform cannot run here.
 """
 
 import argparse
+import collections
+import json
 import os
 import random
 import shutil
@@ -54,21 +59,33 @@ def brightness(picture, x, y, w, h):
 
 # ---- The editor's layout ----------------------------------------------------
 
-CUTOFF = (58, 65, 64, 64)  # x, y, w, h: starts at its maximum
-STEP4 = (119, 420, 25, 43)
-PUSH = (372, 26, 128, 128)
-LED_Y, LED_SIZE = 402, 18
-LEDS = [(23 + 32 * k, LED_Y) for k in range(16)]
-P_CUTOFF, P_PUSH, P_STEP4, P_STEP_ON_OFF = 8, 16, 23, 36
+# A parameter's control: its index, its name as the host shows it, and the
+# rectangle (x, y, w, h) of its frame in editor coordinates.
+Control = collections.namedtuple("Control", "index name rect")
+
+
+class Layout:
+    """The editor's layout as kolvane-layout prints it from the parameter
+    table: controls are found by the parameters' stable identifiers."""
+
+    def __init__(self, text):
+        data = json.loads(text)
+        self.params = {p["id"]: p for p in data["parameters"]}
+        self.leds = [(l["x"], l["y"], l["width"], l["height"]) for l in data["leds"]]
+
+    def __getitem__(self, ident):
+        check(ident in self.params, "no parameter %r in the layout" % ident)
+        p = self.params[ident]
+        return Control(p["index"], p["name"], (p["x"], p["y"], p["width"], p["height"]))
 
 
 def centre(rect):
     return rect[0] + rect[2] // 2, rect[1] + rect[3] // 2
 
 
-def lit_leds(picture):
+def lit_leds(picture, leds):
     """Indices of the LEDs brighter than the unlit ones by a clear margin."""
-    levels = [brightness(picture, x, y, LED_SIZE, LED_SIZE) for x, y in LEDS]
+    levels = [brightness(picture, *rect) for rect in leds]
     low = min(levels)
     return [k for k, v in enumerate(levels) if v > low + 20]
 
@@ -143,6 +160,7 @@ class Session:
         self.origin = (0, 0)  # where the host puts its window: no window manager moves it
         self.proc = None
         self.testplug_skip = 0
+        self._layout = None
 
     def path(self, name):
         return os.path.join(self.work, name)
@@ -192,6 +210,17 @@ class Session:
             check(time.time() < deadline, "the window %r stays" % name)
             time.sleep(0.1)
         time.sleep(0.2)
+
+    def layout(self):
+        """Kolvane's editor layout, read once from the layout printer: call
+        it before the host starts, so that the host's timing is its own."""
+        if self._layout is None:
+            check(self.args.layout, "no --layout given")
+            argv = run_command(self.args, self.args.layout, [])
+            proc = subprocess.run([str(a) for a in argv], env=self.env(), capture_output=True, timeout=120)
+            check(proc.returncode == 0, "the layout printer failed: %s" % proc.stderr.decode(errors="replace"))
+            self._layout = Layout(proc.stdout.decode())
+        return self._layout
 
     def host(self, *host_args, seconds=6, plugin=None):
         """Starts the host on the editor and waits until its window shows."""
@@ -326,34 +355,38 @@ def falling_automation(log, param):
 
 
 def dragging_the_cutoff_down_128_px_moves_it_half_its_range(s):
+    cutoff = s.layout()["filter_cutoff"]  # starts at its maximum
     s.host(seconds=5)
-    s.drag(*centre(CUTOFF), 128)
+    s.drag(*centre(cutoff.rect), 128)
     s.wait()
     log = s.log()
-    falling_automation(log, P_CUTOFF)
-    moved = log.initial[P_CUTOFF] - log.final[P_CUTOFF]
+    falling_automation(log, cutoff.index)
+    moved = log.initial[cutoff.index] - log.final[cutoff.index]
     check(abs(moved - 0.5) < 0.01, "moved by %f, expected 0.5" % moved)
 
 
 def dragging_with_control_is_ten_times_finer(s):
+    cutoff = s.layout()["filter_cutoff"]
     s.host(seconds=5)
-    s.drag(*centre(CUTOFF), 128, modifier="ctrl")
+    s.drag(*centre(cutoff.rect), 128, modifier="ctrl")
     s.wait()
     log = s.log()
-    falling_automation(log, P_CUTOFF)
-    moved = log.initial[P_CUTOFF] - log.final[P_CUTOFF]
+    falling_automation(log, cutoff.index)
+    moved = log.initial[cutoff.index] - log.final[cutoff.index]
     check(abs(moved - 0.05) < 0.005, "moved by %f, expected 0.05" % moved)
 
 
 def clicking_step_4_toggles_it(s):
+    step4 = s.layout()["step_4"]
     s.host("--screenshot", s.path("shot.png"), seconds=3)
-    s.click(*centre(STEP4))
+    s.click(*centre(step4.rect))
     s.wait()
     log = s.log()
-    check(log.initial[P_STEP4] == 0.0 and log.final[P_STEP4] == 1.0, "step 4: %s -> %s" % (log.initial[P_STEP4], log.final[P_STEP4]))
-    check(log.gestures(P_STEP4) == [[1.0]], "one gesture switching it on: %s" % log.calls)
+    p = step4.index
+    check(log.initial[p] == 0.0 and log.final[p] == 1.0, "step 4: %s -> %s" % (log.initial[p], log.final[p]))
+    check(log.gestures(p) == [[1.0]], "one gesture switching it on: %s" % log.calls)
     shot, golden = read_png(s.path("shot.png")), read_png(os.path.join(GOLDEN, "editor_open.png"))
-    x, y, w, h = STEP4
+    x, y, w, h = step4.rect
     changed = differing_pixels(shot, golden)
     inside = [p for p in changed if x <= p[0] < x + w and y <= p[1] < y + h]
     check(len(inside) > w * h // 10, "the step's frame did not change on screen (%d pixels)" % len(inside))
@@ -361,23 +394,25 @@ def clicking_step_4_toggles_it(s):
 
 
 def push_is_on_while_held_in_midi_gate_mode(s):
-    s.host("--param", "Step On Off=1", seconds=4)
-    s.move(*centre(PUSH))
+    push, midi_gate = s.layout()["push"], s.layout()["midi_gate"]
+    s.host("--param", "%s=1" % midi_gate.name, seconds=4)
+    s.move(*centre(push.rect))
     time.sleep(0.1)
     s.xdo("mousedown", 1)
     time.sleep(0.5)
     held = s.log()
     s.xdo("mouseup", 1)
     s.wait()
-    check(held.values(P_PUSH) == [1.0], "while held: %s" % held.calls)
+    check(held.values(push.index) == [1.0], "while held: %s" % held.calls)
     log = s.log()
-    check(log.gestures(P_PUSH) == [[1.0, 0.0]], "off after release: %s" % log.calls)
-    check(log.final[P_PUSH] == 0.0 and log.final[P_STEP_ON_OFF] == 1.0, "final %s %s" % (log.final[P_PUSH], log.final[P_STEP_ON_OFF]))
+    check(log.gestures(push.index) == [[1.0, 0.0]], "off after release: %s" % log.calls)
+    check(log.final[push.index] == 0.0 and log.final[midi_gate.index] == 1.0, "final %s %s" % (log.final[push.index], log.final[midi_gate.index]))
 
 
 def wheel_notches_move_a_knob(s):
+    cutoff = s.layout()["filter_cutoff"]
     s.host(seconds=4)
-    s.move(*centre(CUTOFF))
+    s.move(*centre(cutoff.rect))
     time.sleep(0.1)
     for _ in range(3):
         s.xdo("click", 5)
@@ -387,24 +422,26 @@ def wheel_notches_move_a_knob(s):
     s.xdo("click", 4)
     time.sleep(0.1)
     s.wait()
-    down = middle.values(P_CUTOFF)
+    down = middle.values(cutoff.index)
     check(len(down) == 3 and all(b < a for a, b in zip(down, down[1:])), "three notches down: %s" % down)
-    steps = [middle.initial[P_CUTOFF] - down[0], down[0] - down[1], down[1] - down[2]]
+    steps = [middle.initial[cutoff.index] - down[0], down[0] - down[1], down[1] - down[2]]
     check(max(steps) - min(steps) < 1e-3 and steps[0] > 0, "unequal notches %s" % steps)
     log = s.log()
-    check(abs(log.final[P_CUTOFF] - down[1]) < 1e-4, "one notch up should give %f, got %f" % (down[1], log.final[P_CUTOFF]))
+    check(abs(log.final[cutoff.index] - down[1]) < 1e-4, "one notch up should give %f, got %f" % (down[1], log.final[cutoff.index]))
 
 
 def double_click_restores_the_default(s):
+    cutoff = s.layout()["filter_cutoff"]
+    p = cutoff.index
     s.host(seconds=5)
-    x, y = centre(CUTOFF)
+    x, y = centre(cutoff.rect)
     s.drag(x, y, 40)
     s.double_click(x, y)
     s.wait()
     log = s.log()
-    check(min(log.values(P_CUTOFF)) < log.initial[P_CUTOFF] - 0.1, "the drag did not move the knob: %s" % log.calls)
-    check(abs(log.final[P_CUTOFF] - log.initial[P_CUTOFF]) < 1e-6, "after the double click %f, default %f" % (log.final[P_CUTOFF], log.initial[P_CUTOFF]))
-    log.gestures(P_CUTOFF)  # balanced
+    check(min(log.values(p)) < log.initial[p] - 0.1, "the drag did not move the knob: %s" % log.calls)
+    check(abs(log.final[p] - log.initial[p]) < 1e-6, "after the double click %f, default %f" % (log.final[p], log.initial[p]))
+    log.gestures(p)  # balanced
 
 
 def the_lit_led_follows_the_steps_over_a_bar(s):
@@ -415,6 +452,7 @@ def the_lit_led_follows_the_steps_over_a_bar(s):
     seen on a busy 2-core machine. So every picture may trail by up to half
     a bar, and the closest one must be within a step: a light that is
     always behind, or in the wrong place, fails."""
+    leds = s.layout().leds
     # Over two bars: on a loaded machine a picture can take a second.
     s.host("--play", "--screenshot", s.path("bar.png"), "--screenshot-every-ms", 100, seconds=5)
     s.wait(stop=False)
@@ -427,12 +465,12 @@ def the_lit_led_follows_the_steps_over_a_bar(s):
     seen, lags = set(), []
     for n, ppq in sorted(shots.items()):
         path = s.path("bar-%03d.png" % n)
-        leds = lit_leds(read_png(path))
-        check(len(leds) == 1, "%s: lit LEDs %s" % (path, leds))
+        lit = lit_leds(read_png(path), leds)
+        check(len(lit) == 1, "%s: lit LEDs %s" % (path, lit))
         playing = int(ppq * 4) % 16
-        lag = (playing - leds[0]) % 16
-        check(lag <= 8, "%s at quarter %.3f: LED %d lit, step %d playing" % (path, ppq, leds[0], playing))
-        seen.add(leds[0])
+        lag = (playing - lit[0]) % 16
+        check(lag <= 8, "%s at quarter %.3f: LED %d lit, step %d playing" % (path, ppq, lit[0], playing))
+        seen.add(lit[0])
         lags.append(lag)
     check(min(lags) <= 1, "the light never caught up with the transport: lags %s" % lags)
     check(len(seen) >= 4, "only steps %s lit over two bars" % sorted(seen))
@@ -442,12 +480,14 @@ def automation_from_a_third_thread_while_playing(s):
     """Audio runs, a third thread sets every parameter every millisecond for
     ten seconds and then puts them back: the editor shows the defaults again
     (the LED of whatever step is playing aside)."""
+    leds = s.layout().leds
+    top, bottom = min(y for _, y, _, _ in leds), max(y + h for _, y, _, h in leds)
     s.host("--play", "--automate-every-ms", 1, "--screenshot", s.path("shot.png"), seconds=10)
     s.wait(timeout=60, stop=False)
     shot, golden = read_png(s.path("shot.png")), read_png(os.path.join(GOLDEN, "editor_open.png"))
-    outside = [p for p in differing_pixels(shot, golden) if not (LED_Y <= p[1] < LED_Y + LED_SIZE)]
+    outside = [p for p in differing_pixels(shot, golden) if not (top <= p[1] < bottom)]
     check(not outside, "%d pixels differ outside the LED row, first %s" % (len(outside), outside[:5]))
-    check(len(lit_leds(shot)) == 1, "lit LEDs %s" % lit_leds(shot))
+    check(len(lit_leds(shot, leds)) == 1, "lit LEDs %s" % lit_leds(shot, leds))
 
 
 def typing_keeps_only_what_the_parameter_takes_and_enter_commits(s):
@@ -713,6 +753,7 @@ def main():
     parser.add_argument("--prefix")
     parser.add_argument("--host")
     parser.add_argument("--plugin")
+    parser.add_argument("--layout")
     parser.add_argument("--testplug")
     parser.add_argument("--source-dir")
     parser.add_argument("--in-process")

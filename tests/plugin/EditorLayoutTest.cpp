@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,62 @@ TEST(EditorLayout, ControlsFitTheEditorAndStartOnTheirDefaultFrames)
     EXPECT_EQ(kControlBitmap, led.kind);
     EXPECT_EQ(0, DefaultFrame(led));
   }
+}
+
+// The identifiers name the parameters where the index cannot (an edition
+// keyed by port symbols): each must be a valid symbol, and no two alike, or
+// one parameter would shadow another.
+TEST(ParameterTable, IdentifiersAreUniqueValidSymbols)
+{
+  std::set<std::string> seen;
+  for (int i = 0; i < kNumParams; ++i)
+  {
+    const ParameterProperties& p = parameterProperties[i];
+    SCOPED_TRACE(p.name);
+    ASSERT_NE(nullptr, p.id);
+    const std::string id = p.id;
+    ASSERT_FALSE(id.empty());
+    EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(id[0])) || id[0] == '_') << id;
+    for (char ch : id)
+    {
+      EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(ch)) || ch == '_') << id;
+    }
+    EXPECT_TRUE(seen.insert(id).second) << "the identifier " << id << " is taken twice";
+  }
+}
+
+// The background draws one plate per panel and colours a control's scale by
+// its panel: every row must name a panel that is drawn, and its control must
+// sit on that panel, or the label would land on another panel's plate.
+TEST(ParameterTable, EveryControlSitsOnThePanelItsRowNames)
+{
+  std::set<std::string> panels;
+  for (const EditorPanel& panel : editorPanels)
+  {
+    EXPECT_TRUE(panels.insert(panel.group).second) << "two panels called " << panel.group;
+    EXPECT_EQ(&panel, FindPanel(panel.group));
+    EXPECT_GE(panel.x, 0);
+    EXPECT_GE(panel.y, 0);
+    EXPECT_LE(panel.x + panel.width, kEditorWidth) << panel.group;
+    EXPECT_LE(panel.y + panel.height, kEditorHeight) << panel.group;
+  }
+  std::set<std::string> used;
+  for (int i = 0; i < kNumParams; ++i)
+  {
+    const ParameterProperties& p = parameterProperties[i];
+    SCOPED_TRACE(p.name);
+    ASSERT_NE(nullptr, p.label);
+    EXPECT_STRNE("", p.label);
+    const EditorPanel* panel = FindPanel(p.group);
+    ASSERT_NE(nullptr, panel) << "no panel called " << (p.group ? p.group : "(null)");
+    used.insert(panel->group);
+    const Box box = boxOf(GetEditorControl(kNumStepLeds + i));
+    const int cx = (box.left + box.right) / 2, cy = (box.top + box.bottom) / 2;
+    EXPECT_TRUE(cx >= panel->x && cx < panel->x + panel->width && cy >= panel->y &&
+                cy < panel->y + panel->height)
+        << "the control's middle (" << cx << ", " << cy << ") is off the " << p.group << " panel";
+  }
+  EXPECT_EQ(panels, used) << "a panel holds no control";
 }
 
 // A stepped control must have exactly one frame per value, or some values

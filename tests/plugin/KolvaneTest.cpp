@@ -242,6 +242,36 @@ TEST_F(KolvaneTest, OpenPushesEveryParameterIntoTheEngine)
   EXPECT_FALSE(plug->engine().stepOn(2));
 }
 
+// An LFO's rate knob is an exponent: value v makes 2 to the v cycles per
+// half note, for both LFOs, so at 120 BPM 0 gives 1 Hz and 7 gives 128 Hz,
+// and the triplet switch makes it half as fast again.
+TEST_F(KolvaneTest, LfoRatesAreTwoToThePowerOfTheirValue)
+{
+  open();
+  struct Case
+  {
+    int rate, triplet, value;
+    bool on;
+    double hz;
+  };
+  const Case cases[] = {{kLFORate, kLFOTriple, 0, false, 1.0},
+                        {kLFORate, kLFOTriple, 3, false, 8.0},
+                        {kLFORate, kLFOTriple, 7, false, 128.0},
+                        {kLFORate, kLFOTriple, 7, true, 192.0},
+                        {kLFOFilterRate, kLFOFilterTriple, 0, false, 1.0},
+                        {kLFOFilterRate, kLFOFilterTriple, 5, false, 32.0},
+                        {kLFOFilterRate, kLFOFilterTriple, 7, true, 192.0}};
+  for (const Case& c : cases)
+  {
+    effect->setParameter(effect, c.triplet, c.on ? 1.0f : 0.0f);
+    effect->setParameter(effect, c.rate, static_cast<float>(c.value) / 7.0f);
+    const Oscillator& lfo =
+        c.rate == kLFORate ? plug->engine().ampLFO() : plug->engine().filterLFO();
+    EXPECT_DOUBLE_EQ(c.hz, lfo.getFrequency())
+        << parameterProperties[c.rate].name << " " << c.value << (c.on ? " triplet" : "");
+  }
+}
+
 TEST_F(KolvaneTest, HostIdentificationTakesTheIntegerRateAndTheTempo)
 {
   host.hasTime = false;

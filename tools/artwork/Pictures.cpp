@@ -3,16 +3,17 @@
 #include "KolvaneParams.h"
 #include "Paint.h"
 
+#include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 using paint::kPi;
 
 namespace
 {
-// Panel colours. Each section has an accent by what it shapes: amber for
-// the amplitude, cyan for the filter, red for the gate, green for the
-// sequencer, silver for the output.
+// Panel colours; each panel's accent is in kPanelStyles.
 const LICE_pixel kPanelTop = 0xFF25282D, kPanelBottom = 0xFF1A1C20;
 const LICE_pixel kSectionTop = 0xFF30343B, kSectionBottom = 0xFF282B31;
 const LICE_pixel kSectionEdge = 0xFF3D424A;
@@ -110,6 +111,10 @@ void bigButton(LICE_MemBitmap& out, Fonts& fonts)
   }
 }
 
+// The fader's three positions: the lowest notch's y in a frame and the
+// distance between notches. The legend beside a fader lines up with them.
+const int kFaderLowNotch = 78, kFaderNotchPitch = 28;
+
 void fader(LICE_MemBitmap& out)
 {
   out.resize(24, 300);
@@ -120,11 +125,11 @@ void fader(LICE_MemBitmap& out)
     paint::plate(&out, 9, oy + 12, 6, 76, 3, 0xFF0C0D0F, 0xFF1B1D21);
     for (int k = 0; k < 3; ++k)
     {
-      const int y = oy + 78 - 28 * k;
+      const int y = oy + kFaderLowNotch - kFaderNotchPitch * k;
       LICE_Line(&out, 2, y, 5, y, 0xFF6B717B, 1.0f, LICE_MODE_COPY, false);
       LICE_Line(&out, 18, y, 21, y, 0xFF6B717B, 1.0f, LICE_MODE_COPY, false);
     }
-    const int hy = oy + 78 - 28 * f;
+    const int hy = oy + kFaderLowNotch - kFaderNotchPitch * f;
     paint::glow(&out, 12, hy + 2, 6, 11, 0xFF000000, 140);
     paint::plate(&out, 2, hy - 7, 20, 14, 3, 0xFFB9BEC6, 0xFF5C626B);
     LICE_Line(&out, 4, hy, 19, hy, 0xFF23262B, 1.0f, LICE_MODE_COPY, false);
@@ -198,23 +203,41 @@ void led(LICE_MemBitmap& out)
 
 // --- Background ------------------------------------------------------------------
 
-struct Section
+// The panels come from the editor layout; their colours are the artwork's.
+// Each has an accent by what it shapes: amber for the amplitude, cyan for the
+// filter, red for the gate, green for the sequencer, silver for the output.
+struct PanelStyle
 {
-  int x0, y0, x1, y1;
-  const char* title;
+  const char* group;
   LICE_pixel accent;
+  bool titled; // false: the product name stands in the title's place
 };
 
-const Section kSections[] = {
-    {10, 8, 324, 148, "FILTER", kCyan},
-    {332, 8, 540, 148, "GATE", kRed},
-    {548, 8, 654, 148, nullptr, kSilver}, // titled by the product name
-    {10, 154, 356, 262, "AMP ENVELOPE", kAmber},
-    {364, 154, 654, 262, "AMP LFO", kAmber},
-    {10, 268, 356, 369, "FILTER ENVELOPE", kCyan},
-    {364, 268, 654, 369, "FILTER LFO", kCyan},
-    {10, 375, 654, 466, "STEP SEQUENCER", kGreen},
+const PanelStyle kPanelStyles[] = {
+    {"Filter", kCyan, true},     {"Gate", kRed, true},
+    {"Mix", kSilver, false},     {"Amp Envelope", kAmber, true},
+    {"Amp LFO", kAmber, true},   {"Filter Envelope", kCyan, true},
+    {"Filter LFO", kCyan, true}, {"Step Sequencer", kGreen, true},
 };
+
+const PanelStyle* styleOf(const char* group)
+{
+  for (const PanelStyle& s : kPanelStyles)
+  {
+    if (std::strcmp(s.group, group) == 0)
+      return &s;
+  }
+  return nullptr;
+}
+
+// Titles and labels are set in capitals.
+std::string upper(const char* text)
+{
+  std::string s = text;
+  for (char& ch : s)
+    ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  return s;
+}
 
 // The control the editor shows parameter param with.
 EditorControl controlOf(int param)
@@ -224,9 +247,8 @@ EditorControl controlOf(int param)
 
 // Scale marks around a knob's place: fine ticks for a continuous knob, one
 // dot per position for a stepped one.
-void knobScale(LICE_IBitmap* bm, int param, LICE_pixel accent)
+void knobScale(LICE_IBitmap* bm, const EditorControl& c, LICE_pixel accent)
 {
-  const EditorControl c = controlOf(param);
   const PictureProperties* p = FindPicture(c.picture);
   const int size = p->width;
   const double cx = c.x + size / 2.0 - 0.5, cy = c.y + size / 2.0 - 0.5;
@@ -245,14 +267,6 @@ void knobScale(LICE_IBitmap* bm, int param, LICE_pixel accent)
           bm, cx + sn * (r - 1.0), cy - cs * (r - 1.0), cx + sn * (r + 1.5), cy - cs * (r + 1.5),
           1.2, (i == 0 || i == positions - 1) ? accent : paint::mix(kDimLabel, kPanelTop, 0.3));
   }
-}
-
-void labelUnder(LICE_IBitmap* bm, Fonts& fonts, int param, const char* text, int dy = 0)
-{
-  const EditorControl c = controlOf(param);
-  const PictureProperties* p = FindPicture(c.picture);
-  const int h = p->height / p->frames;
-  fonts.label.drawCentred(bm, text, 9, c.x + p->width / 2.0f, c.y + h + 9 + dy, kLabel, 0.6f);
 }
 
 // Saw, square and sine icons, drawn 14 x 8 with their left middle at (x, y).
@@ -285,26 +299,139 @@ void waveIcon(LICE_IBitmap* bm, int shape, double x, double y, LICE_pixel color)
   }
 }
 
-// The three positions of a selector, labelled to its right; position 0 is
-// at the bottom.
-void faderLegend(LICE_IBitmap* bm, Fonts& fonts, int param, const char* const names[3], bool waves,
-                 LICE_pixel accent)
+// Where a control's label goes: under it unless its caption says otherwise.
+enum CaptionPlace
 {
-  const EditorControl c = controlOf(param);
-  for (int k = 0; k < 3; ++k)
+  kUnder,
+  kLeft,       // right-aligned before it, on its middle
+  kRight,      // after it, on its middle
+  kSwitchEnds, // a lever switch: the label dimmed above, a text at each end
+  kInPicture,  // the control's picture carries its own caption
+};
+
+// The captions that differ from the usual one, the row's label under its
+// control. The legend holds texts for the values, lowest first: a
+// selector's positions, a switch's ends or a knob's ends.
+struct Caption
+{
+  int param;
+  CaptionPlace place;
+  int dy; // nudges the label up where the panel is tight
+  const char* legend[3];
+  bool waves; // the legend leads each text with its wave shape
+};
+
+const Caption kCaptions[] = {
+    {kPush, kInPicture, 0, {}, false},
+    {kFilterType, kUnder, -1, {"LP", "HP", "BP"}, false},
+    {kLFOAmpType, kUnder, -3, {"SAW", "SQR", "SINE"}, true},
+    {kLFOFilterType, kUnder, -3, {"SAW", "SQR", "SINE"}, true},
+    {kLFOTriple, kLeft, 0, {}, false},
+    {kLFOFilterTriple, kLeft, 0, {}, false},
+    {kStepOnOff, kSwitchEnds, 0, {"STEP", "MIDI"}, false},
+    {kDryWet, kUnder, 0, {"DRY", "WET"}, false},
+    {kSeqNoteLen, kUnder, -2, {}, false},
+    {kArpIntervall, kUnder, -2, {}, false},
+    {kArpSpeed, kRight, 0, {}, false},
+};
+
+Caption captionOf(int param)
+{
+  for (const Caption& c : kCaptions)
   {
-    const int y = c.y + 78 - 28 * k;
-    double x = c.x + 28;
-    if (waves)
+    if (c.param == param)
+      return c;
+  }
+  return {param, kUnder, 0, {}, false};
+}
+
+// The note one cycle lasts at a power-of-two LFO rate's value: the engine
+// makes its rate's number of cycles per half note.
+std::string cycleNote(int param, double value)
+{
+  return "1/" + std::to_string(2 * EngineInt(param, static_cast<int>(value)));
+}
+
+// A parameter's scale, label and legend.
+void decorate(LICE_IBitmap* bm, Fonts& fonts, int param, LICE_pixel accent)
+{
+  const ParameterProperties& row = parameterProperties[param];
+  const EditorControl c = controlOf(param);
+  const PictureProperties* p = FindPicture(c.picture);
+  const int h = p->FrameHeight();
+  const float cx = c.x + p->width / 2.0f;
+  const std::string label = upper(row.label);
+  const Caption caption = captionOf(param);
+
+  if (c.picture == kPictureStepButton)
+  {
+    // Numbered above the step's LED, the first of each beat in the accent.
+    const EditorControl led = GetEditorControl(param - kStepSeq1);
+    const PictureProperties* l = FindPicture(led.picture);
+    fonts.label.drawCentred(bm, label, 8, led.x + l->width / 2.0f, led.y - 2,
+                            (param - kStepSeq1) % 4 == 0 ? accent : kDimLabel, 0.0f);
+    return;
+  }
+  const bool knob = c.kind == kControlKnob && c.picture != kPictureFader;
+  if (knob)
+  {
+    knobScale(bm, c, accent);
+    if (row.engine == kEnginePowerOfTwo)
     {
-      waveIcon(bm, k, x, y, accent);
-      x += 19;
+      fonts.label.drawCentred(bm, cycleNote(param, row.minVal), 7, c.x + 7.0f, c.y + 66, kDimLabel,
+                              0.3f);
+      fonts.label.drawCentred(bm, cycleNote(param, row.maxVal), 7, c.x + p->width - 7.0f, c.y + 66,
+                              kDimLabel, 0.3f);
     }
-    fonts.label.draw(bm, names[k], 8, static_cast<float>(x), y + 3, kLabel, 0.5f);
+    else if (caption.legend[0])
+    {
+      fonts.label.drawCentred(bm, caption.legend[0], 8, c.x + 7.0f, c.y + 63, kDimLabel, 0.5f);
+      fonts.label.drawCentred(bm, caption.legend[1], 8, c.x + p->width - 7.0f, c.y + 63, kDimLabel,
+                              0.5f);
+    }
+  }
+  if (c.picture == kPictureFader)
+  {
+    // Each position's text beside its notch; position 0 is at the bottom.
+    for (int k = 0; k < 3 && caption.legend[k]; ++k)
+    {
+      const int y = c.y + kFaderLowNotch - kFaderNotchPitch * k;
+      double x = c.x + 28;
+      if (caption.waves)
+      {
+        waveIcon(bm, k, x, y, accent);
+        x += 19;
+      }
+      fonts.label.draw(bm, caption.legend[k], 8, static_cast<float>(x), y + 3, kLabel, 0.5f);
+    }
+  }
+
+  // Knobs and selectors take the larger labels, lever switches the smaller.
+  const int px = c.kind == kControlKnob ? 9 : 8;
+  const float weight = c.kind == kControlKnob ? 0.6f : 0.5f;
+  switch (caption.place)
+  {
+  case kUnder:
+    fonts.label.drawCentred(bm, label, px, cx, c.y + h + 9 + caption.dy, kLabel, weight);
+    break;
+  case kLeft:
+    fonts.label.drawRight(bm, label, px, c.x - 3.0f, c.y + h / 2 + 4, kLabel, weight);
+    break;
+  case kRight:
+    fonts.label.draw(bm, label, px, c.x + p->width + 3.0f, c.y + h / 2 + 4, kLabel, weight);
+    break;
+  case kSwitchEnds:
+    // On is the lever up.
+    fonts.label.drawCentred(bm, caption.legend[1], px, cx, c.y - 5, kLabel, weight);
+    fonts.label.drawCentred(bm, caption.legend[0], px, cx, c.y + h + 11, kLabel, weight);
+    fonts.label.drawCentred(bm, label, px, cx, c.y - 16, kDimLabel, weight);
+    break;
+  case kInPicture:
+    break;
   }
 }
 
-void background(LICE_MemBitmap& out, Fonts& fonts)
+bool background(LICE_MemBitmap& out, Fonts& fonts)
 {
   out.resize(kEditorWidth, kEditorHeight);
   paint::shaded(&out, 0, 0, kEditorWidth, kEditorHeight, kPanelTop, kPanelBottom,
@@ -314,104 +441,55 @@ void background(LICE_MemBitmap& out, Fonts& fonts)
   LICE_Line(&out, 0, kEditorHeight - 1, kEditorWidth - 1, kEditorHeight - 1, 0xFF0D0E10, 1.0f,
             LICE_MODE_COPY, false);
 
-  for (const Section& s : kSections)
+  for (const EditorPanel& s : editorPanels)
   {
-    const int w = s.x1 - s.x0, h = s.y1 - s.y0;
-    paint::plate(&out, s.x0 - 1, s.y0 - 1, w + 2, h + 2, 7, kSectionEdge, 0xFF2E3238);
-    paint::plate(&out, s.x0, s.y0, w, h, 6, kSectionTop, kSectionBottom);
-    if (!s.title)
-      continue;
-    // Title and a short accent rule under it.
-    fonts.label.draw(&out, s.title, 10, static_cast<float>(s.x0 + 9), s.y0 + 14, s.accent, 1.2f);
-    const int tw = fonts.label.measure(s.title, 10, 1.2f);
-    LICE_FillRect(&out, s.x0 + 9, s.y0 + 17, tw, 1, s.accent, 0.55f, LICE_MODE_COPY);
+    const PanelStyle* style = styleOf(s.group);
+    if (!style)
+    {
+      std::fprintf(stderr, "kolvane-artwork: no colours for the panel \"%s\"\n", s.group);
+      return false;
+    }
+    paint::plate(&out, s.x - 1, s.y - 1, s.width + 2, s.height + 2, 7, kSectionEdge, 0xFF2E3238);
+    paint::plate(&out, s.x, s.y, s.width, s.height, 6, kSectionTop, kSectionBottom);
+    if (style->titled)
+    {
+      // Title and a short accent rule under it.
+      const std::string title = upper(s.group);
+      fonts.label.draw(&out, title, 10, static_cast<float>(s.x + 9), s.y + 14, style->accent, 1.2f);
+      const int tw = fonts.label.measure(title, 10, 1.2f);
+      LICE_FillRect(&out, s.x + 9, s.y + 17, tw, 1, style->accent, 0.55f, LICE_MODE_COPY);
+    }
+    else
+    {
+      const float cx = s.x + s.width / 2.0f;
+      fonts.brand.drawCentred(&out, "KOLVANE", 17, cx, s.y + 26, style->accent, 1.5f);
+      fonts.label.drawCentred(&out, "RHYTHMIC GATE", 7, cx, s.y + 37, kDimLabel, 0.8f);
+    }
   }
 
-  // Filter.
-  for (int p : {8, 9, 40})
-    knobScale(&out, p, kCyan);
-  labelUnder(&out, fonts, 8, "CUTOFF");
-  labelUnder(&out, fonts, 9, "RESONANCE");
-  labelUnder(&out, fonts, 40, "ENV AMOUNT");
+  // The steps in groups of four, one beat each, on alternating plates behind
+  // their buttons and LEDs.
+  const int pitch = controlOf(kStepSeq1 + 1).x - controlOf(kStepSeq1).x;
+  for (int g = 0; g < kNumStepLeds / 4; ++g)
   {
-    const char* const names[3] = {"LP", "HP", "BP"};
-    faderLegend(&out, fonts, 17, names, false, kCyan);
-    labelUnder(&out, fonts, 17, "TYPE", -1);
+    const EditorControl button = controlOf(kStepSeq1 + 4 * g);
+    const int top = GetEditorControl(4 * g).y - 10;
+    const int bottom = button.y + FindPicture(button.picture)->FrameHeight();
+    paint::plate(&out, button.x - 5, top, 4 * pitch - 1, bottom - top, 4,
+                 g % 2 ? 0xFF30343B : 0xFF373C44, g % 2 ? 0xFF2A2E34 : 0xFF30353C);
   }
 
-  // Gate: the push button and the mode switch (on: MIDI notes open the
-  // gate; off: the step pattern does).
+  for (int i = 0; i < kNumParams; ++i)
   {
-    const EditorControl sw = controlOf(36);
-    fonts.label.drawCentred(&out, "MIDI", 8, sw.x + 13.0f, sw.y - 5, kLabel, 0.5f);
-    fonts.label.drawCentred(&out, "STEP", 8, sw.x + 13.0f, sw.y + 26 + 11, kLabel, 0.5f);
-    fonts.label.drawCentred(&out, "MODE", 8, sw.x + 13.0f, sw.y - 16, kDimLabel, 0.5f);
-  }
-
-  // Mix, under the product name.
-  fonts.brand.drawCentred(&out, "KOLVANE", 17, 601.0f, 34, kSilver, 1.5f);
-  fonts.label.drawCentred(&out, "RHYTHMIC GATE", 7, 601.0f, 45, kDimLabel, 0.8f);
-  knobScale(&out, 41, kSilver);
-  {
-    const EditorControl c = controlOf(41);
-    fonts.label.drawCentred(&out, "DRY", 8, c.x + 7.0f, c.y + 63, kDimLabel, 0.5f);
-    fonts.label.drawCentred(&out, "WET", 8, c.x + 57.0f, c.y + 63, kDimLabel, 0.5f);
-    labelUnder(&out, fonts, 41, "MIX");
-  }
-
-  // Envelopes.
-  const char* const stages[4] = {"ATTACK", "DECAY", "SUSTAIN", "RELEASE"};
-  for (int i = 0; i < 4; ++i)
-  {
-    knobScale(&out, i, kAmber);
-    knobScale(&out, 4 + i, kCyan);
-    labelUnder(&out, fonts, i, stages[i]);
-    labelUnder(&out, fonts, 4 + i, stages[i]);
-  }
-
-  // LFOs: depth, rate (one cycle per 1/2 note up to 1/256), triplet, wave.
-  const char* const waves[3] = {"SAW", "SQR", "SINE"};
-  const struct
-  {
-    int depth, rate, triplet, wave;
-    LICE_pixel accent;
-  } lfos[2] = {{10, 11, 12, 18, kAmber}, {13, 14, 15, 19, kCyan}};
-  for (const auto& l : lfos)
-  {
-    knobScale(&out, l.depth, l.accent);
-    knobScale(&out, l.rate, l.accent);
-    labelUnder(&out, fonts, l.depth, "DEPTH");
-    labelUnder(&out, fonts, l.rate, "RATE");
-    const EditorControl rate = controlOf(l.rate);
-    fonts.label.drawCentred(&out, "1/2", 7, rate.x + 7.0f, rate.y + 66, kDimLabel, 0.3f);
-    fonts.label.drawCentred(&out, "1/256", 7, rate.x + 57.0f, rate.y + 66, kDimLabel, 0.3f);
-    const EditorControl sw = controlOf(l.triplet);
-    fonts.label.drawRight(&out, "TRIPLET", 8, sw.x - 3.0f, sw.y + 17, kLabel, 0.5f);
-    faderLegend(&out, fonts, l.wave, waves, true, l.accent);
-    labelUnder(&out, fonts, l.wave, "WAVE", -3);
-  }
-
-  // Step sequencer: groups of four steps on alternating plates, numbered
-  // above their LEDs.
-  for (int g = 0; g < 4; ++g)
-  {
-    const int x = 23 + 128 * g - 5;
-    paint::plate(&out, x, 392, 4 * 32 - 1, 71, 4, g % 2 ? 0xFF30343B : 0xFF373C44,
-                 g % 2 ? 0xFF2A2E34 : 0xFF30353C);
-  }
-  for (int k = 0; k < 16; ++k)
-  {
-    const std::string n = std::to_string(k + 1);
-    fonts.label.drawCentred(&out, n, 8, 23 + 32 * k + 9.0f, 400, k % 4 == 0 ? kGreen : kDimLabel,
-                            0.0f);
-  }
-  for (int p : {37, 38, 39})
-    knobScale(&out, p, kGreen);
-  labelUnder(&out, fonts, 37, "LENGTH", -2);
-  labelUnder(&out, fonts, 38, "STEPS", -2);
-  {
-    const EditorControl speed = controlOf(39);
-    fonts.label.draw(&out, "SPEED", 9, speed.x + 43.0f, speed.y + 24, kLabel, 0.6f);
+    const PanelStyle* style =
+        FindPanel(parameterProperties[i].group) ? styleOf(parameterProperties[i].group) : nullptr;
+    if (!style)
+    {
+      std::fprintf(stderr, "kolvane-artwork: \"%s\" sits in no panel (\"%s\")\n",
+                   parameterProperties[i].name, parameterProperties[i].group);
+      return false;
+    }
+    decorate(&out, fonts, i, style->accent);
   }
 
   // Corner screws.
@@ -421,6 +499,7 @@ void background(LICE_MemBitmap& out, Fonts& fonts)
       paint::disc(&out, sx, sy, 2.5, 0xFF6A707A, 0xFF2A2D33);
       LICE_Line(&out, sx - 1, sy + 1, sx + 1, sy - 1, 0xFF15171A, 1.0f, LICE_MODE_COPY, false);
     }
+  return true;
 }
 } // namespace
 
@@ -429,8 +508,7 @@ bool drawPicture(int id, Fonts& fonts, LICE_MemBitmap& out)
   switch (id)
   {
   case kPictureBackground:
-    background(out, fonts);
-    return true;
+    return background(out, fonts);
   case kPictureKnob:
     knob(out, kBigKnob, 30, false);
     return true;
