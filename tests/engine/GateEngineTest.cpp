@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace
@@ -103,12 +105,69 @@ public:
 };
 } // namespace
 
-TEST(GateEngine, StepLengthTable)
+// "Arp Speed" sets how long a step lasts: the sequencer moves to the next
+// step, and opens the gate for it, after exactly that many samples. At 60 BPM
+// and 32768 Hz a quarter note is 32768 samples and every step length is a
+// whole number of samples. An index outside 0 to 9 is clamped: below it the
+// longest step, above it the shortest.
+TEST(GateEngine, ArpSpeedSetsWhenTheSequencerMovesOn)
 {
-  const double expected[] = {16, 8, 7, 6, 5, 4, 3, 2, 1, 0.5};
-  for (int speed = 0; speed <= 9; ++speed)
+  const int kQuarter = 32768;
+  struct Case
   {
-    EXPECT_EQ(expected[speed], GateEngine::stepLengthFor(speed)) << speed;
+    int arpSpeed;
+    int stepSamples;
+    const char* noteValue;
+  };
+  const Case cases[] = {
+      {0, kQuarter, "a quarter note (below the parameter's range)"},
+      {1, kQuarter / 2, "an eighth note"},
+      {2, kQuarter * 7 / 16, "7/64"},
+      {3, kQuarter * 3 / 8, "a dotted sixteenth"},
+      {4, kQuarter * 5 / 16, "5/64"},
+      {5, kQuarter / 4, "a sixteenth note"},
+      {6, kQuarter * 3 / 16, "a dotted 32nd"},
+      {7, kQuarter / 8, "a 32nd note"},
+      {8, kQuarter / 16, "a 64th note"},
+      {9, kQuarter / 32, "a 128th note"},
+      {-1, kQuarter, "as index 0"},
+      {INT_MIN, kQuarter, "as index 0"},
+      {10, kQuarter / 32, "as index 9"},
+      {1000, kQuarter / 32, "as index 9"},
+      {INT_MAX, kQuarter / 32, "as index 9"},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(std::to_string(c.arpSpeed) + ": " + c.noteValue);
+    EngineProbe engine;
+    for (int step = 0; step < GateEngine::kNumSteps; ++step)
+    {
+      engine.setStepOn(step, true);
+    }
+    engine.setSampleRate(kQuarter);
+    engine.setStepLength(GateEngine::stepLengthFor(c.arpSpeed));
+    engine.play(0.0, 60.0);
+    int rendered = 0;
+    auto renderTo = [&](int sample)
+    {
+      engine.render(sample - rendered, 1.0, 512);
+      rendered = sample;
+    };
+    // The lit step changes on the first sample of the next step, not before.
+    for (int step = 1; step <= 3; ++step)
+    {
+      renderTo(step * c.stepSamples);
+      EXPECT_EQ(step - 1, engine.displayedStep()) << "on the last sample of step " << step - 1;
+      renderTo(step * c.stepSamples + 1);
+      EXPECT_EQ(step, engine.displayedStep()) << "on the first sample of step " << step;
+    }
+    // Each step opens the gate on its 20th sample.
+    renderTo(3 * c.stepSamples + 20);
+    const int s = c.stepSamples;
+    EXPECT_EQ((std::vector<NoteEvent>{
+                  {true, 19}, {true, s + 19}, {true, 2 * s + 19}, {true, 3 * s + 19}}),
+              engine.noteOns());
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 3}), engine.stepsAtNoteOn);
   }
 }
 

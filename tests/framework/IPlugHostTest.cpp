@@ -3,45 +3,104 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
-TEST(LookUpHost, FindsEachHostsWord)
+namespace
 {
-  struct Case
+struct HostProduct
+{
+  std::string product;
+  EHost host;
+  int line;
+};
+
+// The fixture names hosts by their constants.
+const std::pair<const char*, EHost> kHostConstants[] = {
+    {"kHostUnknown", kHostUnknown},
+    {"kHostReaper", kHostReaper},
+    {"kHostProTools", kHostProTools},
+    {"kHostCubase", kHostCubase},
+    {"kHostNuendo", kHostNuendo},
+    {"kHostSonar", kHostSonar},
+    {"kHostVegas", kHostVegas},
+    {"kHostFLStudio", kHostFLStudio},
+    {"kHostSamplitude", kHostSamplitude},
+    {"kHostLive", kHostLive},
+    {"kHostMelodyne", kHostMelodyne},
+    {"kHostVSTScanner", kHostVSTScanner},
+    {"kHostAULab", kHostAULab},
+    {"kHostForte", kHostForte},
+    {"kHostChainer", kHostChainer},
+    {"kHostAudition", kHostAudition},
+    {"kHostOrion", kHostOrion},
+    {"kHostSAWStudio", kHostSAWStudio},
+    {"kHostLogic", kHostLogic},
+    {"kHostGarageBand", kHostGarageBand},
+    {"kHostDigitalPerformer", kHostDigitalPerformer},
+    {"kHostStandalone", kHostStandalone},
+    {"kHostAudioMulch", kHostAudioMulch},
+    {"kHostStudioOne", kHostStudioOne},
+    {"kHostVST3PluginTestHost", kHostVST3PluginTestHost},
+    {"kHostArdour", kHostArdour},
+};
+
+// Reads the fixture's lines: a host constant, then the product string in
+// double quotes. A line that does not parse fails the test that reads it.
+std::vector<HostProduct> ReadHostProducts(const std::string& path)
+{
+  std::vector<HostProduct> entries;
+  std::ifstream in(path);
+  EXPECT_TRUE(in.is_open()) << path;
+  std::string text;
+  for (int line = 1; std::getline(in, text); ++line)
   {
-    const char* product;
-    EHost host;
-  };
-  const Case cases[] = {
-      {"cubase", kHostCubase},
-      {"reaper", kHostReaper},
-      {"nuendo", kHostNuendo},
-      {"cakewalk", kHostSonar},
-      {"samplitude", kHostSamplitude},
-      {"fruity", kHostFLStudio},
-      {"live", kHostLive},
-      {"melodyne", kHostMelodyne},
-      {"vstmanlib", kHostVSTScanner},
-      {"aulab", kHostAULab},
-      {"garageband", kHostGarageBand},
-      {"forte", kHostForte},
-      {"chainer", kHostChainer},
-      {"audition", kHostAudition},
-      {"orion", kHostOrion},
-      {"sawstudio", kHostSAWStudio},
-      {"logic", kHostLogic},
-      {"digital", kHostDigitalPerformer},
-      {"audiomulch", kHostAudioMulch},
-      {"presonus", kHostStudioOne},
-      {"vst3plugintesthost", kHostVST3PluginTestHost},
-      {"protools", kHostProTools},
-      {"ardour", kHostArdour},
-      {"standalone", kHostStandalone},
-  };
-  for (const Case& c : cases)
+    if (!text.empty() && text.back() == '\r')
+    {
+      text.pop_back();
+    }
+    if (text.find_first_not_of(" \t") == std::string::npos || text[0] == '#')
+    {
+      continue;
+    }
+    const size_t nameEnd = text.find_first_of(" \t");
+    const size_t open = text.find('"');
+    const size_t close = text.rfind('"');
+    const std::string name = text.substr(0, nameEnd);
+    const auto known = std::find_if(std::begin(kHostConstants), std::end(kHostConstants),
+                                    [&](const std::pair<const char*, EHost>& constant)
+                                    { return name == constant.first; });
+    if (nameEnd == std::string::npos || open == std::string::npos || close == open ||
+        known == std::end(kHostConstants))
+    {
+      ADD_FAILURE() << path << ":" << line
+                    << ": not a host constant and a quoted product: " << text;
+      continue;
+    }
+    entries.push_back({text.substr(open + 1, close - open - 1), known->second, line});
+  }
+  return entries;
+}
+} // namespace
+
+// Each real host's product string identifies it, and a host the plug-in
+// has no behaviour for is unknown, both for the lookup and for the plug-in
+// base the adapter hands the product string to.
+TEST(LookUpHost, RealHostsProductStrings)
+{
+  const std::vector<HostProduct> entries = ReadHostProducts(KOLVANE_HOST_PRODUCTS);
+  ASSERT_FALSE(entries.empty()) << KOLVANE_HOST_PRODUCTS;
+  for (const HostProduct& entry : entries)
   {
-    SCOPED_TRACE(c.product);
-    EXPECT_EQ(c.host, LookUpHost(c.product));
+    SCOPED_TRACE("host-products.txt:" + std::to_string(entry.line) + ": \"" + entry.product + "\"");
+    EXPECT_EQ(entry.host, LookUpHost(entry.product.c_str()));
+    BarePlug plug;
+    plug.SetHost(entry.product.c_str(), 0);
+    EXPECT_EQ(entry.host, plug.GetHost());
   }
 }
 

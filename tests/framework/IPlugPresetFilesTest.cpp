@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <future>
 #include <limits>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,10 +24,15 @@ const uint32_t kFxCk = 0x4678436B;
 const uint32_t kFPCh = 0x46504368;
 const uint32_t kFxBk = 0x4678426B;
 const uint32_t kFBCh = 0x46424368;
+const uint32_t kForeign = 0x58585858;     // "XXXX"
+const uint32_t kOtherPlugin = 0x4F746872; // "Othr"
 
 const int kNParams = TypedPlug::kNumParams;
-const int kProgramParamsSize = 56 + 4 * kNParams;
-const int kProgramChunkSize = 60 + 8 + 8 * kNParams;
+const int kNSlots = 4;
+// A program of parameter values: alone in a program file, or one per slot in
+// a bank file after the bank's header.
+const int kRecordSize = 56 + 4 * kNParams;
+const int kBankHeaderSize = 156;
 
 uint32_t BE32(const ByteChunk& chunk, int offset)
 {
@@ -85,20 +92,22 @@ std::vector<double> SlotValues(const BarePlug& plug, int slot)
   return ChunkDoubles(plug.GetPreset(slot)->mChunk);
 }
 
-// Values that went through a single-precision normalized value.
-void ExpectNear(const std::vector<double>& expected, const std::vector<double>& actual)
+// Values that went through a single-precision normalized value need a
+// tolerance; values that must not have moved at all take 0.
+void ExpectNear(const std::vector<double>& expected, const std::vector<double>& actual,
+                double tolerance = 1e-5)
 {
   ASSERT_EQ(expected.size(), actual.size());
   for (size_t i = 0; i < expected.size(); ++i)
   {
-    EXPECT_NEAR(expected[i], actual[i], 1e-5) << "parameter " << i;
+    EXPECT_NEAR(expected[i], actual[i], tolerance) << "parameter " << i;
   }
 }
 
 // A plug-in as the host sees it: every slot filled.
 struct Plug : TypedPlug
 {
-  explicit Plug(bool doesChunks, int nPresets = 4) : TypedPlug(nPresets, doesChunks)
+  explicit Plug(bool doesChunks, int nPresets = kNSlots) : TypedPlug(nPresets, doesChunks)
   {
     EnsureDefaultPreset();
   }
@@ -115,563 +124,179 @@ void MakeSource(TypedPlug& plug)
   plug.GetParam(TypedPlug::kSteps)->Set(9);
 }
 
-const char* FormName(bool doesChunks)
+// ---- The four file layouts ----------------------------------------------------------
+//
+// A program file holds the current program, a bank file every slot; each
+// holds parameter values, or the opaque state chunk of a plug-in that keeps
+// its state as chunks. The operations below pick the file kind; the
+// plug-in's own setting picks the contents.
+
+struct Layout
 {
-  return doesChunks ? "chunk form" : "parameter form";
+  const char* name;
+  bool bank;
+  bool doesChunks;
+  uint32_t form; // the header's form field
+};
+
+const Layout kProgramParams = {"ProgramOfParameters", false, false, kFxCk};
+const Layout kProgramChunk = {"ProgramOfStateChunk", false, true, kFPCh};
+const Layout kBankParams = {"BankOfParameters", true, false, kFxBk};
+const Layout kBankChunk = {"BankOfStateChunks", true, true, kFBCh};
+
+void PrintTo(const Layout& layout, std::ostream* os)
+{
+  *os << layout.name;
 }
-} // namespace
 
-// ---- Program files ----------------------------------------------------------------
-
-TEST(ProgramFile, ParameterFormLayout)
+const char* Extension(const Layout& layout)
 {
-  Plug plug(false);
-  plug.SetNonDefaults();
-  plug.ModifyCurrentPreset("Bright");
-  ByteChunk fxp;
-  plug.GetProgramFXP(&fxp);
-  ASSERT_EQ(kProgramParamsSize, fxp.Size());
-  EXPECT_EQ(kCcnK, BE32(fxp, 0));
-  EXPECT_EQ(0u, BE32(fxp, 4));
-  EXPECT_EQ(kFxCk, BE32(fxp, 8));
-  EXPECT_EQ(1u, BE32(fxp, 12));
-  EXPECT_EQ(static_cast<uint32_t>(BarePlug::kUniqueID), BE32(fxp, 16));
-  EXPECT_EQ(10203u, BE32(fxp, 20));
-  EXPECT_EQ(static_cast<uint32_t>(kNParams), BE32(fxp, 24));
-  EXPECT_EQ(std::string("Bright") + std::string(22, '\0'), NameField(fxp, 28));
-  for (int i = 0; i < kNParams; ++i)
+  return layout.bank ? "fxb" : "fxp";
+}
+
+std::string DotExtension(const Layout& layout)
+{
+  return std::string(".") + Extension(layout);
+}
+
+// The form of the other file kind with the same contents: a bank's in a
+// program file, a program's in a bank file.
+uint32_t OtherKindsForm(const Layout& layout)
+{
+  if (layout.bank)
   {
-    EXPECT_EQ(static_cast<float>(plug.GetParam(i)->GetNormalized()), BEFloat(fxp, 56 + 4 * i)) << i;
+    return layout.doesChunks ? kFPCh : kFxCk;
+  }
+  return layout.doesChunks ? kFBCh : kFxBk;
+}
+
+void Write(TypedPlug& plug, const Layout& layout, ByteChunk* file)
+{
+  if (layout.bank)
+  {
+    plug.GetBankFXB(file);
+  }
+  else
+  {
+    plug.GetProgramFXP(file);
   }
 }
 
-TEST(ProgramFile, ChunkFormLayout)
+bool Read(TypedPlug& plug, const Layout& layout, const ByteChunk* file)
 {
-  Plug plug(true);
-  plug.SetNonDefaults();
-  ByteChunk fxp;
-  plug.GetProgramFXP(&fxp);
-  ASSERT_EQ(kProgramChunkSize, fxp.Size());
-  EXPECT_EQ(kCcnK, BE32(fxp, 0));
-  EXPECT_EQ(static_cast<uint32_t>(fxp.Size()), BE32(fxp, 4));
-  EXPECT_EQ(kFPCh, BE32(fxp, 8));
-  EXPECT_EQ(1u, BE32(fxp, 12));
-  EXPECT_EQ(static_cast<uint32_t>(kNParams), BE32(fxp, 24));
-  EXPECT_EQ(std::string("Empty") + std::string(23, '\0'), NameField(fxp, 28));
-  EXPECT_EQ(static_cast<uint32_t>(8 + 8 * kNParams), BE32(fxp, 56));
-  EXPECT_EQ(0, std::memcmp("tffp\0\0\1\0", fxp.GetBytes() + 60, 8));
-  double gain = 0;
-  std::memcpy(&gain, fxp.GetBytes() + 68, sizeof gain);
-  EXPECT_EQ(1.5, gain);
+  return layout.bank ? plug.SetBankFXB(file) : plug.SetProgramFXP(file);
 }
 
-TEST(ProgramFile, RoundTripIntoAFreshInstance)
+bool Save(TypedPlug& plug, const Layout& layout, const char* proposedName)
 {
-  for (bool doesChunks : {false, true})
-  {
-    SCOPED_TRACE(FormName(doesChunks));
-    Plug source(doesChunks);
-    source.SetNonDefaults();
-    source.ModifyCurrentPreset("Bright");
-    ByteChunk fxp;
-    source.GetProgramFXP(&fxp);
-
-    Plug fresh(doesChunks);
-    fresh.ClearRecorders();
-    EXPECT_TRUE(fresh.SetProgramFXP(&fxp));
-    ExpectNear(source.Values(), fresh.Values());
-    EXPECT_EQ(source.GetParam(TypedPlug::kSteps)->Value(),
-              fresh.GetParam(TypedPlug::kSteps)->Value());
-    EXPECT_STREQ("Bright", fresh.GetPresetName(0));
-    ExpectNear(fresh.Values(), SlotValues(fresh, 0)); // the current slot holds it
-    EXPECT_EQ(1, fresh.mProgramChangeNotices);
-    ASSERT_GE(fresh.mParamChanges.size(), static_cast<size_t>(kNParams));
-  }
+  return layout.bank ? plug.SaveBankAsFXB(proposedName) : plug.SaveProgramAsFXP(proposedName);
 }
 
-// The name field holds 28 bytes with its terminator.
-TEST(ProgramFile, LongPresetNameIsStoredAsItsFirst27Characters)
+bool Load(TypedPlug& plug, const Layout& layout)
 {
-  const std::string name = "abcdefghijklmnopqrstuvwxyz0123"; // 30 characters
-  Plug source(false);
-  source.ModifyCurrentPreset(name.c_str());
-  ByteChunk fxp;
-  source.GetProgramFXP(&fxp);
-  EXPECT_EQ(name.substr(0, 27) + '\0', NameField(fxp, 28));
-
-  Plug fresh(false);
-  ASSERT_TRUE(fresh.SetProgramFXP(&fxp));
-  EXPECT_EQ(name.substr(0, 27), fresh.GetPresetName(0));
+  return layout.bank ? plug.LoadBankFromFXB() : plug.LoadProgramFromFXP();
 }
 
-// A name field without a terminator is read up to its end, not beyond.
-TEST(ProgramFile, UnterminatedNameFieldIsReadWithinIt)
+// The source's file in the layout.
+ByteChunk SourceFile(const Layout& layout)
 {
-  Plug source(false);
-  ByteChunk fxp;
-  source.GetProgramFXP(&fxp);
-  std::memset(fxp.GetBytes() + 28, 'N', 28);
-  Plug fresh(false);
-  ASSERT_TRUE(fresh.SetProgramFXP(&fxp));
-  EXPECT_EQ(std::string(28, 'N'), fresh.GetPresetName(0));
-}
-
-TEST(ProgramFile, NonFiniteValuesLeaveTheirParameters)
-{
-  const float nanF = std::numeric_limits<float>::quiet_NaN();
-  const float infF = std::numeric_limits<float>::infinity();
-  for (bool doesChunks : {false, true})
-  {
-    SCOPED_TRACE(FormName(doesChunks));
-    Plug source(doesChunks);
-    source.SetNonDefaults();
-    ByteChunk fxp;
-    source.GetProgramFXP(&fxp);
-    if (doesChunks)
-    {
-      SetLEDouble(fxp, 68 + 8 * TypedPlug::kGain, std::nan(""));
-      SetLEDouble(fxp, 68 + 8 * TypedPlug::kCutoff, -std::numeric_limits<double>::infinity());
-    }
-    else
-    {
-      SetBEFloat(fxp, 56 + 4 * TypedPlug::kGain, nanF);
-      SetBEFloat(fxp, 56 + 4 * TypedPlug::kCutoff, -infF);
-    }
-    Plug fresh(doesChunks);
-    EXPECT_TRUE(fresh.SetProgramFXP(&fxp));
-    ExpectNear({1.0, 2, 1, 12, 0.5}, fresh.Values());
-  }
-}
-
-// Every prefix of a valid file is refused, without reading past its end;
-// a refused parameter-form file changes nothing.
-TEST(ProgramFile, EveryTruncationIsRefused)
-{
-  for (bool doesChunks : {false, true})
-  {
-    SCOPED_TRACE(FormName(doesChunks));
-    Plug source(doesChunks);
-    source.SetNonDefaults();
-    source.ModifyCurrentPreset("Source");
-    ByteChunk fxp;
-    source.GetProgramFXP(&fxp);
-    for (int size = 0; size < fxp.Size(); ++size)
-    {
-      SCOPED_TRACE(size);
-      Plug target(doesChunks);
-      target.ClearRecorders();
-      const std::vector<double> before = target.Values();
-      ByteChunk cut = Prefix(fxp, size);
-      EXPECT_FALSE(target.SetProgramFXP(&cut));
-      EXPECT_EQ(0, target.mProgramChangeNotices);
-      EXPECT_STREQ("Empty", target.GetPresetName(0));
-      if (!doesChunks)
-      {
-        EXPECT_EQ(before, target.Values());
-        EXPECT_TRUE(target.mParamChanges.empty());
-      }
-    }
-  }
-}
-
-TEST(ProgramFile, ForeignOrMalformedHeaderIsRefused)
-{
-  struct Case
-  {
-    const char* what;
-    bool doesChunks;
-    int offset;
-    uint32_t value;
-  };
-  const Case cases[] = {
-      {"chunk magic", false, 0, 0x58585858},
-      {"unknown form", false, 8, 0x58585858},
-      {"bank form", false, 8, kFxBk},
-      {"chunk form for a plug-in without chunks", false, 8, kFPCh},
-      {"format version 2", false, 12, 2},
-      {"format version 0", false, 12, 0},
-      {"another plug-in's ID", false, 16, 0x4F746872},
-      {"one parameter more", false, 24, kNParams + 1},
-      {"one parameter less", false, 24, kNParams - 1},
-      {"negative parameter count", false, 24, 0xFFFFFFFF},
-      {"chunk form: chunk magic", true, 0, 0x58585858},
-      {"chunk form: unknown form", true, 8, 0x58585858},
-      {"chunk form: format version", true, 12, 2},
-      {"chunk form: another plug-in's ID", true, 16, 0x4F746872},
-      {"chunk form: parameter count", true, 24, kNParams + 1},
-  };
-  for (const Case& c : cases)
-  {
-    SCOPED_TRACE(c.what);
-    Plug source(c.doesChunks);
-    source.SetNonDefaults();
-    ByteChunk fxp;
-    source.GetProgramFXP(&fxp);
-    if (c.offset == 8 && c.value == kFPCh)
-    {
-      // A real chunk-form file, offered to a plug-in that has no chunks.
-      Plug chunks(true);
-      chunks.SetNonDefaults();
-      chunks.GetProgramFXP(&fxp);
-    }
-    else
-    {
-      SetBE32(fxp, c.offset, c.value);
-    }
-    Plug target(c.doesChunks);
-    target.ClearRecorders();
-    const std::vector<double> before = target.Values();
-    EXPECT_FALSE(target.SetProgramFXP(&fxp));
-    EXPECT_EQ(before, target.Values());
-    EXPECT_EQ(0, target.mProgramChangeNotices);
-  }
-}
-
-// ---- Bank files -------------------------------------------------------------------
-
-TEST(BankFile, ParameterFormLayout)
-{
-  TypedPlug plug(4);
-  MakeSource(plug);
-  ByteChunk fxb;
-  plug.GetBankFXB(&fxb);
-  ASSERT_EQ(156 + 4 * kProgramParamsSize, fxb.Size());
-  EXPECT_EQ(kCcnK, BE32(fxb, 0));
-  EXPECT_EQ(0u, BE32(fxb, 4));
-  EXPECT_EQ(kFxBk, BE32(fxb, 8));
-  EXPECT_EQ(2u, BE32(fxb, 12));
-  EXPECT_EQ(static_cast<uint32_t>(BarePlug::kUniqueID), BE32(fxb, 16));
-  EXPECT_EQ(10203u, BE32(fxb, 20));
-  EXPECT_EQ(4u, BE32(fxb, 24));
-  EXPECT_EQ(2u, BE32(fxb, 28));
-  for (int i = 32; i < 156; ++i)
-  {
-    EXPECT_EQ(0, fxb.GetBytes()[i]) << "reserved byte " << i;
-  }
-  for (int p = 0; p < 4; ++p)
-  {
-    SCOPED_TRACE(p);
-    const int record = 156 + p * kProgramParamsSize;
-    EXPECT_EQ(kCcnK, BE32(fxb, record));
-    EXPECT_EQ(0u, BE32(fxb, record + 4));
-    EXPECT_EQ(kFxCk, BE32(fxb, record + 8));
-    EXPECT_EQ(1u, BE32(fxb, record + 12));
-    EXPECT_EQ(static_cast<uint32_t>(kNParams), BE32(fxb, record + 24));
-    EXPECT_STREQ(plug.GetPresetName(p), NameField(fxb, record + 28).c_str());
-    // The slot's stored values, not the live (edited) ones.
-    const std::vector<double> stored = SlotValues(plug, p);
-    for (int i = 0; i < kNParams; ++i)
-    {
-      EXPECT_EQ(static_cast<float>(plug.GetParam(i)->GetNormalized(stored[i])),
-                BEFloat(fxb, record + 56 + 4 * i))
-          << i;
-    }
-  }
-}
-
-TEST(BankFile, ChunkFormLayout)
-{
-  TypedPlug plug(4, true);
-  MakeSource(plug);
-  ByteChunk fxb;
-  plug.GetBankFXB(&fxb);
-  EXPECT_EQ(kCcnK, BE32(fxb, 0));
-  EXPECT_EQ(static_cast<uint32_t>(fxb.Size()), BE32(fxb, 4));
-  EXPECT_EQ(kFBCh, BE32(fxb, 8));
-  EXPECT_EQ(2u, BE32(fxb, 12));
-  EXPECT_EQ(2u, BE32(fxb, 28));
-  ByteChunk bank;
-  InitChunkWithIPlugVer(&bank);
-  plug.SerializePresets(&bank);
-  EXPECT_EQ(static_cast<uint32_t>(bank.Size()), BE32(fxb, 156));
-  ASSERT_EQ(160 + bank.Size(), fxb.Size());
-  EXPECT_EQ(0, std::memcmp(bank.GetBytes(), fxb.GetBytes() + 160, bank.Size()));
-}
-
-TEST(BankFile, RoundTripIntoAFreshInstance)
-{
-  for (bool doesChunks : {false, true})
-  {
-    SCOPED_TRACE(FormName(doesChunks));
-    TypedPlug source(4, doesChunks);
-    MakeSource(source);
-    ByteChunk fxb;
-    source.GetBankFXB(&fxb);
-
-    Plug fresh(doesChunks);
-    fresh.ClearRecorders();
-    EXPECT_TRUE(fresh.SetBankFXB(&fxb));
-    EXPECT_EQ(Names(source), Names(fresh));
-    for (int p = 0; p < 4; ++p)
-    {
-      SCOPED_TRACE(p);
-      ExpectNear(SlotValues(source, p), SlotValues(fresh, p));
-    }
-    // The parameter form names the current program; the bank chunk has no
-    // such field, so the target keeps its own.
-    const int current = doesChunks ? 0 : 2;
-    EXPECT_EQ(current, fresh.GetCurrentPresetIdx());
-    ExpectNear(SlotValues(source, current), fresh.Values()); // as stored, not as edited
-    EXPECT_EQ(1, fresh.mProgramChangeNotices);
-  }
-}
-
-TEST(BankFile, SmallerBankFillsTheFirstSlots)
-{
-  TypedPlug source(2);
-  source.MakePreset("Bright", 1.5, 2, 1, 12, 0.25);
-  source.MakePreset("Dark", 0.5, 1, 0, 3, 0.75);
-  ByteChunk fxb;
-  source.GetBankFXB(&fxb);
-  Plug target(false, 4);
-  EXPECT_TRUE(target.SetBankFXB(&fxb));
-  EXPECT_EQ((std::vector<std::string>{"Bright", "Dark", "Empty", "Empty"}), Names(target));
-  ExpectNear({0.5, 1, 0, 3, 0.75}, SlotValues(target, 1));
-  ExpectNear({1.0, 0, 0, 8, 0.5}, SlotValues(target, 2));
-}
-
-TEST(BankFile, MoreProgramsThanSlotsIsRefusedBeforeAnythingIsApplied)
-{
-  TypedPlug source(5);
-  source.MakePreset("Bright", 1.5, 2, 1, 12, 0.25);
-  source.EnsureDefaultPreset();
-  ByteChunk fxb;
-  source.GetBankFXB(&fxb);
-  Plug target(false, 4);
-  target.ClearRecorders();
-  EXPECT_FALSE(target.SetBankFXB(&fxb));
-  EXPECT_EQ((std::vector<std::string>(4, "Empty")), Names(target));
-  ExpectNear({1.0, 0, 0, 8, 0.5}, SlotValues(target, 0));
-  EXPECT_TRUE(target.mParamChanges.empty());
-  EXPECT_EQ(0, target.mProgramChangeNotices);
-}
-
-TEST(BankFile, NonFiniteValueKeepsTheSlotsValue)
-{
-  TypedPlug source(4);
+  TypedPlug source(kNSlots, layout.doesChunks);
   MakeSource(source);
-  ByteChunk fxb;
-  source.GetBankFXB(&fxb);
-  SetBEFloat(fxb, 156 + 56 + 4 * TypedPlug::kGain, std::numeric_limits<float>::quiet_NaN());
-  Plug target(false);
-  EXPECT_TRUE(target.SetBankFXB(&fxb));
-  ExpectNear({1.0, 2, 1, 12, 0.25}, SlotValues(target, 0)); // the gain of "Empty"
+  ByteChunk file;
+  Write(source, layout, &file);
+  return file;
 }
 
-TEST(BankFile, EveryTruncationIsRefused)
+// Everything a preset file can change in a plug-in.
+struct PlugState
 {
-  for (bool doesChunks : {false, true})
+  std::vector<std::string> names;
+  std::vector<std::vector<double>> slots;
+  int current = 0;
+  std::vector<double> live;
+};
+
+PlugState StateOf(const TypedPlug& plug)
+{
+  PlugState state;
+  state.names = Names(plug);
+  for (int p = 0; p < plug.NPresets(); ++p)
   {
-    SCOPED_TRACE(FormName(doesChunks));
-    TypedPlug source(4, doesChunks);
-    MakeSource(source);
-    ByteChunk fxb;
-    source.GetBankFXB(&fxb);
-    for (int size = 0; size < fxb.Size(); ++size)
-    {
-      SCOPED_TRACE(size);
-      Plug target(doesChunks);
-      target.ClearRecorders();
-      const std::vector<double> before = target.Values();
-      ByteChunk cut = Prefix(fxb, size);
-      EXPECT_FALSE(target.SetBankFXB(&cut));
-      EXPECT_EQ(0, target.mProgramChangeNotices);
-      if (!doesChunks)
-      {
-        EXPECT_EQ((std::vector<std::string>(4, "Empty")), Names(target));
-        EXPECT_EQ(before, target.Values());
-      }
-    }
+    state.slots.push_back(SlotValues(plug, p));
+  }
+  state.current = plug.GetCurrentPresetIdx();
+  state.live = plug.Values();
+  return state;
+}
+
+void ExpectState(const PlugState& expected, const PlugState& actual, double tolerance)
+{
+  EXPECT_EQ(expected.names, actual.names);
+  EXPECT_EQ(expected.current, actual.current) << "current slot";
+  {
+    SCOPED_TRACE("live values");
+    ExpectNear(expected.live, actual.live, tolerance);
+  }
+  ASSERT_EQ(expected.slots.size(), actual.slots.size());
+  for (size_t p = 0; p < expected.slots.size(); ++p)
+  {
+    SCOPED_TRACE("slot " + std::to_string(p));
+    ExpectNear(expected.slots[p], actual.slots[p], tolerance);
   }
 }
 
-TEST(BankFile, ForeignOrMalformedIsRefused)
+// What a fresh instance holds once it has read the source's file.
+PlugState AfterReading(const TypedPlug& source, const Layout& layout)
 {
-  const int record0 = 156;
-  const int record1 = 156 + kProgramParamsSize;
-  struct Case
+  PlugState expected = StateOf(Plug(layout.doesChunks));
+  const PlugState from = StateOf(source);
+  if (!layout.bank)
   {
-    const char* what;
-    bool doesChunks;
-    int offset;
-    uint32_t value;
-    bool nothingApplied;
-  };
-  const Case cases[] = {
-      {"chunk magic", false, 0, 0x58585858, true},
-      {"unknown form", false, 8, 0x58585858, true},
-      {"program form", false, 8, kFxCk, true},
-      {"chunk form for a plug-in without chunks", false, 8, kFBCh, true},
-      {"another plug-in's ID", false, 16, 0x4F746872, true},
-      {"more programs than slots", false, 24, 5, true},
-      {"negative program count", false, 24, 0xFFFFFFFF, true},
-      {"absurd program count", false, 24, 0x7FFFFFFF, true},
-      {"first record's magic", false, record0, 0x58585858, true},
-      {"first record's form", false, record0 + 8, kFPCh, true},
-      {"first record's version", false, record0 + 12, 2, true},
-      {"first record's parameter count", false, record0 + 24, kNParams + 1, true},
-      // A broken record further in is found after the records before it.
-      {"second record's magic", false, record1, 0x58585858, false},
-      {"second record's parameter count", false, record1 + 24, kNParams - 1, false},
-      {"chunk form: chunk magic", true, 0, 0x58585858, true},
-      {"chunk form: unknown form", true, 8, 0x58585858, true},
-      {"chunk form: another plug-in's ID", true, 16, 0x4F746872, true},
-  };
-  for (const Case& c : cases)
-  {
-    SCOPED_TRACE(c.what);
-    TypedPlug source(4, c.doesChunks);
-    MakeSource(source);
-    ByteChunk fxb;
-    source.GetBankFXB(&fxb);
-    SetBE32(fxb, c.offset, c.value);
-    Plug target(c.doesChunks);
-    target.ClearRecorders();
-    const std::vector<double> before = target.Values();
-    EXPECT_FALSE(target.SetBankFXB(&fxb));
-    EXPECT_EQ(0, target.mProgramChangeNotices);
-    if (c.nothingApplied)
-    {
-      EXPECT_EQ((std::vector<std::string>(4, "Empty")), Names(target));
-      EXPECT_EQ(before, target.Values());
-    }
+    // The program goes into the current slot, with its name and the
+    // source's live (edited) values.
+    expected.names[static_cast<size_t>(expected.current)] =
+        from.names[static_cast<size_t>(from.current)];
+    expected.slots[static_cast<size_t>(expected.current)] = from.live;
+    expected.live = from.live;
+    return expected;
   }
-}
-
-// ---- Through the editor's file prompt ---------------------------------------------
-
-TEST(PresetFileDialogs, WithoutAnEditorNothingIsAsked)
-{
-  Plug plug(false);
-  EXPECT_FALSE(plug.SaveProgramAsFXP("x.fxp"));
-  EXPECT_FALSE(plug.SaveBankAsFXB("x.fxb"));
-  EXPECT_FALSE(plug.LoadProgramFromFXP());
-  EXPECT_FALSE(plug.LoadBankFromFXB());
-}
-
-TEST(PresetFileDialogs, ProgramSavedAndLoadedThroughThePrompt)
-{
-  TempFile file(".fxp");
-  Plug source(false);
-  FakeGraphics* gui = new FakeGraphics;
-  source.AttachGraphics(gui);
-  source.SetNonDefaults();
-  gui->mAnswer = file.path();
-  ASSERT_TRUE(source.SaveProgramAsFXP("Bright.fxp"));
-  ASSERT_EQ(1u, gui->mPrompts.size());
-  EXPECT_EQ("Bright.fxp", gui->mPrompts[0].file);
-  EXPECT_EQ(IGraphicsInterface::kFileSave, gui->mPrompts[0].action);
-  EXPECT_EQ("fxp", gui->mPrompts[0].extensions);
-  ByteChunk expected;
-  source.GetProgramFXP(&expected);
-  EXPECT_EQ(AsString(expected), ReadWholeFile(file.path()));
-
-  Plug target(false);
-  FakeGraphics* targetGui = new FakeGraphics;
-  target.AttachGraphics(targetGui);
-  targetGui->mAnswer = file.path();
-  EXPECT_TRUE(target.LoadProgramFromFXP());
-  ASSERT_EQ(1u, targetGui->mPrompts.size());
-  EXPECT_EQ(IGraphicsInterface::kFileOpen, targetGui->mPrompts[0].action);
-  EXPECT_EQ("fxp", targetGui->mPrompts[0].extensions);
-  ExpectNear(source.Values(), target.Values());
-}
-
-TEST(PresetFileDialogs, BankSavedAndLoadedThroughThePrompt)
-{
-  for (bool doesChunks : {false, true})
+  // A bank replaces every slot with the slot as stored, not as edited. The
+  // parameter layout names the current program; the bank chunk has no such
+  // field, so the target keeps its own.
+  expected.names = from.names;
+  expected.slots = from.slots;
+  if (!layout.doesChunks)
   {
-    SCOPED_TRACE(FormName(doesChunks));
-    TempFile file(".fxb");
-    TypedPlug source(4, doesChunks);
-    MakeSource(source);
-    FakeGraphics* gui = new FakeGraphics;
-    source.AttachGraphics(gui);
-    gui->mAnswer = file.path();
-    ASSERT_TRUE(source.SaveBankAsFXB("Bank.fxb"));
-    EXPECT_EQ("fxb", gui->mPrompts[0].extensions);
-    EXPECT_EQ(IGraphicsInterface::kFileSave, gui->mPrompts[0].action);
-
-    Plug target(doesChunks);
-    FakeGraphics* targetGui = new FakeGraphics;
-    target.AttachGraphics(targetGui);
-    targetGui->mAnswer = file.path();
-    EXPECT_TRUE(target.LoadBankFromFXB());
-    EXPECT_EQ("fxb", targetGui->mPrompts[0].extensions);
-    EXPECT_EQ(Names(source), Names(target));
+    expected.current = from.current;
   }
+  expected.live = from.slots[static_cast<size_t>(expected.current)];
+  return expected;
 }
 
-TEST(PresetFileDialogs, MissingOrBrokenFilesAreRefused)
+// Offers the file to a fresh instance, which must refuse it and tell the
+// host nothing; where nothing may be applied, the instance must be as it
+// was. Returns what the instance holds afterwards.
+PlugState ExpectRefused(const Layout& layout, bool targetDoesChunks, const ByteChunk& file,
+                        bool nothingApplied)
 {
-  TempFile missing(".fxp");
-  TempFile broken(".fxb");
-  Plug source(false);
-  ByteChunk fxb;
-  source.GetBankFXB(&fxb);
-  WriteWholeFile(broken.path(), AsString(fxb).substr(0, 200));
-
-  Plug plug(false);
-  FakeGraphics* gui = new FakeGraphics;
-  plug.AttachGraphics(gui);
-  gui->mAnswer = missing.path();
-  EXPECT_FALSE(plug.LoadProgramFromFXP());
-  gui->mAnswer = broken.path();
-  EXPECT_FALSE(plug.LoadBankFromFXB());
-  gui->mAnswer = "";
-  EXPECT_FALSE(plug.LoadProgramFromFXP());
-  EXPECT_FALSE(plug.SaveBankAsFXB(""));
-  EXPECT_EQ(4u, gui->mPrompts.size());
-}
-
-// The folder a prompt ends in is where the next one starts.
-TEST(PresetFileDialogs, PreviousFolderIsRemembered)
-{
-  TempFile file(".fxp");
-  Plug plug(false);
-  FakeGraphics* gui = new FakeGraphics;
-  plug.AttachGraphics(gui);
-  gui->mAnswer = file.path();
-  gui->mNewDir = "chosen-folder";
-  ASSERT_TRUE(plug.SaveProgramAsFXP("a.fxp"));
-  gui->mNewDir.clear();
-  ASSERT_TRUE(plug.LoadProgramFromFXP());
-  ASSERT_EQ(2u, gui->mPrompts.size());
-  EXPECT_EQ("", gui->mPrompts[0].dir);
-  EXPECT_EQ("chosen-folder", gui->mPrompts[1].dir);
-}
-
-TEST(PresetFileDialogs, CancelledLoadReadsNothing)
-{
-  Plug plug(false);
-  FakeGraphics* gui = new FakeGraphics;
-  plug.AttachGraphics(gui);
-  gui->mCancel = true;
-  EXPECT_FALSE(plug.LoadProgramFromFXP());
-  EXPECT_FALSE(plug.LoadBankFromFXB());
-  EXPECT_EQ(2u, gui->mPrompts.size());
-}
-
-// A cancelled save dialog leaves the file argument as it was, which for a
-// save is the proposed name; the save must still not happen.
-TEST(PresetFileDialogs, CancelledSaveWritesNothing)
-{
-  TempFile proposed(".fxp");
-  TempFile proposedBank(".fxb");
-  Plug plug(false);
-  FakeGraphics* gui = new FakeGraphics;
-  plug.AttachGraphics(gui);
-  gui->mCancel = true;
-  EXPECT_FALSE(plug.SaveProgramAsFXP(proposed.c_str()));
-  EXPECT_FALSE(proposed.Exists());
-  EXPECT_FALSE(plug.SaveBankAsFXB(proposedBank.c_str()));
-  EXPECT_FALSE(proposedBank.Exists());
+  Plug target(targetDoesChunks);
+  target.ClearRecorders();
+  const PlugState before = StateOf(target);
+  EXPECT_FALSE(Read(target, layout, &file));
+  EXPECT_EQ(0, target.mProgramChangeNotices);
+  const PlugState after = StateOf(target);
+  if (nothingApplied)
+  {
+    ExpectState(before, after, 0.0);
+    EXPECT_TRUE(target.mParamChanges.empty());
+  }
+  return after;
 }
 
 // The file dialog is modal and may stay open for minutes: the audio thread
-// must go on meanwhile, so none of the four operations holds the plug-in's
-// lock while its dialog is open. The dialog here tries the lock from
-// another thread, as the audio thread would.
+// must go on meanwhile, so no save or load holds the plug-in's lock while
+// its dialog is open. The dialog here tries the lock from another thread,
+// as the audio thread would.
 class LockProbeGraphics : public FakeGraphics
 {
 public:
@@ -709,25 +334,495 @@ private:
   std::vector<std::thread> mThreads;
 };
 
-TEST(PresetFileDialogs, ThePluginLockIsFreeWhileTheDialogIsOpen)
+class PresetFile : public ::testing::TestWithParam<Layout>
 {
-  TempFile fxp(".fxp");
-  TempFile fxb(".fxb");
-  for (bool doesChunks : {false, true})
+};
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(AllLayouts, PresetFile,
+                         ::testing::Values(kProgramParams, kProgramChunk, kBankParams, kBankChunk),
+                         [](const ::testing::TestParamInfo<Layout>& info)
+                         { return std::string(info.param.name); });
+
+// ---- Every layout ---------------------------------------------------------------------
+
+TEST_P(PresetFile, HeaderNamesTheFileKindThePluginAndTheContents)
+{
+  const Layout& layout = GetParam();
+  const ByteChunk file = SourceFile(layout);
+  ASSERT_GE(file.Size(), layout.bank ? kBankHeaderSize : 56);
+  EXPECT_EQ(kCcnK, BE32(file, 0));
+  // The byte size counts the whole file when it holds a chunk; a file of
+  // parameter values leaves it 0.
+  EXPECT_EQ(layout.doesChunks ? static_cast<uint32_t>(file.Size()) : 0u, BE32(file, 4));
+  EXPECT_EQ(layout.form, BE32(file, 8));
+  EXPECT_EQ(layout.bank ? 2u : 1u, BE32(file, 12)) << "format version";
+  EXPECT_EQ(static_cast<uint32_t>(BarePlug::kUniqueID), BE32(file, 16));
+  EXPECT_EQ(10203u, BE32(file, 20)) << "the plug-in's version";
+  EXPECT_EQ(static_cast<uint32_t>(layout.bank ? kNSlots : kNParams), BE32(file, 24));
+  if (layout.bank)
   {
-    Plug plug(doesChunks);
-    LockProbeGraphics* gui = new LockProbeGraphics(&plug);
-    plug.AttachGraphics(gui);
-    gui->mAnswer = fxp.path();
-    EXPECT_TRUE(plug.SaveProgramAsFXP("a.fxp"));
-    EXPECT_TRUE(plug.LoadProgramFromFXP());
-    gui->mAnswer = fxb.path();
-    EXPECT_TRUE(plug.SaveBankAsFXB("a.fxb"));
-    EXPECT_TRUE(plug.LoadBankFromFXB());
-    gui->Join();
-    EXPECT_EQ((std::vector<bool>{true, true, true, true}), gui->mLockFree)
-        << FormName(doesChunks) << ": save program, load program, save bank, load bank";
+    EXPECT_EQ(2u, BE32(file, 28)) << "the current program";
+    for (int i = 32; i < kBankHeaderSize; ++i)
+    {
+      EXPECT_EQ(0, file.GetBytes()[i]) << "reserved byte " << i;
+    }
   }
+  else
+  {
+    EXPECT_EQ(std::string("Wide") + std::string(24, '\0'), NameField(file, 28));
+  }
+}
+
+TEST_P(PresetFile, RoundTripIntoAFreshInstance)
+{
+  const Layout& layout = GetParam();
+  TypedPlug source(kNSlots, layout.doesChunks);
+  MakeSource(source);
+  ByteChunk file;
+  Write(source, layout, &file);
+
+  Plug fresh(layout.doesChunks);
+  fresh.ClearRecorders();
+  EXPECT_TRUE(Read(fresh, layout, &file));
+  const PlugState expected = AfterReading(source, layout);
+  ExpectState(expected, StateOf(fresh), 1e-5);
+  EXPECT_EQ(expected.live[TypedPlug::kSteps], fresh.GetParam(TypedPlug::kSteps)->Value());
+  EXPECT_EQ(1, fresh.mProgramChangeNotices);
+  // The plug-in hears of every parameter's new value.
+  for (int i = 0; i < kNParams; ++i)
+  {
+    EXPECT_NE(fresh.mParamChanges.end(),
+              std::find(fresh.mParamChanges.begin(), fresh.mParamChanges.end(), i))
+        << "parameter " << i;
+  }
+}
+
+// Every prefix of a valid file is refused, without reading past its end. A
+// file of parameter values is checked whole before any of it is applied, so
+// a refused one changes nothing.
+TEST_P(PresetFile, EveryTruncationIsRefused)
+{
+  const Layout& layout = GetParam();
+  const ByteChunk file = SourceFile(layout);
+  for (int size = 0; size < file.Size(); ++size)
+  {
+    SCOPED_TRACE(size);
+    const PlugState after =
+        ExpectRefused(layout, layout.doesChunks, Prefix(file, size), !layout.doesChunks);
+    if (!layout.bank)
+    {
+      EXPECT_EQ("Empty", after.names[0]);
+    }
+  }
+}
+
+// A header that is not this plug-in's file of this kind is refused before
+// anything is applied.
+TEST_P(PresetFile, ForeignHeaderIsRefused)
+{
+  const Layout& layout = GetParam();
+  struct Case
+  {
+    const char* what;
+    int offset;
+    uint32_t value;
+  };
+  const Case cases[] = {
+      {"chunk magic", 0, kForeign},
+      {"unknown form", 8, kForeign},
+      {"the other file kind's form", 8, OtherKindsForm(layout)},
+      {"another plug-in's ID", 16, kOtherPlugin},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    ByteChunk file = SourceFile(layout);
+    SetBE32(file, c.offset, c.value);
+    ExpectRefused(layout, layout.doesChunks, file, true);
+  }
+}
+
+// ---- Through the editor's file prompt -------------------------------------------------
+
+TEST_P(PresetFile, SavedAndLoadedThroughThePrompt)
+{
+  const Layout& layout = GetParam();
+  TempFile file(DotExtension(layout).c_str());
+  TypedPlug source(kNSlots, layout.doesChunks);
+  MakeSource(source);
+  FakeGraphics* gui = new FakeGraphics;
+  source.AttachGraphics(gui);
+  gui->mAnswer = file.path();
+  const std::string proposed = "Preset" + DotExtension(layout);
+  ASSERT_TRUE(Save(source, layout, proposed.c_str()));
+  ASSERT_EQ(1u, gui->mPrompts.size());
+  EXPECT_EQ(proposed, gui->mPrompts[0].file);
+  EXPECT_EQ(IGraphicsInterface::kFileSave, gui->mPrompts[0].action);
+  EXPECT_EQ(Extension(layout), gui->mPrompts[0].extensions);
+  ByteChunk expected;
+  Write(source, layout, &expected);
+  EXPECT_EQ(AsString(expected), ReadWholeFile(file.path()));
+
+  Plug target(layout.doesChunks);
+  FakeGraphics* targetGui = new FakeGraphics;
+  target.AttachGraphics(targetGui);
+  targetGui->mAnswer = file.path();
+  EXPECT_TRUE(Load(target, layout));
+  ASSERT_EQ(1u, targetGui->mPrompts.size());
+  EXPECT_EQ(IGraphicsInterface::kFileOpen, targetGui->mPrompts[0].action);
+  EXPECT_EQ(Extension(layout), targetGui->mPrompts[0].extensions);
+  ExpectState(AfterReading(source, layout), StateOf(target), 1e-5);
+}
+
+TEST_P(PresetFile, WithoutAnEditorNothingIsAskedOrWritten)
+{
+  const Layout& layout = GetParam();
+  TempFile proposed(DotExtension(layout).c_str());
+  Plug plug(layout.doesChunks);
+  EXPECT_FALSE(Save(plug, layout, proposed.c_str()));
+  EXPECT_FALSE(proposed.Exists());
+  EXPECT_FALSE(Load(plug, layout));
+}
+
+TEST_P(PresetFile, MissingBrokenOrUnnamedFilesAreRefused)
+{
+  const Layout& layout = GetParam();
+  TempFile missing(DotExtension(layout).c_str());
+  TempFile broken(DotExtension(layout).c_str());
+  const ByteChunk file = SourceFile(layout);
+  WriteWholeFile(broken.path(), AsString(file).substr(0, static_cast<size_t>(file.Size() / 2)));
+
+  Plug plug(layout.doesChunks);
+  FakeGraphics* gui = new FakeGraphics;
+  plug.AttachGraphics(gui);
+  plug.ClearRecorders();
+  gui->mAnswer = missing.path();
+  EXPECT_FALSE(Load(plug, layout));
+  gui->mAnswer = broken.path();
+  EXPECT_FALSE(Load(plug, layout));
+  gui->mAnswer = "";
+  EXPECT_FALSE(Load(plug, layout));
+  EXPECT_FALSE(Save(plug, layout, ""));
+  EXPECT_EQ(4u, gui->mPrompts.size());
+  EXPECT_EQ(0, plug.mProgramChangeNotices);
+}
+
+TEST_P(PresetFile, CancelledLoadReadsNothing)
+{
+  const Layout& layout = GetParam();
+  Plug plug(layout.doesChunks);
+  FakeGraphics* gui = new FakeGraphics;
+  plug.AttachGraphics(gui);
+  gui->mCancel = true;
+  plug.ClearRecorders();
+  const PlugState before = StateOf(plug);
+  EXPECT_FALSE(Load(plug, layout));
+  EXPECT_EQ(1u, gui->mPrompts.size());
+  ExpectState(before, StateOf(plug), 0.0);
+  EXPECT_EQ(0, plug.mProgramChangeNotices);
+}
+
+// A cancelled save dialog leaves the file argument as it was, which for a
+// save is the proposed name; the save must still not happen.
+TEST_P(PresetFile, CancelledSaveWritesNothing)
+{
+  const Layout& layout = GetParam();
+  TempFile proposed(DotExtension(layout).c_str());
+  Plug plug(layout.doesChunks);
+  FakeGraphics* gui = new FakeGraphics;
+  plug.AttachGraphics(gui);
+  gui->mCancel = true;
+  EXPECT_FALSE(Save(plug, layout, proposed.c_str()));
+  EXPECT_FALSE(proposed.Exists());
+}
+
+TEST_P(PresetFile, ThePluginLockIsFreeWhileTheDialogIsOpen)
+{
+  const Layout& layout = GetParam();
+  TempFile file(DotExtension(layout).c_str());
+  Plug plug(layout.doesChunks);
+  LockProbeGraphics* gui = new LockProbeGraphics(&plug);
+  plug.AttachGraphics(gui);
+  gui->mAnswer = file.path();
+  const std::string proposed = "a" + DotExtension(layout);
+  EXPECT_TRUE(Save(plug, layout, proposed.c_str()));
+  EXPECT_TRUE(Load(plug, layout));
+  gui->Join();
+  EXPECT_EQ((std::vector<bool>{true, true}), gui->mLockFree) << "save, load";
+}
+
+// ---- What each layout holds -----------------------------------------------------------
+
+namespace
+{
+// One program of parameter values, as a program file holds it and a bank
+// file holds one per slot: header, name, then every value normalized, as a
+// big-endian float.
+void ExpectProgramRecord(const TypedPlug& plug, const ByteChunk& file, int offset,
+                         const std::string& name, const std::vector<double>& values)
+{
+  ASSERT_LE(offset + kRecordSize, file.Size());
+  EXPECT_EQ(kCcnK, BE32(file, offset));
+  EXPECT_EQ(0u, BE32(file, offset + 4));
+  EXPECT_EQ(kFxCk, BE32(file, offset + 8));
+  EXPECT_EQ(1u, BE32(file, offset + 12));
+  EXPECT_EQ(static_cast<uint32_t>(BarePlug::kUniqueID), BE32(file, offset + 16));
+  EXPECT_EQ(10203u, BE32(file, offset + 20));
+  EXPECT_EQ(static_cast<uint32_t>(kNParams), BE32(file, offset + 24));
+  EXPECT_EQ(name + std::string(28 - name.size(), '\0'), NameField(file, offset + 28));
+  for (int i = 0; i < kNParams; ++i)
+  {
+    EXPECT_EQ(static_cast<float>(plug.GetParam(i)->GetNormalized(values[static_cast<size_t>(i)])),
+              BEFloat(file, offset + 56 + 4 * i))
+        << "parameter " << i;
+  }
+}
+} // namespace
+
+TEST(ProgramFile, ParameterLayoutIsOneRecordOfTheLiveValues)
+{
+  TypedPlug plug(kNSlots);
+  MakeSource(plug);
+  ByteChunk fxp;
+  plug.GetProgramFXP(&fxp);
+  ASSERT_EQ(kRecordSize, fxp.Size());
+  ExpectProgramRecord(plug, fxp, 0, "Wide", plug.Values());
+}
+
+TEST(BankFile, ParameterLayoutHoldsARecordPerSlotAsStored)
+{
+  TypedPlug plug(kNSlots);
+  MakeSource(plug);
+  ByteChunk fxb;
+  plug.GetBankFXB(&fxb);
+  ASSERT_EQ(kBankHeaderSize + kNSlots * kRecordSize, fxb.Size());
+  for (int p = 0; p < kNSlots; ++p)
+  {
+    SCOPED_TRACE(p);
+    // The slot's stored values, not the live (edited) ones.
+    ExpectProgramRecord(plug, fxb, kBankHeaderSize + p * kRecordSize, plug.GetPresetName(p),
+                        SlotValues(plug, p));
+  }
+}
+
+// After the header a chunk file holds the chunk's size and the chunk: the
+// framework's version header, then the plug-in's state (a program) or every
+// slot (a bank).
+TEST(StateChunkFile, ChunkFollowsTheHeader)
+{
+  for (const Layout& layout : {kProgramChunk, kBankChunk})
+  {
+    SCOPED_TRACE(layout.name);
+    TypedPlug plug(kNSlots, true);
+    MakeSource(plug);
+    ByteChunk file;
+    Write(plug, layout, &file);
+    ByteChunk chunk;
+    InitChunkWithIPlugVer(&chunk);
+    if (layout.bank)
+    {
+      plug.SerializePresets(&chunk);
+    }
+    else
+    {
+      plug.SerializeState(&chunk);
+    }
+    const int sizeField = layout.bank ? kBankHeaderSize : 56;
+    const int chunkStart = sizeField + 4;
+    ASSERT_EQ(chunkStart + chunk.Size(), file.Size());
+    EXPECT_EQ(static_cast<uint32_t>(chunk.Size()), BE32(file, sizeField));
+    EXPECT_EQ(0, std::memcmp("tffp\0\0\1\0", file.GetBytes() + chunkStart, 8));
+    EXPECT_EQ(0, std::memcmp(chunk.GetBytes(), file.GetBytes() + chunkStart, chunk.Size()));
+    if (!layout.bank)
+    {
+      EXPECT_EQ(static_cast<uint32_t>(8 + 8 * kNParams), BE32(file, sizeField))
+          << "the version header and a double per parameter";
+      double gain = 0;
+      std::memcpy(&gain, file.GetBytes() + chunkStart + 8, sizeof gain);
+      EXPECT_EQ(1.9, gain) << "the live gain, first of the state";
+    }
+  }
+}
+
+// Contents that do not fit the plug-in, past a header that does, are
+// refused. A bank of parameter values checks a record only once the records
+// before it are applied.
+TEST(PresetFileContents, MalformedContentsAreRefused)
+{
+  const int record0 = kBankHeaderSize;
+  const int record1 = kBankHeaderSize + kRecordSize;
+  struct Case
+  {
+    Layout layout;
+    const char* what;
+    int offset;
+    uint32_t value;
+    bool nothingApplied;
+  };
+  const Case cases[] = {
+      {kProgramParams, "chunk form for a plug-in without chunks", 8, kFPCh, true},
+      {kProgramParams, "format version 2", 12, 2, true},
+      {kProgramParams, "format version 0", 12, 0, true},
+      {kProgramParams, "one parameter more", 24, kNParams + 1, true},
+      {kProgramParams, "one parameter less", 24, kNParams - 1, true},
+      {kProgramParams, "negative parameter count", 24, 0xFFFFFFFF, true},
+      {kProgramChunk, "format version 2", 12, 2, true},
+      {kProgramChunk, "one parameter more", 24, kNParams + 1, true},
+      {kBankParams, "chunk form for a plug-in without chunks", 8, kFBCh, true},
+      {kBankParams, "more programs than slots", 24, kNSlots + 1, true},
+      {kBankParams, "negative program count", 24, 0xFFFFFFFF, true},
+      {kBankParams, "absurd program count", 24, 0x7FFFFFFF, true},
+      {kBankParams, "first record's magic", record0, kForeign, true},
+      {kBankParams, "first record's form", record0 + 8, kFPCh, true},
+      {kBankParams, "first record's version", record0 + 12, 2, true},
+      {kBankParams, "first record's parameter count", record0 + 24, kNParams + 1, true},
+      {kBankParams, "second record's magic", record1, kForeign, false},
+      {kBankParams, "second record's parameter count", record1 + 24, kNParams - 1, false},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(std::string(c.layout.name) + ": " + c.what);
+    ByteChunk file = SourceFile(c.layout);
+    SetBE32(file, c.offset, c.value);
+    ExpectRefused(c.layout, c.layout.doesChunks, file, c.nothingApplied);
+  }
+}
+
+// A real file of state chunks, offered to a plug-in that has no chunks.
+TEST(PresetFileContents, StateChunkFileIsRefusedByAPluginWithoutChunks)
+{
+  for (const Layout& layout : {kProgramChunk, kBankChunk})
+  {
+    SCOPED_TRACE(layout.name);
+    ExpectRefused(layout, false, SourceFile(layout), true);
+  }
+}
+
+// A value that is not finite leaves what it would replace as it was: the
+// live parameter for a program, the slot's own value for a bank.
+TEST(PresetFileContents, NonFiniteValuesAreSkipped)
+{
+  struct Case
+  {
+    Layout layout;
+    int firstValue;
+    bool doubles; // little-endian doubles of a state chunk, else big-endian floats
+  };
+  const Case cases[] = {
+      {kProgramParams, 56, false},
+      {kProgramChunk, 68, true},                  // past the chunk size and the version header
+      {kBankParams, kBankHeaderSize + 56, false}, // the first slot's values
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.layout.name);
+    TypedPlug source(kNSlots, c.layout.doesChunks);
+    MakeSource(source);
+    ByteChunk file;
+    Write(source, c.layout, &file);
+    const int gainAt = c.firstValue + (c.doubles ? 8 : 4) * TypedPlug::kGain;
+    const int cutoffAt = c.firstValue + (c.doubles ? 8 : 4) * TypedPlug::kCutoff;
+    if (c.doubles)
+    {
+      SetLEDouble(file, gainAt, std::nan(""));
+      SetLEDouble(file, cutoffAt, -std::numeric_limits<double>::infinity());
+    }
+    else
+    {
+      SetBEFloat(file, gainAt, std::numeric_limits<float>::quiet_NaN());
+      SetBEFloat(file, cutoffAt, -std::numeric_limits<float>::infinity());
+    }
+    Plug target(c.layout.doesChunks);
+    EXPECT_TRUE(Read(target, c.layout, &file));
+    std::vector<double> expected = c.layout.bank ? SlotValues(source, 0) : source.Values();
+    expected[TypedPlug::kGain] = 1.0; // the defaults of the target's "Empty" slot
+    expected[TypedPlug::kCutoff] = 0.5;
+    ExpectNear(expected, c.layout.bank ? SlotValues(target, 0) : target.Values());
+  }
+}
+
+// ---- Program names --------------------------------------------------------------------
+
+// The name field holds 28 bytes with its terminator.
+TEST(ProgramFile, LongPresetNameIsStoredAsItsFirst27Characters)
+{
+  const std::string name = "abcdefghijklmnopqrstuvwxyz0123"; // 30 characters
+  for (const Layout& layout : {kProgramParams, kProgramChunk})
+  {
+    SCOPED_TRACE(layout.name);
+    Plug source(layout.doesChunks);
+    source.ModifyCurrentPreset(name.c_str());
+    ByteChunk fxp;
+    source.GetProgramFXP(&fxp);
+    EXPECT_EQ(name.substr(0, 27) + '\0', NameField(fxp, 28));
+
+    Plug fresh(layout.doesChunks);
+    ASSERT_TRUE(fresh.SetProgramFXP(&fxp));
+    EXPECT_EQ(name.substr(0, 27), fresh.GetPresetName(0));
+  }
+}
+
+// A name field without a terminator is read up to its end, not beyond.
+TEST(ProgramFile, UnterminatedNameFieldIsReadWithinIt)
+{
+  for (const Layout& layout : {kProgramParams, kProgramChunk})
+  {
+    SCOPED_TRACE(layout.name);
+    Plug source(layout.doesChunks);
+    ByteChunk fxp;
+    source.GetProgramFXP(&fxp);
+    std::memset(fxp.GetBytes() + 28, 'N', 28);
+    Plug fresh(layout.doesChunks);
+    ASSERT_TRUE(fresh.SetProgramFXP(&fxp));
+    EXPECT_EQ(std::string(28, 'N'), fresh.GetPresetName(0));
+  }
+}
+
+// ---- Banks of another size ------------------------------------------------------------
+
+TEST(BankFile, SmallerBankFillsTheFirstSlots)
+{
+  TypedPlug source(2);
+  source.MakePreset("Bright", 1.5, 2, 1, 12, 0.25);
+  source.MakePreset("Dark", 0.5, 1, 0, 3, 0.75);
+  ByteChunk fxb;
+  source.GetBankFXB(&fxb);
+  Plug target(false, 4);
+  EXPECT_TRUE(target.SetBankFXB(&fxb));
+  EXPECT_EQ((std::vector<std::string>{"Bright", "Dark", "Empty", "Empty"}), Names(target));
+  ExpectNear({0.5, 1, 0, 3, 0.75}, SlotValues(target, 1));
+  ExpectNear({1.0, 0, 0, 8, 0.5}, SlotValues(target, 2));
+}
+
+TEST(BankFile, MoreProgramsThanSlotsIsRefusedBeforeAnythingIsApplied)
+{
+  TypedPlug source(5);
+  source.MakePreset("Bright", 1.5, 2, 1, 12, 0.25);
+  source.EnsureDefaultPreset();
+  ByteChunk fxb;
+  source.GetBankFXB(&fxb);
+  const PlugState after = ExpectRefused(kBankParams, false, fxb, true);
+  EXPECT_EQ((std::vector<std::string>(kNSlots, "Empty")), after.names);
+}
+
+// ---- The prompt's folder --------------------------------------------------------------
+
+// The folder a prompt ends in is where the next one starts.
+TEST(PresetFileDialogs, PreviousFolderIsRemembered)
+{
+  TempFile file(".fxp");
+  Plug plug(false);
+  FakeGraphics* gui = new FakeGraphics;
+  plug.AttachGraphics(gui);
+  gui->mAnswer = file.path();
+  gui->mNewDir = "chosen-folder";
+  ASSERT_TRUE(plug.SaveProgramAsFXP("a.fxp"));
+  gui->mNewDir.clear();
+  ASSERT_TRUE(plug.LoadProgramFromFXP());
+  ASSERT_EQ(2u, gui->mPrompts.size());
+  EXPECT_EQ("", gui->mPrompts[0].dir);
+  EXPECT_EQ("chosen-folder", gui->mPrompts[1].dir);
 }
 
 // ---- Source dumps -----------------------------------------------------------------
