@@ -11,8 +11,9 @@
 //   constructor and never grows.
 // - Setters store what they are given: only the filter clamps its effective
 //   cutoff, the envelope treats negative or non-numeric durations as 0, and
-//   GateEngine ignores sample rates below 1. Every other range is the
-//   caller's (the parameter layer's) business.
+//   GateEngine ignores sample rates below 1 and clamps swing and step levels
+//   to 0 to 1. Every other range is the caller's (the parameter layer's)
+//   business.
 // - No unit locks or reports anything. The owner, the plug-in, serialises
 //   the parameter handler and the audio callback with its own mutex.
 // - Each unit owns its state by value. GateEngine holds the units by value

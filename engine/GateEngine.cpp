@@ -57,6 +57,9 @@ void GateEngine::setSampleRate(double sampleRate)
   {
     mSampleRateInt = static_cast<int>(sampleRate);
   }
+  const double rampSamples = std::round(kLevelRampSeconds * sampleRate);
+  mLevelRampSamples =
+      rampSamples < 1.0 ? 1 : (rampSamples > 1e6 ? 1000000 : static_cast<int>(rampSamples));
 }
 
 void GateEngine::setCutoff(double cutoff)
@@ -107,6 +110,46 @@ void GateEngine::setStepOn(int step, bool on)
   {
     mStepOn[step] = on;
   }
+}
+
+void GateEngine::setStepLevel(int step, double level)
+{
+  if (step < 0 || step >= kNumSteps)
+  {
+    return;
+  }
+  mStepLevel[step] = level >= 0.0 ? (level <= 1.0 ? level : 1.0) : (level < 0.0 ? 0.0 : 1.0);
+  if (mGateMode == kStepMode && step == mStepIndex)
+  {
+    setLevelTarget(mStepLevel[step]);
+  }
+}
+
+void GateEngine::setSwing(double swing)
+{
+  mSwing = swing >= 0.0 ? (swing <= 1.0 ? swing : 1.0) : 0.0;
+}
+
+void GateEngine::setGateMode(EGateMode mode)
+{
+  mGateMode = mode;
+  setLevelTarget(mode == kStepMode ? levelOfStep(mStepIndex) : 1.0);
+}
+
+double GateEngine::levelOfStep(int step) const
+{
+  return step >= 0 && step < kNumSteps ? mStepLevel[step] : 1.0;
+}
+
+void GateEngine::setLevelTarget(double target)
+{
+  if (target == mLevelTarget)
+  {
+    return;
+  }
+  mLevelTarget = target;
+  mLevelRampLeft = mLevelRampSamples;
+  mLevelStep = (target - mLevel) / mLevelRampSamples;
 }
 
 void GateEngine::push(bool down)
@@ -183,6 +226,16 @@ void GateEngine::updateStepTiming()
     mStepSamples = 0;
   }
   mNoteOffSamples = mStepLength * mNoteLength * mSamplesPer64th;
+  // The late step of a pair starts d samples late and the early one lasts d
+  // longer; d stays below a whole step so that the late step keeps a sample.
+  mSwingSamples = 0;
+  if (mSwing > 0.0 && mStepSamples > 1)
+  {
+    const double d = std::round(mSwing * mStepSamples / 2.0);
+    mSwingSamples = d < mStepSamples - 1 ? static_cast<int>(d) : mStepSamples - 1;
+  }
+  mNoteOffEarly = mNoteOffSamples + mNoteLength * mSwingSamples;
+  mNoteOffLate = mNoteOffSamples - mNoteLength * mSwingSamples;
   mPosBarSample = -2; // the step length may have changed: divide once again
 }
 
@@ -247,21 +300,26 @@ void GateEngine::sequencer()
   {
     return; // no step or bar to count in
   }
-  // The position in the step is the bar sample modulo the step length; from
-  // one sample to the next it just counts on, wrapping at the step length.
-  int posInStep;
+  // The position in the step comes from the bar sample by division; from
+  // one sample to the next it just counts on, wrapping at the step's length,
+  // where a swung grid moves from an early step to a late one and back.
   if (mBarSample > 0 && mBarSample == mPosBarSample + 1)
   {
-    posInStep = mPosInStep + 1 == mStepSamples ? 0 : mPosInStep + 1;
+    if (++mPosInStep == mThisStepSamples)
+    {
+      mPosInStep = 0;
+      mLateStep = mSwingSamples > 0 && !mLateStep;
+      mThisStepSamples = mLateStep ? mStepSamples - mSwingSamples : mStepSamples + mSwingSamples;
+    }
   }
   else
   {
-    posInStep = mBarSample % mStepSamples;
+    locateInStep();
   }
-  mPosInStep = posInStep;
   mPosBarSample = mBarSample;
+  const int posInStep = mPosInStep;
 
-  if (posInStep + kNoteOffLead >= mNoteOffSamples && !mNoteOffSent)
+  if (posInStep + kNoteOffLead >= (mLateStep ? mNoteOffLate : mNoteOffEarly) && !mNoteOffSent)
   {
     onNoteOff(1, 1);
     mNoteOffSent = true;
@@ -293,7 +351,33 @@ void GateEngine::sequencer()
     mNoteOffSent = false;
     mRetriggerFade = 1.0f;
   }
+  setLevelTarget(levelOfStep(mStepIndex));
   mStepHandled = true;
+}
+
+void GateEngine::locateInStep()
+{
+  mLateStep = false;
+  mThisStepSamples = mStepSamples + mSwingSamples;
+  if (mSwingSamples == 0 || mBarSample < 0)
+  {
+    // Before the bar line (a host without a position) the grid is not
+    // swung: the position keeps the sign of the bar sample.
+    mPosInStep = mBarSample % mStepSamples;
+    mThisStepSamples = mStepSamples;
+    return;
+  }
+  // Pairs of an early and a late step, from the bar line.
+  const long long pair = 2LL * mStepSamples;
+  const int inPair = static_cast<int>(mBarSample % pair);
+  if (inPair < mThisStepSamples)
+  {
+    mPosInStep = inPair;
+    return;
+  }
+  mPosInStep = inPair - mThisStepSamples;
+  mLateStep = true;
+  mThisStepSamples = mStepSamples - mSwingSamples;
 }
 
 void GateEngine::effectStage(const double* in0, const double* in1, double* out0, double* out1)
@@ -323,8 +407,14 @@ void GateEngine::effectStage(const double* in0, const double* in1, double* out0,
   mFilterLeft.setCutoffMod(cutoffOffset);
   mFilterRight.setCutoffMod(cutoffOffset);
 
+  if (mLevelRampLeft > 0)
+  {
+    mLevel = --mLevelRampLeft == 0 ? mLevelTarget : mLevel + mLevelStep;
+  }
+
   const double fade = mRetriggerFade;
-  const double gain = static_cast<float>(mAmpEnvelope.nextSample());
+  // At level 1 the product is the envelope's gain itself, bit for bit.
+  const double gain = static_cast<float>(mAmpEnvelope.nextSample()) * mLevel;
   const double dry0 = *in0, dry1 = *in1;
   const double wet0 = mFilterLeft.process(dry0) * gain;
   const double wet1 = mFilterRight.process(dry1) * gain;

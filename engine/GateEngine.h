@@ -62,6 +62,10 @@ public:
   // Per sample, the wet signal fades by this much before a step's note-on:
   // the note-on comes on the 20th sample, after a 19-sample fade out.
   static constexpr float kRetriggerFadeStep = 0.05f;
+  // A step level moves to its new value in a straight line over this long,
+  // so that a change of level, at a step's start or under a held note, never
+  // jumps.
+  static constexpr double kLevelRampSeconds = 0.005;
 
   // A listener sees every gate opening (note-on) and closing (note-off) with
   // the bar sample it happens on. It is called on the audio thread, inside
@@ -140,11 +144,26 @@ public:
   // Starts at 1.
   void setDryWet(double dryWet) { mDryWet = dryWet; }
   // Which events open the gate. Switching releases nothing. Starts in step
-  // mode.
-  void setGateMode(EGateMode mode) { mGateMode = mode; }
+  // mode. The step levels apply in step mode only: MIDI gate mode ramps the
+  // level to 1, step mode back to the current step's.
+  void setGateMode(EGateMode mode);
   // Step step (0 to 15) of the pattern on or off; others are ignored. All
   // steps start off.
   void setStepOn(int step, bool on);
+  // The level of step step (0 to 15), 0 to 1, clamped (NaN counts as 1); others
+  // are ignored. It scales the gated (wet) signal from the step's start to
+  // the next step's start; a change to the step being played ramps over
+  // kLevelRampSeconds. All levels start at 1, which leaves the output as it
+  // is without them.
+  void setStepLevel(int step, double level);
+  // Swing, 0 to 1, clamped (NaN counts as 0). With steps of L samples,
+  // every second step of the bar's grid (the 2nd, 4th and so on, counted
+  // from the bar line) starts d = round(swing * L / 2) samples late, and the
+  // step before it lasts d samples longer: 1 splits a pair of steps 75 : 25,
+  // 2/3 plays triplets. A step's note length is a fraction of its swung
+  // length. Takes effect from the next block; no effect in MIDI gate mode.
+  // Starts at 0.
+  void setSwing(double swing);
   // Steps in the cycle, 2 to 16. Not clamped: a cycle longer than the
   // pattern restarts at step 1. Starts at 16.
   void setNumSteps(int numSteps) { mNumSteps = numSteps; }
@@ -167,6 +186,16 @@ public:
   // ---- What the engine is doing ----------------------------------------
   EGateMode gateMode() const { return mGateMode; }
   bool stepOn(int step) const { return step >= 0 && step < kNumSteps && mStepOn[step]; }
+  double stepLevel(int step) const
+  {
+    return step >= 0 && step < kNumSteps ? mStepLevel[step] : 0.0;
+  }
+  double swing() const { return mSwing; }
+  // The level the gated signal is scaled by now, on its way to the current
+  // step's level while a ramp runs.
+  double currentLevel() const { return mLevel; }
+  // The delay of the late steps this block, in samples (d above).
+  int swingSamples() const { return mSwingSamples; }
   int numSteps() const { return mNumSteps; }
   double stepLength() const { return mStepLength; }
   double noteLength() const { return mNoteLength; }
@@ -215,6 +244,14 @@ private:
   void recoverNonFiniteState();
   // frequency = rate × tempo × (0.75 with triplets, else 0.5) / 60.
   void retune(Oscillator& lfo, int rate, bool triplet);
+  // Where mBarSample lies on the (swung) step grid: sets mPosInStep, the
+  // step's length and whether it is a late step, by division.
+  void locateInStep();
+  // The step level heads for target from now on, over kLevelRampSeconds.
+  void setLevelTarget(double target);
+  // A step's level; 1 for an index outside the pattern (a cycle set longer
+  // than 16 steps).
+  double levelOfStep(int step) const;
 
   bool mStepOn[kNumSteps] = {};
   int mNumSteps = 16;
@@ -256,5 +293,27 @@ private:
   // dividing every sample; valid for the bar sample after mPosBarSample.
   int mPosInStep = 0;
   int mPosBarSample = -1;
+
+  // Swing: the setting, and per block the delay of the late steps, the
+  // length of the step mPosInStep counts in, whether it is a late one, and
+  // the note-off points of early (long) and late (short) steps. Without
+  // swing every step is early and both points are mNoteOffSamples.
+  double mSwing = 0.0;
+  int mSwingSamples = 0;
+  int mThisStepSamples = 0;
+  bool mLateStep = false;
+  double mNoteOffEarly = 0.0;
+  double mNoteOffLate = 0.0;
+
+  // Step levels, and the ramp the gated signal's level follows: mLevel moves
+  // by mLevelStep for mLevelRampLeft more samples, then lands exactly on
+  // mLevelTarget.
+  double mStepLevel[kNumSteps] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0,
+                                  1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
+  double mLevel = 1.0;
+  double mLevelTarget = 1.0;
+  double mLevelStep = 0.0;
+  int mLevelRampLeft = 0;
+  int mLevelRampSamples = 221; // kLevelRampSeconds at 44.1 kHz
   GateListener* mGateListener = nullptr;
 };

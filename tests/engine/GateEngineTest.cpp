@@ -53,6 +53,14 @@ public:
     stepsAtNoteOn.clear();
   }
 
+  // The amplitude envelope held open at level 1 for good: no step's
+  // note-off ever comes due (with every step off, nothing retriggers).
+  void holdGate()
+  {
+    openAmpEnvelope();
+    setNoteLength(1e9);
+  }
+
   std::vector<NoteEvent> noteOns() const
   {
     std::vector<NoteEvent> ons;
@@ -461,30 +469,198 @@ TEST(GateEngine, DisplayedStepIsTheStepPlayingAtEachBlocksEnd)
 
 TEST(GateEngine, SameOutputAtEveryBlockSize)
 {
-  std::vector<double> reference;
-  for (int blockSize : {1, 7, 64, 512, 4096})
+  // Plain, and swung with levels that change from step to step: a swung
+  // step or a level ramp must not restart where a block begins.
+  for (bool feel : {false, true})
   {
-    EngineProbe engine;
-    for (int step : {0, 3, 9})
+    std::vector<double> reference;
+    for (int blockSize : {1, 7, 64, 512, 4096})
     {
-      engine.setStepOn(step, true);
-    }
-    engine.setAmpLFODepth(0.5);
-    // 32768 samples per quarter note: every host position is exact in
-    // binary, so each block starts on exactly the sample the last one ended.
-    engine.setSampleRate(32768.0);
-    engine.play(0.0, 60.0);
-    std::vector<double> out = engine.render(2 * 32768 * 4, 0.25, blockSize);
-    if (reference.empty())
-    {
-      reference = out;
-    }
-    else
-    {
-      for (size_t s = 0; s < out.size(); ++s)
+      EngineProbe engine;
+      for (int step : {0, 1, 3, 9})
       {
-        ASSERT_NEAR(reference[s], out[s], 1e-12) << "block size " << blockSize << " sample " << s;
+        engine.setStepOn(step, true);
+      }
+      engine.setAmpLFODepth(0.5);
+      if (feel)
+      {
+        engine.setSwing(0.6);
+        for (int step = 0; step < GateEngine::kNumSteps; ++step)
+        {
+          engine.setStepLevel(step, 0.2 + 0.05 * step);
+        }
+      }
+      // 32768 samples per quarter note: every host position is exact in
+      // binary, so each block starts on exactly the sample the last one
+      // ended.
+      engine.setSampleRate(32768.0);
+      engine.play(0.0, 60.0);
+      std::vector<double> out = engine.render(2 * 32768 * 4, 0.25, blockSize);
+      if (reference.empty())
+      {
+        reference = out;
+      }
+      else
+      {
+        for (size_t s = 0; s < out.size(); ++s)
+        {
+          ASSERT_NEAR(reference[s], out[s], 1e-12)
+              << (feel ? "swung, levels: " : "") << "block size " << blockSize << " sample " << s;
+        }
       }
     }
+  }
+}
+
+// Swing delays every second step of the bar's grid by d = round(swing * L /
+// 2) samples and lengthens the step before it by as much. Every step is on,
+// so each step start shows as a note-on 19 samples later (the retrigger
+// fade); the pattern's steps are checked over one bar, at both common
+// rates, at the usual swing amounts and at step lengths from an eighth note
+// down to a 128th.
+TEST(GateEngine, SwingDelaysEverySecondStepOfTheBar)
+{
+  for (double rate : {44100.0, 48000.0})
+  {
+    for (double swing : {0.0, 1.0 / 3.0, 2.0 / 3.0, 1.0})
+    {
+      for (int arpSpeed : {1, 3, 5, 9})
+      {
+        EngineProbe engine;
+        engine.setSampleRate(rate);
+        engine.setStepLength(GateEngine::stepLengthFor(arpSpeed));
+        engine.setSwing(swing);
+        for (int step = 0; step < GateEngine::kNumSteps; ++step)
+        {
+          engine.setStepOn(step, true);
+        }
+        engine.play(0.0, 120.0);
+        const int samplesPerBar = static_cast<int>(rate) * 2;
+        engine.render(samplesPerBar - 200, 1.0, 256);
+
+        const int stepSamples =
+            static_cast<int>(GateEngine::stepLengthFor(arpSpeed) * (static_cast<int>(rate) / 32));
+        const int d = static_cast<int>(std::lround(swing * stepSamples / 2.0));
+        EXPECT_EQ(d, engine.swingSamples());
+        std::vector<NoteEvent> expected;
+        for (int k = 0; k * stepSamples + (k % 2 ? d : 0) + 19 < samplesPerBar - 200; ++k)
+        {
+          expected.push_back({true, k * stepSamples + (k % 2 ? d : 0) + 19});
+        }
+        EXPECT_EQ(expected, engine.noteOns())
+            << rate << " Hz, swing " << swing << ", Arp Speed " << arpSpeed;
+      }
+    }
+  }
+}
+
+// The note length is a fraction of the swung step: at full swing the early
+// step of a pair lasts 1.5 steps and the late one half a step, so a note of
+// half a step ends 0.75 and 0.25 steps after their starts, wherever blocks
+// begin.
+TEST(GateEngine, SwungNotesLastTheirFractionOfTheSwungStep)
+{
+  for (int blockSize : {1, 64, 2 * 5512})
+  {
+    EngineProbe engine;
+    engine.setSwing(1.0);
+    engine.setNoteLength(0.5);
+    engine.setStepOn(0, true);
+    engine.setStepOn(1, true);
+    engine.play();
+    engine.render(2 * 5512, 1.0, blockSize);
+    // Steps of 5512 samples at 120 BPM and 44.1 kHz; d = 2756. A note-off
+    // comes 100 samples before its point.
+    const std::vector<NoteEvent> expected = {{true, 19},
+                                             {false, 4134 - 100},
+                                             {true, 5512 + 2756 + 19},
+                                             {false, 5512 + 2756 + 1378 - 100}};
+    EXPECT_EQ(expected, engine.events) << "blocks of " << blockSize;
+  }
+}
+
+TEST(GateEngine, SwingLeavesMidiGateModeAlone)
+{
+  EngineProbe engine;
+  engine.setGateMode(GateEngine::kMidiGateMode);
+  engine.setSwing(1.0);
+  engine.play();
+  IMidiMsg on(5000, 0x90, 60, 100), off(6000, 0x80, 60, 0);
+  engine.queueMidi(&on);
+  engine.queueMidi(&off);
+  engine.render(8192);
+  EXPECT_EQ((std::vector<NoteEvent>{{true, 5000}, {false, 6000}}), engine.events);
+}
+
+// Levels scale the gated signal. The gate is held open with every step off,
+// so nothing retriggers: each step's output is the settled wet signal times
+// its level, reached within the ramp after the step's start.
+TEST(GateEngine, StepLevelsScaleTheGatedSignal)
+{
+  EngineProbe engine;
+  engine.holdGate();
+  engine.setStepLevel(1, 0.5);
+  engine.setStepLevel(2, 0.0);
+  engine.play();
+  std::vector<double> out = engine.render(3 * 5512);
+  const double full = out[5511];
+  ASSERT_GT(full, 0.4);
+  EXPECT_NEAR(0.5, out[2 * 5512 - 1] / full, 1e-9) << "step 2 at level 0.5";
+  EXPECT_EQ(0.0, out[3 * 5512 - 1]) << "step 3 at level 0";
+  EXPECT_NEAR(full, out[5512 + 20], 0.1 * full) << "ramped, not switched, at the step's start";
+
+  // MIDI gate mode has no steps: the gated signal goes back to full level.
+  engine.setGateMode(GateEngine::kMidiGateMode);
+  out = engine.render(1000);
+  EXPECT_NEAR(full, out.back(), 1e-9);
+}
+
+// A level change never jumps: under a held note, whether the level of the
+// playing step changes or the next step brings another level, the output
+// moves by no more per sample than the ramp allows, where switching at once
+// would jump by the whole difference.
+TEST(GateEngine, LevelChangesAreRampedWithoutClicks)
+{
+  struct Case
+  {
+    const char* what;
+    double rate;
+    double from;
+    double to;
+    bool nextStep; // else the playing step's level changes mid-step
+  };
+  const Case cases[] = {{"level of the playing step, down", 44100.0, 1.0, 0.1, false},
+                        {"level of the playing step, up", 48000.0, 0.0, 1.0, false},
+                        {"the next step's level", 44100.0, 1.0, 0.0, true},
+                        {"the next step's level", 96000.0, 0.25, 1.0, true}};
+  for (const Case& c : cases)
+  {
+    EngineProbe engine;
+    engine.setSampleRate(c.rate);
+    engine.holdGate();
+    for (int step = 0; step < GateEngine::kNumSteps; ++step)
+    {
+      engine.setStepLevel(step, step > 0 && c.nextStep ? c.to : c.from);
+    }
+    engine.play();
+    std::vector<double> out = engine.render(3000, 1.0, 64);
+    for (int step = 0; step < GateEngine::kNumSteps && !c.nextStep; ++step)
+    {
+      engine.setStepLevel(step, c.to);
+    }
+    std::vector<double> rest = engine.render(static_cast<int>(c.rate / 4), 1.0, 64);
+    out.insert(out.end(), rest.begin(), rest.end());
+
+    // Settled wet level at full scale: the held envelope at 1 gives half the
+    // filtered DC input.
+    const double full = 0.5;
+    const double ramp = GateEngine::kLevelRampSeconds * c.rate;
+    double largest = 0.0;
+    for (size_t n = 2000; n < out.size(); ++n)
+    {
+      largest = std::max(largest, std::fabs(out[n] - out[n - 1]));
+    }
+    EXPECT_LT(largest, 1.05 * full * std::fabs(c.to - c.from) / ramp) << c.what << " " << c.rate;
+    EXPECT_NEAR(c.to * full, out.back(), 1e-6) << c.what << " " << c.rate;
   }
 }
