@@ -161,9 +161,73 @@ void Kolvane::OnParamChange(int paramIdx)
   case kDryWet:
     mEngine.setDryWet(value);
     break;
+  case kSwing:
+    mEngine.setSwing(value);
+    break;
   default:
+    if (paramIdx >= kStepLevel1 && paramIdx <= kStepLevel16)
+    {
+      mEngine.setStepLevel(paramIdx - kStepLevel1, value);
+    }
     break;
   }
+}
+
+void Kolvane::PutStateMark(ByteChunk* chunk)
+{
+  int mark = kStateMark, values = kNumParams, appended = 0;
+  chunk->Put(&mark);
+  chunk->Put(&values);
+  chunk->Put(&appended);
+}
+
+bool Kolvane::SerializeState(ByteChunk* chunk)
+{
+  IMutexLock lock(this);
+  const bool ok = SerializeParams(chunk);
+  PutStateMark(chunk);
+  return ok;
+}
+
+int Kolvane::UnserializeState(const ByteChunk* chunk, int startPos)
+{
+  IMutexLock lock(this);
+  // The first release's values, read as it reads them: where they run out
+  // the rest keep their values and the load fails.
+  int pos = startPos;
+  for (int i = 0; i < kNumOriginalParams && pos >= 0; ++i)
+  {
+    double value = 0.0;
+    pos = chunk->Get(&value, pos);
+    if (pos >= 0)
+    {
+      GetParam(i)->Set(value);
+    }
+  }
+  // The later values count only with this version's mark after them; what
+  // follows a first-release state is the next preset of a bank, or nothing.
+  const int markPos = pos < 0 ? -1 : pos + 8 * (kNumParams - kNumOriginalParams);
+  int mark = 0, values = 0, appended = -1;
+  int next = markPos < 0 ? -1 : chunk->Get(&mark, markPos);
+  next = next < 0 ? -1 : chunk->Get(&values, next);
+  next = next < 0 ? -1 : chunk->Get(&appended, next);
+  const bool marked = next >= 0 && mark == kStateMark && values == kNumParams && appended >= 0 &&
+                      appended <= chunk->Size() - next;
+  for (int i = kNumOriginalParams; i < kNumParams && pos >= 0; ++i)
+  {
+    double value = parameterProperties[i].defaultVal;
+    if (marked)
+    {
+      pos = chunk->Get(&value, pos);
+    }
+    GetParam(i)->Set(value);
+  }
+  if (marked)
+  {
+    pos = next + appended; // what a later version added after the mark
+  }
+  OnParamReset();
+  return pos;
 }
 
 void Kolvane::Reset()

@@ -15,11 +15,11 @@
 // Life of an instance:
 //   1. the format's entry point (VSTPluginMain) constructs it: the base, the
 //      engine with the default step pattern (steps 1, 2 and 6 on), the 27
-//      factory presets, the 42 typed parameters; the entry point then fills
+//      factory presets, the typed parameters; the entry point then fills
 //      the last three preset slots with "Empty" and puts the adapter around
 //      it;
 //   2. the host's first open (effOpen) identifies the host (OnHostIdentified takes
-//      the sample rate and the tempo) and pushes all 42 parameters into the
+//      the sample rate and the tempo) and pushes every parameter into the
 //      engine through OnParamChange;
 //   3. effSetSampleRate / effSetBlockSize / suspend: Reset gives the engine
 //      the host's sample rate;
@@ -49,6 +49,21 @@ public:
   void ProcessMidiMsg(IMidiMsg* msg) override;
   // [UI thread, mutex held] Once, at the first effOpen.
   void OnHostIdentified() override;
+  // [any thread, mutex held] The state: the value of every parameter as a
+  // little-endian double in index order, as the base stores it, then a mark
+  // (kStateMark, the number of values before it, and the number of bytes a
+  // later version appends after it, 0 here). The first release stored only
+  // its 42 values and reads only those, so a state with more loads there
+  // with its 42 intact. A state of the first release (no mark after the
+  // 42nd value) loads here with the later parameters at their defaults. In
+  // a bank the states follow one another: the mark is how a state of 42
+  // values is told from one of more.
+  bool SerializeState(ByteChunk* chunk) override;
+  int UnserializeState(const ByteChunk* chunk, int startPos) override;
+  // The mark that closes a state of this version.
+  static void PutStateMark(ByteChunk* chunk);
+  static constexpr int kStateMark = 0x326C764B; // "Kvl2"
+
   // [UI thread, mutex held] The host's idle tick: the LED of the step being
   // played lights, the others go dark. Runs whether or not the editor's
   // window is open, so an opening window shows the right LED at once.
@@ -59,7 +74,7 @@ public:
   // when it cannot be opened.
   void SavetheWorld();
   // [any thread, takes the plug-in mutex] The line SavetheWorld writes next:
-  // MakePreset("Bu N", v0,...,v41);\n
+  // MakePreset("Bu N", v0,...,vN);\n with every parameter's value.
   std::string PresetDumpLine();
 
   // [any thread] What the engine is doing, for the editor and for tests;

@@ -36,6 +36,10 @@ void Kolvane::CreateGraphics()
   for (int k = 0; k < kNumEditorControls; ++k)
   {
     const EditorControl c = GetEditorControl(k);
+    if (c.kind == kControlNone)
+    {
+      continue;
+    }
     const IBitmap* bitmap = bitmapOf(c.picture);
     IControl* control = nullptr;
     switch (c.kind)
@@ -50,6 +54,7 @@ void Kolvane::CreateGraphics()
       control = new IContactControl(this, c.x, c.y, c.tag, bitmap);
       break;
     case kControlBitmap:
+    case kControlNone:
       control = new IBitmapControl(this, c.x, c.y, c.tag, bitmap, IChannelBlend::kBlendNone);
       break;
     }

@@ -91,6 +91,40 @@ const ParameterProperties parameterProperties[kNumParams] = {
      202, 65, 1.0, 0.001, 1.0, kTypeDouble, 2.0, 0.001, kControlKnob, kPictureKnob, 4.0, kEngineValue}, // 40
     {"dry_wet", "Dry Wet", "Mix", "Mix",
      552, 65, 1.0, 0.0, 1.0, kTypeDouble, 0.5, 0.001, kControlKnob, kPictureKnob, 4.0, kEngineValue}, // 41
+    {"swing", "Swing", "Step Sequencer", "Swing",
+     0, 0, 0.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 42
+    {"step_level_1", "Step Level 1", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 43
+    {"step_level_2", "Step Level 2", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 44
+    {"step_level_3", "Step Level 3", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 45
+    {"step_level_4", "Step Level 4", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 46
+    {"step_level_5", "Step Level 5", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 47
+    {"step_level_6", "Step Level 6", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 48
+    {"step_level_7", "Step Level 7", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 49
+    {"step_level_8", "Step Level 8", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 50
+    {"step_level_9", "Step Level 9", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 51
+    {"step_level_10", "Step Level 10", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 52
+    {"step_level_11", "Step Level 11", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 53
+    {"step_level_12", "Step Level 12", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 54
+    {"step_level_13", "Step Level 13", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 55
+    {"step_level_14", "Step Level 14", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 56
+    {"step_level_15", "Step Level 15", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 57
+    {"step_level_16", "Step Level 16", "Step Sequencer", "Level",
+     0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue}, // 58
 };
 // clang-format on
 

@@ -3,7 +3,7 @@
 #include "IParam.h"
 #include "KolvanePictures.h"
 
-// The plug-in's 42 parameters: one numbering used by the parameter handler,
+// The plug-in's parameters: one numbering used by the parameter handler,
 // the presets, the editor, the host and the stored state, and one row per
 // parameter holding everything the code knows about it: how the host sees
 // it, how CreateParams types it, how its value reaches the engine, and which
@@ -43,10 +43,20 @@ enum EParams
   kArpSpeed,
   kFilterEnvelope,
   kDryWet,
+  // Parameters added after the first release follow its 42, so that every
+  // index, stored state and preset of it keeps its meaning.
+  kSwing,
+  kStepLevel1,
+  kStepLevel16 = kStepLevel1 + 15,
   kNumParams
 };
 
-static_assert(kStepOnOff == 36 && kNumParams == 42, "parameter numbering");
+// The first release's parameters: the part of the state every version
+// stores first and reads first (Kolvane::SerializeState).
+const int kNumOriginalParams = kSwing;
+
+static_assert(kStepOnOff == 36 && kNumOriginalParams == 42 && kNumParams == 59,
+              "parameter numbering");
 
 // The kinds of control the editor is built from.
 enum EControlKind
@@ -55,6 +65,7 @@ enum EControlKind
   kControlSwitch,  // toggles on each click
   kControlContact, // on while held
   kControlBitmap,  // shows a value, takes no input (the step LEDs)
+  kControlNone,    // no control of its own; its picture is 0
 };
 
 // What the engine is handed for a parameter's value.
@@ -147,7 +158,8 @@ struct EditorControl
 
 // The controls after the background, in the order they are attached, which
 // is the order they are drawn in: the 16 LEDs, then one control per
-// parameter in index order.
+// parameter in index order. A parameter whose row has kControlNone keeps its
+// place in this numbering but is not attached, drawn or hit.
 const int kNumEditorControls = kNumStepLeds + kNumParams;
 EditorControl GetEditorControl(int index);
 

@@ -28,7 +28,8 @@ enum
   kStepSeq1 = 20,
   kStepOnOff = 36,
   kArpIntervall = 38,
-  kNumParams = 42
+  kNumParams = 59,
+  kStateMarkBytes = 12 // closes a state of this version
 };
 
 std::unique_ptr<PluginInstance> OpenKolvane(bool playing = true)
@@ -206,7 +207,7 @@ TEST(HostedKolvane, ChunksAndFactoryPresets)
     saved.push_back(plug->GetParameter(i));
   }
   std::vector<unsigned char> program, bank;
-  EXPECT_EQ(8 + 8 * kNumParams, plug->GetChunk(ChunkType::Program, &program));
+  EXPECT_EQ(8 + 8 * kNumParams + kStateMarkBytes, plug->GetChunk(ChunkType::Program, &program));
   EXPECT_GT(plug->GetChunk(ChunkType::Bank, &bank), 30 * 8 * kNumParams);
 
   for (ChunkType type : {ChunkType::Program, ChunkType::Bank})

@@ -57,15 +57,15 @@ protected:
   }
 
   // Open as a DAW does, with the transport at the song start, playing.
-  void open(double tempo = 120.0)
+  void open(double tempo = 120.0, double rate = 44100.0)
   {
-    host.time.sampleRate = 44100.0;
+    host.time.sampleRate = rate;
     host.time.tempo = tempo;
     host.time.timeSigNumerator = 4;
     host.time.timeSigDenominator = 4;
     host.time.flags =
         kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstTimeSigValid | kVstBarsValid;
-    OpenLikeADaw(effect, 44100.0f, 512);
+    OpenLikeADaw(effect, static_cast<float>(rate), 512);
   }
 
   // Renders blocks of a constant input, moving the host's transport on
@@ -79,7 +79,7 @@ protected:
       int block = std::min(blockSize, n - done);
       double* ins[] = {in.data(), in.data()};
       double* outs[] = {outL.data() + done, outR.data()};
-      host.time.ppqPos = host.time.samplePos / (60.0 * 44100.0 / host.time.tempo);
+      host.time.ppqPos = host.time.samplePos / (60.0 * host.time.sampleRate / host.time.tempo);
       host.time.barStartPos = 4.0 * std::floor(host.time.ppqPos / 4.0);
       effect->processDoubleReplacing(effect, ins, outs, block);
       done += block;
@@ -109,25 +109,73 @@ protected:
   KolvaneProbe* plug = nullptr;
 };
 
-const char* const kParamNames[kNumParams] = {
-    "Amplitude Attack", "Amplitude Decay",  "Amplitude Sustain", "Amplitude Release",
-    "Filter Attack",    "Filter Decay",     "Filter Sustain",    "Filter Release",
-    "Filter Cutoff",    "Filter Resonance", "LFO Depth",         "LFO Rate",
-    "LFO Triple",       "LFO Filter Depth", "LFO Filter Rate",   "LFO Filter Triple",
-    "Push!!",           "Filter Type",      "LFO Amp Type",      "LFO Filter Type",
-    "Step Seq 1",       "Step Seq 2",       "Step Seq 3",        "Step Seq 4",
-    "Step Seq 5",       "Step Seq 6",       "Step Seq 7",        "Step Seq 8",
-    "Step Seq 9",       "Step Seq 10",      "Step Seq 11",       "Step Seq 12",
-    "Step Seq 13",      "Step Seq 14",      "Step Seq 15",       "Step Seq 16",
-    "Step On Off",      "Seq Note Len",     "Arp Intervall",     "Arp Speed",
-    "Filter Envelope",  "Dry Wet"};
+const char* const kParamNames[kNumParams] = {"Amplitude Attack",
+                                             "Amplitude Decay",
+                                             "Amplitude Sustain",
+                                             "Amplitude Release",
+                                             "Filter Attack",
+                                             "Filter Decay",
+                                             "Filter Sustain",
+                                             "Filter Release",
+                                             "Filter Cutoff",
+                                             "Filter Resonance",
+                                             "LFO Depth",
+                                             "LFO Rate",
+                                             "LFO Triple",
+                                             "LFO Filter Depth",
+                                             "LFO Filter Rate",
+                                             "LFO Filter Triple",
+                                             "Push!!",
+                                             "Filter Type",
+                                             "LFO Amp Type",
+                                             "LFO Filter Type",
+                                             "Step Seq 1",
+                                             "Step Seq 2",
+                                             "Step Seq 3",
+                                             "Step Seq 4",
+                                             "Step Seq 5",
+                                             "Step Seq 6",
+                                             "Step Seq 7",
+                                             "Step Seq 8",
+                                             "Step Seq 9",
+                                             "Step Seq 10",
+                                             "Step Seq 11",
+                                             "Step Seq 12",
+                                             "Step Seq 13",
+                                             "Step Seq 14",
+                                             "Step Seq 15",
+                                             "Step Seq 16",
+                                             "Step On Off",
+                                             "Seq Note Len",
+                                             "Arp Intervall",
+                                             "Arp Speed",
+                                             "Filter Envelope",
+                                             "Dry Wet",
+                                             "Swing",
+                                             "Step Level 1",
+                                             "Step Level 2",
+                                             "Step Level 3",
+                                             "Step Level 4",
+                                             "Step Level 5",
+                                             "Step Level 6",
+                                             "Step Level 7",
+                                             "Step Level 8",
+                                             "Step Level 9",
+                                             "Step Level 10",
+                                             "Step Level 11",
+                                             "Step Level 12",
+                                             "Step Level 13",
+                                             "Step Level 14",
+                                             "Step Level 15",
+                                             "Step Level 16"};
 
 const char* const kDefaultDisplays[kNumParams] = {
-    "0.010", "0.500", "0.100", "1.000", "0.010", "0.500", "0.100", "1.000", "0.990",
-    "0.010", "0.000", "2",     "off",   "0.000", "2",     "off",   "off",   "Filter Type",
-    "2",     "2",     "on",    "on",    "off",   "off",   "off",   "on",    "off",
-    "off",   "off",   "off",   "off",   "off",   "off",   "off",   "off",   "off",
-    "off",   "1.000", "16",    "5",     "1.000", "1.000"};
+    "0.010", "0.500", "0.100", "1.000", "0.010", "0.500", "0.100", "1.000",       "0.990", "0.010",
+    "0.000", "2",     "off",   "0.000", "2",     "off",   "off",   "Filter Type", "2",     "2",
+    "on",    "on",    "off",   "off",   "off",   "on",    "off",   "off",         "off",   "off",
+    "off",   "off",   "off",   "off",   "off",   "off",   "off",   "1.000",       "16",    "5",
+    "1.000", "1.000", "0.000", "1.000", "1.000", "1.000", "1.000", "1.000",       "1.000", "1.000",
+    "1.000", "1.000", "1.000", "1.000", "1.000", "1.000", "1.000", "1.000",       "1.000"};
 
 const char* const kFactoryNames[27] = {"Falling Drops",
                                        "Tranceizer",
@@ -403,7 +451,7 @@ TEST_F(KolvaneTest, FactoryPresetsLoadTheirValuesClamped)
   struct Case
   {
     int program;
-    double values[kNumParams];
+    double values[kNumOriginalParams];
   };
   const Case cases[] = {
       {0, // "Falling Drops"
@@ -429,7 +477,10 @@ TEST_F(KolvaneTest, FactoryPresetsLoadTheirValuesClamped)
     EXPECT_EQ(c.program, dispatch(effGetProgram));
     for (int i = 0; i < kNumParams; ++i)
     {
-      EXPECT_DOUBLE_EQ(c.values[i], plug->GetParam(i)->Value())
+      // The parameters added since the presets were made play at their
+      // defaults.
+      EXPECT_DOUBLE_EQ(i < kNumOriginalParams ? c.values[i] : parameterProperties[i].defaultVal,
+                       plug->GetParam(i)->Value())
           << kFactoryNames[c.program] << ", " << kParamNames[i];
     }
     // And in the engine.
@@ -507,9 +558,10 @@ TEST_F(KolvaneTest, PushButtonGatesOnlyInMidiGateMode)
 TEST_F(KolvaneTest, StateRoundTripsIntoAFreshInstance)
 {
   open();
-  const std::pair<int, float> edits[] = {{kFilterCutoff, 0.3f}, {kStepSeq1 + 3, 1.0f},
-                                         {kArpSpeed, 0.75f},    {kDryWet, 0.6f},
-                                         {kLFOAmpType, 0.0f},   {kStepOnOff, 1.0f}};
+  const std::pair<int, float> edits[] = {
+      {kFilterCutoff, 0.3f}, {kStepSeq1 + 3, 1.0f}, {kArpSpeed, 0.75f},
+      {kDryWet, 0.6f},       {kLFOAmpType, 0.0f},   {kStepOnOff, 1.0f},
+      {kSwing, 0.625f},      {kStepLevel1, 0.0f},   {kStepLevel16, 0.25f}};
   for (const auto& e : edits)
   {
     effect->setParameter(effect, e.first, e.second);
@@ -523,7 +575,7 @@ TEST_F(KolvaneTest, StateRoundTripsIntoAFreshInstance)
   {
     void* data = nullptr;
     VstIntPtr size = dispatch(effGetChunk, bank ? 0 : 1, 0, &data);
-    ASSERT_EQ(bank ? size : 8 + 8 * kNumParams, size);
+    ASSERT_EQ(bank ? size : 8 + 8 * kNumParams + 12, size) << "header, values, mark";
     std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
 
     AEffect* fresh = VST2EntryPoint<KolvaneProbe>(FakeHost::Callback);
@@ -535,8 +587,216 @@ TEST_F(KolvaneTest, StateRoundTripsIntoAFreshInstance)
     KolvaneProbe* other = VST2PlugOf<KolvaneProbe>(fresh);
     EXPECT_EQ(GateEngine::kMidiGateMode, other->engine().gateMode());
     EXPECT_TRUE(other->engine().stepOn(3));
+    EXPECT_EQ(0.625, other->engine().swing());
+    EXPECT_EQ(0.0, other->engine().stepLevel(0));
+    EXPECT_EQ(0.25, other->engine().stepLevel(15));
     fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.0f);
   }
+}
+
+// The state files under state/: a program and a bank chunk saved by the
+// first release (42 parameters) from a new instance's defaults with Filter
+// Cutoff 0.3, Step Seq 4 on, Arp Speed 0.75, Dry Wet 0.6 and LFO Amp Type 0
+// (normalized; the bank holds that state as its first program), and a
+// program chunk of this version: defaults with Filter Cutoff 0.3, Swing
+// 0.75, Step Level 2 0.5 and Step Level 16 0.
+std::vector<uint8_t> stateFile(const std::string& name)
+{
+  std::vector<uint8_t> bytes;
+  if (FILE* file = std::fopen((std::string(KOLVANE_STATE_DIR) + "/" + name).c_str(), "rb"))
+  {
+    int c;
+    while ((c = std::fgetc(file)) != EOF)
+    {
+      bytes.push_back(static_cast<uint8_t>(c));
+    }
+    std::fclose(file);
+  }
+  return bytes;
+}
+
+const std::pair<int, float> kFirstReleaseEdits[] = {{kFilterCutoff, 0.3f},
+                                                    {kStepSeq1 + 3, 1.0f},
+                                                    {kArpSpeed, 0.75f},
+                                                    {kDryWet, 0.6f},
+                                                    {kLFOAmpType, 0.0f}};
+
+// What a host holds from the first release loads with the first release's
+// values, every program of a bank included, and with the parameters added
+// since at their defaults, whatever they were before.
+TEST_F(KolvaneTest, FirstReleaseStatesLoadWithTheNewParametersAtTheirDefaults)
+{
+  // The defaults, which the files were saved from, and the factory programs
+  // as this version makes them, to compare the bank's programs with.
+  open();
+  std::vector<float> edited;
+  for (int i = 0; i < kNumParams; ++i)
+  {
+    edited.push_back(effect->getParameter(effect, i));
+  }
+  for (const auto& e : kFirstReleaseEdits)
+  {
+    edited[static_cast<size_t>(e.first)] = e.second;
+  }
+  std::vector<std::vector<float>> factory;
+  for (int program = 0; program < 30; ++program)
+  {
+    dispatch(effSetProgram, 0, program);
+    std::vector<float> values;
+    for (int i = 0; i < kNumParams; ++i)
+    {
+      values.push_back(effect->getParameter(effect, i));
+    }
+    factory.push_back(values);
+  }
+
+  for (bool bank : {false, true})
+  {
+    std::vector<uint8_t> chunk =
+        stateFile(bank ? "first-release-bank.bin" : "first-release-program.bin");
+    ASSERT_EQ(bank ? 10502u : 8u + 8 * 42, chunk.size());
+    AEffect* fresh = VST2EntryPoint<KolvaneProbe>(FakeHost::Callback);
+    fresh->setParameter(fresh, kSwing, 0.5f);
+    fresh->setParameter(fresh, kStepLevel1 + 2, 0.2f);
+    ASSERT_EQ(1, fresh->dispatcher(fresh, effSetChunk, bank ? 0 : 1,
+                                   static_cast<VstIntPtr>(chunk.size()), chunk.data(), 0.0f));
+    for (int program = 0; program < (bank ? 30 : 1); ++program)
+    {
+      if (bank)
+      {
+        fresh->dispatcher(fresh, effSetProgram, 0, program, nullptr, 0.0f);
+      }
+      const std::vector<float>& expected = program == 0 ? edited : factory[program];
+      for (int i = 0; i < kNumParams; ++i)
+      {
+        EXPECT_EQ(expected[static_cast<size_t>(i)], fresh->getParameter(fresh, i))
+            << (bank ? "bank, program " : "program ") << program << ", " << kParamNames[i];
+      }
+    }
+    KolvaneProbe* other = VST2PlugOf<KolvaneProbe>(fresh);
+    EXPECT_EQ(0.0, other->engine().swing());
+    EXPECT_EQ(1.0, other->engine().stepLevel(2));
+    fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.0f);
+  }
+}
+
+// The first release reads a state's first 42 values and ignores what
+// follows, so this version's state must begin exactly as the first
+// release's did for the same settings: header and 42 values, byte for byte.
+// (A state of this version, state/feel-program.bin, was loaded into the
+// first release's binary when the format was made: its 42 values load.)
+TEST_F(KolvaneTest, StatesBeginAsTheFirstReleasesDid)
+{
+  open();
+  for (const auto& e : kFirstReleaseEdits)
+  {
+    effect->setParameter(effect, e.first, e.second);
+  }
+  effect->setParameter(effect, kSwing, 0.4f);
+  effect->setParameter(effect, kStepLevel1 + 5, 0.3f);
+  const std::vector<uint8_t> firstRelease = stateFile("first-release-program.bin");
+  void* data = nullptr;
+  VstIntPtr size = dispatch(effGetChunk, 1, 0, &data);
+  ASSERT_EQ(static_cast<VstIntPtr>(firstRelease.size() + 8 * 17 + 12), size);
+  EXPECT_EQ(0, std::memcmp(firstRelease.data(), data, firstRelease.size()));
+}
+
+// A state of this version loads its added parameters; a state whose 42
+// values are followed by anything but this version's mark (the next program
+// of a bank of the first release, or bytes of unknown meaning) loads them
+// at their defaults.
+TEST_F(KolvaneTest, AddedValuesLoadOnlyBehindTheirMark)
+{
+  const std::vector<uint8_t> feel = stateFile("feel-program.bin");
+  ASSERT_EQ(8u + 8 * 59 + 12, feel.size());
+  struct Case
+  {
+    const char* what;
+    std::vector<uint8_t> chunk;
+    bool added;
+  };
+  std::vector<uint8_t> badMark = feel, later = feel, shortMark = feel;
+  badMark[8 + 8 * 59] ^= 1;
+  later[8 + 8 * 59 + 8] = 16; // a later version's 16 bytes after the mark
+  later.resize(later.size() + 16, 0xAB);
+  shortMark.resize(shortMark.size() - 1);
+  const Case cases[] = {{"this version's state", feel, true},
+                        {"a later version's state", later, true},
+                        {"a broken mark", badMark, false},
+                        {"a cut mark", shortMark, false}};
+  for (const Case& c : cases)
+  {
+    AEffect* fresh = VST2EntryPoint<KolvaneProbe>(FakeHost::Callback);
+    EXPECT_EQ(1, fresh->dispatcher(fresh, effSetChunk, 1, static_cast<VstIntPtr>(c.chunk.size()),
+                                   const_cast<uint8_t*>(c.chunk.data()), 0.0f))
+        << c.what;
+    const GateEngine& engine = VST2PlugOf<KolvaneProbe>(fresh)->engine();
+    EXPECT_EQ(c.added ? 0.75 : 0.0, engine.swing()) << c.what;
+    EXPECT_EQ(c.added ? 0.5 : 1.0, engine.stepLevel(1)) << c.what;
+    EXPECT_EQ(c.added ? 0.0 : 1.0, engine.stepLevel(15)) << c.what;
+    EXPECT_NEAR(0.3, fresh->getParameter(fresh, kFilterCutoff), 1e-6) << c.what;
+    fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.0f);
+  }
+}
+
+// Swing as a host sets it, heard in the output: every "on" step restarts
+// the amplitude envelope from its floor, so with a held level between steps
+// each gate opening is where the output drops below -60 dB. The 2nd, 4th
+// ... steps of the bar open d = round(swing * L / 2) samples late.
+TEST_F(KolvaneTest, SwungStepsOpenTheGateLate)
+{
+  for (double rate : {44100.0, 48000.0})
+  {
+    for (double swing : {0.0, 1.0 / 3.0, 2.0 / 3.0, 1.0})
+    {
+      TearDown();
+      SetUp();
+      host.time.samplePos = 0.0;
+      open(120.0, rate);
+      for (int k = 0; k < 16; ++k)
+      {
+        effect->setParameter(effect, kStepSeq1 + k, 1.0f);
+      }
+      effect->setParameter(effect, kAmplitudeSustain, 1.0f);
+      effect->setParameter(effect, kSwing, static_cast<float>(swing));
+      const int samples = static_cast<int>(rate);
+      std::vector<double> out = render(samples);
+
+      const int step = 4 * (static_cast<int>(rate) / 32); // a sixteenth note
+      const long d = std::lround(static_cast<float>(swing) * step / 2.0);
+      std::vector<long> opened, expected;
+      for (int n = 1; n < samples; ++n)
+      {
+        if (out[static_cast<size_t>(n)] < 1e-3 && out[static_cast<size_t>(n - 1)] >= 1e-3)
+        {
+          opened.push_back(n);
+        }
+      }
+      // The first step opens from silence, with no drop to see.
+      for (int k = 1; k * step + d + 19 < samples; ++k)
+      {
+        expected.push_back(k * step + (k % 2 ? d : 0) + 19);
+      }
+      ASSERT_EQ(expected.size(), opened.size()) << rate << " Hz, swing " << swing;
+      for (size_t k = 0; k < expected.size(); ++k)
+      {
+        EXPECT_NEAR(expected[k], opened[k], 1) << rate << " Hz, swing " << swing << ", step " << k;
+      }
+    }
+  }
+}
+
+// A step level as a host sets it: with steps 1 and 2 on, the same point of
+// step 2's note is half as loud as step 1's at level 0.5.
+TEST_F(KolvaneTest, StepLevelScalesItsStep)
+{
+  open();
+  effect->setParameter(effect, kStepSeq1 + 1, 1.0f);
+  effect->setParameter(effect, kStepSeq1 + 5, 0.0f);
+  effect->setParameter(effect, kAmplitudeSustain, 1.0f);
+  effect->setParameter(effect, kStepLevel1 + 1, 0.5f);
+  std::vector<double> out = render(2 * 5512);
+  EXPECT_NEAR(0.5, out[2 * 5512 - 200] / out[5512 - 200], 1e-6);
 }
 
 // The samples a stage of a copy of env lasts, entered now.
@@ -605,7 +865,7 @@ TEST_F(KolvaneTest, PresetDumpLine)
   {
     commas += c == ',';
   }
-  EXPECT_EQ(kNumParams, commas) << "a name and 42 values";
+  EXPECT_EQ(kNumParams, commas) << "a name and every parameter's value";
 }
 
 TEST(PresetDump, GoesToAnExistingPerUserFolder)

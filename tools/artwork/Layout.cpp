@@ -42,6 +42,8 @@ const char* kindName(EControlKind kind)
     return "contact";
   case kControlBitmap:
     return "bitmap";
+  case kControlNone:
+    return "none";
   }
   return "unknown";
 }

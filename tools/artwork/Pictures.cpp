@@ -481,6 +481,10 @@ bool background(LICE_MemBitmap& out, Fonts& fonts)
 
   for (int i = 0; i < kNumParams; ++i)
   {
+    if (parameterProperties[i].control == kControlNone)
+    {
+      continue; // nothing of its own to label
+    }
     const PanelStyle* style =
         FindPanel(parameterProperties[i].group) ? styleOf(parameterProperties[i].group) : nullptr;
     if (!style)
