@@ -238,8 +238,15 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* textRec
     EndGesture();
     return;
   }
-  char current[MAX_PARAM_DISPLAY_LEN];
+  char current[MAX_PARAM_DISPLAY_LEN + MAX_PARAM_LABEL_LEN];
   param->GetDisplayForHostNoDisplayText(current);
+  if (param->GetFormat() && param->GetLabelForHost()[0])
+  {
+    // The unit goes into the box too: "500 ms" reads back as it shows,
+    // where "500" alone would be taken as seconds.
+    std::strcat(current, " ");
+    std::strcat(current, param->GetLabelForHost());
+  }
   // The box may take the release away from the window; the press's gesture
   // ends here, and the commit brackets itself.
   EndGesture();
@@ -258,7 +265,14 @@ void IGraphics::CommitTextEntry(IControl* control, IParam* param, const char* te
     return;
   }
   double value = 0.0;
-  if (param->Type() == kTypeEnum || param->Type() == kTypeBool)
+  if (const IParamFormat* format = param->GetFormat())
+  {
+    if (!format->Parse(text, &value))
+    {
+      return; // not a text this parameter takes: it keeps its value
+    }
+  }
+  else if (param->Type() == kTypeEnum || param->Type() == kTypeBool)
   {
     int index = 0;
     value = param->MapDisplayText(text, &index) ? index : 0;

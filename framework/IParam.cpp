@@ -182,6 +182,14 @@ void IParam::GetBounds(double* pMin, double* pMax) const
 
 const char* IParam::GetLabelForHost() const
 {
+  if (mFormat)
+  {
+    char text[MAX_PARAM_DISPLAY_LEN] = {};
+    mUnit[0] = '\0';
+    mFormat->Format(mValue, text, mUnit);
+    mUnit[MAX_PARAM_LABEL_LEN - 1] = '\0';
+    return mUnit;
+  }
   const char* displayText = GetDisplayText(Int());
   return displayText[0] ? "" : mLabel;
 }
@@ -251,6 +259,14 @@ void IParam::GetDisplayForHost(double value, bool normalized, char* str, bool wi
     value = std::isnan(value) ? 0.0 : value;
     value = value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value);
     value = FromNormalizedParam(value, mMin, mMax, mShape);
+  }
+  if (mFormat)
+  {
+    char unit[MAX_PARAM_LABEL_LEN] = {};
+    str[0] = '\0';
+    mFormat->Format(value, str, unit);
+    str[MAX_PARAM_DISPLAY_LEN - 1] = '\0';
+    return;
   }
   // Integer conversions below are only defined inside int's range.
   const double kIntLimit = 2147483647.0;

@@ -29,6 +29,27 @@ const int MAX_PARAM_LABEL_LEN = 32;
 const int MAX_PARAM_GROUP_LEN = 32;
 const int MAX_PARAM_DISPLAY_LEN = 32;
 
+// How a parameter's values read as text where a plain number does not say
+// enough: seconds as "10 ms", levels in percent, choices by name. The
+// plug-in supplies one and keeps it alive as long as the parameter; the
+// parameter then shows, labels and reads its texts through it, for the host
+// and for the editor's text entry alike.
+class IParamFormat
+{
+public:
+  // The text for a value in real units, and the unit that goes with it ("ms",
+  // "%", or "" when the text says it all), each at most MAX_PARAM_DISPLAY_LEN
+  // and MAX_PARAM_LABEL_LEN bytes with the terminator.
+  virtual void Format(double value, char* text, char* unit) const = 0;
+  // The value in real units for a text a person typed: the forms Format
+  // writes, with or without the unit, and plain numbers in real units.
+  // False for a text it does not take, value then untouched.
+  virtual bool Parse(const char* text, double* value) const = 0;
+
+protected:
+  ~IParamFormat() = default;
+};
+
 class IParam
 {
 public:
@@ -55,6 +76,10 @@ public:
   void SetShape(double shape);
   // Appends one (value, text) record; duplicates are allowed.
   void SetDisplayText(int value, const char* text);
+  // Texts through format from now on (null: the display texts and plain
+  // numbers). The parameter does not own it.
+  void SetFormat(const IParamFormat* format) { mFormat = format; }
+  const IParamFormat* GetFormat() const { return mFormat; }
 
   // Real units, clamped into [min, max]; a non-finite value is ignored.
   void Set(double value);
@@ -78,7 +103,8 @@ public:
   double GetMax() const { return mMax; }
 
   const char* GetNameForHost() const { return mName; }
-  // "" when the current value has a non-empty display text, else the label.
+  // With a format, the unit of the current value's text; else "" when the
+  // current value has a non-empty display text, else the label.
   const char* GetLabelForHost() const;
   const char* GetParamGroupForHost() const { return mParamGroup; }
 
@@ -91,9 +117,10 @@ public:
   bool MapDisplayText(const char* str, int* pValue) const;
 
   // Formats a value into str, at most MAX_PARAM_DISPLAY_LEN bytes with the
-  // terminator: its display text when it has one (and withDisplayText),
-  // else the number at the display precision (truncated to an integer at
-  // precision 0). A normalized value is clamped into 0..1 first.
+  // terminator: with a format, the format's text; else its display text when
+  // it has one (and withDisplayText), else the number at the display
+  // precision (truncated to an integer at precision 0). A normalized value
+  // is clamped into 0..1 first.
   void GetDisplayForHost(char* str) const { GetDisplayForHost(mValue, false, str, true); }
   void GetDisplayForHostNoDisplayText(char* str) const
   {
@@ -118,6 +145,8 @@ private:
   char mParamGroup[MAX_PARAM_GROUP_LEN] = {};
   bool mNegateDisplay = false;
   WDL_TypedBuf<DisplayText> mDisplayTexts;
+  const IParamFormat* mFormat = nullptr;
+  mutable char mUnit[MAX_PARAM_LABEL_LEN] = {}; // the format's last unit
 };
 
 double ToNormalizedParam(double nonNormalizedValue, double min, double max, double shape);

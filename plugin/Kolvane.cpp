@@ -53,17 +53,21 @@ void Kolvane::CreateParams()
                      static_cast<int>(p.maxVal), "", "");
       break;
     case kTypeEnum:
-      // An enum's choices are numbered from 0; its name is the text of the
-      // first, and the others show as numbers.
+      // An enum's choices are numbered from 0, each with its name, which
+      // the editor's menu of choices lists.
       param->InitEnum(p.name, static_cast<int>(p.defaultVal), static_cast<int>(p.maxVal) + 1, "",
                       "");
-      param->SetDisplayText(0, p.name);
+      for (int k = 0; p.choices && k <= static_cast<int>(p.maxVal); ++k)
+      {
+        param->SetDisplayText(k, p.choices[k]);
+      }
       break;
     default:
       param->InitDouble(p.name, p.defaultVal, p.minVal, p.maxVal, p.step, "", "");
       break;
     }
     param->SetShape(p.shape);
+    param->SetFormat(ParamFormat(i));
   }
 }
 

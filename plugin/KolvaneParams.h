@@ -76,6 +76,20 @@ enum EEngineMapping
                      // exponent 0 to 7 becomes 1 to 128 cycles per half note
 };
 
+// How a parameter's value reads as text, for the host (its display and
+// unit label, and the text it hands back to set a value) and for the
+// editor's text entry. Every form also takes a plain number in real units,
+// as the first release did.
+enum EDisplay
+{
+  kDisplayNumber,    // the number at the step's precision ("0.990", "16")
+  kDisplayTime,      // seconds: "10" "ms" below a second, "1.5" "s" from one on
+  kDisplayPercent,   // a level or depth 0 to 1 as "50" "%"
+  kDisplayWet,       // the mix 0 to 1 as "75" "% wet"; "25 % dry" reads too
+  kDisplayNoteValue, // a power-of-two LFO rate as the note one cycle lasts: "1/8"
+  kDisplayChoices,   // the name of each value, from the row's choices
+};
+
 struct ParameterProperties
 {
   // Stable across releases and independent of the index: a letter or
@@ -108,6 +122,9 @@ struct ParameterProperties
   // whole range. 0 for the other controls.
   double gearing;
   EEngineMapping engine;
+  EDisplay display;
+  // kDisplayChoices: one name per value from minVal to maxVal.
+  const char* const* choices;
 };
 
 extern const ParameterProperties parameterProperties[kNumParams];
@@ -118,6 +135,17 @@ double DefaultNormalized(const ParameterProperties& p);
 // The whole number the engine takes for parameter paramIdx at the whole
 // value `value`, by its row's mapping.
 int EngineInt(int paramIdx, int value);
+
+// The texts of parameter paramIdx by its row's display: the text and unit
+// for value (real units), and the value for a text a person typed (the
+// forms the text and unit make, with or without the unit, any case, and
+// plain numbers). Parsing is false for a text it does not take. A row shown
+// as a plain number (kDisplayNumber) has no format: the framework's own
+// number texts serve it.
+void FormatParamText(int paramIdx, double value, char* text, char* unit);
+bool ParseParamText(int paramIdx, const char* text, double* value);
+// The format CreateParams gives parameter paramIdx; null for a plain number.
+const IParamFormat* ParamFormat(int paramIdx);
 
 // ---- The editor --------------------------------------------------------------
 

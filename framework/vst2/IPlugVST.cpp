@@ -448,8 +448,15 @@ VstIntPtr IPlugVST::String2Parameter(int idx, const char* text)
   CopyBounded(bounded, text, sizeof bounded);
 
   IParam* param = mPlug->GetParam(idx);
-  double value;
-  if (param->GetNDisplayTexts() > 0)
+  double value = 0.0;
+  if (const IParamFormat* format = param->GetFormat())
+  {
+    if (!format->Parse(bounded, &value) || !std::isfinite(value))
+    {
+      return 0;
+    }
+  }
+  else if (param->GetNDisplayTexts() > 0)
   {
     int mapped = 0;
     if (!param->MapDisplayText(bounded, &mapped))

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -435,4 +436,58 @@ TEST(CopyBounded, CutsAndAlwaysTerminates)
   char untouched = '#';
   CopyBounded(&untouched, "abc", 0);
   EXPECT_EQ('#', untouched);
+}
+
+namespace
+{
+// Shows a 0..1 value in tenths with a unit, and reads "N tenths" back.
+class TenthsFormat final : public IParamFormat
+{
+public:
+  void Format(double value, char* text, char* unit) const override
+  {
+    std::snprintf(text, MAX_PARAM_DISPLAY_LEN, "%d", static_cast<int>(std::lround(value * 10.0)));
+    std::strcpy(unit, value == 1.0 ? "whole" : "tenths");
+  }
+  bool Parse(const char* text, double* value) const override
+  {
+    int tenths = 0;
+    if (std::sscanf(text, "%d tenths", &tenths) != 1)
+    {
+      return false;
+    }
+    *value = tenths / 10.0;
+    return true;
+  }
+};
+} // namespace
+
+// A format, where one is set, makes every text: the display for a real or
+// a normalized value (display texts included) and the unit, which follows
+// the current value.
+TEST(IParam, FormatMakesTheDisplayAndTheUnit)
+{
+  TenthsFormat tenths;
+  IParam param;
+  param.InitBool("b", false, "label");
+  param.SetFormat(&tenths);
+  EXPECT_EQ(&tenths, param.GetFormat());
+  char display[MAX_PARAM_DISPLAY_LEN];
+  param.GetDisplayForHost(display);
+  EXPECT_STREQ("0", display) << "the format, not the display text \"off\"";
+  EXPECT_STREQ("tenths", param.GetLabelForHost());
+  param.Set(1.0);
+  EXPECT_STREQ("whole", param.GetLabelForHost());
+  param.GetDisplayForHost(0.5, true, display);
+  EXPECT_STREQ("5", display);
+  param.GetDisplayForHostNoDisplayText(display);
+  EXPECT_STREQ("10", display);
+
+  double value = -1.0;
+  EXPECT_TRUE(tenths.Parse("3 tenths", &value));
+  EXPECT_EQ(0.3, value);
+  param.SetFormat(nullptr);
+  param.GetDisplayForHost(display);
+  EXPECT_STREQ("on", display) << "without a format, the display texts again";
+  EXPECT_STREQ("", param.GetLabelForHost());
 }

@@ -94,10 +94,11 @@ TEST(HostedKolvane, Identity)
   EXPECT_EQ("Empty", plug->ProgramNameIndexed(29).value_or("?"));
   EXPECT_EQ("Push!!", plug->ParamName(kPush));
   EXPECT_EQ("Arp Intervall", plug->ParamName(kArpIntervall));
-  EXPECT_EQ("Filter Type", plug->ParamDisplay(kFilterType));
+  EXPECT_EQ("LP", plug->ParamDisplay(kFilterType));
   EXPECT_EQ("on", plug->ParamDisplay(kStepSeq1 + 5));
   EXPECT_EQ("off", plug->ParamDisplay(kStepSeq1 + 2));
-  EXPECT_EQ("1.000", plug->ParamDisplay(kAmplitudeRelease));
+  EXPECT_EQ("1", plug->ParamDisplay(kAmplitudeRelease));
+  EXPECT_EQ("s", plug->ParamLabel(kAmplitudeRelease));
 }
 
 // Steps 1, 2 and 6 at 120 BPM: 5512 samples a step; a fired step fades the
@@ -199,7 +200,8 @@ TEST(HostedKolvane, ChunksAndFactoryPresets)
   ASSERT_TRUE(plug);
   plug->SetProgram(19); // "Little Kick": its stored release 0.001 is clamped
   EXPECT_EQ(19, plug->Program());
-  EXPECT_EQ("0.100", plug->ParamDisplay(kAmplitudeRelease));
+  EXPECT_EQ("100", plug->ParamDisplay(kAmplitudeRelease));
+  EXPECT_EQ("ms", plug->ParamLabel(kAmplitudeRelease));
   plug->SetParameter(kArpIntervall, 0.5f);
   std::vector<float> saved;
   for (int i = 0; i < kNumParams; ++i)

@@ -292,6 +292,30 @@ TEST_F(KolvaneEditorTest, DoubleClickRestoresTheDefaultAndRightClickDoesNothing)
 
 // The LEDs carry tags 42 to 57, which are no parameters: no input on them
 // reaches the parameters or the host.
+// The editor's text entry reads what a host's does: the shown forms with
+// their units, names of choices, and plain numbers; a text it does not take
+// leaves the parameter alone.
+TEST_F(KolvaneEditorTest, TextEntryReadsTheShownForms)
+{
+  struct Case
+  {
+    int param;
+    const char* typed;
+    double value;
+  };
+  const Case cases[] = {{kAmplitudeDecay, "750 ms", 0.75}, {kAmplitudeDecay, "2 s", 2.0},
+                        {kAmplitudeDecay, "lots", 2.0},    {kAmplitudeDecay, "0.25", 0.25},
+                        {kFilterType, "bp", 2.0},          {kDryWet, "25 % dry", 0.75},
+                        {kAmplitudeSustain, "40 %", 0.4},  {kLFORate, "1/32", 4.0}};
+  for (const Case& c : cases)
+  {
+    IControl* control = graphics->GetControl(1 + kNumStepLeds + c.param);
+    ASSERT_NE(nullptr, control);
+    graphics->CommitTextEntry(control, plug->GetParam(c.param), c.typed);
+    EXPECT_NEAR(c.value, plug->GetParam(c.param)->Value(), 1e-6) << c.typed;
+  }
+}
+
 TEST_F(KolvaneEditorTest, InputOnAnLedReachesNothing)
 {
   instance->Dispatch(effEditIdle); // LED 1 lit: its value is not the default

@@ -169,13 +169,18 @@ const char* const kParamNames[kNumParams] = {"Amplitude Attack",
                                              "Step Level 15",
                                              "Step Level 16"};
 
-const char* const kDefaultDisplays[kNumParams] = {
-    "0.010", "0.500", "0.100", "1.000", "0.010", "0.500", "0.100", "1.000",       "0.990", "0.010",
-    "0.000", "2",     "off",   "0.000", "2",     "off",   "off",   "Filter Type", "2",     "2",
-    "on",    "on",    "off",   "off",   "off",   "on",    "off",   "off",         "off",   "off",
-    "off",   "off",   "off",   "off",   "off",   "off",   "off",   "1.000",       "16",    "5",
-    "1.000", "1.000", "0.000", "1.000", "1.000", "1.000", "1.000", "1.000",       "1.000", "1.000",
-    "1.000", "1.000", "1.000", "1.000", "1.000", "1.000", "1.000", "1.000",       "1.000"};
+// What a host shows for a new instance: each parameter's display and unit.
+const char* const kDefaultDisplays[kNumParams][2] = {
+    {"10", "ms"}, {"500", "ms"}, {"10", "%"},   {"1", "s"},    {"10", "ms"}, {"500", "ms"},
+    {"10", "%"},  {"1", "s"},    {"0.990", ""}, {"0.010", ""}, {"0", "%"},   {"1/8", ""},
+    {"off", ""},  {"0", "%"},    {"1/8", ""},   {"off", ""},   {"off", ""},  {"LP", ""},
+    {"Sine", ""}, {"Sine", ""},  {"on", ""},    {"on", ""},    {"off", ""},  {"off", ""},
+    {"off", ""},  {"on", ""},    {"off", ""},   {"off", ""},   {"off", ""},  {"off", ""},
+    {"off", ""},  {"off", ""},   {"off", ""},   {"off", ""},   {"off", ""},  {"off", ""},
+    {"off", ""},  {"1.000", ""}, {"16", ""},    {"5", ""},     {"100", "%"}, {"100", "% wet"},
+    {"0", "%"},   {"100", "%"},  {"100", "%"},  {"100", "%"},  {"100", "%"}, {"100", "%"},
+    {"100", "%"}, {"100", "%"},  {"100", "%"},  {"100", "%"},  {"100", "%"}, {"100", "%"},
+    {"100", "%"}, {"100", "%"},  {"100", "%"},  {"100", "%"},  {"100", "%"}};
 
 const char* const kFactoryNames[27] = {"Falling Drops",
                                        "Tranceizer",
@@ -238,12 +243,138 @@ TEST_F(KolvaneTest, ParameterNamesAndDefaultDisplays)
   for (int i = 0; i < kNumParams; ++i)
   {
     EXPECT_EQ(kParamNames[i], text(effGetParamName, i)) << i;
-    EXPECT_EQ(kDefaultDisplays[i], text(effGetParamDisplay, i)) << kParamNames[i];
-    EXPECT_EQ("", text(effGetParamLabel, i)) << kParamNames[i];
+    EXPECT_EQ(kDefaultDisplays[i][0], text(effGetParamDisplay, i)) << kParamNames[i];
+    EXPECT_EQ(kDefaultDisplays[i][1], text(effGetParamLabel, i)) << kParamNames[i];
   }
-  // The enum texts: only value 0 has one, its own name.
-  plug->GetParam(kFilterType)->Set(1.0);
-  EXPECT_EQ("1", text(effGetParamDisplay, kFilterType));
+}
+
+// The texts a host shows, and reads back from a person: each display and
+// unit for a value, and the value the two read back as, covering every kind
+// of text and the ends of the ranges.
+TEST_F(KolvaneTest, HostTextsForValues)
+{
+  struct Case
+  {
+    int idx;
+    double value;
+    const char* display;
+    const char* unit;
+  };
+  const Case cases[] = {
+      {kAmplitudeAttack, 0.01, "10", "ms"}, {kAmplitudeAttack, 10.0, "10", "s"},
+      {kFilterRelease, 0.001, "1", "ms"},   {kFilterRelease, 0.0456, "45.6", "ms"},
+      {kAmplitudeDecay, 0.9996, "1", "s"},  {kAmplitudeRelease, 1.919, "1.92", "s"},
+      {kAmplitudeRelease, 15.0, "15", "s"}, {kAmplitudeSustain, 0.001, "0.1", "%"},
+      {kFilterSustain, 0.123, "12.3", "%"}, {kLFODepth, 1.0, "100", "%"},
+      {kFilterEnvelope, 0.5, "50", "%"},    {kDryWet, 0.0, "0", "% wet"},
+      {kDryWet, 0.75, "75", "% wet"},       {kLFORate, 0.0, "1/2", ""},
+      {kLFOFilterRate, 7.0, "1/256", ""},   {kFilterType, 1.0, "HP", ""},
+      {kFilterType, 2.0, "BP", ""},         {kLFOAmpType, 0.0, "Saw", ""},
+      {kLFOFilterType, 1.0, "Square", ""},  {kStepSeq1 + 7, 1.0, "on", ""},
+      {kStepOnOff, 0.0, "off", ""},         {kFilterCutoff, 0.5, "0.500", ""},
+      {kSeqNoteLen, 0.01, "0.010", ""},     {kArpSpeed, 9.0, "9", ""},
+      {kSwing, 2.0 / 3.0, "66.7", "%"},     {kStepLevel1 + 4, 0.5, "50", "%"},
+  };
+  for (const Case& c : cases)
+  {
+    plug->GetParam(c.idx)->Set(c.value);
+    EXPECT_EQ(c.display, text(effGetParamDisplay, c.idx)) << kParamNames[c.idx] << " " << c.value;
+    EXPECT_EQ(c.unit, text(effGetParamLabel, c.idx)) << kParamNames[c.idx] << " " << c.value;
+  }
+}
+
+// Every parameter, across its range: the text a host shows, with its unit,
+// typed back in sets a value that shows the same text again.
+TEST_F(KolvaneTest, EveryHostTextReadsBackAsItsValue)
+{
+  for (int i = 0; i < kNumParams; ++i)
+  {
+    for (int k = 0; k <= 20; ++k)
+    {
+      effect->setParameter(effect, i, static_cast<float>(k / 20.0));
+      const std::string display = text(effGetParamDisplay, i);
+      const std::string unit = text(effGetParamLabel, i);
+      const double value = plug->GetParam(i)->Value();
+      plug->GetParam(i)->Set(plug->GetParam(i)->GetMin() == value ? plug->GetParam(i)->GetMax()
+                                                                  : plug->GetParam(i)->GetMin());
+      std::string typed = unit.empty() ? display : display + " " + unit;
+      ASSERT_EQ(1, dispatch(effString2Parameter, i, 0, const_cast<char*>(typed.c_str())))
+          << kParamNames[i] << ": \"" << typed << "\"";
+      EXPECT_EQ(display, text(effGetParamDisplay, i)) << kParamNames[i] << ": " << typed;
+      EXPECT_EQ(unit, text(effGetParamLabel, i)) << kParamNames[i] << ": " << typed;
+      // Three significant digits, or three decimals for a plain number:
+      // within half a unit of the last one.
+      EXPECT_NEAR(value, plug->GetParam(i)->Value(), std::max(0.005 * std::fabs(value), 0.0005))
+          << kParamNames[i] << ": " << typed;
+    }
+  }
+}
+
+// What a person may type: the forms the host shows, with or without the
+// unit and in any case, and plain numbers in the parameter's own units, as
+// before; anything else is refused and leaves the value alone.
+TEST_F(KolvaneTest, HostTextEntryForms)
+{
+  struct Case
+  {
+    int idx;
+    const char* typed;
+    double value; // NaN: refused
+  };
+  const double kRefused = std::nan("");
+  const Case cases[] = {
+      {kAmplitudeDecay, "500 ms", 0.5},
+      {kAmplitudeDecay, "250ms", 0.25},
+      {kAmplitudeDecay, "1.5 s", 1.5},
+      {kAmplitudeDecay, "2 S", 2.0},
+      {kAmplitudeDecay, "0.75", 0.75},
+      {kAmplitudeDecay, " 3 sec ", 3.0},
+      {kAmplitudeDecay, "5 kg", kRefused},
+      {kAmplitudeDecay, "ms", kRefused},
+      {kAmplitudeSustain, "50 %", 0.5},
+      {kAmplitudeSustain, "25%", 0.25},
+      {kAmplitudeSustain, "0.3", 0.3},
+      {kSwing, "66.7 %", 0.667},
+      {kDryWet, "75 % wet", 0.75},
+      {kDryWet, "40 %", 0.4},
+      {kDryWet, "25 % dry", 0.75},
+      {kDryWet, "10 wet", 0.1},
+      {kDryWet, "0.2", 0.2},
+      {kLFORate, "1/16", 3.0},
+      {kLFORate, "3", 3.0},
+      {kLFORate, "1/3", kRefused},
+      {kFilterType, "hp", 1.0},
+      {kFilterType, "BP", 2.0},
+      {kFilterType, "1", 1.0},
+      {kFilterType, "Filter Type", kRefused},
+      {kLFOAmpType, "saw", 0.0},
+      {kLFOAmpType, "SQUARE", 1.0},
+      {kStepSeq1, "ON", 1.0},
+      {kStepSeq1, "0", 0.0},
+      {kStepSeq1, "maybe", kRefused},
+      {kFilterCutoff, "0.25", 0.25},
+      {kArpSpeed, "7", 7.0},
+      {kSwing, "nan", kRefused},
+      {kSwing, "", kRefused},
+      {kStepLevel1, "inf %", kRefused},
+  };
+  for (const Case& c : cases)
+  {
+    plug->GetParam(c.idx)->Set(plug->GetParam(c.idx)->GetMax() == 0.0 ? 1.0 : 0.0);
+    const double before = plug->GetParam(c.idx)->Value();
+    const VstIntPtr taken = dispatch(effString2Parameter, c.idx, 0, const_cast<char*>(c.typed));
+    if (std::isnan(c.value))
+    {
+      EXPECT_EQ(0, taken) << kParamNames[c.idx] << ": \"" << c.typed << "\"";
+      EXPECT_EQ(before, plug->GetParam(c.idx)->Value()) << kParamNames[c.idx] << ": " << c.typed;
+    }
+    else
+    {
+      EXPECT_EQ(1, taken) << kParamNames[c.idx] << ": \"" << c.typed << "\"";
+      EXPECT_NEAR(c.value, plug->GetParam(c.idx)->Value(), 1e-9)
+          << kParamNames[c.idx] << ": " << c.typed;
+    }
+  }
 }
 
 TEST_F(KolvaneTest, ParameterRangesAndShapes)
