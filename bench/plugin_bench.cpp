@@ -109,6 +109,41 @@ void BM_KolvaneDouble(benchmark::State& state)
 }
 BENCHMARK(BM_KolvaneDouble)->ArgName("program")->Arg(-1)->Arg(13)->Arg(24);
 
+// The default state with the step sequencer's feel: arg 1 swings every
+// second step by 60 %, arg 2 gives the 16 steps 16 different levels (every
+// step start ramps to a new one), arg 3 does both; all 16 steps are on, so
+// every step retriggers. Arg 0 is the same pattern plain, to compare with.
+void BM_KolvaneFeel(benchmark::State& state)
+{
+  AEffect* effect = openKolvane(-1);
+  const int feel = static_cast<int>(state.range(0));
+  for (int k = 0; k < 16; ++k)
+  {
+    effect->setParameter(effect, kStepSeq1 + k, 1.0f);
+    if (feel & 2)
+    {
+      effect->setParameter(effect, kStepLevel1 + k, 0.25f + 0.05f * static_cast<float>(k));
+    }
+  }
+  if (feel & 1)
+  {
+    effect->setParameter(effect, kSwing, 0.6f);
+  }
+  std::vector<double> inL = noise(kBlock, 0.5), inR = noise(kBlock, 0.4), outL(kBlock),
+                      outR(kBlock);
+  double* in[] = {inL.data(), inR.data()};
+  double* out[] = {outL.data(), outR.data()};
+  for (auto _ : state)
+  {
+    effect->processDoubleReplacing(effect, in, out, kBlock);
+    benchmark::DoNotOptimize(outL.data());
+    advanceTransport();
+  }
+  perFrame(state);
+  closeKolvane(effect);
+}
+BENCHMARK(BM_KolvaneFeel)->ArgName("feel")->Arg(0)->Arg(1)->Arg(2)->Arg(3);
+
 void BM_KolvaneFloat(benchmark::State& state)
 {
   AEffect* effect = openKolvane(static_cast<int>(state.range(0)));

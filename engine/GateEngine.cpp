@@ -118,7 +118,9 @@ void GateEngine::setStepLevel(int step, double level)
   {
     return;
   }
+  mStepsBelowFullLevel -= mStepLevel[step] != 1.0;
   mStepLevel[step] = level >= 0.0 ? (level <= 1.0 ? level : 1.0) : (level < 0.0 ? 0.0 : 1.0);
+  mStepsBelowFullLevel += mStepLevel[step] != 1.0;
   if (mGateMode == kStepMode && step == mStepIndex)
   {
     setLevelTarget(mStepLevel[step]);
@@ -243,10 +245,30 @@ void GateEngine::renderBlock(double** inputs, double** outputs, int nFrames)
 {
   updateBarPosition();
   updateStepTiming();
-  const double* in0 = inputs[0];
-  const double* in1 = inputs[1];
-  double* out0 = outputs[0];
-  double* out1 = outputs[1];
+  if (feelAtRest())
+  {
+    renderSamples<false>(inputs[0], inputs[1], outputs[0], outputs[1], nFrames);
+  }
+  else
+  {
+    renderSamples<true>(inputs[0], inputs[1], outputs[0], outputs[1], nFrames);
+  }
+  mMIDIReceiver.endBlock();
+  mDisplayedStep = mStepIndex;
+  recoverNonFiniteState();
+}
+
+bool GateEngine::feelAtRest() const
+{
+  // A step start only ever heads for a step's level, so with every level at
+  // 1 nothing can start a ramp during the block.
+  return mSwingSamples == 0 && mStepsBelowFullLevel == 0 && mLevelRampLeft == 0 && mLevel == 1.0;
+}
+
+template <bool kFeel>
+void GateEngine::renderSamples(const double* in0, const double* in1, double* out0, double* out1,
+                               int nFrames)
+{
   for (int s = 0; s < nFrames; ++s)
   {
     if (mGateMode == kMidiGateMode)
@@ -258,8 +280,8 @@ void GateEngine::renderBlock(double** inputs, double** outputs, int nFrames)
       mFilterLFO.setStartPosition();
       mAmpLFO.setStartPosition();
     }
-    sequencer();
-    effectStage(in0 + s, in1 + s, out0 + s, out1 + s);
+    sequencer<kFeel>();
+    effectStage<kFeel>(in0 + s, in1 + s, out0 + s, out1 + s);
     // Only reaching the bar length wraps: with more than four beats to the
     // bar the position runs past it until the next block recomputes it.
     if (++mBarSample == mSamplesPerBar)
@@ -267,9 +289,6 @@ void GateEngine::renderBlock(double** inputs, double** outputs, int nFrames)
       mBarSample = 0;
     }
   }
-  mMIDIReceiver.endBlock();
-  mDisplayedStep = mStepIndex;
-  recoverNonFiniteState();
 }
 
 void GateEngine::recoverNonFiniteState()
@@ -290,7 +309,7 @@ void GateEngine::recoverNonFiniteState()
   }
 }
 
-void GateEngine::sequencer()
+template <bool kFeel> void GateEngine::sequencer()
 {
   if (mGateMode == kMidiGateMode || !mTimeInfo.mTransportIsRunning)
   {
@@ -303,7 +322,13 @@ void GateEngine::sequencer()
   // The position in the step comes from the bar sample by division; from
   // one sample to the next it just counts on, wrapping at the step's length,
   // where a swung grid moves from an early step to a late one and back.
-  if (mBarSample > 0 && mBarSample == mPosBarSample + 1)
+  if (!kFeel)
+  {
+    mPosInStep = mBarSample > 0 && mBarSample == mPosBarSample + 1
+                     ? (mPosInStep + 1 == mStepSamples ? 0 : mPosInStep + 1)
+                     : mBarSample % mStepSamples;
+  }
+  else if (mBarSample > 0 && mBarSample == mPosBarSample + 1)
   {
     if (++mPosInStep == mThisStepSamples)
     {
@@ -318,8 +343,9 @@ void GateEngine::sequencer()
   }
   mPosBarSample = mBarSample;
   const int posInStep = mPosInStep;
+  const double noteOffAt = !kFeel ? mNoteOffSamples : (mLateStep ? mNoteOffLate : mNoteOffEarly);
 
-  if (posInStep + kNoteOffLead >= (mLateStep ? mNoteOffLate : mNoteOffEarly) && !mNoteOffSent)
+  if (posInStep + kNoteOffLead >= noteOffAt && !mNoteOffSent)
   {
     onNoteOff(1, 1);
     mNoteOffSent = true;
@@ -351,7 +377,10 @@ void GateEngine::sequencer()
     mNoteOffSent = false;
     mRetriggerFade = 1.0f;
   }
-  setLevelTarget(levelOfStep(mStepIndex));
+  if (kFeel)
+  {
+    setLevelTarget(levelOfStep(mStepIndex));
+  }
   mStepHandled = true;
 }
 
@@ -380,6 +409,7 @@ void GateEngine::locateInStep()
   mThisStepSamples = mStepSamples - mSwingSamples;
 }
 
+template <bool kFeel>
 void GateEngine::effectStage(const double* in0, const double* in1, double* out0, double* out1)
 {
   const double lfoFilter = mFilterLFO.nextSample() * mFilterLFODepth;
@@ -407,14 +437,16 @@ void GateEngine::effectStage(const double* in0, const double* in1, double* out0,
   mFilterLeft.setCutoffMod(cutoffOffset);
   mFilterRight.setCutoffMod(cutoffOffset);
 
-  if (mLevelRampLeft > 0)
+  if (kFeel && mLevelRampLeft > 0)
   {
     mLevel = --mLevelRampLeft == 0 ? mLevelTarget : mLevel + mLevelStep;
   }
 
   const double fade = mRetriggerFade;
-  // At level 1 the product is the envelope's gain itself, bit for bit.
-  const double gain = static_cast<float>(mAmpEnvelope.nextSample()) * mLevel;
+  // At level 1 the product is the envelope's gain itself, bit for bit, so a
+  // block may switch between the two kinds without a trace.
+  const double gain = kFeel ? static_cast<float>(mAmpEnvelope.nextSample()) * mLevel
+                            : static_cast<double>(static_cast<float>(mAmpEnvelope.nextSample()));
   const double dry0 = *in0, dry1 = *in1;
   const double wet0 = mFilterLeft.process(dry0) * gain;
   const double wet1 = mFilterRight.process(dry1) * gain;

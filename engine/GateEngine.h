@@ -226,10 +226,18 @@ private:
   // and velocity do not change the sound. Connected to the note receiver.
   void onNoteOn(int noteNumber, int velocity);
   void onNoteOff(int noteNumber, int velocity);
+  // The samples of a block. Without swing and with every step level, and
+  // the level itself, at 1 (feelAtRest), a block runs with kFeel false: no
+  // swing or level bookkeeping per sample, the work it was before either
+  // existed, so that they cost nothing until they are used.
+  template <bool kFeel>
+  void renderSamples(const double* in0, const double* in1, double* out0, double* out1, int nFrames);
+  bool feelAtRest() const;
   // One sample of step bookkeeping (step mode, transport running), on the
   // step timing renderBlock derived for this block.
-  void sequencer();
+  template <bool kFeel> void sequencer();
   // One sample of both channels.
+  template <bool kFeel>
   void effectStage(const double* in0, const double* in1, double* out0, double* out1);
   // The bar fields from the block's transport; false (fields untouched)
   // when tempo, numerator or rate give no usable bar.
@@ -310,6 +318,7 @@ private:
   // mLevelTarget.
   double mStepLevel[kNumSteps] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0,
                                   1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
+  int mStepsBelowFullLevel = 0;
   double mLevel = 1.0;
   double mLevelTarget = 1.0;
   double mLevelStep = 0.0;
