@@ -107,6 +107,9 @@ TEST(AudioPath, ProcessingAllocatesNothing)
       note.midiData[2] = 100;
       effect->dispatcher(effect, effProcessEvents, 0, 0, &events, 0.0f);
       effect->setParameter(effect, kFilterCutoff, static_cast<float>(block % 10) / 10.0f);
+      // Swing and step levels on and off, so that blocks of both kinds run.
+      effect->setParameter(effect, kSwing, block % 4 < 2 ? 0.0f : 0.5f);
+      effect->setParameter(effect, kStepLevel1 + block % 16, static_cast<float>(block % 5) / 4.0f);
       switch (block % 3)
       {
       case 0:
