@@ -880,38 +880,49 @@ TEST_F(KolvaneTest, SwungStepsOpenTheGateLate)
   {
     for (double swing : {0.0, 1.0 / 3.0, 2.0 / 3.0, 1.0})
     {
-      TearDown();
-      SetUp();
-      host.time.samplePos = 0.0;
-      open(120.0, rate);
-      for (int k = 0; k < 16; ++k)
+      for (int arpSpeed : {3, 5, 7}) // dotted sixteenths, sixteenths, 32nds
       {
-        effect->setParameter(effect, kStepSeq1 + k, 1.0f);
-      }
-      effect->setParameter(effect, kAmplitudeSustain, 1.0f);
-      effect->setParameter(effect, kSwing, static_cast<float>(swing));
-      const int samples = static_cast<int>(rate);
-      std::vector<double> out = render(samples);
-
-      const int step = 4 * (static_cast<int>(rate) / 32); // a sixteenth note
-      const long d = std::lround(static_cast<float>(swing) * step / 2.0);
-      std::vector<long> opened, expected;
-      for (int n = 1; n < samples; ++n)
-      {
-        if (out[static_cast<size_t>(n)] < 1e-3 && out[static_cast<size_t>(n - 1)] >= 1e-3)
+        TearDown();
+        SetUp();
+        host.time.samplePos = 0.0;
+        open(120.0, rate);
+        for (int k = 0; k < 16; ++k)
         {
-          opened.push_back(n);
+          effect->setParameter(effect, kStepSeq1 + k, 1.0f);
         }
-      }
-      // The first step opens from silence, with no drop to see.
-      for (int k = 1; k * step + d + 19 < samples; ++k)
-      {
-        expected.push_back(k * step + (k % 2 ? d : 0) + 19);
-      }
-      ASSERT_EQ(expected.size(), opened.size()) << rate << " Hz, swing " << swing;
-      for (size_t k = 0; k < expected.size(); ++k)
-      {
-        EXPECT_NEAR(expected[k], opened[k], 1) << rate << " Hz, swing " << swing << ", step " << k;
+        effect->setParameter(effect, kAmplitudeSustain, 1.0f);
+        effect->setParameter(effect, kArpSpeed, static_cast<float>(arpSpeed - 1) / 8.0f);
+        effect->setParameter(effect, kSwing, static_cast<float>(swing));
+        const int samples = static_cast<int>(rate);
+        std::vector<double> out = render(samples);
+
+        const int step =
+            static_cast<int>(GateEngine::stepLengthFor(arpSpeed)) * (static_cast<int>(rate) / 32);
+        const long d = std::lround(static_cast<float>(swing) * step / 2.0);
+        std::vector<long> opened, expected;
+        for (int n = 1; n < samples; ++n)
+        {
+          if (out[static_cast<size_t>(n)] < 1e-3 && out[static_cast<size_t>(n - 1)] >= 1e-3)
+          {
+            opened.push_back(n);
+          }
+        }
+        // The first step opens from silence, with no drop to see.
+        for (int k = 1; k * step + 19 < samples; ++k)
+        {
+          const long at = k * step + (k % 2 ? d : 0) + 19;
+          if (at < samples)
+          {
+            expected.push_back(at);
+          }
+        }
+        const std::string what = std::to_string(static_cast<int>(rate)) + " Hz, swing " +
+                                 std::to_string(swing) + ", Arp Speed " + std::to_string(arpSpeed);
+        ASSERT_EQ(expected.size(), opened.size()) << what;
+        for (size_t k = 0; k < expected.size(); ++k)
+        {
+          EXPECT_NEAR(expected[k], opened[k], 1) << what << ", step " << k + 2;
+        }
       }
     }
   }
