@@ -210,7 +210,8 @@ int Kolvane::UnserializeState(const ByteChunk* chunk, int startPos)
   }
   // The later values count only with this version's mark after them; what
   // follows a first-release state is the next preset of a bank, or nothing.
-  const int markPos = pos < 0 ? -1 : pos + 8 * (kNumParams - kNumOriginalParams);
+  const int addedBytes = 8 * (kNumParams - kNumOriginalParams);
+  const int markPos = pos < 0 || chunk->Size() - pos < addedBytes ? -1 : pos + addedBytes;
   int mark = 0, values = 0, appended = -1;
   int next = markPos < 0 ? -1 : chunk->Get(&mark, markPos);
   next = next < 0 ? -1 : chunk->Get(&values, next);
