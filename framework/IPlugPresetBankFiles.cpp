@@ -117,6 +117,31 @@ int GetHeader(const ByteChunk* in, FileHeader* header, int pos)
   return pos;
 }
 
+// Where a chunk file's state starts: past the chunk's size field and its
+// version header, when it has one; -1 when the file ends first.
+int GetChunkStart(const ByteChunk* in, int pos)
+{
+  int32_t chunkSize = 0;
+  pos = GetBE32(in, &chunkSize, pos);
+  if (pos >= 0)
+  {
+    GetIPlugVerFromChunk(in, &pos);
+  }
+  return pos;
+}
+
+// One program's values, normalized, into the parameters in index order.
+int ReadParamValues(IPlugBase& plug, const ByteChunk* in, int pos)
+{
+  for (int i = 0; i < plug.NParams(); ++i)
+  {
+    float value = 0.0f;
+    pos = GetBEFloat(in, &value, pos);
+    plug.GetParam(i)->SetNormalized(value);
+  }
+  return pos;
+}
+
 bool WriteFile(const char* path, const ByteChunk* bytes)
 {
   FILE* file = std::fopen(path, "wb");
@@ -240,13 +265,7 @@ bool IPlugPresetBank::SetProgramFXP(const ByteChunk* fxp)
 
   if (header.form == kProgramChunk && mPlug.DoesStateChunks())
   {
-    int32_t chunkSize = 0;
-    pos = GetBE32(fxp, &chunkSize, pos);
-    if (pos < 0)
-    {
-      return false;
-    }
-    GetIPlugVerFromChunk(fxp, &pos);
+    pos = GetChunkStart(fxp, pos);
     if (pos < 0 || mPlug.UnserializeState(fxp, pos) < 0)
     {
       return false;
@@ -263,12 +282,7 @@ bool IPlugPresetBank::SetProgramFXP(const ByteChunk* fxp)
     {
       return false;
     }
-    for (int i = 0; i < mPlug.NParams(); ++i)
-    {
-      float value = 0.0f;
-      pos = GetBEFloat(fxp, &value, pos);
-      mPlug.GetParam(i)->SetNormalized(value);
-    }
+    ReadParamValues(mPlug, fxp, pos);
     ModifyCurrentPreset(name);
     RestorePreset(mCurrentPresetIdx);
     mPlug.InformHostOfProgramChange();
@@ -344,13 +358,7 @@ bool IPlugPresetBank::SetBankFXB(const ByteChunk* fxb)
 
   if (header.form == kBankChunk && mPlug.DoesStateChunks())
   {
-    int32_t chunkSize = 0;
-    pos = GetBE32(fxb, &chunkSize, pos);
-    if (pos < 0)
-    {
-      return false;
-    }
-    GetIPlugVerFromChunk(fxb, &pos);
+    pos = GetChunkStart(fxb, pos);
     if (pos < 0 || UnserializePresets(fxb, pos) < 0)
     {
       return false;
@@ -380,12 +388,7 @@ bool IPlugPresetBank::SetBankFXB(const ByteChunk* fxb)
         return false;
       }
       RestorePreset(p);
-      for (int i = 0; i < mPlug.NParams(); ++i)
-      {
-        float value = 0.0f;
-        pos = GetBEFloat(fxb, &value, pos);
-        mPlug.GetParam(i)->SetNormalized(value);
-      }
+      pos = ReadParamValues(mPlug, fxb, pos);
       ModifyCurrentPreset(name);
     }
     RestorePreset(currentProgram);
