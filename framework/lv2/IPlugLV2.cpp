@@ -584,7 +584,8 @@ void IPlugLV2::Run(uint32_t nFrames)
     {
       return false;
     }
-    return reinterpret_cast<const LV2_Atom_Object*>(&event->body)->body.otype == mURIDs.timePosition;
+    return reinterpret_cast<const LV2_Atom_Object*>(&event->body)->body.otype ==
+           mURIDs.timePosition;
   };
   auto isMidi = [&](const LV2_Atom_Event* event) { return event->body.type == mURIDs.midiEvent; };
 

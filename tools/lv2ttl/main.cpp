@@ -152,6 +152,7 @@ const char* kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
                         "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
                         "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
                         "@prefix time: <http://lv2plug.in/ns/ext/time#> .\n"
+                        "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
                         "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
                         "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n"
                         "@prefix xsd: <http://www.w3.org/2001/XMLSchema#> .\n\n";
@@ -162,6 +163,9 @@ std::string Manifest(const std::string& uri, const std::string& binary,
   std::ostringstream out;
   out << kPrefixes;
   out << "<" << uri << ">\n  a lv2:Plugin ;\n  lv2:binary <" << binary
+      << "> ;\n  rdfs:seeAlso <Kolvane.ttl> .\n";
+  // The editor, in the same binary.
+  out << "\n<" << uri << "#ui>\n  a ui:X11UI ;\n  ui:binary <" << binary
       << "> ;\n  rdfs:seeAlso <Kolvane.ttl> .\n";
   for (size_t i = 0; i < presets.size(); ++i)
   {
@@ -246,6 +250,7 @@ std::string PluginDescription(const std::string& uri, Kolvane& plug)
       << "  lv2:optionalFeature urid:map , opts:options ;\n"
       << "  opts:supportedOption bufsz:maxBlockLength , bufsz:nominalBlockLength ;\n"
       << "  lv2:extensionData state:interface ;\n"
+      << "  ui:ui <" << uri << "#ui> ;\n"
       << "  lv2:port [\n";
   bool first = true;
   auto next = [&]()
@@ -283,6 +288,13 @@ std::string PluginDescription(const std::string& uri, Kolvane& plug)
                 *plug.GetParam(static_cast<int>(i)));
   }
   out << "  ] .\n";
+  // The editor: a child window of the host's, idled by the host, which
+  // hears of every change and gesture.
+  out << "\n<" << uri << "#ui>\n"
+      << "  a ui:X11UI ;\n"
+      << "  lv2:requiredFeature ui:idleInterface , ui:parent ;\n"
+      << "  lv2:optionalFeature ui:resize , ui:touch ;\n"
+      << "  lv2:extensionData ui:idleInterface .\n";
   return out.str();
 }
 
