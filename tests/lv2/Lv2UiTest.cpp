@@ -3,6 +3,7 @@
 // idled, clicked with real X events, told of the host's values, and opened
 // and closed 200 times. Runs under an X server (xvfb-run in the tests).
 
+#include "OpenFiles.h"
 #include "ProcessMemory.h"
 
 #include <lilv/lilv.h>
@@ -17,7 +18,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
-#include <dirent.h>
 #include <dlfcn.h>
 #include <map>
 #include <string>
@@ -29,20 +29,6 @@ namespace
 const char* const kPluginURI = "urn:vexmoor:kolvane";
 const uint32_t kFirstControlPort = 5;
 const uint32_t kStep3Port = kFirstControlPort + 22;
-
-int OpenFileCount()
-{
-  int count = 0;
-  if (DIR* dir = opendir("/proc/self/fd"))
-  {
-    while (readdir(dir))
-    {
-      ++count;
-    }
-    closedir(dir);
-  }
-  return count;
-}
 
 // What the UI told the host, in order: "touch 27 1", "write 27 1", ...
 struct HostLog
