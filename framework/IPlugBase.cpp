@@ -82,6 +82,8 @@ const char* IPlugBase::GetAPIString() const
   {
   case kAPIVST2:
     return "VST2";
+  case kAPILV2:
+    return "LV2";
   case kAPINone:
     break;
   }
