@@ -232,7 +232,7 @@ LV2_State_Status IPlugLV2::Restore(LV2_State_Retrieve_Function retrieve, LV2_Sta
   int pos = 0;
   GetIPlugVerFromChunk(&chunk, &pos);
   pos = mPlug->UnserializeState(&chunk, pos);
-  mPlug->ModifyCurrentPreset();
+  mPlug->Presets().ModifyCurrentPreset();
   if (pos < 0)
   {
     return LV2_STATE_ERR_UNKNOWN;

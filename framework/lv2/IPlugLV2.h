@@ -195,7 +195,7 @@ template <class Plug> struct LV2Entry
     try
     {
       std::unique_ptr<IPlugBase> plug(new Plug());
-      plug->EnsureDefaultPreset();
+      plug->Presets().EnsureDefaultPreset();
       return new IPlugLV2(std::move(plug), descriptor->URI, rate, features);
     }
     catch (...)

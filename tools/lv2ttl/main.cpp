@@ -36,13 +36,14 @@ std::vector<FactoryPreset> FactoryPresets(Kolvane& plug)
 {
   // Slots the class left empty (the entry points fill them with copies of
   // the defaults) are not factory programs.
-  plug.PruneUninitializedPresets();
+  IPlugPresetBank& bank = plug.Presets();
+  bank.PruneUninitializedPresets();
   std::vector<FactoryPreset> presets;
-  for (int i = 0; i < plug.NPresets(); ++i)
+  for (int i = 0; i < bank.NPresets(); ++i)
   {
-    plug.RestorePreset(i);
+    bank.RestorePreset(i);
     FactoryPreset preset;
-    preset.name = plug.GetPresetName(i);
+    preset.name = bank.GetPresetName(i);
     for (int p = 0; p < plug.NParams(); ++p)
     {
       preset.values.push_back(plug.GetParam(p)->Value());
