@@ -5,7 +5,8 @@
 #   make build           build all presets
 #   make test-<preset>   build and test one preset (linux, linux-asan, win32, win64)
 #   make fuzz            each fuzz target for FUZZ_SECONDS (default 60)
-#   make dist            the stripped release binaries, checksums and notes in dist/
+#   make dist            the stripped release binaries, the LV2 bundle, checksums
+#                        and notes in dist/
 #   make validate        the validator's full list on the three binaries in dist/
 #   make bench           run the benchmarks (native build)
 #   make setup           install what the build needs (root)
@@ -53,13 +54,15 @@ fuzz: build-fuzz
 	  FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run-target "$$f" "fuzz/corpus/$${f##*/fuzz_}" build/fuzz/fuzz || exit 1; \
 	done
 
-# The release: the plug-in of each binary preset, stripped, with checksums
-# and install notes (scripts/dist). The validator's host is built alongside.
+# The release: the plug-in of each binary preset, stripped, and the LV2
+# bundle, with checksums and install notes (scripts/dist). The validator's
+# host is built alongside.
 DIST_PRESETS := linux win32 win64
+DIST_TARGETS_linux := kolvane_lv2_bundle
 .PHONY: dist validate $(addprefix dist-build-,$(DIST_PRESETS))
 $(addprefix dist-build-,$(DIST_PRESETS)): dist-build-%: setup
 	cmake --preset $*
-	cmake --build --preset $* --target kolvane kolvane-host
+	cmake --build --preset $* --target kolvane kolvane-host $(DIST_TARGETS_$*)
 
 dist: $(addprefix dist-build-,$(DIST_PRESETS))
 	scripts/dist

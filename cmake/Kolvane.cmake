@@ -91,6 +91,16 @@ set(CMAKE_CXX_VISIBILITY_PRESET hidden)
 set(CMAKE_C_VISIBILITY_PRESET hidden)
 set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
 
+# Link settings of every plug-in module built for Linux: symbols of the
+# static libraries linked in stay inside the module. The C++ runtime goes in
+# too, so the module needs only the C library, libm and the desktop
+# libraries it names.
+function(kolvane_linux_module target)
+  target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined
+                      -static-libstdc++ -static-libgcc)
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/framework/vst2/StaticRuntimeUnload.cpp)
+endfunction()
+
 # kolvane_add_vst2_plugin(target OUTPUT_NAME name SOURCES ... LIBRARIES ...):
 # a VST2 plug-in binary (a DLL on Windows, a shared object on Linux) whose
 # sources define the entry points with KOLVANE_VST2_ENTRY_POINTS.
@@ -103,11 +113,20 @@ function(kolvane_add_vst2_plugin target)
   if(WIN32)
     target_sources(${target} PRIVATE ${KOLVANE_VST2_EXPORTS_DEF})
   else()
-    # Symbols of the static libraries linked in stay inside the module. The
-    # C++ runtime goes in too, so the module needs only the C library, libm
-    # and the desktop libraries it names.
-    target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined
-                        -static-libstdc++ -static-libgcc)
-    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/framework/vst2/StaticRuntimeUnload.cpp)
+    kolvane_linux_module(${target})
   endif()
+endfunction()
+
+# kolvane_add_lv2_plugin(target OUTPUT_NAME name BUNDLE dir SOURCES ...
+# LIBRARIES ...): the shared object of an LV2 bundle (Linux only), written
+# into the bundle's folder; its sources define lv2_descriptor with
+# KOLVANE_LV2_ENTRY_POINTS.
+function(kolvane_add_lv2_plugin target)
+  cmake_parse_arguments(ARG "" "OUTPUT_NAME;BUNDLE" "SOURCES;LIBRARIES" ${ARGN})
+  add_library(${target} SHARED ${ARG_SOURCES})
+  kolvane_warnings(${target})
+  target_link_libraries(${target} PRIVATE kolvane_lv2 ${ARG_LIBRARIES})
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${ARG_OUTPUT_NAME}
+                        LIBRARY_OUTPUT_DIRECTORY ${ARG_BUNDLE})
+  kolvane_linux_module(${target})
 endfunction()

@@ -10,6 +10,7 @@ enum EAPI
 {
   kAPINone = -1, // not presented to a host: tools and tests
   kAPIVST2 = 0,
+  kAPILV2 = 1,
 };
 
 // The host-facing half of a plug-in format adapter: what a plug-in asks of

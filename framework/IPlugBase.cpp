@@ -7,17 +7,13 @@
 IPlugBase::IPlugBase(const IPlugConfig& config)
     : mStateChunks(config.mDoesChunks), mIsInst(config.mIsInstrument), mDoesMidi(config.mDoesMidi),
       mUniqueID(config.mUniqueID), mMfrID(config.mMfrID), mVersion(config.mVendorVersion),
-      mLatency(config.mLatency)
+      mLatency(config.mLatency), mPresetBank(*this, config.mNPresets)
 {
-  const int nParams = config.mNParams, nPresets = config.mNPresets;
+  const int nParams = config.mNParams;
   const char* channelIOStr = config.mChannelIO;
   for (int i = 0; i < nParams; ++i)
   {
     mParams.Add(new IParam);
-  }
-  for (int i = 0; i < nPresets; ++i)
-  {
-    mPresets.Add(new IPreset);
   }
   CopyBounded(mEffectName, config.mEffectName, sizeof mEffectName);
   CopyBounded(mProductName, config.mProductName, sizeof mProductName);
@@ -61,7 +57,6 @@ IPlugBase::~IPlugBase()
 {
   delete mGraphics;
   mParams.Empty(true);
-  mPresets.Empty(true);
   mInChannels.Empty(true);
   mOutChannels.Empty(true);
   mChannelIO.Empty(true);
@@ -87,6 +82,8 @@ const char* IPlugBase::GetAPIString() const
   {
   case kAPIVST2:
     return "VST2";
+  case kAPILV2:
+    return "LV2";
   case kAPINone:
     break;
   }

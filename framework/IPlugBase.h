@@ -6,6 +6,7 @@
 #include "IParam.h"
 #include "IPlugHost.h"
 #include "IPlugInterface.h"
+#include "IPlugPresetBank.h"
 #include "IPlugStructs.h"
 #include "WDL_Mutex.h"
 #include "WDL_PtrList.h"
@@ -46,15 +47,17 @@ struct IPlugConfig
 };
 
 // The host-independent base of every plug-in. It owns the parameters, the
-// preset slots, the channel configuration and audio buffer plumbing, the
-// editor's graphics context, and one recursive mutex that serialises what
-// the host, the audio thread and the editor do to the plug-in.
+// preset bank (IPlugPresetBank: the preset slots, program and bank files,
+// reached as Presets()), the channel configuration and audio buffer
+// plumbing, the editor's graphics context, and one recursive mutex that
+// serialises what the host, the audio thread and the editor do to the
+// plug-in.
 //
 // Life of a plug-in, as the host adapter drives it:
 //   1. construction (parameters, presets and channels; the adapter connects
 //      every channel and sets a block size of 1024);
-//   2. the plug-in class types its parameters, makes its presets and may
-//      attach a graphics context;
+//   2. the plug-in class types its parameters, makes its presets through
+//      Presets() and may attach a graphics context;
 //   3. the host opens it: all parameters are pushed through OnParamChange;
 //   4. sample rate and block size (each followed by Reset), activation and
 //      deactivation (deactivation followed by Reset);
@@ -133,17 +136,15 @@ public:
   bool DoesMidi() const { return mDoesMidi; }
   int GetLatency() const { return mLatency; }
 
-  // ---- Parameters and presets [any thread] -----------------------------
+  // ---- Parameters, presets and editor [any thread] -----------------------
   // Lookups only; a value read without the mutex may be a block old.
   int NParams() const { return mParams.GetSize(); }
   // Null for an index out of range.
   IParam* GetParam(int idx) const override { return mParams.Get(idx); }
-  int NPresets() const { return mPresets.GetSize(); }
-  int GetCurrentPresetIdx() const { return mCurrentPresetIdx; }
-  // True once the live parameters came from the current preset slot (or were
-  // stored into it): only then are edits to them that slot's to keep. A new
-  // plug-in plays its defaults, which belong to no slot.
-  bool StateBelongsToCurrentPreset() const { return mStateFromCurrentPreset; }
+  // The preset slots and files; each of the bank's entry points carries its
+  // own tag.
+  IPlugPresetBank& Presets() { return mPresetBank; }
+  const IPlugPresetBank& Presets() const { return mPresetBank; }
   IGraphicsInterface* GetGUI() const { return mGraphics; }
 
   // ---- Audio configuration ----------------------------------------------
@@ -267,7 +268,7 @@ public:
   void SetFormat(IFormatAdapter* format) { mFormat = format; }
   IFormatAdapter* GetFormat() const { return mFormat; }
 
-  // ---- State and presets -----------------------------------------------
+  // ---- State ------------------------------------------------------------
   // [any thread, takes the plug-in mutex] One double per parameter.
   bool SerializeParams(ByteChunk* chunk);
   // [any thread, takes the plug-in mutex] Returns the position after the
@@ -278,50 +279,6 @@ public:
   void OnParamReset();
   // [any thread, takes the plug-in mutex] Tells the host every parameter changed.
   void DirtyParameters();
-
-  // [construction] Preset makers: each fills the first free slot. From
-  // values: one per parameter, an int for bool, int and enum parameters, a
-  // double otherwise (and for every untyped parameter).
-  void MakePreset(const char* name, ...);
-  // Pairs of (parameter index as int, value as for MakePreset); parameters
-  // not named keep their current value.
-  void MakePresetFromNamedParams(const char* name, int nParamsNamed, ...);
-  void MakePresetFromChunk(const char* name, const ByteChunk* chunk);
-  void MakePresetFromBlob(const char* name, const char* blob, int sizeOfChunk);
-  void MakeDefaultPreset(const char* name = nullptr, int nPresets = 1);
-  // [construction] Fills every slot still empty with the current state.
-  void EnsureDefaultPreset();
-  void PruneUninitializedPresets();
-  // [UI thread, mutex held] The host's program requests.
-  bool RestorePreset(int idx);
-  bool RestorePreset(const char* name);
-  // [any thread] "" for an index out of range.
-  const char* GetPresetName(int idx) const;
-  // [UI thread, mutex held] The current state into the current slot.
-  void ModifyCurrentPreset(const char* name = nullptr);
-  // [any thread, mutex held] Every slot, for bank chunks and files.
-  bool SerializePresets(ByteChunk* chunk);
-  int UnserializePresets(const ByteChunk* chunk, int startPos);
-
-  // ---- Preset files and source dumps ------------------------------------
-  // [UI thread] Text dumps of the current state as a preset-making source
-  // line; write nothing when the file cannot be opened. Return whether it
-  // was written.
-  bool DumpPresetSrcCode(const char* path, const char* const* paramEnumNames);
-  bool DumpPresetBlob(const char* path);
-  // [UI thread, takes the plug-in mutex] Program (.fxp) and bank (.fxb)
-  // files through the editor's file prompt; false without an editor, on
-  // cancel, and for a file that is unreadable, truncated or not ours.
-  bool SaveProgramAsFXP(const char* defaultFileName = "");
-  bool SaveBankAsFXB(const char* defaultFileName = "");
-  bool LoadProgramFromFXP();
-  bool LoadBankFromFXB();
-  // [any thread, takes the plug-in mutex] The same formats as bytes, for the
-  // file operations above and for tests.
-  void GetProgramFXP(ByteChunk* fxp);
-  void GetBankFXB(ByteChunk* fxb);
-  bool SetProgramFXP(const ByteChunk* fxp);
-  bool SetBankFXB(const ByteChunk* fxb);
 
   // ---- Host buffers [audio thread, mutex held] ---------------------------
   // Called by the adapter's processing callbacks; the connections also at
@@ -360,15 +317,8 @@ protected:
     WDL_String mLabel;
   };
 
-  const char* GetPresetNameSafe(int idx) const;
-  IPreset* GetPreset(int idx) const { return mPresets.Get(idx); }
-  // The first slot not yet filled, now marked filled, named and emptied for
-  // its state; null when every slot is filled.
-  IPreset* FillNextPreset(const char* name);
   // Writes the float results of the last processing call to the host.
   void ConvertOutputsToFloat(int nFrames, bool accumulate);
-  bool PromptForPresetFile(WDL_String* file, IGraphicsInterface::EFileAction action,
-                           const char* extension, const char* defaultFileName);
 
   WDL_Mutex mMutex;
   bool mStateChunks;
@@ -389,16 +339,13 @@ private:
   IFormatAdapter* mFormat = nullptr;
   EHost mHost = kHostUninit;
   int mHostVersion = 0;
-  int mCurrentPresetIdx = 0;
-  bool mStateFromCurrentPreset = false;
   double mSampleRate = 44100.0;
   int mBlockSize = 0;
   int mScratchFrames = 0; // length of every scratch buffer
   int mLatency;
-  WDL_String mPreviousPath;
   IGraphicsInterface* mGraphics = nullptr;
   WDL_PtrList<IParam> mParams;
-  WDL_PtrList<IPreset> mPresets;
+  IPlugPresetBank mPresetBank;
   WDL_TypedBuf<double*> mInData;
   WDL_TypedBuf<double*> mOutData;
   WDL_PtrList<InChannel> mInChannels;
@@ -406,9 +353,6 @@ private:
   WDL_PtrList<WDL_String> mInputBusLabels;
   WDL_PtrList<WDL_String> mOutputBusLabels;
 };
-
-// Writes "user preset N", N one more than the slots already so named.
-void MakeDefaultUserPresetName(const WDL_PtrList<IPreset>* presets, char* buffer);
 
 // The 8-byte header that opens every chunk handed to a host: "tffp" and
 // the chunk version 1.0.0.

@@ -51,8 +51,8 @@ public:
     GetParam(1)->InitEnum("Mode", 0, 3);
     GetParam(2)->InitBool("Bypass", false);
     GetParam(3)->InitInt("Steps", 4, 1, 16);
-    MakePreset("Unity", 1.0, 0, 0, 4);
-    MakePreset("Loud", 1.5, 1, 0, 8);
+    Presets().MakePreset("Unity", 1.0, 0, 0, 4);
+    Presets().MakePreset("Loud", 1.5, 1, 0, 8);
   }
 
 private:

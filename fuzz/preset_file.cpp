@@ -13,9 +13,9 @@ template <class Plug> void load(bool bank, const uint8_t* data, size_t size)
   ByteChunk file;
   file.PutBytes(data, static_cast<int>(size));
   if (bank)
-    plug.Plugin()->SetBankFXB(&file);
+    plug.Plugin()->Presets().SetBankFXB(&file);
   else
-    plug.Plugin()->SetProgramFXP(&file);
+    plug.Plugin()->Presets().SetProgramFXP(&file);
   plug.CheckParameters();
   plug.CheckTexts();
 }

@@ -66,8 +66,8 @@ template <class Plug> void presetFiles(uint8_t plugBit, const char* name)
 {
   fuzz::Instance<Plug> plug;
   ByteChunk fxp, fxb;
-  plug.Plugin()->GetProgramFXP(&fxp);
-  plug.Plugin()->GetBankFXB(&fxb);
+  plug.Plugin()->Presets().GetProgramFXP(&fxp);
+  plug.Plugin()->Presets().GetBankFXB(&fxb);
   write("preset_file", std::string(name) + ".fxp",
         withSelector(plugBit, fxp.GetBytes(), static_cast<size_t>(fxp.Size())));
   write("preset_file", std::string(name) + ".fxb",

@@ -171,6 +171,6 @@ void Kolvane::CreatePresets()
       state.Put(&value);
     }
     PutStateMark(&state);
-    MakePresetFromChunk(preset.name, &state);
+    Presets().MakePresetFromChunk(preset.name, &state);
   }
 }

@@ -54,7 +54,7 @@ IPlugVST::IPlugVST(std::unique_ptr<IPlugBase> plug, audioMasterCallback hostCall
   mAEffect.getParameter = VSTGetParameter;
   // A host lists programs from 1 on: a plug-in without presets still has
   // the one it plays.
-  mAEffect.numPrograms = std::max(mPlug->NPresets(), 1);
+  mAEffect.numPrograms = std::max(mPlug->Presets().NPresets(), 1);
   mAEffect.numParams = mPlug->NParams();
   mAEffect.numInputs = mPlug->NInChannels();
   mAEffect.numOutputs = mPlug->NOutChannels();
@@ -162,31 +162,32 @@ VstIntPtr IPlugVST::Dispatch(IPlugBase::IMutexLock& lock, VstInt32 opcode, VstIn
     // has been loaded (or the state stored into one) the defaults belong to
     // no slot: storing them would overwrite the first factory preset, and
     // choosing that preset first would give the defaults instead of it.
-    if (!mPlug->DoesStateChunks() && mPlug->StateBelongsToCurrentPreset())
+    if (!mPlug->DoesStateChunks() && mPlug->Presets().StateBelongsToCurrentPreset())
     {
-      mPlug->ModifyCurrentPreset();
+      mPlug->Presets().ModifyCurrentPreset();
     }
     if (value >= 0 && value <= INT_MAX)
     {
-      mPlug->RestorePreset(static_cast<int>(value));
+      mPlug->Presets().RestorePreset(static_cast<int>(value));
     }
     return 0;
 
   case effGetProgram:
-    return mPlug->GetCurrentPresetIdx();
+    return mPlug->Presets().GetCurrentPresetIdx();
 
   case effSetProgramName:
     if (text)
     {
       char name[kProgramNameReadBytes + 1];
       CopyBounded(name, text, sizeof name);
-      mPlug->ModifyCurrentPreset(name);
+      mPlug->Presets().ModifyCurrentPreset(name);
       mPlug->PresetsChangedByHost();
     }
     return 0;
 
   case effGetProgramName:
-    CopyBounded(text, mPlug->GetPresetName(mPlug->GetCurrentPresetIdx()), kProgramNameBytes);
+    CopyBounded(text, mPlug->Presets().GetPresetName(mPlug->Presets().GetCurrentPresetIdx()),
+                kProgramNameBytes);
     return 0;
 
   case effGetParamLabel:
@@ -279,7 +280,7 @@ VstIntPtr IPlugVST::Dispatch(IPlugBase::IMutexLock& lock, VstInt32 opcode, VstIn
     return String2Parameter(index, text);
 
   case effGetProgramNameIndexed:
-    CopyBounded(text, mPlug->GetPresetName(index), kProgramNameBytes);
+    CopyBounded(text, mPlug->Presets().GetPresetName(index), kProgramNameBytes);
     return text && text[0] ? 1 : 0;
 
   case effGetInputProperties:
@@ -383,8 +384,8 @@ VstIntPtr IPlugVST::GetChunk(bool isBank, void** ppData)
   {
     // The live state goes into the bank as the current preset's, so that
     // restoring the bank restores the sound as it is now.
-    mPlug->ModifyCurrentPreset();
-    serialized = mPlug->SerializePresets(chunk);
+    mPlug->Presets().ModifyCurrentPreset();
+    serialized = mPlug->Presets().SerializePresets(chunk);
   }
   else
   {
@@ -419,12 +420,12 @@ VstIntPtr IPlugVST::SetChunk(bool isBank, VstIntPtr size, const void* data)
   int version = GetIPlugVerFromChunk(chunk, &pos);
   if (isBank && version > 0xFFFF)
   {
-    pos = mPlug->UnserializePresets(chunk, pos);
+    pos = mPlug->Presets().UnserializePresets(chunk, pos);
   }
   else
   {
     pos = mPlug->UnserializeState(chunk, pos);
-    mPlug->ModifyCurrentPreset();
+    mPlug->Presets().ModifyCurrentPreset();
   }
   if (pos < 0)
   {

@@ -136,7 +136,7 @@ template <class Plug> AEffect* VST2EntryPoint(audioMasterCallback hostCallback)
   try
   {
     std::unique_ptr<IPlugBase> plug(new Plug());
-    plug->EnsureDefaultPreset();
+    plug->Presets().EnsureDefaultPreset();
     return (new IPlugVST(std::move(plug), hostCallback))->GetAEffect();
   }
   catch (...)

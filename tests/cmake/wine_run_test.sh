@@ -7,8 +7,9 @@
 # Where 32-bit Wine starts, a runner named by KOLVANE_WINE32_RUNNER must be
 # left alone. Where it cannot start, the program must reach the runner with
 # its arguments intact and none of the settings for a natively started
-# loader, its exit status must come back, the prefix must be made once, and
-# without a runner the program counts as skipped.
+# loader, its exit status must come back, the prefix must be made once
+# (--prepare makes it and runs no program), and without a runner the
+# program counts as skipped.
 set -euo pipefail
 wine_run=$1
 t=$(mktemp -d)
@@ -19,7 +20,7 @@ fail() { echo "FAIL: $*"; failed=1; }
 cat >"$t/runner" <<'RUNNER'
 #!/bin/sh
 # The runner's contract: RUNNER PREFIX PROGRAM ARGS..., exit status the program's.
-if [ "$2" = --version ]; then
+if [ "$2" = wineboot ]; then
   echo made >>"$T/made"
   mkdir -p "$1" && touch "$1/system.reg"
   exit 0
@@ -42,6 +43,9 @@ fi
 rc=0
 "$wine_run" "$t/prefix" win32 prog.exe 2>/dev/null || rc=$?
 [ $rc -eq 77 ] || fail "without a runner: exit $rc, expected 77"
+rc=0
+"$wine_run" --prepare "$t/prefix" win32 2>/dev/null || rc=$?
+[ $rc -eq 77 ] || fail "--prepare without a runner: exit $rc, expected 77"
 
 export KOLVANE_WINE32_RUNNER=$t/runner
 got=$("$wine_run" --which win32)
@@ -49,8 +53,14 @@ got=$("$wine_run" --which win32)
 got=$("$wine_run" --which win64)
 [[ $got != *runner* ]] || fail "win64 goes through the win32 runner: $got"
 
-# Twice, with settings a native run would use: the prefix is made once, the
-# program gets its arguments and the runner's status comes back.
+# Prepared first, then run twice with settings a native run would use: the
+# prefix is made once, the program gets its arguments and the runner's
+# status comes back.
+rc=0
+(cd "$t" && "$wine_run" --prepare prefix win32 2>/dev/null) || rc=$?
+[ $rc -eq 0 ] || fail "--prepare: exit $rc, expected 0"
+[ -f "$t/prefix/system.reg" ] || fail "--prepare made no prefix"
+[ ! -e "$t/called" ] || fail "--prepare ran a program: $(cat "$t/called")"
 for run in 1 2; do
   rc=0
   err=$(cd "$t" && WINEARCH=win32 WINELOADER=/usr/lib/wine/wine "$wine_run" prefix win32 prog.exe a "b c" 2>&1) || rc=$?

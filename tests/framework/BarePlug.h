@@ -42,10 +42,6 @@ public:
     return config;
   }
 
-  // The base keeps these for itself and its subclasses; the tests inspect
-  // preset slots directly.
-  using IPlugBase::GetPreset;
-
   // ---- What the base tells the host -------------------------------------
   void BeginInformHostOfParamChange(int idx) override { mBeginEdits.push_back(idx); }
   void InformHostOfParamChange(int idx, double normalizedValue) override
@@ -289,9 +285,9 @@ inline std::vector<double> ChunkDoubles(const ByteChunk& chunk)
 inline std::vector<std::string> Names(const BarePlug& plug)
 {
   std::vector<std::string> names;
-  for (int i = 0; i < plug.NPresets(); ++i)
+  for (int i = 0; i < plug.Presets().NPresets(); ++i)
   {
-    names.push_back(plug.GetPresetName(i));
+    names.push_back(plug.Presets().GetPresetName(i));
   }
   return names;
 }

@@ -89,7 +89,7 @@ std::string AsString(const ByteChunk& chunk)
 
 std::vector<double> SlotValues(const BarePlug& plug, int slot)
 {
-  return ChunkDoubles(plug.GetPreset(slot)->mChunk);
+  return ChunkDoubles(plug.Presets().GetPreset(slot)->mChunk);
 }
 
 // Values that went through a single-precision normalized value need a
@@ -109,18 +109,18 @@ struct Plug : TypedPlug
 {
   explicit Plug(bool doesChunks, int nPresets = kNSlots) : TypedPlug(nPresets, doesChunks)
   {
-    EnsureDefaultPreset();
+    Presets().EnsureDefaultPreset();
   }
 };
 
 // A source with three named presets, the third one current and edited.
 void MakeSource(TypedPlug& plug)
 {
-  plug.MakePreset("Bright", 1.5, 2, 1, 12, 0.25);
-  plug.MakePreset("Dark", 0.5, 1, 0, 3, 0.75);
-  plug.MakePreset("Wide", 1.9, 1, 1, 16, 0.02);
-  plug.EnsureDefaultPreset();
-  plug.RestorePreset(2);
+  plug.Presets().MakePreset("Bright", 1.5, 2, 1, 12, 0.25);
+  plug.Presets().MakePreset("Dark", 0.5, 1, 0, 3, 0.75);
+  plug.Presets().MakePreset("Wide", 1.9, 1, 1, 16, 0.02);
+  plug.Presets().EnsureDefaultPreset();
+  plug.Presets().RestorePreset(2);
   plug.GetParam(TypedPlug::kSteps)->Set(9);
 }
 
@@ -174,27 +174,28 @@ void Write(TypedPlug& plug, const Layout& layout, ByteChunk* file)
 {
   if (layout.bank)
   {
-    plug.GetBankFXB(file);
+    plug.Presets().GetBankFXB(file);
   }
   else
   {
-    plug.GetProgramFXP(file);
+    plug.Presets().GetProgramFXP(file);
   }
 }
 
 bool Read(TypedPlug& plug, const Layout& layout, const ByteChunk* file)
 {
-  return layout.bank ? plug.SetBankFXB(file) : plug.SetProgramFXP(file);
+  return layout.bank ? plug.Presets().SetBankFXB(file) : plug.Presets().SetProgramFXP(file);
 }
 
 bool Save(TypedPlug& plug, const Layout& layout, const char* proposedName)
 {
-  return layout.bank ? plug.SaveBankAsFXB(proposedName) : plug.SaveProgramAsFXP(proposedName);
+  return layout.bank ? plug.Presets().SaveBankAsFXB(proposedName)
+                     : plug.Presets().SaveProgramAsFXP(proposedName);
 }
 
 bool Load(TypedPlug& plug, const Layout& layout)
 {
-  return layout.bank ? plug.LoadBankFromFXB() : plug.LoadProgramFromFXP();
+  return layout.bank ? plug.Presets().LoadBankFromFXB() : plug.Presets().LoadProgramFromFXP();
 }
 
 // The source's file in the layout.
@@ -220,11 +221,11 @@ PlugState StateOf(const TypedPlug& plug)
 {
   PlugState state;
   state.names = Names(plug);
-  for (int p = 0; p < plug.NPresets(); ++p)
+  for (int p = 0; p < plug.Presets().NPresets(); ++p)
   {
     state.slots.push_back(SlotValues(plug, p));
   }
-  state.current = plug.GetCurrentPresetIdx();
+  state.current = plug.Presets().GetCurrentPresetIdx();
   state.live = plug.Values();
   return state;
 }
@@ -585,7 +586,7 @@ TEST(ProgramFile, ParameterLayoutIsOneRecordOfTheLiveValues)
   TypedPlug plug(kNSlots);
   MakeSource(plug);
   ByteChunk fxp;
-  plug.GetProgramFXP(&fxp);
+  plug.Presets().GetProgramFXP(&fxp);
   ASSERT_EQ(kRecordSize, fxp.Size());
   ExpectProgramRecord(plug, fxp, 0, "Wide", plug.Values());
 }
@@ -595,14 +596,14 @@ TEST(BankFile, ParameterLayoutHoldsARecordPerSlotAsStored)
   TypedPlug plug(kNSlots);
   MakeSource(plug);
   ByteChunk fxb;
-  plug.GetBankFXB(&fxb);
+  plug.Presets().GetBankFXB(&fxb);
   ASSERT_EQ(kBankHeaderSize + kNSlots * kRecordSize, fxb.Size());
   for (int p = 0; p < kNSlots; ++p)
   {
     SCOPED_TRACE(p);
     // The slot's stored values, not the live (edited) ones.
-    ExpectProgramRecord(plug, fxb, kBankHeaderSize + p * kRecordSize, plug.GetPresetName(p),
-                        SlotValues(plug, p));
+    ExpectProgramRecord(plug, fxb, kBankHeaderSize + p * kRecordSize,
+                        plug.Presets().GetPresetName(p), SlotValues(plug, p));
   }
 }
 
@@ -622,7 +623,7 @@ TEST(StateChunkFile, ChunkFollowsTheHeader)
     InitChunkWithIPlugVer(&chunk);
     if (layout.bank)
     {
-      plug.SerializePresets(&chunk);
+      plug.Presets().SerializePresets(&chunk);
     }
     else
     {
@@ -752,14 +753,14 @@ TEST(ProgramFile, LongPresetNameIsStoredAsItsFirst27Characters)
   {
     SCOPED_TRACE(layout.name);
     Plug source(layout.doesChunks);
-    source.ModifyCurrentPreset(name.c_str());
+    source.Presets().ModifyCurrentPreset(name.c_str());
     ByteChunk fxp;
-    source.GetProgramFXP(&fxp);
+    source.Presets().GetProgramFXP(&fxp);
     EXPECT_EQ(name.substr(0, 27) + '\0', NameField(fxp, 28));
 
     Plug fresh(layout.doesChunks);
-    ASSERT_TRUE(fresh.SetProgramFXP(&fxp));
-    EXPECT_EQ(name.substr(0, 27), fresh.GetPresetName(0));
+    ASSERT_TRUE(fresh.Presets().SetProgramFXP(&fxp));
+    EXPECT_EQ(name.substr(0, 27), fresh.Presets().GetPresetName(0));
   }
 }
 
@@ -771,11 +772,11 @@ TEST(ProgramFile, UnterminatedNameFieldIsReadWithinIt)
     SCOPED_TRACE(layout.name);
     Plug source(layout.doesChunks);
     ByteChunk fxp;
-    source.GetProgramFXP(&fxp);
+    source.Presets().GetProgramFXP(&fxp);
     std::memset(fxp.GetBytes() + 28, 'N', 28);
     Plug fresh(layout.doesChunks);
-    ASSERT_TRUE(fresh.SetProgramFXP(&fxp));
-    EXPECT_EQ(std::string(28, 'N'), fresh.GetPresetName(0));
+    ASSERT_TRUE(fresh.Presets().SetProgramFXP(&fxp));
+    EXPECT_EQ(std::string(28, 'N'), fresh.Presets().GetPresetName(0));
   }
 }
 
@@ -784,12 +785,12 @@ TEST(ProgramFile, UnterminatedNameFieldIsReadWithinIt)
 TEST(BankFile, SmallerBankFillsTheFirstSlots)
 {
   TypedPlug source(2);
-  source.MakePreset("Bright", 1.5, 2, 1, 12, 0.25);
-  source.MakePreset("Dark", 0.5, 1, 0, 3, 0.75);
+  source.Presets().MakePreset("Bright", 1.5, 2, 1, 12, 0.25);
+  source.Presets().MakePreset("Dark", 0.5, 1, 0, 3, 0.75);
   ByteChunk fxb;
-  source.GetBankFXB(&fxb);
+  source.Presets().GetBankFXB(&fxb);
   Plug target(false, 4);
-  EXPECT_TRUE(target.SetBankFXB(&fxb));
+  EXPECT_TRUE(target.Presets().SetBankFXB(&fxb));
   EXPECT_EQ((std::vector<std::string>{"Bright", "Dark", "Empty", "Empty"}), Names(target));
   ExpectNear({0.5, 1, 0, 3, 0.75}, SlotValues(target, 1));
   ExpectNear({1.0, 0, 0, 8, 0.5}, SlotValues(target, 2));
@@ -798,10 +799,10 @@ TEST(BankFile, SmallerBankFillsTheFirstSlots)
 TEST(BankFile, MoreProgramsThanSlotsIsRefusedBeforeAnythingIsApplied)
 {
   TypedPlug source(5);
-  source.MakePreset("Bright", 1.5, 2, 1, 12, 0.25);
-  source.EnsureDefaultPreset();
+  source.Presets().MakePreset("Bright", 1.5, 2, 1, 12, 0.25);
+  source.Presets().EnsureDefaultPreset();
   ByteChunk fxb;
-  source.GetBankFXB(&fxb);
+  source.Presets().GetBankFXB(&fxb);
   const PlugState after = ExpectRefused(kBankParams, false, fxb, true);
   EXPECT_EQ((std::vector<std::string>(kNSlots, "Empty")), after.names);
 }
@@ -817,9 +818,9 @@ TEST(PresetFileDialogs, PreviousFolderIsRemembered)
   plug.AttachGraphics(gui);
   gui->mAnswer = file.path();
   gui->mNewDir = "chosen-folder";
-  ASSERT_TRUE(plug.SaveProgramAsFXP("a.fxp"));
+  ASSERT_TRUE(plug.Presets().SaveProgramAsFXP("a.fxp"));
   gui->mNewDir.clear();
-  ASSERT_TRUE(plug.LoadProgramFromFXP());
+  ASSERT_TRUE(plug.Presets().LoadProgramFromFXP());
   ASSERT_EQ(2u, gui->mPrompts.size());
   EXPECT_EQ("", gui->mPrompts[0].dir);
   EXPECT_EQ("chosen-folder", gui->mPrompts[1].dir);
@@ -833,7 +834,7 @@ TEST(PresetDumps, SourceCodeLineOfTheCurrentState)
   TypedPlug plug;
   plug.SetNonDefaults();
   const char* const names[] = {"kGain", "kMode", "kBypass", "kSteps", "kCutoff"};
-  ASSERT_TRUE(plug.DumpPresetSrcCode(file.c_str(), names));
+  ASSERT_TRUE(plug.Presets().DumpPresetSrcCode(file.c_str(), names));
   EXPECT_EQ("  MakePresetFromNamedParams(\"name\", 5,\n"
             "    kGain, 1.500000,\n"
             "    kMode, 2,\n"
@@ -847,12 +848,12 @@ TEST(PresetDumps, BlobLineOfTheCurrentPreset)
 {
   TempFile file(".txt");
   TypedPlug plug;
-  plug.MakePreset("Bright", 1.5, 2, 1, 12, 0.25);
-  const ByteChunk& chunk = plug.GetPreset(0)->mChunk;
+  plug.Presets().MakePreset("Bright", 1.5, 2, 1, 12, 0.25);
+  const ByteChunk& chunk = plug.Presets().GetPreset(0)->mChunk;
   std::string text(static_cast<size_t>(4 * ((chunk.Size() + 2) / 3) + 1), '\0');
   base64encode(chunk.GetBytes(), &text[0], chunk.Size());
   text.resize(std::strlen(text.c_str()));
-  ASSERT_TRUE(plug.DumpPresetBlob(file.c_str()));
+  ASSERT_TRUE(plug.Presets().DumpPresetBlob(file.c_str()));
   EXPECT_EQ("MakePresetFromBlob(\"name\", \"" + text + "\", 40);\n", ReadTextFile(file.path()));
 }
 
@@ -864,8 +865,8 @@ TEST(PresetDumps, LargeBlobRoundTripsIntoAPreset)
   const int extra = 300; // 305 doubles: 2440 bytes of state
   TypedPlug plug(2, false, extra);
   plug.SetNonDefaults();
-  plug.MakeDefaultPreset("Big", 1);
-  ASSERT_TRUE(plug.DumpPresetBlob(file.c_str()));
+  plug.Presets().MakeDefaultPreset("Big", 1);
+  ASSERT_TRUE(plug.Presets().DumpPresetBlob(file.c_str()));
 
   const std::string line = ReadTextFile(file.path());
   const std::string head = "MakePresetFromBlob(\"name\", \"";
@@ -876,8 +877,8 @@ TEST(PresetDumps, LargeBlobRoundTripsIntoAPreset)
   EXPECT_EQ("\", 2440);\n", line.substr(blobEnd));
 
   TypedPlug fresh(2, false, extra);
-  fresh.MakePresetFromBlob("Big", blob.c_str(), 2440);
-  ASSERT_TRUE(fresh.RestorePreset(0));
+  fresh.Presets().MakePresetFromBlob("Big", blob.c_str(), 2440);
+  ASSERT_TRUE(fresh.Presets().RestorePreset(0));
   EXPECT_EQ(plug.Values(), fresh.Values());
 }
 
@@ -886,8 +887,8 @@ TEST(PresetDumps, UnwritablePathIsReported)
   TempFile dir(".d");
   const std::string path = dir.path() + "/no-such-folder/dump.txt";
   TypedPlug plug;
-  plug.MakeDefaultPreset();
-  EXPECT_FALSE(plug.DumpPresetSrcCode(path.c_str(), nullptr));
-  EXPECT_FALSE(plug.DumpPresetBlob(path.c_str()));
-  EXPECT_FALSE(plug.DumpPresetBlob(nullptr));
+  plug.Presets().MakeDefaultPreset();
+  EXPECT_FALSE(plug.Presets().DumpPresetSrcCode(path.c_str(), nullptr));
+  EXPECT_FALSE(plug.Presets().DumpPresetBlob(path.c_str()));
+  EXPECT_FALSE(plug.Presets().DumpPresetBlob(nullptr));
 }

@@ -3,6 +3,7 @@
 // (gui_scenarios.py runs it as a scenario); the parent windows are this test's own.
 
 #include "ChannelBuffers.h"
+#include "OpenFiles.h"
 #include "PluginInstance.h"
 #include "PluginModule.h"
 
@@ -13,7 +14,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <dirent.h>
 #include <memory>
 #include <string>
 #include <thread>
@@ -22,18 +22,6 @@ using vsthost::PluginInstance;
 
 namespace
 {
-int OpenFileCount()
-{
-  int count = 0;
-  if (DIR* dir = opendir("/proc/self/fd"))
-  {
-    while (readdir(dir))
-      ++count;
-    closedir(dir);
-  }
-  return count;
-}
-
 class EditorWindowTest : public ::testing::Test
 {
 protected:

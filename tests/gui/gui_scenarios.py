@@ -670,10 +670,17 @@ def run_command(args, program, program_args):
 
 
 def runner_available(args):
+    """Readies the Wine prefix before the scenario's X server starts, and
+    says whether the platform runs here at all. wine-run makes the prefix,
+    without a display, and waits until no Wine process of it is left: a
+    program started while that session lasts would share its desktop,
+    which has no display, and could make no window."""
     if args.runner != "wine":
         return True
-    rc = subprocess.run([os.path.join(args.source_dir, "cmake", "wine-run"), args.prefix, args.arch, "--version"], capture_output=True).returncode
-    return rc != 77
+    prepared = subprocess.run([os.path.join(args.source_dir, "cmake", "wine-run"), "--prepare", args.prefix, args.arch], capture_output=True)
+    if prepared.returncode not in (0, 77):
+        raise RuntimeError("the Wine prefix %s could not be made: %s" % (args.prefix, prepared.stderr.decode(errors="replace")))
+    return prepared.returncode != 77
 
 
 # ---- X server -------------------------------------------------------------------

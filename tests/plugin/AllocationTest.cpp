@@ -2,74 +2,14 @@
 // can block on the allocator's lock and miss the host's deadline. Every
 // operator new in this executable is counted while a window is open.
 
+#include "AllocationWindow.h"
 #include "FakeHost.h"
 #include "IPlugVST.h"
 #include "Kolvane.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
-
-namespace
-{
-std::atomic<bool> gCounting(false);
-std::atomic<long> gAllocations(0);
-
-// Counts the allocations made while it lives.
-class AllocationWindow
-{
-public:
-  AllocationWindow()
-  {
-    gAllocations = 0;
-    gCounting = true;
-  }
-  ~AllocationWindow() { gCounting = false; }
-  long Count() const { return gAllocations; }
-};
-
-void* CountedAllocate(std::size_t size)
-{
-  if (gCounting)
-  {
-    ++gAllocations;
-  }
-  void* p = std::malloc(size ? size : 1);
-  if (!p)
-  {
-    throw std::bad_alloc();
-  }
-  return p;
-}
-} // namespace
-
-void* operator new(std::size_t size)
-{
-  return CountedAllocate(size);
-}
-void* operator new[](std::size_t size)
-{
-  return CountedAllocate(size);
-}
-void operator delete(void* p) noexcept
-{
-  std::free(p);
-}
-void operator delete[](void* p) noexcept
-{
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
-{
-  std::free(p);
-}
 
 TEST(AudioPath, ProcessingAllocatesNothing)
 {

@@ -103,6 +103,21 @@ TEST(RenderOptions, ParameterNamesMayHoldSpacesAndEqualsSigns)
   EXPECT_EQ(0.0f, options.params[0].value);
 }
 
+TEST(RenderOptions, ControlsCarryValuesInTheirOwnUnitsForEitherFormat)
+{
+  const RenderOptions options =
+      ParseRenderOptions({"--lv2", "--control", "filter_cutoff=0.4", "--control=Seq Steps=7",
+                          "--control", "Push!!=1e1", "a.wav", "b.wav"});
+  EXPECT_TRUE(options.lv2);
+  ASSERT_EQ(3u, options.controls.size());
+  EXPECT_EQ("filter_cutoff", options.controls[0].name);
+  EXPECT_EQ(0.4f, options.controls[0].value);
+  EXPECT_EQ("Seq Steps", options.controls[1].name);
+  EXPECT_EQ(7.0f, options.controls[1].value);
+  EXPECT_EQ(10.0f, options.controls[2].value);
+  EXPECT_FALSE(ParseRenderOptions({"a.wav", "b.wav"}).lv2);
+}
+
 TEST(RenderOptions, HelpNeedsNoFilesAndDoubleDashEndsTheOptions)
 {
   EXPECT_TRUE(ParseRenderOptions({"--help"}).help);
@@ -156,6 +171,13 @@ TEST(RenderOptions, RefusesWhatItCannotActOn)
       {with({"--param", "Filter Cutoff=-0.1"}), "the value must be a number from 0 to 1"},
       {with({"--param", "Filter Cutoff=low"}), "the value must be a number from 0 to 1"},
       {with({"--notes", "0:60"}), "--notes: '0:60' is not START:KEY:LENGTH[:VELOCITY]"},
+      {with({"--control", "Filter Cutoff"}), "--control needs NAME=VALUE"},
+      {with({"--control", "=3"}), "--control '=3' names no parameter"},
+      {with({"--control", "Filter Cutoff=1e39"}), "the value must be a number"},
+      {with({"--control", "Filter Cutoff=inf"}), "the value must be a number"},
+      {with({"--lv2", "--param", "Filter Cutoff=0.5"}), "with --control"},
+      {with({"--lv2", "--double"}), "LV2 audio ports carry single-precision samples"},
+      {with({"--lv2=1"}), "--lv2 takes no value"},
   };
   for (const Case& c : cases)
   {

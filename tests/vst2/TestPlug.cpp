@@ -33,8 +33,8 @@ TestPlug::TestPlug(bool doesChunks) : IPlugBase(TestPlugConfig(doesChunks))
   GetParam(kBypass)->InitBool("Bypass", false);
   GetParam(kSteps)->InitInt("Steps", 4, 1, 16, "steps");
 
-  MakePreset("Unity", 1.0, 0, 0, 4);
-  MakePreset("Loud Hard", 1.5, 1, 0, 8);
+  Presets().MakePreset("Unity", 1.0, 0, 0, 4);
+  Presets().MakePreset("Loud Hard", 1.5, 1, 0, 8);
 }
 
 void TestPlug::OnParamChange(int paramIdx)

@@ -1,6 +1,7 @@
 #include "Render.h"
 
 #include "ChannelBuffers.h"
+#include "Lv2Instance.h"
 #include "MidiSchedule.h"
 #include "PluginInstance.h"
 #include "SoundFile.h"
@@ -100,16 +101,72 @@ sf_count_t readFrames(SNDFILE* file, double* frames, sf_count_t count)
   return sf_readf_double(file, frames, count);
 }
 
-bool process(vsthost::PluginInstance& plugin, bool replacing, float** in, float** out, int frames)
+// What a render plays through: a VST2 instance or an LV2 one, each fed the
+// block's MIDI before the block.
+class Processor
 {
-  if (replacing)
-    return plugin.ProcessReplacing(in, out, frames);
-  return plugin.ProcessAccumulating(in, out, frames);
-}
-bool process(vsthost::PluginInstance& plugin, bool, double** in, double** out, int frames)
+public:
+  virtual ~Processor() = default;
+  virtual int Inputs() const = 0;
+  virtual int Outputs() const = 0;
+  // False when the plug-in has no processing call for the precision.
+  virtual bool Process(float** in, float** out, int frames,
+                       const std::vector<VstMidiEvent>& midi) = 0;
+  virtual bool Process(double** in, double** out, int frames,
+                       const std::vector<VstMidiEvent>& midi) = 0;
+};
+
+class Vst2Processor final : public Processor
 {
-  return plugin.ProcessDoubleReplacing(in, out, frames);
-}
+public:
+  explicit Vst2Processor(vsthost::PluginInstance& plugin)
+      : mPlugin(plugin), mReplacing((plugin.Effect()->flags & effFlagsCanReplacing) != 0)
+  {
+  }
+  int Inputs() const override { return mPlugin.Effect()->numInputs; }
+  int Outputs() const override { return mPlugin.Effect()->numOutputs; }
+  bool Process(float** in, float** out, int frames, const std::vector<VstMidiEvent>& midi) override
+  {
+    send(midi);
+    return mReplacing ? mPlugin.ProcessReplacing(in, out, frames)
+                      : mPlugin.ProcessAccumulating(in, out, frames);
+  }
+  bool Process(double** in, double** out, int frames,
+               const std::vector<VstMidiEvent>& midi) override
+  {
+    send(midi);
+    return mPlugin.ProcessDoubleReplacing(in, out, frames);
+  }
+
+private:
+  void send(const std::vector<VstMidiEvent>& midi)
+  {
+    if (!midi.empty())
+      mPlugin.SendMidi(midi);
+  }
+  vsthost::PluginInstance& mPlugin;
+  const bool mReplacing;
+};
+
+class Lv2Processor final : public Processor
+{
+public:
+  explicit Lv2Processor(Lv2Instance& instance) : mInstance(instance) {}
+  int Inputs() const override { return mInstance.Inputs(); }
+  int Outputs() const override { return mInstance.Outputs(); }
+  bool Process(float** in, float** out, int frames, const std::vector<VstMidiEvent>& midi) override
+  {
+    mInstance.Process(in, out, frames, midi);
+    return true;
+  }
+  bool Process(double**, double**, int, const std::vector<VstMidiEvent>&) override
+  {
+    return false; // LV2 audio ports carry floats
+  }
+
+private:
+  Lv2Instance& mInstance;
+};
 
 struct Preset
 {
@@ -117,8 +174,28 @@ struct Preset
   std::string name;
 };
 
-// A program by exact name, else by its number as a host lists it
-// (1..numPrograms).
+// A program among `names` by exact name, else by its number as a host
+// lists it (1..N).
+Preset findPresetIn(const std::vector<std::string>& names, const std::string& wanted,
+                    const std::string& listedBy)
+{
+  const int count = static_cast<int>(names.size());
+  for (int i = 0; i < count; ++i)
+    if (names[static_cast<size_t>(i)] == wanted)
+      return {i + 1, names[static_cast<size_t>(i)]};
+  const bool digits = wanted.find_first_not_of("0123456789") == std::string::npos;
+  if (digits && wanted.size() <= 6)
+  {
+    const int number = std::stoi(wanted);
+    if (number >= 1 && number <= count)
+      return {number, names[static_cast<size_t>(number - 1)]};
+  }
+  throw Failure{"unknown preset '" + wanted + "': no program has that name" +
+                (count > 0 ? ", and they are numbered 1 to " + std::to_string(count)
+                           : std::string(", and the plug-in has none")) +
+                " (" + listedBy + " lists them)"};
+}
+
 Preset findPreset(vsthost::PluginInstance& plugin, const std::string& wanted,
                   const std::string& pluginPath)
 {
@@ -138,21 +215,7 @@ Preset findPreset(vsthost::PluginInstance& plugin, const std::string& wanted,
   }
   if (plugin.Program() != current)
     plugin.SetProgram(current);
-
-  for (int i = 0; i < count; ++i)
-    if (names[static_cast<size_t>(i)] == wanted)
-      return {i + 1, names[static_cast<size_t>(i)]};
-  const bool digits = wanted.find_first_not_of("0123456789") == std::string::npos;
-  if (digits && wanted.size() <= 6)
-  {
-    const int number = std::stoi(wanted);
-    if (number >= 1 && number <= count)
-      return {number, names[static_cast<size_t>(number - 1)]};
-  }
-  throw Failure{"unknown preset '" + wanted + "': no program has that name" +
-                (count > 0 ? ", and they are numbered 1 to " + std::to_string(count)
-                           : std::string(", and the plug-in has none")) +
-                " (kolvane-host probe " + pluginPath + " lists them)"};
+  return findPresetIn(names, wanted, "kolvane-host probe " + pluginPath);
 }
 
 int findParameter(vsthost::PluginInstance& plugin, const std::string& wanted,
@@ -169,12 +232,11 @@ int findParameter(vsthost::PluginInstance& plugin, const std::string& wanted,
 template <typename T> class Renderer
 {
 public:
-  Renderer(vsthost::PluginInstance& plugin, SoundFile& input, PendingSoundFile& output,
-           MidiSchedule& midi, int blockSize, int64_t tailFrames, ProgressBar& progress)
+  Renderer(Processor& plugin, SoundFile& input, PendingSoundFile& output, MidiSchedule& midi,
+           int blockSize, int64_t tailFrames, ProgressBar& progress)
       : mPlugin(plugin), mInput(input), mOutput(output), mMidi(midi), mBlock(blockSize),
         mTailFrames(tailFrames), mProgress(progress), mFileChannels(input.Info().channels),
-        mInputs(plugin.Effect()->numInputs), mOutputs(plugin.Effect()->numOutputs),
-        mReplacing((plugin.Effect()->flags & effFlagsCanReplacing) != 0),
+        mInputs(plugin.Inputs()), mOutputs(plugin.Outputs()),
         mFileFrames(static_cast<size_t>(blockSize) * static_cast<size_t>(mFileChannels)),
         mOutFrames(static_cast<size_t>(blockSize) * static_cast<size_t>(mOutputs)),
         mPluginIn(mInputs, blockSize), mPluginOut(mOutputs, blockSize)
@@ -229,9 +291,7 @@ private:
     mPluginOut.Fill(T(0));
 
     const std::vector<VstMidiEvent> events = mMidi.TakeBlock(position, frames);
-    if (!events.empty())
-      mPlugin.SendMidi(events);
-    if (!process(mPlugin, mReplacing, mPluginIn.Pointers(), mPluginOut.Pointers(), frames))
+    if (!mPlugin.Process(mPluginIn.Pointers(), mPluginOut.Pointers(), frames, events))
       throw Failure{"the plug-in offers no processing call for " +
                     std::string(sizeof(T) == sizeof(double) ? "double" : "single") + " precision"};
 
@@ -252,7 +312,7 @@ private:
       throw Failure{error};
   }
 
-  vsthost::PluginInstance& mPlugin;
+  Processor& mPlugin;
   SoundFile& mInput;
   PendingSoundFile& mOutput;
   MidiSchedule& mMidi;
@@ -262,7 +322,6 @@ private:
   const int mFileChannels;
   const int mInputs;
   const int mOutputs;
-  const bool mReplacing;
   std::vector<T> mFileFrames;
   std::vector<T> mOutFrames;
   vsthost::ChannelBuffers<T> mPluginIn;
@@ -316,28 +375,65 @@ int render(const RenderOptions& options, const std::string& defaultPlugin, bool 
   settings.transport.playing = true;
 
   const std::string pluginPath = options.plugin.empty() ? defaultPlugin : options.plugin;
-  std::unique_ptr<vsthost::PluginInstance> plugin =
-      vsthost::PluginInstance::Open(pluginPath, settings, &error);
-  if (!plugin)
-    throw Failure{error};
-  AEffect* effect = plugin->Effect();
-  if (effect->numOutputs < 1)
-    throw Failure{"'" + pluginPath + "' has no audio outputs"};
-  if (options.doublePrecision && !(effect->flags & effFlagsCanDoubleReplacing))
-    throw Failure{"'" + pluginPath + "' cannot process in double precision; leave out --double"};
-
+  std::unique_ptr<vsthost::PluginInstance> vst2;
+  std::unique_ptr<Lv2Instance> lv2;
+  std::unique_ptr<Processor> processor;
   std::optional<Preset> preset;
-  if (!options.preset.empty())
+  if (options.lv2)
   {
-    preset = findPreset(*plugin, options.preset, pluginPath);
-    plugin->SetProgram(preset->number - 1);
+    lv2 = Lv2Instance::Open(pluginPath, rate, options.blockSize, settings.transport, &error);
+    if (!lv2)
+      throw Failure{error};
+    if (!options.preset.empty())
+    {
+      preset = findPresetIn(lv2->PresetNames(), options.preset, "lv2info");
+      if (!lv2->LoadPreset(preset->number - 1, &error))
+        throw Failure{error};
+    }
+    for (const ControlSetting& control : options.controls)
+    {
+      const int port = lv2->FindControl(control.name);
+      if (port < 0)
+        throw Failure{"unknown control '" + control.name +
+                      "': no control port has that symbol or name (lv2info lists them)"};
+      lv2->SetControl(port, control.value);
+    }
+    lv2->Activate();
+    processor = std::make_unique<Lv2Processor>(*lv2);
   }
-  // Parameters after the preset: they adjust it.
-  for (const ParamSetting& param : options.params)
-    plugin->SetParameter(findParameter(*plugin, param.name, pluginPath), param.value);
+  else
+  {
+    vst2 = vsthost::PluginInstance::Open(pluginPath, settings, &error);
+    if (!vst2)
+      throw Failure{error};
+    if (options.doublePrecision && !(vst2->Effect()->flags & effFlagsCanDoubleReplacing))
+      throw Failure{"'" + pluginPath + "' cannot process in double precision; leave out --double"};
+    if (!options.preset.empty())
+    {
+      preset = findPreset(*vst2, options.preset, pluginPath);
+      vst2->SetProgram(preset->number - 1);
+    }
+    // Parameters after the preset: they adjust it.
+    for (const ParamSetting& param : options.params)
+      vst2->SetParameter(findParameter(*vst2, param.name, pluginPath), param.value);
+    // Typed in full, so that the plug-in holds the very float an LV2
+    // control port would carry.
+    for (const ControlSetting& control : options.controls)
+    {
+      char text[40];
+      std::snprintf(text, sizeof(text), "%.17g", static_cast<double>(control.value));
+      if (!vst2->String2Parameter(findParameter(*vst2, control.name, pluginPath), text))
+        throw Failure{"'" + control.name + "' does not take the value " + text +
+                      " as text; give it with --param"};
+    }
+    processor = std::make_unique<Vst2Processor>(*vst2);
+  }
+  const int channels = processor->Outputs();
+  if (channels < 1)
+    throw Failure{"'" + pluginPath + "' has no audio outputs"};
 
   std::unique_ptr<PendingSoundFile> output =
-      PendingSoundFile::Create(options.output, format, info.samplerate, effect->numOutputs, &error);
+      PendingSoundFile::Create(options.output, format, info.samplerate, channels, &error);
   if (!output)
     throw Failure{error};
 
@@ -347,18 +443,20 @@ int render(const RenderOptions& options, const std::string& defaultPlugin, bool 
   int64_t frames = 0;
   if (options.doublePrecision)
   {
-    Renderer<double> renderer(*plugin, *input, *output, midi, options.blockSize, tailFrames,
+    Renderer<double> renderer(*processor, *input, *output, midi, options.blockSize, tailFrames,
                               progress);
     frames = renderer.Run(levels);
   }
   else
   {
-    Renderer<float> renderer(*plugin, *input, *output, midi, options.blockSize, tailFrames,
+    Renderer<float> renderer(*processor, *input, *output, midi, options.blockSize, tailFrames,
                              progress);
     frames = renderer.Run(levels);
   }
-  const int channels = effect->numOutputs;
-  plugin->Close();
+  if (lv2)
+    lv2->Deactivate();
+  else
+    vst2->Close();
   if (!output->Commit(&error))
     throw Failure{error};
   progress.Clear();

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <set>
+#include <utility>
 
 namespace render
 {
@@ -88,26 +89,43 @@ void parseTimeSignature(const std::string& text, RenderOptions& options)
   options.denominator = *denominator;
 }
 
-const std::set<std::string> kFlags = {"double", "help"};
-const std::set<std::string> kRepeatable = {"param", "notes"};
-const std::set<std::string> kValued = {"plugin", "preset", "param", "tempo", "time-sig",
-                                       "start",  "block",  "midi",  "notes", "tail"};
+const std::set<std::string> kFlags = {"double", "help", "lv2"};
+const std::set<std::string> kRepeatable = {"param", "control", "notes"};
+const std::set<std::string> kValued = {"plugin", "preset", "param", "control", "tempo", "time-sig",
+                                       "start",  "block",  "midi",  "notes",   "tail"};
+} // namespace
+
+namespace
+{
+// "Name=value" of --`option`: the name is everything before the last '=';
+// the value, when it is a number, after it.
+std::pair<std::string, std::optional<double>> namedValue(const std::string& option,
+                                                         const std::string& text)
+{
+  const size_t equals = text.rfind('=');
+  if (equals == std::string::npos)
+    throw UsageError("--" + option + " needs NAME=VALUE, not '" + text + "'");
+  const std::string name = trim(text.substr(0, equals));
+  if (name.empty())
+    throw UsageError("--" + option + " '" + text + "' names no parameter");
+  return {name, number(text.substr(equals + 1))};
+}
 } // namespace
 
 ParamSetting ParseParamSetting(const std::string& text)
 {
-  const size_t equals = text.rfind('=');
-  if (equals == std::string::npos)
-    throw UsageError("--param needs NAME=VALUE, not '" + text + "'");
-  ParamSetting setting;
-  setting.name = trim(text.substr(0, equals));
-  if (setting.name.empty())
-    throw UsageError("--param '" + text + "' names no parameter");
-  const std::optional<double> value = number(text.substr(equals + 1));
+  const auto [name, value] = namedValue("param", text);
   if (!value || *value < 0.0 || *value > 1.0)
     throw UsageError("--param '" + text + "': the value must be a number from 0 to 1");
-  setting.value = static_cast<float>(*value);
-  return setting;
+  return {name, static_cast<float>(*value)};
+}
+
+ControlSetting ParseControlSetting(const std::string& text)
+{
+  const auto [name, value] = namedValue("control", text);
+  if (!value || !std::isfinite(static_cast<float>(*value)))
+    throw UsageError("--control '" + text + "': the value must be a number");
+  return {name, static_cast<float>(*value)};
 }
 
 std::vector<Note> ParseNoteList(const std::string& text)
@@ -192,6 +210,8 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments)
         throw UsageError("--" + name + " takes no value");
       if (name == "double")
         options.doublePrecision = true;
+      else if (name == "lv2")
+        options.lv2 = true;
       else
         options.help = true;
       continue;
@@ -215,6 +235,8 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments)
     }
     else if (name == "param")
       options.params.push_back(ParseParamSetting(value));
+    else if (name == "control")
+      options.controls.push_back(ParseControlSetting(value));
     else if (name == "notes")
     {
       const std::vector<Note> notes = ParseNoteList(value);
@@ -240,6 +262,11 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments)
 
   if (options.help)
     return options;
+  if (options.lv2 && !options.params.empty())
+    throw UsageError("--param takes a host's normalized value, which LV2 control ports do not "
+                     "have: give the value in the parameter's units with --control");
+  if (options.lv2 && options.doublePrecision)
+    throw UsageError("--double: LV2 audio ports carry single-precision samples");
   if (positional.size() != 2)
     throw UsageError(positional.size() < 2 ? "needs an input and an output file"
                                            : "takes one input and one output file, not " +
@@ -260,11 +287,18 @@ plug-in output, the way a DAW bounces a track: the transport plays from
 follows OUTPUT's extension: .wav (32-bit float), .aif/.aiff or .flac (24-bit).
 
 Options, as --name VALUE or --name=VALUE:
-  --plugin PATH       VST2 binary (default: the Kolvane binary of this build)
+  --plugin PATH       VST2 binary, or with --lv2 an LV2 bundle folder
+                      (default: the Kolvane binary or bundle of this build)
+  --lv2               host the plug-in as LV2 through lilv: presets from the
+                      bundle, parameters as control ports (--control), the
+                      transport as time:Position events
   --preset NAME|N     factory preset by exact name, or by number 1..N as a
                       host lists them
   --param "NAME=V"    parameter by exact name, normalized value 0..1 as a host
                       automates it; applied after --preset; repeatable
+  --control "NAME=V"  parameter by exact name (or LV2 port symbol) in its own
+                      units, as a float: an LV2 control port's value, or text
+                      typed into a VST2 plug-in; after --param; repeatable
   --tempo BPM         transport tempo (default: the MIDI file's first tempo,
                       otherwise 120)
   --time-sig N/D      time signature (default 4/4)

@@ -23,6 +23,14 @@ struct ParamSetting
   float value = 0.0f; // 0..1, handed to setParameter unchanged
 };
 
+// One --control: a parameter by its exact name (or, in LV2, its port
+// symbol) and a value in the parameter's own units.
+struct ControlSetting
+{
+  std::string name;
+  float value = 0.0f; // as a host keeps a control value
+};
+
 // One note of a --notes list, in quarter notes from the first sample of the
 // render.
 struct Note
@@ -43,9 +51,12 @@ struct RenderOptions
 {
   std::string input;
   std::string output;
-  std::string plugin; // empty: the Kolvane binary of the build tree
+  // Hosts the plug-in as LV2: `plugin` names a bundle folder.
+  bool lv2 = false;
+  std::string plugin; // empty: the Kolvane binary (or bundle) of the build tree
   std::string preset; // empty: the plug-in's own start-up program
   std::vector<ParamSetting> params;
+  std::vector<ControlSetting> controls;
   // Empty: the MIDI file's first tempo when it has one, otherwise 120.
   std::optional<double> tempo;
   int numerator = 4;
@@ -75,6 +86,10 @@ std::vector<Note> ParseNoteList(const std::string& text);
 // "Name=value" with a value from 0 to 1; the name is everything before the
 // last '='. Throws UsageError.
 ParamSetting ParseParamSetting(const std::string& text);
+
+// "Name=value" with any finite value; the name is everything before the
+// last '='. Throws UsageError.
+ControlSetting ParseControlSetting(const std::string& text);
 
 // The --help text.
 const char* RenderUsage();

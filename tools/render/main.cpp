@@ -1,4 +1,4 @@
-// kolvane-render: renders a sound file through a VST2 effect the way a DAW
+// kolvane-render: renders a sound file through a VST2 or LV2 effect the way a DAW
 // bounces a track. `kolvane-render --help` lists the options.
 
 #include "Render.h"
@@ -45,9 +45,11 @@ int main(int argc, char** argv)
   std::signal(SIGINT, interrupt);
   std::signal(SIGTERM, interrupt);
 
-  // The Kolvane binary of the same build tree, where the build put it.
+  // The Kolvane binary (or bundle) of the same build tree, where the build
+  // put it.
   const std::string defaultPlugin =
-      std::filesystem::path(vsthost::ExecutableDirectory() + "/" KOLVANE_DEFAULT_PLUGIN)
+      std::filesystem::path(vsthost::ExecutableDirectory() + "/" +
+                            (options.lv2 ? KOLVANE_DEFAULT_LV2_BUNDLE : KOLVANE_DEFAULT_PLUGIN))
           .lexically_normal()
           .string();
   return render::RunRender(options, defaultPlugin, isatty(STDERR_FILENO) != 0, std::cout,

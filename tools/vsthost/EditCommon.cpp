@@ -5,6 +5,7 @@
 #include "Edit.h"
 #include "lice.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -271,7 +272,12 @@ int RunEdit(const EditOptions& options, std::ostream& out, std::ostream& err)
         log.flush();
       }
       ++shots;
-      nextShot += std::chrono::milliseconds(options.screenshotEveryMs);
+      // A picture that took longer than the interval (writing it can, on a
+      // slow machine) brings the next one no closer: taken back to back,
+      // they would leave the editor one idle tick between them, and each
+      // would show what the editor drew before the previous one.
+      const auto interval = std::chrono::milliseconds(options.screenshotEveryMs);
+      nextShot = std::max(nextShot + interval, Clock::now() + interval);
     }
   }
   stopAutomation = true;

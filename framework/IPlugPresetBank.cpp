@@ -1,5 +1,7 @@
 // Preset slots and the bank form of all of them.
 
+#include "IPlugPresetBank.h"
+
 #include "Base64.h"
 #include "IPlugBase.h"
 
@@ -7,19 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
-
-void MakeDefaultUserPresetName(const WDL_PtrList<IPreset>* presets, char* buffer)
-{
-  int n = 0;
-  for (int i = 0; i < presets->GetSize(); ++i)
-  {
-    if (std::strstr(presets->Get(i)->mName, "user preset"))
-    {
-      ++n;
-    }
-  }
-  std::snprintf(buffer, MAX_PRESET_NAME_LEN, "%s %d", "user preset", n + 1);
-}
 
 namespace
 {
@@ -30,7 +19,33 @@ bool PassedAsInt(EParamType type)
 }
 } // namespace
 
-IPreset* IPlugBase::FillNextPreset(const char* name)
+IPlugPresetBank::IPlugPresetBank(IPlugBase& plug, int nPresets) : mPlug(plug)
+{
+  for (int i = 0; i < nPresets; ++i)
+  {
+    mPresets.Add(new IPreset);
+  }
+}
+
+IPlugPresetBank::~IPlugPresetBank()
+{
+  mPresets.Empty(true);
+}
+
+void IPlugPresetBank::MakeDefaultUserPresetName(char* buffer) const
+{
+  int n = 0;
+  for (int i = 0; i < mPresets.GetSize(); ++i)
+  {
+    if (std::strstr(mPresets.Get(i)->mName, "user preset"))
+    {
+      ++n;
+    }
+  }
+  std::snprintf(buffer, MAX_PRESET_NAME_LEN, "%s %d", "user preset", n + 1);
+}
+
+IPreset* IPlugPresetBank::FillNextPreset(const char* name)
 {
   for (int i = 0; i < mPresets.GetSize(); ++i)
   {
@@ -46,7 +61,7 @@ IPreset* IPlugBase::FillNextPreset(const char* name)
   return nullptr;
 }
 
-void IPlugBase::MakePreset(const char* name, ...)
+void IPlugPresetBank::MakePreset(const char* name, ...)
 {
   IPreset* preset = FillNextPreset(name);
   if (!preset)
@@ -55,16 +70,16 @@ void IPlugBase::MakePreset(const char* name, ...)
   }
   va_list values;
   va_start(values, name);
-  for (int i = 0; i < NParams(); ++i)
+  for (int i = 0; i < mPlug.NParams(); ++i)
   {
-    double value = PassedAsInt(GetParam(i)->Type()) ? static_cast<double>(va_arg(values, int))
-                                                    : va_arg(values, double);
+    double value = PassedAsInt(mPlug.GetParam(i)->Type()) ? static_cast<double>(va_arg(values, int))
+                                                          : va_arg(values, double);
     preset->mChunk.Put(&value);
   }
   va_end(values);
 }
 
-void IPlugBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, ...)
+void IPlugPresetBank::MakePresetFromNamedParams(const char* name, int nParamsNamed, ...)
 {
   IPreset* preset = FillNextPreset(name);
   if (!preset)
@@ -73,13 +88,13 @@ void IPlugBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, ..
   }
 
   const double kUnset = 9.999e-8;
-  std::vector<double> values(static_cast<size_t>(NParams()), kUnset);
+  std::vector<double> values(static_cast<size_t>(mPlug.NParams()), kUnset);
   va_list pairs;
   va_start(pairs, nParamsNamed);
   for (int n = 0; n < nParamsNamed; ++n)
   {
     int idx = va_arg(pairs, int);
-    IParam* param = GetParam(idx);
+    IParam* param = mPlug.GetParam(idx);
     double value = param && PassedAsInt(param->Type()) ? static_cast<double>(va_arg(pairs, int))
                                                        : va_arg(pairs, double);
     if (param)
@@ -89,15 +104,15 @@ void IPlugBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, ..
   }
   va_end(pairs);
 
-  for (int i = 0; i < NParams(); ++i)
+  for (int i = 0; i < mPlug.NParams(); ++i)
   {
-    double value = values[static_cast<size_t>(i)] == kUnset ? GetParam(i)->Value()
+    double value = values[static_cast<size_t>(i)] == kUnset ? mPlug.GetParam(i)->Value()
                                                             : values[static_cast<size_t>(i)];
     preset->mChunk.Put(&value);
   }
 }
 
-void IPlugBase::MakePresetFromChunk(const char* name, const ByteChunk* chunk)
+void IPlugPresetBank::MakePresetFromChunk(const char* name, const ByteChunk* chunk)
 {
   IPreset* preset = FillNextPreset(name);
   if (!preset)
@@ -107,7 +122,7 @@ void IPlugBase::MakePresetFromChunk(const char* name, const ByteChunk* chunk)
   preset->mChunk.PutChunk(chunk);
 }
 
-void IPlugBase::MakePresetFromBlob(const char* name, const char* blob, int sizeOfChunk)
+void IPlugPresetBank::MakePresetFromBlob(const char* name, const char* blob, int sizeOfChunk)
 {
   ByteChunk chunk;
   chunk.Resize(sizeOfChunk);
@@ -115,7 +130,7 @@ void IPlugBase::MakePresetFromBlob(const char* name, const char* blob, int sizeO
   MakePresetFromChunk(name, &chunk);
 }
 
-void IPlugBase::MakeDefaultPreset(const char* name, int nPresets)
+void IPlugPresetBank::MakeDefaultPreset(const char* name, int nPresets)
 {
   for (int i = 0; i < nPresets; ++i)
   {
@@ -124,16 +139,16 @@ void IPlugBase::MakeDefaultPreset(const char* name, int nPresets)
     {
       return;
     }
-    SerializeState(&preset->mChunk);
+    mPlug.SerializeState(&preset->mChunk);
   }
 }
 
-void IPlugBase::EnsureDefaultPreset()
+void IPlugPresetBank::EnsureDefaultPreset()
 {
   MakeDefaultPreset("Empty", mPresets.GetSize());
 }
 
-void IPlugBase::PruneUninitializedPresets()
+void IPlugPresetBank::PruneUninitializedPresets()
 {
   for (int i = 0; i < mPresets.GetSize();)
   {
@@ -148,7 +163,7 @@ void IPlugBase::PruneUninitializedPresets()
   }
 }
 
-bool IPlugBase::RestorePreset(int idx)
+bool IPlugPresetBank::RestorePreset(int idx)
 {
   IPreset* preset = mPresets.Get(idx);
   if (!preset)
@@ -161,25 +176,25 @@ bool IPlugBase::RestorePreset(int idx)
     // A slot a bank marked empty may still hold an older state: the slot
     // takes the current state in its place, not after it.
     preset->mInitialized = true;
-    MakeDefaultUserPresetName(&mPresets, preset->mName);
+    MakeDefaultUserPresetName(preset->mName);
     preset->mChunk.Clear();
-    restored = SerializeState(&preset->mChunk);
+    restored = mPlug.SerializeState(&preset->mChunk);
   }
   else
   {
-    restored = UnserializeState(&preset->mChunk, 0) > 0;
+    restored = mPlug.UnserializeState(&preset->mChunk, 0) > 0;
   }
   if (restored)
   {
     mCurrentPresetIdx = idx;
     mStateFromCurrentPreset = true;
-    PresetsChangedByHost();
-    RedrawParamControls();
+    mPlug.PresetsChangedByHost();
+    mPlug.RedrawParamControls();
   }
   return restored;
 }
 
-bool IPlugBase::RestorePreset(const char* name)
+bool IPlugPresetBank::RestorePreset(const char* name)
 {
   if (!name || !name[0])
   {
@@ -195,13 +210,13 @@ bool IPlugBase::RestorePreset(const char* name)
   return false;
 }
 
-const char* IPlugBase::GetPresetName(int idx) const
+const char* IPlugPresetBank::GetPresetName(int idx) const
 {
   IPreset* preset = mPresets.Get(idx);
   return preset ? preset->mName : "";
 }
 
-void IPlugBase::ModifyCurrentPreset(const char* name)
+void IPlugPresetBank::ModifyCurrentPreset(const char* name)
 {
   IPreset* preset = mPresets.Get(mCurrentPresetIdx);
   if (!preset)
@@ -209,7 +224,7 @@ void IPlugBase::ModifyCurrentPreset(const char* name)
     return;
   }
   preset->mChunk.Clear();
-  SerializeState(&preset->mChunk);
+  mPlug.SerializeState(&preset->mChunk);
   mStateFromCurrentPreset = true;
   if (name && name[0])
   {
@@ -217,7 +232,7 @@ void IPlugBase::ModifyCurrentPreset(const char* name)
   }
 }
 
-bool IPlugBase::SerializePresets(ByteChunk* chunk)
+bool IPlugPresetBank::SerializePresets(ByteChunk* chunk)
 {
   for (int i = 0; i < mPresets.GetSize(); ++i)
   {
@@ -232,7 +247,7 @@ bool IPlugBase::SerializePresets(ByteChunk* chunk)
   return true;
 }
 
-int IPlugBase::UnserializePresets(const ByteChunk* chunk, int startPos)
+int IPlugPresetBank::UnserializePresets(const ByteChunk* chunk, int startPos)
 {
   WDL_String name;
   int pos = startPos;
@@ -254,11 +269,11 @@ int IPlugBase::UnserializePresets(const ByteChunk* chunk, int startPos)
     preset->mInitialized = initialized;
     if (initialized)
     {
-      pos = UnserializeState(chunk, pos);
+      pos = mPlug.UnserializeState(chunk, pos);
       if (pos > 0)
       {
         preset->mChunk.Clear();
-        SerializeState(&preset->mChunk);
+        mPlug.SerializeState(&preset->mChunk);
       }
     }
   }

@@ -4,6 +4,8 @@
 // the chunks. Everything read from a file is bounds-checked before it is
 // applied: a truncated, foreign or malformed file is refused with false.
 
+#include "IPlugPresetBank.h"
+
 #include "Base64.h"
 #include "IPlugBase.h"
 
@@ -115,6 +117,31 @@ int GetHeader(const ByteChunk* in, FileHeader* header, int pos)
   return pos;
 }
 
+// Where a chunk file's state starts: past the chunk's size field and its
+// version header, when it has one; -1 when the file ends first.
+int GetChunkStart(const ByteChunk* in, int pos)
+{
+  int32_t chunkSize = 0;
+  pos = GetBE32(in, &chunkSize, pos);
+  if (pos >= 0)
+  {
+    GetIPlugVerFromChunk(in, &pos);
+  }
+  return pos;
+}
+
+// One program's values, normalized, into the parameters in index order.
+int ReadParamValues(IPlugBase& plug, const ByteChunk* in, int pos)
+{
+  for (int i = 0; i < plug.NParams(); ++i)
+  {
+    float value = 0.0f;
+    pos = GetBEFloat(in, &value, pos);
+    plug.GetParam(i)->SetNormalized(value);
+  }
+  return pos;
+}
+
 bool WriteFile(const char* path, const ByteChunk* bytes)
 {
   FILE* file = std::fopen(path, "wb");
@@ -147,17 +174,17 @@ bool ReadFile(const char* path, ByteChunk* bytes)
 
 // ---- Source-line dumps ------------------------------------------------------
 
-bool IPlugBase::DumpPresetSrcCode(const char* path, const char* const* paramEnumNames)
+bool IPlugPresetBank::DumpPresetSrcCode(const char* path, const char* const* paramEnumNames)
 {
   FILE* file = path ? std::fopen(path, "w") : nullptr;
   if (!file)
   {
     return false;
   }
-  std::fprintf(file, "  MakePresetFromNamedParams(\"name\", %d", NParams());
-  for (int i = 0; i < NParams(); ++i)
+  std::fprintf(file, "  MakePresetFromNamedParams(\"name\", %d", mPlug.NParams());
+  for (int i = 0; i < mPlug.NParams(); ++i)
   {
-    IParam* param = GetParam(i);
+    IParam* param = mPlug.GetParam(i);
     const char* enumName = paramEnumNames && paramEnumNames[i] ? paramEnumNames[i] : "";
     switch (param->Type())
     {
@@ -177,7 +204,7 @@ bool IPlugBase::DumpPresetSrcCode(const char* path, const char* const* paramEnum
   return std::fclose(file) == 0;
 }
 
-bool IPlugBase::DumpPresetBlob(const char* path)
+bool IPlugPresetBank::DumpPresetBlob(const char* path)
 {
   IPreset* preset = mPresets.Get(mCurrentPresetIdx);
   FILE* file = path && preset ? std::fopen(path, "w") : nullptr;
@@ -195,80 +222,70 @@ bool IPlugBase::DumpPresetBlob(const char* path)
 
 // ---- Program files ------------------------------------------------------------
 
-void IPlugBase::GetProgramFXP(ByteChunk* fxp)
+void IPlugPresetBank::GetProgramFXP(ByteChunk* fxp)
 {
-  IMutexLock lock(this);
+  IPlugBase::IMutexLock lock(&mPlug);
   fxp->Clear();
   ByteChunk state;
-  if (DoesStateChunks())
+  if (mPlug.DoesStateChunks())
   {
     InitChunkWithIPlugVer(&state);
-    SerializeState(&state);
+    mPlug.SerializeState(&state);
   }
   PutProgramHeader(
-      fxp, DoesStateChunks() ? static_cast<uint32_t>(state.Size() + kProgramChunkSizeExtra) : 0,
-      DoesStateChunks() ? kProgramChunk : kProgramParams, GetUniqueID(), GetEffectVersion(true),
-      NParams(), GetPresetName(mCurrentPresetIdx));
-  if (DoesStateChunks())
+      fxp,
+      mPlug.DoesStateChunks() ? static_cast<uint32_t>(state.Size() + kProgramChunkSizeExtra) : 0,
+      mPlug.DoesStateChunks() ? kProgramChunk : kProgramParams, mPlug.GetUniqueID(),
+      mPlug.GetEffectVersion(true), mPlug.NParams(), GetPresetName(mCurrentPresetIdx));
+  if (mPlug.DoesStateChunks())
   {
     PutBE32(fxp, static_cast<uint32_t>(state.Size()));
     fxp->PutChunk(&state);
   }
   else
   {
-    for (int i = 0; i < NParams(); ++i)
+    for (int i = 0; i < mPlug.NParams(); ++i)
     {
-      PutBEFloat(fxp, static_cast<float>(GetParam(i)->GetNormalized()));
+      PutBEFloat(fxp, static_cast<float>(mPlug.GetParam(i)->GetNormalized()));
     }
   }
 }
 
-bool IPlugBase::SetProgramFXP(const ByteChunk* fxp)
+bool IPlugPresetBank::SetProgramFXP(const ByteChunk* fxp)
 {
-  IMutexLock lock(this);
+  IPlugBase::IMutexLock lock(&mPlug);
   FileHeader header;
   char name[kNameBytes + 1] = {};
   int pos = GetName(fxp, name, GetHeader(fxp, &header, 0));
   if (pos < 0 || header.magic != kChunkMagic || header.version != 1 ||
-      header.pluginID != GetUniqueID() || header.count != NParams())
+      header.pluginID != mPlug.GetUniqueID() || header.count != mPlug.NParams())
   {
     return false;
   }
 
-  if (header.form == kProgramChunk && DoesStateChunks())
+  if (header.form == kProgramChunk && mPlug.DoesStateChunks())
   {
-    int32_t chunkSize = 0;
-    pos = GetBE32(fxp, &chunkSize, pos);
-    if (pos < 0)
-    {
-      return false;
-    }
-    GetIPlugVerFromChunk(fxp, &pos);
-    if (pos < 0 || UnserializeState(fxp, pos) < 0)
+    pos = GetChunkStart(fxp, pos);
+    if (pos < 0 || mPlug.UnserializeState(fxp, pos) < 0)
     {
       return false;
     }
     ModifyCurrentPreset(name);
-    InformHostOfProgramChange();
+    mPlug.InformHostOfProgramChange();
     return true;
   }
 
   if (header.form == kProgramParams)
   {
     // Every value must be there before any is applied.
-    if (fxp->Size() - pos < 4 * NParams())
+    if (fxp->Size() - pos < 4 * mPlug.NParams())
     {
       return false;
     }
-    for (int i = 0; i < NParams(); ++i)
-    {
-      float value = 0.0f;
-      pos = GetBEFloat(fxp, &value, pos);
-      GetParam(i)->SetNormalized(value);
-    }
+    ReadParamValues(mPlug, fxp, pos);
     ModifyCurrentPreset(name);
     RestorePreset(mCurrentPresetIdx);
-    InformHostOfProgramChange();
+    mPlug.InformHostOfProgramChange();
     return true;
   }
   return false;
@@ -276,28 +293,29 @@ bool IPlugBase::SetProgramFXP(const ByteChunk* fxp)
 
 // ---- Bank files ---------------------------------------------------------------
 
-void IPlugBase::GetBankFXB(ByteChunk* fxb)
+void IPlugPresetBank::GetBankFXB(ByteChunk* fxb)
 {
-  IMutexLock lock(this);
+  IPlugBase::IMutexLock lock(&mPlug);
   fxb->Clear();
   ByteChunk bank;
-  if (DoesStateChunks())
+  if (mPlug.DoesStateChunks())
   {
     InitChunkWithIPlugVer(&bank);
     SerializePresets(&bank);
   }
   PutBE32(fxb, static_cast<uint32_t>(kChunkMagic));
-  PutBE32(fxb, DoesStateChunks() ? static_cast<uint32_t>(bank.Size() + kBankChunkSizeExtra) : 0);
-  PutBE32(fxb, static_cast<uint32_t>(DoesStateChunks() ? kBankChunk : kBankParams));
+  PutBE32(fxb,
+          mPlug.DoesStateChunks() ? static_cast<uint32_t>(bank.Size() + kBankChunkSizeExtra) : 0);
+  PutBE32(fxb, static_cast<uint32_t>(mPlug.DoesStateChunks() ? kBankChunk : kBankParams));
   PutBE32(fxb, 2);
-  PutBE32(fxb, static_cast<uint32_t>(GetUniqueID()));
-  PutBE32(fxb, static_cast<uint32_t>(GetEffectVersion(true)));
+  PutBE32(fxb, static_cast<uint32_t>(mPlug.GetUniqueID()));
+  PutBE32(fxb, static_cast<uint32_t>(mPlug.GetEffectVersion(true)));
   PutBE32(fxb, static_cast<uint32_t>(NPresets()));
   PutBE32(fxb, static_cast<uint32_t>(mCurrentPresetIdx));
   uint8_t reserved[kBankReservedBytes] = {};
   fxb->PutBytes(reserved, sizeof reserved);
 
-  if (DoesStateChunks())
+  if (mPlug.DoesStateChunks())
   {
     PutBE32(fxb, static_cast<uint32_t>(bank.Size()));
     fxb->PutChunk(&bank);
@@ -306,12 +324,12 @@ void IPlugBase::GetBankFXB(ByteChunk* fxb)
   for (int p = 0; p < NPresets(); ++p)
   {
     IPreset* preset = mPresets.Get(p);
-    PutProgramHeader(fxb, 0, kProgramParams, GetUniqueID(), GetEffectVersion(true), NParams(),
-                     preset->mName);
+    PutProgramHeader(fxb, 0, kProgramParams, mPlug.GetUniqueID(), mPlug.GetEffectVersion(true),
+                     mPlug.NParams(), preset->mName);
     int pos = 0;
-    for (int i = 0; i < NParams(); ++i)
+    for (int i = 0; i < mPlug.NParams(); ++i)
     {
-      IParam* param = GetParam(i);
+      IParam* param = mPlug.GetParam(i);
       // A slot that holds no value for this parameter stores the live one.
       double value = param->Value();
       if (pos >= 0)
@@ -325,33 +343,27 @@ void IPlugBase::GetBankFXB(ByteChunk* fxb)
   }
 }
 
-bool IPlugBase::SetBankFXB(const ByteChunk* fxb)
+bool IPlugPresetBank::SetBankFXB(const ByteChunk* fxb)
 {
-  IMutexLock lock(this);
+  IPlugBase::IMutexLock lock(&mPlug);
   FileHeader header;
   int32_t currentProgram = 0;
   int pos = GetBE32(fxb, &currentProgram, GetHeader(fxb, &header, 0));
   pos = pos >= 0 ? pos + kBankReservedBytes : pos;
   if (pos < 0 || pos > fxb->Size() || header.magic != kChunkMagic ||
-      header.pluginID != GetUniqueID())
+      header.pluginID != mPlug.GetUniqueID())
   {
     return false;
   }
 
-  if (header.form == kBankChunk && DoesStateChunks())
+  if (header.form == kBankChunk && mPlug.DoesStateChunks())
   {
-    int32_t chunkSize = 0;
-    pos = GetBE32(fxb, &chunkSize, pos);
-    if (pos < 0)
-    {
-      return false;
-    }
-    GetIPlugVerFromChunk(fxb, &pos);
+    pos = GetChunkStart(fxb, pos);
     if (pos < 0 || UnserializePresets(fxb, pos) < 0)
     {
       return false;
     }
-    InformHostOfProgramChange();
+    mPlug.InformHostOfProgramChange();
     return true;
   }
 
@@ -359,7 +371,7 @@ bool IPlugBase::SetBankFXB(const ByteChunk* fxb)
   {
     // A bank with more programs than slots is not one of ours; a short file
     // is refused before anything is applied.
-    const int recordBytes = kProgramHeaderBytes + 4 * NParams();
+    const int recordBytes = kProgramHeaderBytes + 4 * mPlug.NParams();
     if (header.count < 0 || header.count > NPresets() ||
         (fxb->Size() - pos) / recordBytes < header.count)
     {
@@ -371,21 +383,16 @@ bool IPlugBase::SetBankFXB(const ByteChunk* fxb)
       char name[kNameBytes + 1] = {};
       pos = GetName(fxb, name, GetHeader(fxb, &program, pos));
       if (program.magic != kChunkMagic || program.form != kProgramParams || program.version != 1 ||
-          program.count != NParams())
+          program.count != mPlug.NParams())
       {
         return false;
       }
       RestorePreset(p);
-      for (int i = 0; i < NParams(); ++i)
-      {
-        float value = 0.0f;
-        pos = GetBEFloat(fxb, &value, pos);
-        GetParam(i)->SetNormalized(value);
-      }
+      pos = ReadParamValues(mPlug, fxb, pos);
       ModifyCurrentPreset(name);
     }
     RestorePreset(currentProgram);
-    InformHostOfProgramChange();
+    mPlug.InformHostOfProgramChange();
     return true;
   }
   return false;
@@ -393,10 +400,11 @@ bool IPlugBase::SetBankFXB(const ByteChunk* fxb)
 
 // ---- Through the editor's file prompt -----------------------------------------
 
-bool IPlugBase::PromptForPresetFile(WDL_String* file, IGraphicsInterface::EFileAction action,
-                                    const char* extension, const char* defaultFileName)
+bool IPlugPresetBank::PromptForPresetFile(WDL_String* file, IGraphicsInterface::EFileAction action,
+                                          const char* extension, const char* defaultFileName)
 {
-  if (!mGraphics)
+  IGraphicsInterface* graphics = mPlug.GetGUI();
+  if (!graphics)
   {
     return false;
   }
@@ -404,12 +412,12 @@ bool IPlugBase::PromptForPresetFile(WDL_String* file, IGraphicsInterface::EFileA
   // hands back a full path when the user confirms: an unchanged answer is a
   // cancel, not a file to write.
   file->Set(defaultFileName);
-  mGraphics->PromptForFile(file, action, &mPreviousPath, extension);
+  graphics->PromptForFile(file, action, &mPreviousPath, extension);
   const char* proposed = defaultFileName ? defaultFileName : "";
   return file->GetLength() > 0 && std::strcmp(file->Get(), proposed) != 0;
 }
 
-bool IPlugBase::SaveProgramAsFXP(const char* defaultFileName)
+bool IPlugPresetBank::SaveProgramAsFXP(const char* defaultFileName)
 {
   WDL_String file;
   if (!PromptForPresetFile(&file, IGraphicsInterface::kFileSave, "fxp", defaultFileName))
@@ -421,7 +429,7 @@ bool IPlugBase::SaveProgramAsFXP(const char* defaultFileName)
   return WriteFile(file.Get(), &fxp);
 }
 
-bool IPlugBase::SaveBankAsFXB(const char* defaultFileName)
+bool IPlugPresetBank::SaveBankAsFXB(const char* defaultFileName)
 {
   WDL_String file;
   if (!PromptForPresetFile(&file, IGraphicsInterface::kFileSave, "fxb", defaultFileName))
@@ -433,7 +441,7 @@ bool IPlugBase::SaveBankAsFXB(const char* defaultFileName)
   return WriteFile(file.Get(), &fxb);
 }
 
-bool IPlugBase::LoadProgramFromFXP()
+bool IPlugPresetBank::LoadProgramFromFXP()
 {
   WDL_String file;
   ByteChunk fxp;
@@ -441,7 +449,7 @@ bool IPlugBase::LoadProgramFromFXP()
          ReadFile(file.Get(), &fxp) && SetProgramFXP(&fxp);
 }
 
-bool IPlugBase::LoadBankFromFXB()
+bool IPlugPresetBank::LoadBankFromFXB()
 {
   WDL_String file;
   ByteChunk fxb;

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "IPlugBase.h"
+#include "IPlugLV2.h"
+
+#include <lv2/core/lv2.h>
+#include <lv2/ui/ui.h>
+
+#include <cstdint>
+#include <memory>
+
+// The LV2 UI adapter: the plug-in's own editor as an LV2 UI of type X11UI.
+// An LV2 UI runs apart from the processing instance and reaches it only
+// through the host, so the UI owns a plug-in of its own, built by the same
+// class, as its copy of the parameters: the editor works on that copy
+// through IPlugInterface exactly as it works on the processing plug-in in
+// VST2, and this adapter, the copy's IFormatAdapter, turns what the editor
+// tells the host into the host's UI features:
+//   a parameter value      the write function, on the parameter's control
+//                          port, in the parameter's real units
+//   begin / end gesture    ui:touch (where the host offers it)
+//   the editor's size      ui:resize (where the host offers it)
+// and what the host tells the UI into the copy and its controls: each
+// control port's value arrives as a port event.
+//
+// The editor is a child window of ui:parent, the widget handed to the host
+// is that window, and the host's idle calls (ui:idleInterface) handle its
+// events and redraw it. Every call is the host's UI thread's.
+class IPlugLV2UI final : public IFormatAdapter
+{
+public:
+  // [UI thread] Takes the UI's plug-in, reads the host's features and opens
+  // the editor; Open() is false when no window could be made (no ui:parent,
+  // or no editor on this platform).
+  IPlugLV2UI(std::unique_ptr<IPlugBase> plug, LV2UI_Write_Function write,
+             LV2UI_Controller controller, const LV2_Feature* const* features);
+  ~IPlugLV2UI() override;
+
+  IPlugLV2UI(const IPlugLV2UI&) = delete;
+  IPlugLV2UI& operator=(const IPlugLV2UI&) = delete;
+
+  bool Open(LV2UI_Widget* widget);
+  IPlugBase* GetPlug() const { return mPlug.get(); }
+
+  // ---- The LV2 UI descriptor's calls [UI thread] ---------------------------
+  // A float on a control port (format 0); anything else is ignored.
+  void PortEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
+  // Handles the window's events and redraws; 0 while the editor is open.
+  int Idle();
+  // The idle interface for LV2_UI__idleInterface, null for anything else.
+  static const void* ExtensionData(const char* uri);
+
+  // ---- IFormatAdapter -----------------------------------------------------
+  EAPI GetAPI() const override { return kAPILV2; }
+  void BeginInformHostOfParamChange(int idx) override;
+  void InformHostOfParamChange(int idx, double normalizedValue) override;
+  void EndInformHostOfParamChange(int idx) override;
+  void InformHostOfProgramChange() override {}
+  // The UI has no transport: it renders nothing.
+  bool IsRenderingOffline() override { return false; }
+  int GetSamplePos() override { return 0; }
+  double GetTempo() override { return 0.0; }
+  void GetTimeSig(int* pNum, int* pDenom) override { *pNum = *pDenom = 0; }
+  void GetTime(ITimeInfo*) override {}
+  void IdentifyHost() override;
+  void AttachGraphics(IGraphicsInterface*) override {}
+  void ResizeGraphics(int w, int h) override;
+  void SetLatency(int) override {}
+  bool SendMidiMsg(IMidiMsg*) override { return false; }
+  bool SendSysEx(ISysEx*) override { return false; }
+
+private:
+  // The control port of a parameter, and back; -1 for none.
+  uint32_t PortOf(int idx) const { return mLayout.controls + static_cast<uint32_t>(idx); }
+  int ParamOf(uint32_t port) const;
+
+  std::unique_ptr<IPlugBase> mPlug;
+  IPlugLV2::PortLayout mLayout;
+  LV2UI_Write_Function mWrite;
+  LV2UI_Controller mController;
+  void* mParent = nullptr;
+  const LV2UI_Resize* mResize = nullptr;
+  const LV2UI_Touch* mTouch = nullptr;
+  bool mOpen = false;
+};
+
+// The UI descriptor's functions for one plug-in class.
+template <class Plug> struct LV2UIEntry
+{
+  static LV2UI_Handle Instantiate(const LV2UI_Descriptor*, const char*, const char*,
+                                  LV2UI_Write_Function write, LV2UI_Controller controller,
+                                  LV2UI_Widget* widget, const LV2_Feature* const* features)
+  {
+    WDL_MutexLock lock(&LV2CreationMutex());
+    try
+    {
+      std::unique_ptr<IPlugLV2UI> ui(
+          new IPlugLV2UI(std::unique_ptr<IPlugBase>(new Plug()), write, controller, features));
+      return ui->Open(widget) ? ui.release() : nullptr;
+    }
+    catch (...)
+    {
+      return nullptr;
+    }
+  }
+  static void Cleanup(LV2UI_Handle ui) { delete static_cast<IPlugLV2UI*>(ui); }
+  static void PortEvent(LV2UI_Handle ui, uint32_t port, uint32_t size, uint32_t format,
+                        const void* buffer)
+  {
+    static_cast<IPlugLV2UI*>(ui)->PortEvent(port, size, format, buffer);
+  }
+};
+
+// Defines lv2ui_descriptor, the UI's one entry point, for a plug-in class
+// under the UI's URI (a string literal).
+#define KOLVANE_LV2_UI_ENTRY_POINTS(PlugClass, URI)                                                \
+  extern "C" __attribute__((visibility("default"))) const LV2UI_Descriptor* lv2ui_descriptor(      \
+      uint32_t index)                                                                              \
+  {                                                                                                \
+    static const LV2UI_Descriptor descriptor = {                                                   \
+        URI, LV2UIEntry<PlugClass>::Instantiate, LV2UIEntry<PlugClass>::Cleanup,                   \
+        LV2UIEntry<PlugClass>::PortEvent, IPlugLV2UI::ExtensionData};                              \
+    return index == 0 ? &descriptor : nullptr;                                                     \
+  }
