@@ -14,6 +14,7 @@
 #include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
 #include <lv2/time/time.h>
+#include <lv2/units/units.h>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,12 @@ TEST_F(Lv2Bundle, ControlPortsComeFromTheParameterTable)
     EXPECT_EQ(row.kind != kTypeDouble, PortHas(port, LV2_CORE__integer)) << row.id;
     EXPECT_EQ(row.kind == kTypeBool, PortHas(port, LV2_CORE__toggled)) << row.id;
     EXPECT_EQ(row.kind == kTypeEnum, PortHas(port, LV2_CORE__enumeration)) << row.id;
+    // Port values are seconds and levels of 0 to 1: the "ms", "s" and "%" of
+    // the host texts belong to the texts, and a host told the port is in
+    // them would show 10 ms as 0.01 ms.
+    LilvNodes* units = lilv_port_get_value(plugin, port, Uri(LV2_UNITS__unit));
+    EXPECT_EQ(0u, units ? lilv_nodes_size(units) : 0u) << row.id;
+    lilv_nodes_free(units);
 
     // Every choice of a switch or a list has its scale point.
     LilvScalePoints* points = lilv_port_get_scale_points(plugin, port);

@@ -228,7 +228,10 @@ void ControlPort(std::ostream& out, uint32_t index, const ParameterProperties& r
           << " ; rdf:value " << Number(v) << " ]";
     }
   }
-  const char* unit = UnitFor(param.GetLabelForHost());
+  // A port's number is in the parameter's own units. A format's unit belongs
+  // to the text of one value ("10 ms" for 0.01 s, "50 %" for 0.5), not to
+  // that number, so a formatted parameter declares none.
+  const char* unit = param.GetFormat() ? "" : UnitFor(param.GetLabelForHost());
   if (unit[0])
   {
     out << " ;\n    units:unit " << unit;
