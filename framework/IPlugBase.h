@@ -204,6 +204,15 @@ public:
   // chunk; the base's forms are one double per parameter.
   virtual bool SerializeState(ByteChunk* chunk);
   virtual int UnserializeState(const ByteChunk* chunk, int startPos);
+  // [any thread] How many bytes at the start of every state SerializeState
+  // writes make up the whole state of the plug-in's older versions, for a
+  // plug-in whose later versions add to a state of fixed size; 0 (the
+  // base's answer) when the state has not grown. A bank holds a program's
+  // state where older versions read it, one after another with nothing to
+  // tell where each ends, so the preset bank keeps only those bytes there
+  // and the rest of every program's state after the last program, where
+  // older versions never look (IPlugPresetBank::SerializePresets).
+  virtual int StateBytesOlderVersionsRead() const { return 0; }
   virtual bool CompareState(const unsigned char* data, int startPos);
   // [UI thread] The editor's window changed size.
   virtual void OnWindowResize() {}

@@ -5,6 +5,7 @@
 #include "Base64.h"
 #include "IPlugBase.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +17,59 @@ namespace
 bool PassedAsInt(EParamType type)
 {
   return type == kTypeBool || type == kTypeInt || type == kTypeEnum;
+}
+
+// Opens what follows the last program of a bank whose states are split
+// (IPlugBase::StateBytesOlderVersionsRead): the number of slots, then for
+// each slot the byte count and the bytes of its state past the older part,
+// none for an empty slot. A later layout takes a new mark.
+const int kBankRestMark = 0x31786B62; // "bkx1"
+
+// Where a filled slot's state lies in a bank being read: its entry, and,
+// in a split bank, the rest after the last program (none yet: empty).
+struct StateInBank
+{
+  bool read = false;
+  int entryStart = 0, entryEnd = 0;
+  int restStart = 0, restEnd = 0;
+};
+
+// Finds the rests of a split bank's states from pos, after its last
+// program. Returns the position after them, or pos itself when the bank
+// has none there (one an older version wrote, or bytes that are not ours:
+// those were never read); -1, with no rest taken, when they are marked but
+// cut short or damaged.
+int GetStateRests(const ByteChunk* chunk, int pos, std::vector<StateInBank>* states)
+{
+  int mark = 0, nSlots = 0;
+  int next = chunk->Get(&mark, pos);
+  if (next < 0 || mark != kBankRestMark)
+  {
+    return pos;
+  }
+  next = chunk->Get(&nSlots, next);
+  if (next < 0 || nSlots < 0)
+  {
+    return -1;
+  }
+  std::vector<StateInBank> found = *states;
+  for (int i = 0; i < nSlots; ++i)
+  {
+    int size = 0;
+    next = chunk->Get(&size, next);
+    if (next < 0 || size < 0 || size > chunk->Size() - next)
+    {
+      return -1;
+    }
+    if (i < static_cast<int>(found.size()))
+    {
+      found[static_cast<size_t>(i)].restStart = next;
+      found[static_cast<size_t>(i)].restEnd = next + size;
+    }
+    next += size;
+  }
+  *states = found;
+  return next;
 }
 } // namespace
 
@@ -234,14 +288,54 @@ void IPlugPresetBank::ModifyCurrentPreset(const char* name)
 
 bool IPlugPresetBank::SerializePresets(ByteChunk* chunk)
 {
+  const int olderBytes = mPlug.StateBytesOlderVersionsRead();
+  // The live state makes up what a slot's state lacks of the older part, as
+  // the live values do in the parameter-form bank file.
+  ByteChunk live;
   for (int i = 0; i < mPresets.GetSize(); ++i)
   {
     IPreset* preset = mPresets.Get(i);
     chunk->PutStr(preset->mName);
     chunk->PutBool(preset->mInitialized);
-    if (preset->mInitialized)
+    if (!preset->mInitialized)
+    {
+      continue;
+    }
+    if (olderBytes <= 0)
     {
       chunk->PutChunk(&preset->mChunk);
+      continue;
+    }
+    // Exactly the older part, or an older version reads the next program
+    // from the middle of this one.
+    const int kept = std::min(olderBytes, preset->mChunk.Size());
+    chunk->PutBytes(preset->mChunk.GetBytes(), kept);
+    if (kept < olderBytes)
+    {
+      if (live.Size() == 0)
+      {
+        mPlug.SerializeState(&live);
+      }
+      ByteChunk filler;
+      filler.Resize(olderBytes - kept);
+      live.GetBytes(filler.GetBytes(), std::min(filler.Size(), live.Size() - kept), kept);
+      chunk->PutChunk(&filler);
+    }
+  }
+  if (olderBytes > 0)
+  {
+    int mark = kBankRestMark, nSlots = mPresets.GetSize();
+    chunk->Put(&mark);
+    chunk->Put(&nSlots);
+    for (int i = 0; i < mPresets.GetSize(); ++i)
+    {
+      IPreset* preset = mPresets.Get(i);
+      int rest = preset->mInitialized ? std::max(0, preset->mChunk.Size() - olderBytes) : 0;
+      chunk->Put(&rest);
+      if (rest > 0)
+      {
+        chunk->PutBytes(preset->mChunk.GetBytes() + olderBytes, rest);
+      }
     }
   }
   return true;
@@ -249,6 +343,8 @@ bool IPlugPresetBank::SerializePresets(ByteChunk* chunk)
 
 int IPlugPresetBank::UnserializePresets(const ByteChunk* chunk, int startPos)
 {
+  const int olderBytes = mPlug.StateBytesOlderVersionsRead();
+  std::vector<StateInBank> states(static_cast<size_t>(mPresets.GetSize()));
   WDL_String name;
   int pos = startPos;
   for (int i = 0; i < mPresets.GetSize() && pos >= 0; ++i)
@@ -269,12 +365,42 @@ int IPlugPresetBank::UnserializePresets(const ByteChunk* chunk, int startPos)
     preset->mInitialized = initialized;
     if (initialized)
     {
-      pos = mPlug.UnserializeState(chunk, pos);
-      if (pos > 0)
+      // A whole state ends where the plug-in stops reading it; the older
+      // part of a split one is of a fixed size.
+      StateInBank& state = states[static_cast<size_t>(i)];
+      state.entryStart = pos;
+      if (olderBytes > 0)
       {
-        preset->mChunk.Clear();
-        mPlug.SerializeState(&preset->mChunk);
+        pos = olderBytes <= chunk->Size() - pos ? pos + olderBytes : -1;
       }
+      else
+      {
+        pos = mPlug.UnserializeState(chunk, pos);
+      }
+      state.read = pos > 0;
+      state.entryEnd = pos;
+    }
+  }
+  if (olderBytes > 0 && pos >= 0)
+  {
+    pos = GetStateRests(chunk, pos, &states);
+  }
+
+  for (size_t i = 0; i < states.size(); ++i)
+  {
+    const StateInBank& part = states[i];
+    if (!part.read)
+    {
+      continue;
+    }
+    ByteChunk state;
+    state.PutBytes(chunk->GetBytes() + part.entryStart, part.entryEnd - part.entryStart);
+    state.PutBytes(chunk->GetBytes() + part.restStart, part.restEnd - part.restStart);
+    if (mPlug.UnserializeState(&state, 0) >= 0)
+    {
+      IPreset* preset = mPresets.Get(static_cast<int>(i));
+      preset->mChunk.Clear();
+      mPlug.SerializeState(&preset->mChunk);
     }
   }
   RestorePreset(mCurrentPresetIdx);

@@ -15,10 +15,10 @@ class IPlugBase;
 // The plug-in base owns one, built with it and reached as Presets(). The
 // bank keeps the slots, which one is current and the file prompt's folder;
 // everything else it reaches through the base: the state (SerializeState,
-// UnserializeState), the parameters and their types, the plug-in mutex, the
-// identity a file header names, the editor that prompts for files, and the
-// notices that follow a load (RedrawParamControls, PresetsChangedByHost,
-// InformHostOfProgramChange).
+// UnserializeState, StateBytesOlderVersionsRead), the parameters and their
+// types, the plug-in mutex, the identity a file header names, the editor
+// that prompts for files, and the notices that follow a load
+// (RedrawParamControls, PresetsChangedByHost, InformHostOfProgramChange).
 class IPlugPresetBank
 {
 public:
@@ -71,10 +71,20 @@ public:
   // when a name other than "" is given.
   void ModifyCurrentPreset(const char* name = nullptr);
   // [any thread, mutex held] Every slot, for bank chunks and files: name,
-  // filled flag and, when filled, state.
+  // filled flag and, when filled, state. For a plug-in whose state grew
+  // since older versions (IPlugBase::StateBytesOlderVersionsRead), a
+  // slot's state there is only the part those versions read, so that they
+  // read the bank as one of theirs; after the last slot come the mark
+  // "bkx1", the number of slots and, for each slot, a byte count and the
+  // rest of its state (none for an empty slot).
   bool SerializePresets(ByteChunk* chunk);
-  // [any thread, mutex held] Returns the position after the last slot read,
-  // or -1 when the data ran out; the current slot is restored either way.
+  // [any thread, mutex held] Reads either form back: each slot's state is
+  // its part in the slot and its rest after the last slot, and a bank
+  // without the rests (an older version's) loads every state as its older
+  // part alone. Returns the position after the last slot read, or after the
+  // rests, or -1 when the data ran out or the rests are damaged (every
+  // state then loads without its rest); the current slot is restored
+  // either way.
   int UnserializePresets(const ByteChunk* chunk, int startPos);
 
   // ---- Preset files and source dumps ------------------------------------

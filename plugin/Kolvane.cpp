@@ -208,8 +208,9 @@ int Kolvane::UnserializeState(const ByteChunk* chunk, int startPos)
       GetParam(i)->Set(value);
     }
   }
-  // The later values count only with this version's mark after them; what
-  // follows a first-release state is the next preset of a bank, or nothing.
+  // The later values count only with this version's mark after them: a
+  // first-release state ends after its 42 values, and whatever a host keeps
+  // after it is not ours.
   const int addedBytes = 8 * (kNumParams - kNumOriginalParams);
   const int markPos = pos < 0 || chunk->Size() - pos < addedBytes ? -1 : pos + addedBytes;
   int mark = 0, values = 0, appended = -1;
@@ -233,6 +234,11 @@ int Kolvane::UnserializeState(const ByteChunk* chunk, int startPos)
   }
   OnParamReset();
   return pos;
+}
+
+int Kolvane::StateBytesOlderVersionsRead() const
+{
+  return static_cast<int>(sizeof(double)) * kNumOriginalParams;
 }
 
 void Kolvane::Reset()

@@ -55,11 +55,13 @@ public:
   // later version appends after it, 0 here). The first release stored only
   // its 42 values and reads only those, so a state with more loads there
   // with its 42 intact. A state of the first release (no mark after the
-  // 42nd value) loads here with the later parameters at their defaults. In
-  // a bank the states follow one another: the mark is how a state of 42
-  // values is told from one of more.
+  // 42nd value) loads here with the later parameters at their defaults.
   bool SerializeState(ByteChunk* chunk) override;
   int UnserializeState(const ByteChunk* chunk, int startPos) override;
+  // [any thread] The first release's 42 values: what a bank keeps of each
+  // program where the first release reads it, the rest of every state
+  // following the last program (IPlugPresetBank::SerializePresets).
+  int StateBytesOlderVersionsRead() const override;
   // The mark that closes a state of this version.
   static void PutStateMark(ByteChunk* chunk);
   static constexpr int kStateMark = 0x326C764B; // "Kvl2"

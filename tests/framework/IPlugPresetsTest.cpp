@@ -12,6 +12,93 @@ namespace
 {
 
 const std::vector<double> kDefaults = {1.0, 0, 0, 8, 0.5};
+
+// A plug-in whose state grew: its earlier version (TypedPlug) stored the five
+// typed values, this one two more doubles after them, which it reads only
+// from a state that has them.
+class GrownPlug : public TypedPlug
+{
+public:
+  explicit GrownPlug(int nPresets, bool doesChunks = false)
+      : TypedPlug(nPresets, doesChunks, kAdded)
+  {
+  }
+  static constexpr int kAdded = 2;
+
+  int StateBytesOlderVersionsRead() const override { return 8 * kNumParams; }
+  int UnserializeState(const ByteChunk* chunk, int startPos) override
+  {
+    int pos = startPos;
+    for (int i = 0; i < NParams() && pos >= 0; ++i)
+    {
+      double value = GetParam(i)->GetDefault();
+      if (i < kNumParams || pos < chunk->Size())
+      {
+        pos = chunk->Get(&value, pos);
+      }
+      if (pos >= 0)
+      {
+        GetParam(i)->Set(value);
+      }
+    }
+    OnParamReset();
+    return pos;
+  }
+};
+
+// Every slot filled and named, each with values of its own, the added ones
+// included; slot 1 current.
+template <class Plug> void FillSlots(Plug& plug)
+{
+  plug.Presets().EnsureDefaultPreset();
+  for (int slot = plug.Presets().NPresets() - 1; slot >= 0; --slot)
+  {
+    plug.Presets().RestorePreset(slot);
+    plug.SetNonDefaults();
+    plug.GetParam(TypedPlug::kSteps)->Set(2 + slot);
+    for (int i = TypedPlug::kNumParams; i < plug.NParams(); ++i)
+    {
+      plug.GetParam(i)->Set(10.0 * slot + i);
+    }
+    plug.Presets().ModifyCurrentPreset(("Slot " + std::to_string(slot)).c_str());
+  }
+  plug.Presets().RestorePreset(1);
+}
+
+std::vector<double> Resized(std::vector<double> values, int size)
+{
+  values.resize(static_cast<size_t>(size), 0.0); // 0: the added parameters' default
+  return values;
+}
+
+// The two ways a bank travels: as the host's bank chunk, and inside a bank
+// file of state chunks.
+struct BankCarrier
+{
+  const char* what;
+  ByteChunk (*write)(TypedPlug& plug);
+  bool (*read)(TypedPlug& plug, const ByteChunk& bank); // true when it loaded
+};
+
+const BankCarrier kBankCarriers[] = {
+    {"bank chunk",
+     [](TypedPlug& plug)
+     {
+       ByteChunk bank;
+       plug.Presets().SerializePresets(&bank);
+       return bank;
+     },
+     [](TypedPlug& plug, const ByteChunk& bank)
+     { return plug.Presets().UnserializePresets(&bank, 0) >= 0; }},
+    {"bank file of state chunks",
+     [](TypedPlug& plug)
+     {
+       ByteChunk fxb;
+       plug.Presets().GetBankFXB(&fxb);
+       return fxb;
+     },
+     [](TypedPlug& plug, const ByteChunk& fxb) { return plug.Presets().SetBankFXB(&fxb); }},
+};
 } // namespace
 
 // ---- Making presets -----------------------------------------------------------
@@ -308,6 +395,150 @@ TEST(IPlugPresets, BankWithABrokenNameLengthFails)
   fresh.SetNonDefaults();
   EXPECT_EQ(-1, fresh.Presets().UnserializePresets(&bank, 0));
   EXPECT_EQ((std::vector<std::string>{"Empty", "Empty"}), Names(fresh));
+}
+
+// ---- A bank of a plug-in whose state grew ------------------------------------------
+
+// The earlier version reads a slot's state where the bank form puts it and
+// knows nothing of its length: a slot holding more derailed every slot
+// after it. It reads this version's bank as one of its own, every slot's
+// name and values intact.
+TEST(IPlugPresets, GrownBankReadsInTheEarlierVersion)
+{
+  for (const BankCarrier& carrier : kBankCarriers)
+  {
+    SCOPED_TRACE(carrier.what);
+    GrownPlug grown(4, true);
+    FillSlots(grown);
+    TypedPlug earlier(4, true);
+    ASSERT_TRUE(carrier.read(earlier, carrier.write(grown)));
+    EXPECT_EQ(Names(grown), Names(earlier));
+    for (int slot = 0; slot < 4; ++slot)
+    {
+      std::vector<double> expected = ChunkDoubles(grown.Presets().GetPreset(slot)->mChunk);
+      EXPECT_EQ(Resized(expected, TypedPlug::kNumParams),
+                ChunkDoubles(earlier.Presets().GetPreset(slot)->mChunk))
+          << "slot " << slot;
+    }
+  }
+}
+
+// Both ways this version reads: its own bank keeps every slot's added
+// values; the earlier version's bank loads every slot with them at their
+// defaults, whatever the slots held before.
+TEST(IPlugPresets, GrownPlugReadsBothVersionsBanks)
+{
+  for (const BankCarrier& carrier : kBankCarriers)
+  {
+    for (bool fromGrown : {true, false})
+    {
+      SCOPED_TRACE(std::string(carrier.what) +
+                   (fromGrown ? " of this version" : " of the earlier"));
+      GrownPlug grownSource(4, true);
+      TypedPlug earlierSource(4, true);
+      TypedPlug& source = fromGrown ? static_cast<TypedPlug&>(grownSource) : earlierSource;
+      FillSlots(source);
+      GrownPlug target(4, true);
+      FillSlots(target);
+      target.Presets().RestorePreset(0);
+      target.GetParam(TypedPlug::kNumParams)->Set(-7.0);
+
+      ASSERT_TRUE(carrier.read(target, carrier.write(source)));
+      EXPECT_EQ(Names(source), Names(target));
+      for (int slot = 0; slot < 4; ++slot)
+      {
+        EXPECT_EQ(Resized(ChunkDoubles(source.Presets().GetPreset(slot)->mChunk), target.NParams()),
+                  ChunkDoubles(target.Presets().GetPreset(slot)->mChunk))
+            << "slot " << slot;
+      }
+      EXPECT_EQ(ChunkDoubles(target.Presets().GetPreset(0)->mChunk), target.Values())
+          << "the live values are the current slot's";
+    }
+  }
+}
+
+// The rests follow the last slot. Without them (an earlier version's bank,
+// or bytes after the last slot that are not ours) every slot loads with its
+// added values at their defaults; rests that are cut or damaged do the
+// same and fail the load, and are never read past the bank's end.
+TEST(IPlugPresets, GrownBankWithoutWholeRests)
+{
+  GrownPlug source(3);
+  FillSlots(source);
+  ByteChunk bank;
+  source.Presets().SerializePresets(&bank);
+  // Three slots of 4 + 6 name bytes, a flag and 40 bytes each.
+  const int restsAt = 3 * 51;
+  ASSERT_EQ(0, std::memcmp("bkx1", bank.GetBytes() + restsAt, 4));
+  ASSERT_EQ(restsAt + 8 + 3 * (4 + 8 * GrownPlug::kAdded), bank.Size());
+
+  struct Case
+  {
+    const char* what;
+    int size;  // the bank cut to this many bytes
+    int field; // a 4-byte field of the rests set to value, or -1
+    int32_t value;
+    int expectedPos; // what the read returns
+  };
+  const int firstCount = restsAt + 8;
+  const std::vector<Case> cases = {
+      {"no rests", restsAt, -1, 0, restsAt},
+      {"foreign bytes after the last slot", bank.Size(), restsAt, 0x58585858, restsAt},
+      {"a negative slot count", bank.Size(), restsAt + 4, -1, -1},
+      {"a negative byte count", bank.Size(), firstCount, -1, -1},
+      {"a byte count past the end", bank.Size(), firstCount, 10000, -1},
+      {"cut in the slot count", restsAt + 6, -1, 0, -1},
+      {"cut in the first rest", firstCount + 9, -1, 0, -1},
+      {"cut in the last rest", bank.Size() - 1, -1, 0, -1},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    ByteChunk damaged;
+    damaged.PutBytes(bank.GetBytes(), c.size);
+    if (c.field >= 0)
+    {
+      std::memcpy(damaged.GetBytes() + c.field, &c.value, 4);
+    }
+    GrownPlug target(3);
+    FillSlots(target);
+    EXPECT_EQ(c.expectedPos, target.Presets().UnserializePresets(&damaged, 0));
+    EXPECT_EQ(Names(source), Names(target));
+    for (int slot = 0; slot < 3; ++slot)
+    {
+      std::vector<double> older = ChunkDoubles(source.Presets().GetPreset(slot)->mChunk);
+      EXPECT_EQ(Resized(Resized(older, TypedPlug::kNumParams), target.NParams()),
+                ChunkDoubles(target.Presets().GetPreset(slot)->mChunk))
+          << "slot " << slot;
+    }
+  }
+}
+
+// A slot's state shorter than what the earlier version reads (a preset made
+// from a short chunk) is made up with the live values, so that the earlier
+// version still finds every slot after it where it looks.
+TEST(IPlugPresets, ShortSlotStateKeepsTheGrownBankReadable)
+{
+  GrownPlug grown(3);
+  ByteChunk shortState;
+  double gain = 1.75;
+  shortState.Put(&gain);
+  grown.Presets().MakePresetFromChunk("Short", &shortState);
+  grown.Presets().MakePresetFromChunk("Also short", &shortState);
+  grown.SetNonDefaults();
+  grown.Presets().EnsureDefaultPreset();
+  ByteChunk bank;
+  grown.Presets().SerializePresets(&bank);
+
+  TypedPlug earlier(3);
+  EXPECT_EQ(bank.Size() - (8 + 3 * 4 + 8 * GrownPlug::kAdded),
+            earlier.Presets().UnserializePresets(&bank, 0))
+      << "every slot read, the rests left alone";
+  EXPECT_EQ((std::vector<std::string>{"Short", "Also short", "Empty"}), Names(earlier));
+  std::vector<double> live = Resized(grown.Values(), TypedPlug::kNumParams);
+  EXPECT_EQ(live, ChunkDoubles(earlier.Presets().GetPreset(2)->mChunk));
+  live[TypedPlug::kGain] = 1.75;
+  EXPECT_EQ(live, ChunkDoubles(earlier.Presets().GetPreset(0)->mChunk));
 }
 
 // A bank may mark a slot empty that still holds an older state; choosing it

@@ -787,6 +787,13 @@ TEST_F(KolvaneTest, FirstReleaseStatesLoadWithTheNewParametersAtTheirDefaults)
         stateFile(bank ? "first-release-bank.bin" : "first-release-program.bin");
     ASSERT_EQ(bank ? 10502u : 8u + 8 * 42, chunk.size());
     AEffect* fresh = VST2EntryPoint<KolvaneProbe>(FakeHost::Callback);
+    if (bank)
+    {
+      // A program of the bank being replaced with added values of its own.
+      fresh->dispatcher(fresh, effSetProgram, 0, 3, nullptr, 0.0f);
+      fresh->setParameter(fresh, kSwing, 0.5f);
+      fresh->dispatcher(fresh, effSetProgram, 0, 0, nullptr, 0.0f);
+    }
     fresh->setParameter(fresh, kSwing, 0.5f);
     fresh->setParameter(fresh, kStepLevel1 + 2, 0.2f);
     ASSERT_EQ(1, fresh->dispatcher(fresh, effSetChunk, bank ? 0 : 1,
@@ -868,6 +875,135 @@ TEST_F(KolvaneTest, AddedValuesLoadOnlyBehindTheirMark)
     EXPECT_NEAR(0.3, fresh->getParameter(fresh, kFilterCutoff), 1e-6) << c.what;
     fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.0f);
   }
+}
+
+// Every program of an instance as the host chooses it: its name and every
+// parameter's value.
+struct ProgramValues
+{
+  std::string name;
+  std::vector<double> values;
+};
+
+std::vector<ProgramValues> EveryProgram(AEffect* effect)
+{
+  std::vector<ProgramValues> programs;
+  for (int program = 0; program < effect->numPrograms; ++program)
+  {
+    effect->dispatcher(effect, effSetProgram, 0, program, nullptr, 0.0f);
+    char name[kVstMaxProgNameLen * 4] = {};
+    effect->dispatcher(effect, effGetProgramName, 0, 0, name, 0.0f);
+    ProgramValues values{name, {}};
+    for (int i = 0; i < kNumParams; ++i)
+    {
+      values.values.push_back(VST2PlugOf<Kolvane>(effect)->GetParam(i)->Value());
+    }
+    programs.push_back(values);
+  }
+  return programs;
+}
+
+// The bank chunk state/feel-bank.bin: what this version's bank chunk holds
+// after these edits (normalized, through the host) from a new instance, with
+// program 0 current again. The first release loaded it (effSetChunk
+// answered 1) and gave back the bank chunk state/feel-bank-in-first-release.bin.
+struct ProgramEdit
+{
+  int program, param;
+  float value;
+};
+const ProgramEdit kFeelBankEdits[] = {{1, kStepSeq1 + 3, 1.0f}, {1, kArpSpeed, 0.75f},
+                                      {1, kSwing, 0.5f},        {1, kStepLevel1 + 2, 0.25f},
+                                      {5, kStepLevel1, 0.0f},   {5, kStepLevel16, 0.75f},
+                                      {5, kStepOnOff, 1.0f},    {28, kSwing, 0.25f}};
+
+void EditAsTheFeelBank(AEffect* effect)
+{
+  for (const ProgramEdit& edit : kFeelBankEdits)
+  {
+    effect->dispatcher(effect, effSetProgram, 0, edit.program, nullptr, 0.0f);
+    effect->setParameter(effect, edit.param, edit.value);
+  }
+  effect->dispatcher(effect, effSetProgram, 0, 0, nullptr, 0.0f);
+}
+
+// A bank chunk holds every program one after another, read back with
+// nothing to tell where one ends: the first release reads 42 values for
+// each. A program of 59 values and a mark derailed it from the second
+// program on (the load answered 0, the programs after the first were lost
+// or garbled). The bank this version writes has each program's first 42
+// values where the first release reads them and the rest after the last
+// program, so the first release loads every program's name and 42 values.
+TEST_F(KolvaneTest, BankChunksOfThisVersionLoadInTheFirstRelease)
+{
+  open();
+  EditAsTheFeelBank(effect);
+  void* data = nullptr;
+  const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
+  const std::vector<uint8_t> feelBank = stateFile("feel-bank.bin");
+  ASSERT_EQ(std::vector<uint8_t>(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size),
+            feelBank)
+      << "the bank the first release was shown to read";
+  const std::vector<ProgramValues> programs = EveryProgram(effect);
+  EXPECT_EQ(0.5, programs[1].values[kSwing]);
+  EXPECT_EQ(0.75, programs[5].values[kStepLevel16]);
+
+  // What the first release kept: every program in its own bank form, each
+  // with this version's name and first 42 values, and nothing else.
+  const std::vector<uint8_t> kept = stateFile("feel-bank-in-first-release.bin");
+  ByteChunk firstRelease;
+  firstRelease.PutBytes(kept.data(), static_cast<int>(kept.size()));
+  int pos = 8; // the version header
+  ASSERT_EQ(0, std::memcmp("tffp", kept.data(), 4));
+  for (const ProgramValues& expected : programs)
+  {
+    SCOPED_TRACE(expected.name);
+    WDL_String name;
+    bool initialized = false;
+    pos = firstRelease.GetBool(&initialized, firstRelease.GetStr(&name, pos));
+    EXPECT_EQ(expected.name, name.Get());
+    EXPECT_TRUE(initialized);
+    for (int i = 0; i < kNumOriginalParams; ++i)
+    {
+      double value = 0.0;
+      pos = firstRelease.Get(&value, pos);
+      EXPECT_EQ(expected.values[static_cast<size_t>(i)], value) << kParamNames[i];
+    }
+  }
+  EXPECT_EQ(firstRelease.Size(), pos);
+}
+
+// This version reads its own bank back with every program's added values,
+// whatever the programs held before.
+TEST_F(KolvaneTest, BankChunksOfThisVersionKeepEveryProgramsAddedValues)
+{
+  open();
+  EditAsTheFeelBank(effect);
+  const std::vector<ProgramValues> expected = EveryProgram(effect);
+
+  const std::vector<uint8_t> feelBank = stateFile("feel-bank.bin");
+  AEffect* fresh = VST2EntryPoint<KolvaneProbe>(FakeHost::Callback);
+  for (int program : {1, 3, 5, 28})
+  {
+    fresh->dispatcher(fresh, effSetProgram, 0, program, nullptr, 0.0f);
+    fresh->setParameter(fresh, kSwing, 0.9f);
+    fresh->setParameter(fresh, kStepLevel1 + 2, 0.1f);
+  }
+  fresh->dispatcher(fresh, effSetProgram, 0, 0, nullptr, 0.0f);
+  EXPECT_EQ(1, fresh->dispatcher(fresh, effSetChunk, 0, static_cast<VstIntPtr>(feelBank.size()),
+                                 const_cast<uint8_t*>(feelBank.data()), 0.0f));
+  const std::vector<ProgramValues> loaded = EveryProgram(fresh);
+  for (size_t p = 0; p < expected.size(); ++p)
+  {
+    EXPECT_EQ(expected[p].name, loaded[p].name);
+    for (int i = 0; i < kNumParams; ++i)
+    {
+      EXPECT_EQ(expected[p].values[static_cast<size_t>(i)],
+                loaded[p].values[static_cast<size_t>(i)])
+          << expected[p].name << ", " << kParamNames[i];
+    }
+  }
+  fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.0f);
 }
 
 // Swing as a host sets it, heard in the output: every "on" step restarts
