@@ -95,7 +95,10 @@ public:
   bool DumpPresetBlob(const char* path);
   // [UI thread, takes the plug-in mutex] Program (.fxp) and bank (.fxb)
   // files through the editor's file prompt; false without an editor, on
-  // cancel, and for a file that is unreadable, truncated or not ours.
+  // cancel, and for a file that is unreadable, truncated or not ours. A
+  // program's values in the parameter form load whatever version of the
+  // plug-in wrote them: parameters the file has no value for take their
+  // defaults, values past the last parameter are skipped.
   bool SaveProgramAsFXP(const char* defaultFileName = "");
   bool SaveBankAsFXB(const char* defaultFileName = "");
   bool LoadProgramFromFXP();

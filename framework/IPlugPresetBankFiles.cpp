@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -23,7 +24,6 @@ const int32_t kBankParams = 0x4678426B;    // "FxBk"
 const int32_t kBankChunk = 0x46424368;     // "FBCh"
 
 const int kNameBytes = 28;
-const int kProgramHeaderBytes = 56; // up to the values or the chunk size
 // A chunk file's byte-size field holds the chunk's size plus the header
 // before the chunk, the chunk-size field included: 60 for a program, 160 for
 // a bank. Hosts read files written this way, so the values stay.
@@ -130,16 +130,34 @@ int GetChunkStart(const ByteChunk* in, int pos)
   return pos;
 }
 
-// One program's values, normalized, into the parameters in index order.
-int ReadParamValues(IPlugBase& plug, const ByteChunk* in, int pos)
+// True when a program record's count values lie whole in the file from
+// pos on.
+bool HoldsParamValues(const ByteChunk* in, int pos, int count)
+{
+  return pos >= 0 && count >= 0 && count <= (in->Size() - pos) / 4;
+}
+
+// One program's count values (HoldsParamValues), normalized, into the
+// parameters in index order. A file from a version with fewer parameters
+// leaves the later ones at their defaults, the values that play as that
+// version did; values for parameters this version does not have are
+// skipped.
+void ReadParamValues(IPlugBase& plug, const ByteChunk* in, int pos, int count)
 {
   for (int i = 0; i < plug.NParams(); ++i)
   {
+    IParam* param = plug.GetParam(i);
     float value = 0.0f;
-    pos = GetBEFloat(in, &value, pos);
-    plug.GetParam(i)->SetNormalized(value);
+    if (i < count)
+    {
+      pos = GetBEFloat(in, &value, pos);
+      param->SetNormalized(value);
+    }
+    else
+    {
+      param->Set(param->GetDefault());
+    }
   }
-  return pos;
 }
 
 bool WriteFile(const char* path, const ByteChunk* bytes)
@@ -257,8 +275,10 @@ bool IPlugPresetBank::SetProgramFXP(const ByteChunk* fxp)
   FileHeader header;
   char name[kNameBytes + 1] = {};
   int pos = GetName(fxp, name, GetHeader(fxp, &header, 0));
+  // The count is the writing version's: it may have had fewer parameters
+  // than this one, or more.
   if (pos < 0 || header.magic != kChunkMagic || header.version != 1 ||
-      header.pluginID != mPlug.GetUniqueID() || header.count != mPlug.NParams())
+      header.pluginID != mPlug.GetUniqueID() || header.count < 0)
   {
     return false;
   }
@@ -278,11 +298,11 @@ bool IPlugPresetBank::SetProgramFXP(const ByteChunk* fxp)
   if (header.form == kProgramParams)
   {
     // Every value must be there before any is applied.
-    if (fxp->Size() - pos < 4 * mPlug.NParams())
+    if (!HoldsParamValues(fxp, pos, header.count))
     {
       return false;
     }
-    ReadParamValues(mPlug, fxp, pos);
+    ReadParamValues(mPlug, fxp, pos, header.count);
     ModifyCurrentPreset(name);
     RestorePreset(mCurrentPresetIdx);
     mPlug.InformHostOfProgramChange();
@@ -369,27 +389,37 @@ bool IPlugPresetBank::SetBankFXB(const ByteChunk* fxb)
 
   if (header.form == kBankParams)
   {
-    // A bank with more programs than slots is not one of ours; a short file
-    // is refused before anything is applied.
-    const int recordBytes = kProgramHeaderBytes + 4 * mPlug.NParams();
-    if (header.count < 0 || header.count > NPresets() ||
-        (fxb->Size() - pos) / recordBytes < header.count)
+    // A bank with more programs than slots is not one of ours; a short or
+    // foreign program record is refused before anything is applied.
+    if (header.count < 0 || header.count > NPresets())
     {
       return false;
     }
-    for (int p = 0; p < header.count; ++p)
+    struct ProgramRecord
+    {
+      char name[kNameBytes + 1];
+      int valuesPos, count;
+    };
+    std::vector<ProgramRecord> programs(static_cast<size_t>(header.count));
+    for (ProgramRecord& record : programs)
     {
       FileHeader program;
-      char name[kNameBytes + 1] = {};
-      pos = GetName(fxb, name, GetHeader(fxb, &program, pos));
+      pos = GetName(fxb, record.name, GetHeader(fxb, &program, pos));
       if (program.magic != kChunkMagic || program.form != kProgramParams || program.version != 1 ||
-          program.count != mPlug.NParams())
+          !HoldsParamValues(fxb, pos, program.count))
       {
         return false;
       }
+      record.valuesPos = pos;
+      record.count = program.count;
+      pos += 4 * program.count;
+    }
+    for (int p = 0; p < header.count; ++p)
+    {
+      const ProgramRecord& record = programs[static_cast<size_t>(p)];
       RestorePreset(p);
-      pos = ReadParamValues(mPlug, fxb, pos);
-      ModifyCurrentPreset(name);
+      ReadParamValues(mPlug, fxb, record.valuesPos, record.count);
+      ModifyCurrentPreset(record.name);
     }
     RestorePreset(currentProgram);
     mPlug.InformHostOfProgramChange();

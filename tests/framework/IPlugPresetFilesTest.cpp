@@ -647,8 +647,10 @@ TEST(StateChunkFile, ChunkFollowsTheHeader)
 }
 
 // Contents that do not fit the plug-in, past a header that does, are
-// refused. A bank of parameter values checks a record only once the records
-// before it are applied.
+// refused, and nothing of them is applied: a bank of parameter values checks
+// every record before it applies the first. (A parameter count other than
+// the plug-in's own is a file of another version, not a fault: see
+// ParameterFormFilesOfOtherVersions.)
 TEST(PresetFileContents, MalformedContentsAreRefused)
 {
   const int record0 = kBankHeaderSize;
@@ -659,34 +661,102 @@ TEST(PresetFileContents, MalformedContentsAreRefused)
     const char* what;
     int offset;
     uint32_t value;
-    bool nothingApplied;
   };
   const Case cases[] = {
-      {kProgramParams, "chunk form for a plug-in without chunks", 8, kFPCh, true},
-      {kProgramParams, "format version 2", 12, 2, true},
-      {kProgramParams, "format version 0", 12, 0, true},
-      {kProgramParams, "one parameter more", 24, kNParams + 1, true},
-      {kProgramParams, "one parameter less", 24, kNParams - 1, true},
-      {kProgramParams, "negative parameter count", 24, 0xFFFFFFFF, true},
-      {kProgramChunk, "format version 2", 12, 2, true},
-      {kProgramChunk, "one parameter more", 24, kNParams + 1, true},
-      {kBankParams, "chunk form for a plug-in without chunks", 8, kFBCh, true},
-      {kBankParams, "more programs than slots", 24, kNSlots + 1, true},
-      {kBankParams, "negative program count", 24, 0xFFFFFFFF, true},
-      {kBankParams, "absurd program count", 24, 0x7FFFFFFF, true},
-      {kBankParams, "first record's magic", record0, kForeign, true},
-      {kBankParams, "first record's form", record0 + 8, kFPCh, true},
-      {kBankParams, "first record's version", record0 + 12, 2, true},
-      {kBankParams, "first record's parameter count", record0 + 24, kNParams + 1, true},
-      {kBankParams, "second record's magic", record1, kForeign, false},
-      {kBankParams, "second record's parameter count", record1 + 24, kNParams - 1, false},
+      {kProgramParams, "chunk form for a plug-in without chunks", 8, kFPCh},
+      {kProgramParams, "format version 2", 12, 2},
+      {kProgramParams, "format version 0", 12, 0},
+      {kProgramParams, "one value more than the file holds", 24, kNParams + 1},
+      {kProgramParams, "negative parameter count", 24, 0xFFFFFFFF},
+      {kProgramParams, "absurd parameter count", 24, 0x7FFFFFFF},
+      {kProgramChunk, "format version 2", 12, 2},
+      {kProgramChunk, "negative parameter count", 24, 0xFFFFFFFF},
+      {kBankParams, "chunk form for a plug-in without chunks", 8, kFBCh},
+      {kBankParams, "more programs than slots", 24, kNSlots + 1},
+      {kBankParams, "negative program count", 24, 0xFFFFFFFF},
+      {kBankParams, "absurd program count", 24, 0x7FFFFFFF},
+      {kBankParams, "first record's magic", record0, kForeign},
+      {kBankParams, "first record's form", record0 + 8, kFPCh},
+      {kBankParams, "first record's version", record0 + 12, 2},
+      {kBankParams, "first record's parameter count", record0 + 24, kNParams + 1},
+      {kBankParams, "first record's negative parameter count", record0 + 24, 0xFFFFFFFF},
+      {kBankParams, "second record's magic", record1, kForeign},
+      {kBankParams, "second record's parameter count", record1 + 24, kNParams - 1},
+      {kBankParams, "last record's values past the end", kBankHeaderSize + 3 * kRecordSize + 24,
+       kNParams + 1},
   };
   for (const Case& c : cases)
   {
     SCOPED_TRACE(std::string(c.layout.name) + ": " + c.what);
     ByteChunk file = SourceFile(c.layout);
     SetBE32(file, c.offset, c.value);
-    ExpectRefused(c.layout, c.layout.doesChunks, file, c.nothingApplied);
+    ExpectRefused(c.layout, c.layout.doesChunks, file, true);
+  }
+}
+
+// A parameter-form file holds as many values as its writer had parameters:
+// a version with fewer wrote fewer, one with more wrote more. Either loads.
+// A parameter the file has no value for takes its default, whatever it was
+// set to, so that the program plays as it did in the version that wrote
+// it; values past the last parameter are skipped.
+TEST(PresetFileContents, ParameterFormFilesOfOtherVersions)
+{
+  struct Case
+  {
+    const char* what;
+    int sourceExtras, targetExtras; // doubles after the five typed parameters
+  };
+  const Case cases[] = {{"a version with two parameters less", 0, 2},
+                        {"a version with two parameters more", 2, 0}};
+  for (const Layout& layout : {kProgramParams, kBankParams})
+  {
+    for (const Case& c : cases)
+    {
+      SCOPED_TRACE(std::string(layout.name) + " of " + c.what);
+      TypedPlug source(kNSlots, false, c.sourceExtras);
+      source.Presets().EnsureDefaultPreset();
+      for (int slot : {1, 2})
+      {
+        source.Presets().RestorePreset(slot);
+        source.SetNonDefaults();
+        source.GetParam(TypedPlug::kSteps)->Set(3 + slot);
+        source.Presets().ModifyCurrentPreset(slot == 1 ? "One" : "Two");
+      }
+      ByteChunk file;
+      Write(source, layout, &file);
+
+      // Every slot, and the live state, away from the defaults first.
+      TypedPlug target(kNSlots, false, c.targetExtras);
+      target.Presets().EnsureDefaultPreset();
+      for (int slot = kNSlots - 1; slot >= 0; --slot)
+      {
+        target.Presets().RestorePreset(slot);
+        target.SetNonDefaults();
+        target.Presets().ModifyCurrentPreset();
+      }
+      ASSERT_TRUE(Read(target, layout, &file));
+
+      // The source's values of the five parameters both versions have,
+      // the target's extras at their defaults.
+      auto expectedOf = [&](std::vector<double> values)
+      {
+        values.resize(TypedPlug::kNumParams);
+        values.resize(static_cast<size_t>(target.NParams()), 0.0);
+        return values;
+      };
+      if (layout.bank)
+      {
+        EXPECT_EQ(Names(source), Names(target));
+        EXPECT_EQ(2, target.Presets().GetCurrentPresetIdx());
+        for (int slot = 0; slot < kNSlots; ++slot)
+        {
+          SCOPED_TRACE("slot " + std::to_string(slot));
+          ExpectNear(expectedOf(SlotValues(source, slot)), SlotValues(target, slot));
+        }
+      }
+      EXPECT_STREQ("Two", target.Presets().GetPresetName(target.Presets().GetCurrentPresetIdx()));
+      ExpectNear(expectedOf(source.Values()), target.Values());
+    }
   }
 }
 

@@ -1006,6 +1006,73 @@ TEST_F(KolvaneTest, BankChunksOfThisVersionKeepEveryProgramsAddedValues)
   fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.0f);
 }
 
+// Program and bank files of parameter values saved by the first release
+// (state/first-release-program.fxp and first-release-bank.fxb: a new
+// instance with the first-release edits above, the program file of them,
+// the bank with program 2 edited so and program 0 current) hold 42 values
+// a program. They load, the added parameters at their defaults, which play
+// as the first release did, whatever they were set to.
+TEST_F(KolvaneTest, FirstReleaseParameterFilesLoadWithTheAddedParametersAtTheirDefaults)
+{
+  open();
+  for (bool bank : {false, true})
+  {
+    SCOPED_TRACE(bank ? "bank" : "program");
+    AEffect* reference = VST2EntryPoint<KolvaneProbe>(FakeHost::Callback);
+    if (bank)
+    {
+      reference->dispatcher(reference, effSetProgram, 0, 2, nullptr, 0.0f);
+    }
+    for (const auto& e : kFirstReleaseEdits)
+    {
+      reference->setParameter(reference, e.first, e.second);
+    }
+    std::vector<ProgramValues> expected;
+    if (bank)
+    {
+      reference->dispatcher(reference, effSetProgram, 0, 0, nullptr, 0.0f);
+      expected = EveryProgram(reference);
+    }
+    else
+    {
+      // The live values, under the current program's name.
+      expected.push_back({"Falling Drops", {}});
+      for (int i = 0; i < kNumParams; ++i)
+      {
+        expected[0].values.push_back(VST2PlugOf<Kolvane>(reference)->GetParam(i)->Value());
+      }
+    }
+    reference->dispatcher(reference, effClose, 0, 0, nullptr, 0.0f);
+
+    const std::vector<uint8_t> bytes =
+        stateFile(bank ? "first-release-bank.fxb" : "first-release-program.fxp");
+    ASSERT_FALSE(bytes.empty());
+    ByteChunk file;
+    file.PutBytes(bytes.data(), static_cast<int>(bytes.size()));
+    for (int program : {0, 2, 3})
+    {
+      dispatch(effSetProgram, 0, program);
+      effect->setParameter(effect, kSwing, 0.9f);
+      effect->setParameter(effect, kStepLevel1 + 4, 0.1f);
+    }
+    dispatch(effSetProgram, 0, 0);
+    ASSERT_TRUE(bank ? plug->Presets().SetBankFXB(&file) : plug->Presets().SetProgramFXP(&file));
+    const std::vector<ProgramValues> loaded = EveryProgram(effect);
+    for (size_t p = 0; p < (bank ? loaded.size() : 1); ++p)
+    {
+      EXPECT_EQ(expected[p].name, loaded[p].name);
+      for (int i = 0; i < kNumParams; ++i)
+      {
+        // The files hold values normalized to single precision.
+        const IParam* param = plug->GetParam(i);
+        EXPECT_NEAR(param->GetNormalized(expected[p].values[static_cast<size_t>(i)]),
+                    param->GetNormalized(loaded[p].values[static_cast<size_t>(i)]), 1e-6)
+            << expected[p].name << ", " << kParamNames[i];
+      }
+    }
+  }
+}
+
 // Swing as a host sets it, heard in the output: every "on" step restarts
 // the amplitude envelope from its floor, so with a held level between steps
 // each gate opening is where the output drops below -60 dB. The 2nd, 4th
