@@ -88,12 +88,10 @@ void closeKolvane(AEffect* effect)
   effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
-// ---- Through the adapter ----------------------------------------------------
-
-// Arg: factory program, or -1 for the default state.
-void BM_KolvaneDouble(benchmark::State& state)
+// Stereo noise through the adapter in doubles, a block per iteration, the
+// transport moving on.
+void processBlocks(benchmark::State& state, AEffect* effect)
 {
-  AEffect* effect = openKolvane(static_cast<int>(state.range(0)));
   std::vector<double> inL = noise(kBlock, 0.5), inR = noise(kBlock, 0.4), outL(kBlock),
                       outR(kBlock);
   double* in[] = {inL.data(), inR.data()};
@@ -105,6 +103,15 @@ void BM_KolvaneDouble(benchmark::State& state)
     advanceTransport();
   }
   perFrame(state);
+}
+
+// ---- Through the adapter ----------------------------------------------------
+
+// Arg: factory program, or -1 for the default state.
+void BM_KolvaneDouble(benchmark::State& state)
+{
+  AEffect* effect = openKolvane(static_cast<int>(state.range(0)));
+  processBlocks(state, effect);
   closeKolvane(effect);
 }
 BENCHMARK(BM_KolvaneDouble)->ArgName("program")->Arg(-1)->Arg(13)->Arg(24);
@@ -129,17 +136,7 @@ void BM_KolvaneFeel(benchmark::State& state)
   {
     effect->setParameter(effect, kSwing, 0.6f);
   }
-  std::vector<double> inL = noise(kBlock, 0.5), inR = noise(kBlock, 0.4), outL(kBlock),
-                      outR(kBlock);
-  double* in[] = {inL.data(), inR.data()};
-  double* out[] = {outL.data(), outR.data()};
-  for (auto _ : state)
-  {
-    effect->processDoubleReplacing(effect, in, out, kBlock);
-    benchmark::DoNotOptimize(outL.data());
-    advanceTransport();
-  }
-  perFrame(state);
+  processBlocks(state, effect);
   closeKolvane(effect);
 }
 BENCHMARK(BM_KolvaneFeel)->ArgName("feel")->Arg(0)->Arg(1)->Arg(2)->Arg(3);
