@@ -263,6 +263,34 @@ TEST_F(KolvaneEditorTest, AtEachScaleDragsClicksAndLedsWorkInLayoutUnits)
   }
 }
 
+// The host's content scale (effVendorSpecific 'PreS' 'AeCs', the scale in
+// opt) sizes the editor and the rectangle the host reads, as the nearest of
+// the three; the user's choice stays over it.
+TEST_F(KolvaneEditorTest, TheHostsContentScaleSizesTheEditor)
+{
+  const VstInt32 kPreS = 0x50726553;
+  const VstIntPtr kAeCs = 0x41654373;
+  struct Case
+  {
+    float hostScale;
+    int width, height;
+  };
+  const Case cases[] = {{2.0f, 1328, 944}, {1.5f, 996, 708}, {1.0f, 664, 472}, {1.8f, 1328, 944}};
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.hostScale);
+    EXPECT_EQ(1, instance->VendorSpecific(kPreS, kAeCs, nullptr, c.hostScale));
+    const std::optional<ERect> rect = instance->EditRect();
+    ASSERT_TRUE(rect);
+    EXPECT_EQ(c.width, rect->right - rect->left);
+    EXPECT_EQ(c.height, rect->bottom - rect->top);
+  }
+  EXPECT_EQ(0, instance->VendorSpecific(kPreS, 0, nullptr, 2.0f)) << "not the scale call";
+  graphics->SetUserScale(1.5);
+  instance->VendorSpecific(kPreS, kAeCs, nullptr, 1.0f);
+  EXPECT_EQ(1.5, graphics->GetScale()) << "the user chose";
+}
+
 // Each instance holds its back buffer at its scale; the pictures of a scale
 // are shared by every editor at that scale, and only the scales in use are
 // kept: moving to 200 % and back gives the memory back.
