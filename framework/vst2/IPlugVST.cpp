@@ -411,6 +411,10 @@ VstIntPtr IPlugVST::GetChunk(bool isBank, void** ppData)
   {
     serialized = mPlug->SerializeState(chunk);
   }
+  if (serialized)
+  {
+    mPlug->SerializeEditorState(chunk);
+  }
   if (serialized && chunk->Size() > 0)
   {
     *ppData = chunk->GetBytes();
@@ -451,6 +455,7 @@ VstIntPtr IPlugVST::SetChunk(bool isBank, VstIntPtr size, const void* data)
   {
     return 0;
   }
+  mPlug->UnserializeEditorState(chunk, pos);
   mPlug->RedrawParamControls();
   return 1;
 }

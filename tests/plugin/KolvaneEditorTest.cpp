@@ -291,6 +291,55 @@ TEST_F(KolvaneEditorTest, TheHostsContentScaleSizesTheEditor)
   EXPECT_EQ(1.5, graphics->GetScale()) << "the user chose";
 }
 
+// The user's size is part of the chunks a project keeps: a round trip
+// through a program or a bank chunk brings it back; a chunk from before
+// (no trailer) loads every parameter at 100 %; and a reader that knows
+// only the parameters, as today's plug-in does, reads every one of them
+// from a chunk with the trailer and stops where the trailer begins.
+TEST_F(KolvaneEditorTest, TheUsersSizeTravelsInTheChunks)
+{
+  instance->SetParameter(kFilterCutoff, 0.25f);
+  instance->SetParameter(kStepSeq1 + 5, 0.0f);
+  std::vector<unsigned char> before;
+  ASSERT_EQ(8 + 8 * kNumParams, instance->GetChunk(ChunkType::Program, &before))
+      << "no size chosen: the chunk is what it always was";
+  graphics->SetUserScale(2.0);
+  for (ChunkType type : {ChunkType::Program, ChunkType::Bank})
+  {
+    std::vector<unsigned char> chunk;
+    instance->GetChunk(type, &chunk);
+    auto fresh = PluginInstance::Open(KolvaneModule());
+    ASSERT_NE(nullptr, fresh);
+    ASSERT_EQ(1, fresh->SetChunk(type, chunk));
+    IGraphics* freshEditor =
+        static_cast<IGraphics*>(VST2PlugOf<Kolvane>(fresh->Effect())->GetGUI());
+    EXPECT_EQ(2.0, freshEditor->GetScale());
+    EXPECT_EQ(1328, fresh->EditRect()->right);
+    EXPECT_EQ(0.25f, fresh->GetParameter(kFilterCutoff));
+    EXPECT_EQ(0.0f, fresh->GetParameter(kStepSeq1 + 5));
+  }
+
+  auto old = PluginInstance::Open(KolvaneModule());
+  ASSERT_NE(nullptr, old);
+  ASSERT_EQ(1, old->SetChunk(ChunkType::Program, before));
+  EXPECT_EQ(664, old->EditRect()->right) << "100 %";
+  EXPECT_EQ(0.25f, old->GetParameter(kFilterCutoff));
+
+  std::vector<unsigned char> program;
+  const VstIntPtr size = instance->GetChunk(ChunkType::Program, &program);
+  ASSERT_EQ(8 + 8 * kNumParams + 16, size);
+  ByteChunk chunk;
+  chunk.PutBytes(program.data(), static_cast<int>(program.size()));
+  Kolvane reader; // the parameters only, as before the trailer
+  int pos = 0;
+  EXPECT_EQ(IPLUG_CHUNK_VERSION, GetIPlugVerFromChunk(&chunk, &pos));
+  EXPECT_EQ(8 + 8 * kNumParams, reader.UnserializeParams(&chunk, pos));
+  for (int i = 0; i < kNumParams; ++i)
+  {
+    EXPECT_EQ(plug->GetParam(i)->Value(), reader.GetParam(i)->Value()) << "parameter " << i;
+  }
+}
+
 // Each instance holds its back buffer at its scale; the pictures of a scale
 // are shared by every editor at that scale, and only the scales in use are
 // kept: moving to 200 % and back gives the memory back.

@@ -1023,3 +1023,64 @@ TEST_F(AdapterTest, AnEditorThatOpensAtAnotherSizeAsksTheHostForIt)
   ASSERT_EQ(1, dispatch(effEditOpen, 0, 0, &parent));
   EXPECT_EQ((std::vector<std::pair<int, int>>{{600, 400}}), host.sizeWindows);
 }
+
+namespace
+{
+// The editor's trailer: tag, version, byte count, then the bytes.
+std::vector<uint8_t> Trailer(int magic, int version, int bytes, std::vector<int> words)
+{
+  std::vector<int> all = {magic, version, bytes};
+  all.insert(all.end(), words.begin(), words.end());
+  std::vector<uint8_t> out(all.size() * 4);
+  std::memcpy(out.data(), all.data(), out.size());
+  return out;
+}
+} // namespace
+
+// The size the user chose travels after the state in the chunks handed to
+// the host, as a tagged, versioned trailer: a state without it is the
+// chunk it always was, and a reader takes the trailer only when it is
+// whole and its own.
+TEST_F(AdapterTest, TheUsersSizeFollowsTheStateInTheChunks)
+{
+  FakeGraphics* graphics = new FakeGraphics(plug());
+  plug()->AttachGraphics(graphics);
+  const std::vector<uint8_t> plain = getChunk(false);
+  ASSERT_EQ(8u + 8 * TestPlug::kNumParams, plain.size()) << "no size chosen: no trailer";
+  graphics->userPercent = 150;
+  const std::vector<uint8_t> program = getChunk(false);
+  ASSERT_EQ(plain.size() + 16, program.size());
+  EXPECT_EQ(Trailer(IPLUG_EDITOR_STATE_MAGIC, 1, 4, {150}),
+            std::vector<uint8_t>(program.begin() + static_cast<long>(plain.size()), program.end()));
+  const std::vector<uint8_t> bank = getChunk(true);
+
+  struct Case
+  {
+    const char* what;
+    std::vector<uint8_t> trailer;
+    int expected; // the editor's percent after loading, from 100
+  };
+  const Case cases[] = {
+      {"none: the size stays", {}, 100},
+      {"version 1", Trailer(IPLUG_EDITOR_STATE_MAGIC, 1, 4, {200}), 200},
+      {"a later version's extra bytes are skipped",
+       Trailer(IPLUG_EDITOR_STATE_MAGIC, 2, 12, {150, 7, 8}), 150},
+      {"another tag", Trailer(0x12345678, 1, 4, {200}), 100},
+      {"version 0", Trailer(IPLUG_EDITOR_STATE_MAGIC, 0, 4, {200}), 100},
+      {"fewer bytes than a size", Trailer(IPLUG_EDITOR_STATE_MAGIC, 1, 2, {200}), 100},
+      {"more bytes promised than there are", Trailer(IPLUG_EDITOR_STATE_MAGIC, 1, 8, {200}), 100},
+      {"cut inside the header", std::vector<uint8_t>{0x45, 0x64, 0x53, 0x74, 1}, 100},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    graphics->userPercent = 100;
+    std::vector<uint8_t> chunk = plain;
+    chunk.insert(chunk.end(), c.trailer.begin(), c.trailer.end());
+    EXPECT_EQ(1, setChunk(false, chunk)) << "the parameters load whatever the trailer";
+    EXPECT_EQ(c.expected, graphics->userPercent);
+  }
+  graphics->userPercent = 100;
+  EXPECT_EQ(1, setChunk(true, bank));
+  EXPECT_EQ(150, graphics->userPercent) << "the bank's trailer";
+}
