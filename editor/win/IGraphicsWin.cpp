@@ -969,6 +969,34 @@ LICE_IBitmap* IGraphicsWin::OSLoadBitmap(int id, const char* name)
   return LoadPNGResource(mW->mHInstance, id, name);
 }
 
+LICE_HFONT IGraphicsWin::OSCreateFont(const IText* text)
+{
+  if (!text)
+  {
+    return nullptr;
+  }
+  DWORD quality = NONANTIALIASED_QUALITY;
+  switch (text->mQuality)
+  {
+  case IText::kQualityDefault:
+    quality = DEFAULT_QUALITY;
+    break;
+  case IText::kQualityAntiAliased:
+    quality = ANTIALIASED_QUALITY;
+    break;
+  case IText::kQualityClearType:
+    quality = CLEARTYPE_QUALITY;
+    break;
+  default:
+    break;
+  }
+  const int angle = 10 * text->mOrientation; // tenths of a degree
+  return CreateFontA(
+      text->mSize, 0, angle, angle, text->mStyle == IText::kStyleBold ? FW_BOLD : FW_NORMAL,
+      text->mStyle == IText::kStyleItalic ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality, DEFAULT_PITCH, text->mFont);
+}
+
 void IGraphicsWin::Resize(int w, int h)
 {
   if (w == LayoutWidth() && h == LayoutHeight())

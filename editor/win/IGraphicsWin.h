@@ -67,6 +67,9 @@ public:
   EParamEditState ParamEditState() const { return mParamEditMsg; }
 
 protected:
+  // A GDI font of the style's face, height, weight, slant, angle and
+  // quality; the raster font made from it owns it and draws through GDI.
+  LICE_HFONT OSCreateFont(const IText* text) override;
   // The common open or save dialog, owned by the editor window.
   bool OSPromptForFile(WDL_String* chosen, EFileAction action, const char* file, const char* dir,
                        const IFileFilter& filter) override;
