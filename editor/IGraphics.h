@@ -40,9 +40,10 @@
 // hit testing, drags and the layout are in layout units, the pixels at
 // 100 %; the back buffer, the pictures and everything the platform sees
 // are pixels at the scale:
-//   - mouse and key positions come in as pixels and are turned into layout
-//     units (ToLayout: pixels / scale, rounded down) before dispatch, so a
-//     drag of 256 pixels at 200 % is a drag of 128 units;
+//   - mouse and key positions come in as pixels: the control hit is the
+//     topmost one whose pixels hold the position, and it gets the position
+//     in layout units (ToLayout: pixels / scale, rounded down, kept inside
+//     the control), so a drag of 256 pixels at 200 % is one of 128 units;
 //   - IsDirty, Draw and DrawScreen, mDrawRECT, and the rectangles handed to
 //     CreateIPopupMenu and CreateTextEntry are pixels; Width() and Height()
 //     are the window's size in pixels;
