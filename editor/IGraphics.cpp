@@ -7,10 +7,13 @@
 
 #include "IGraphics.h"
 
+#include "IEditorScale.h"
 #include "IParam.h"
 #include "IPlugInterface.h"
 #include "WDL_Mutex.h"
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -18,7 +21,8 @@
 // Construction and controls
 
 IGraphics::IGraphics(IPlugInterface* plug, int w, int h, int fps)
-    : mPlug(plug), mWidth(w < 0 ? 0 : w), mHeight(h < 0 ? 0 : h), mFPS(fps < 1 ? 25 : fps)
+    : mPlug(plug), mWidth(w < 0 ? 0 : w), mHeight(h < 0 ? 0 : h), mFPS(fps < 1 ? 25 : fps),
+      mLayoutWidth(mWidth), mLayoutHeight(mHeight)
 {
 }
 
@@ -27,6 +31,7 @@ IGraphics::~IGraphics()
   delete mKeyCatcher;
   mControls.Empty(true);
   DeleteBitmaps();
+  ReleasePictures();
 }
 
 void IGraphics::DeleteBitmaps()
@@ -48,8 +53,10 @@ void IGraphics::Resize(int w, int h)
 {
   // The host may be pushing a value into the controls about to go.
   WDL_MutexLock lock(mPlug ? mPlug->GetMutex() : nullptr);
-  mWidth = w < 0 ? 0 : w;
-  mHeight = h < 0 ? 0 : h;
+  mLayoutWidth = w < 0 ? 0 : w;
+  mLayoutHeight = h < 0 ? 0 : h;
+  mWidth = ToPixels(mLayoutWidth);
+  mHeight = ToPixels(mLayoutHeight);
   ReleaseMouseCapture();
   EndGesture(); // its control is about to go
   mMouseOver = -1;
@@ -76,7 +83,7 @@ void IGraphics::AttachBackground(int id, const char* name)
 
 void IGraphics::AttachPanelBackground(const IColor* color)
 {
-  IControl* control = new IPanelControl(mPlug, IRECT(0, 0, mWidth, mHeight), color);
+  IControl* control = new IPanelControl(mPlug, IRECT(0, 0, mLayoutWidth, mLayoutHeight), color);
   control->SetGraphics(this);
   mControls.Insert(0, control);
 }
@@ -210,6 +217,8 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* textRec
   {
     return;
   }
+  // The platform's menu and box go where the control is on the screen.
+  IRECT pixels = ToPixels(*textRect);
   const int nTexts = param->GetNDisplayTexts();
   if (param->Type() == kTypeEnum || (param->Type() == kTypeBool && nTexts > 0))
   {
@@ -221,7 +230,7 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* textRec
       const char* text = param->GetDisplayTextAtIdx(i);
       menu.AddItem(text)->SetChecked(std::strcmp(text, current) == 0);
     }
-    if (CreateIPopupMenu(&menu, textRect) == &menu)
+    if (CreateIPopupMenu(&menu, &pixels) == &menu)
     {
       const int chosen = menu.GetChosenItemIdx();
       if (chosen >= 0 && chosen < nTexts)
@@ -250,7 +259,8 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* textRec
   // The box may take the release away from the window; the press's gesture
   // ends here, and the commit brackets itself.
   EndGesture();
-  CreateTextEntry(control, control->GetText(), textRect, current, param);
+  IText text = ScaledText(*control->GetText());
+  CreateTextEntry(control, &text, &pixels, current, param);
 }
 
 void IGraphics::CommitTextEntry(IControl* control, IParam* param, const char* text)
@@ -288,4 +298,139 @@ void IGraphics::CommitTextEntry(IControl* control, IParam* param, const char* te
   BeginGesture(control);
   control->SetValueFromUserInput(param->GetNormalized(value));
   EndGesture();
+}
+
+// ============================================================================
+// Scale
+
+int IGraphics::ToPixels(int v) const
+{
+  return mScale == 1.0 ? v : ScaledPixels(v, mScale);
+}
+
+IRECT IGraphics::ToPixels(const IRECT& rect) const
+{
+  if (mScale == 1.0 || rect.Empty())
+  {
+    return rect;
+  }
+  const int l = ToPixels(rect.L), t = ToPixels(rect.T);
+  return IRECT(l, t, l + ToPixels(rect.W()), t + ToPixels(rect.H()));
+}
+
+float IGraphics::CentreToPixels(float v) const
+{
+  return mScale == 1.0 ? v : (v + 0.5f) * static_cast<float>(mScale) - 0.5f;
+}
+
+int IGraphics::ToLayout(int px) const
+{
+  return mScale == 1.0 ? px : static_cast<int>(std::floor(px / mScale));
+}
+
+IText IGraphics::ScaledText(const IText& text) const
+{
+  IText scaled = text;
+  if (mScale != 1.0)
+  {
+    scaled.mSize = ToPixels(text.mSize);
+    scaled.mCached = nullptr;
+  }
+  return scaled;
+}
+
+double IGraphics::ChoiceOf(double scale)
+{
+  return scale > 0.0 && std::isfinite(scale) ? NearestEditorScale(scale) : 0.0;
+}
+
+void IGraphics::SetScalable(bool scalable)
+{
+  mScalable = scalable;
+  ApplyScale();
+}
+
+void IGraphics::SetUserScale(double scale)
+{
+  mUserScale = ChoiceOf(scale);
+  ApplyScale();
+}
+
+bool IGraphics::SetHostScale(double scale)
+{
+  mHostScale = ChoiceOf(scale);
+  ApplyScale();
+  return mScalable;
+}
+
+void IGraphics::SetPlatformScale(double scale)
+{
+  mPlatformScale = ChoiceOf(scale);
+  ApplyScale();
+}
+
+int IGraphics::GetUserScalePercent() const
+{
+  return mUserScale > 0.0 ? EditorScalePercent(mUserScale) : 0;
+}
+
+void IGraphics::SetUserScalePercent(int percent)
+{
+  SetUserScale(percent > 0 ? percent / 100.0 : 0.0);
+}
+
+void IGraphics::ApplyScale()
+{
+  double scale = 1.0;
+  if (mScalable)
+  {
+    for (double choice : {mUserScale, mHostScale, mPlatformScale})
+    {
+      if (choice > 0.0)
+      {
+        scale = choice;
+        break;
+      }
+    }
+  }
+  if (scale == mScale)
+  {
+    return;
+  }
+  mScale = scale;
+  SwapPictures();
+  mWidth = ToPixels(mLayoutWidth);
+  mHeight = ToPixels(mLayoutHeight);
+  // Surfaces exist once the plug-in attached the context; before that the
+  // attach makes them at the new size.
+  if (mDrawBitmap)
+  {
+    PrepDraw();
+  }
+  SetAllControlsDirty();
+  WindowSizeChanged();
+  if (mPlug)
+  {
+    mPlug->ResizeGraphics(mWidth, mHeight);
+  }
+}
+
+void IGraphics::ShowScaleMenu(int x, int y)
+{
+  IPopupMenu menu(0, false);
+  for (double scale : kEditorScales)
+  {
+    char label[32];
+    std::snprintf(label, sizeof label, "Size: %d %%", EditorScalePercent(scale));
+    menu.AddItem(label)->SetChecked(scale == mScale);
+  }
+  IRECT at(x, y, x, y);
+  if (CreateIPopupMenu(&menu, &at) == &menu)
+  {
+    const int chosen = menu.GetChosenItemIdx();
+    if (chosen >= 0 && chosen < kNumEditorScales)
+    {
+      SetUserScale(kEditorScales[chosen]);
+    }
+  }
 }

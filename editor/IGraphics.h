@@ -36,6 +36,33 @@
 //   4. the host closes the window (CloseWindow); the context and its
 //      controls stay until the plug-in is deleted.
 //
+// Scale: the editor draws at 1, 1.5 or 2 (100, 150 or 200 %). Controls,
+// hit testing, drags and the layout are in layout units, the pixels at
+// 100 %; the back buffer, the pictures and everything the platform sees
+// are pixels at the scale:
+//   - mouse and key positions come in as pixels: the control hit is the
+//     topmost one whose pixels hold the position, and it gets the position
+//     in layout units (ToLayout: pixels / scale, rounded down, kept inside
+//     the control), so a drag of 256 pixels at 200 % is one of 128 units;
+//   - IsDirty, Draw and DrawScreen, mDrawRECT, and the rectangles handed to
+//     CreateIPopupMenu and CreateTextEntry are pixels; Width() and Height()
+//     are the window's size in pixels;
+//   - the drawing primitives take layout units and map them (ToPixels: a
+//     rectangle by its origin and its size, each times the scale and
+//     rounded half up; a pixel centre as (v + 0.5) * scale - 0.5); text is
+//     drawn with a font of the scaled height;
+//   - LoadIBitmap loads the picture's set for the scale (its id +
+//     1000 at 1.5, + 2000 at 2, IEditorScale.h) and gives its size in
+//     layout units; the record keeps the id, and drawing takes the pixels
+//     of the context's current set for that id, so a change of scale swaps
+//     every control's pictures at once. Without a set for the scale, the
+//     100 % picture is enlarged once, filtered, when it is loaded.
+// At scale 1 every mapping is the identity and the output is what it was
+// before scaling existed. The scale chosen is the user's (the menu of a
+// right click on the background, or the stored state), else the host's,
+// else the platform's, else 1, always the nearest of the three; it only
+// moves when the plug-in has made the context scalable (SetScalable).
+//
 // Threads: everything here runs on the UI thread, except
 // SetParameterFromPlug, which the host may call from its audio or
 // parameter thread with the plug-in mutex held; it only stores values in
@@ -81,7 +108,8 @@ private:
 class IGraphics : public IGraphicsInterface
 {
 public:
-  // A rate below 1 selects 25 frames per second. No bitmaps are made until
+  // w x h in layout units, drawn at scale 1 until a scale is chosen. A rate
+  // below 1 selects 25 frames per second. No bitmaps are made until
   // PrepDraw().
   IGraphics(IPlugInterface* plug, int w, int h, int fps = 0);
   ~IGraphics() override;
@@ -95,17 +123,20 @@ public:
   virtual bool MeasureIText(IText* text, const char* str, IRECT* rect);
   // Ends a text entry in progress, dropping what was typed.
   virtual void ForceEndUserEdit() = 0;
-  // Deletes every control and makes new bitmaps of the new size; the caller
-  // attaches the controls again. The plug-in base is told.
+  // Deletes every control and makes new bitmaps of the new size (in layout
+  // units); the caller attaches the controls again. The plug-in base is
+  // told.
   virtual void Resize(int w, int h);
   virtual bool WindowIsOpen() { return GetWindow() != nullptr; }
   virtual const char* GetGUIAPI() { return nullptr; }
   virtual int ShowMessageBox(const char* text, const char* caption, int type) = 0;
-  // Shows the menu; returns the (sub)menu holding the chosen entry, with
-  // that entry's index set, or null when the menu was dismissed.
+  // Shows the menu at the bottom-left corner of rect (pixels); returns the
+  // (sub)menu holding the chosen entry, with that entry's index set, or
+  // null when the menu was dismissed.
   virtual IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* rect) = 0;
-  // Opens a text entry over rect holding str; the typed text comes back
-  // through the control's TextFromTextEntry.
+  // Opens a text entry over rect (pixels) holding str, in the style given
+  // (its size already scaled); the typed text comes back through the
+  // control's TextFromTextEntry.
   virtual void CreateTextEntry(IControl* control, IText* text, IRECT* rect, const char* str,
                                IParam* param) = 0;
   virtual void HostPath(WDL_String* path) = 0;
@@ -151,6 +182,31 @@ public:
   void PrepDraw() override;
   int Width() const override { return mWidth; }
   int Height() const override { return mHeight; }
+  bool SetHostScale(double scale) override;
+  int GetUserScalePercent() const override;
+  void SetUserScalePercent(int percent) override;
+
+  // ---- Scale ----------------------------------------------------------------
+  // Until this is called with true the editor stays at 1 whatever is asked,
+  // and a right click on the background opens no menu.
+  void SetScalable(bool scalable);
+  bool IsScalable() const { return mScalable; }
+  // [UI thread] The user's choice (nearest supported; 0 or less: none).
+  void SetUserScale(double scale);
+  double GetUserScale() const { return mUserScale; }
+  double GetScale() const { return mScale; }
+  // The editor's size in layout units.
+  int LayoutWidth() const { return mLayoutWidth; }
+  int LayoutHeight() const { return mLayoutHeight; }
+  // Layout units to pixels at the current scale: a length or an edge, a
+  // rectangle (by its origin and its size), a pixel centre. The identity at
+  // scale 1.
+  int ToPixels(int v) const;
+  IRECT ToPixels(const IRECT& rect) const;
+  float CentreToPixels(float v) const;
+  // A pixel position to layout units: rounded down, so the pixels of one
+  // layout unit all land in it.
+  int ToLayout(int px) const;
 
   // ---- Controls -------------------------------------------------------------
   // Loads the picture with one frame and puts an opaque bitmap control with
@@ -196,12 +252,16 @@ public:
   void CommitTextEntry(IControl* control, IParam* param, const char* text);
 
   // ---- Bitmaps ----------------------------------------------------------------
-  // The picture with this id, loaded once per process and shared. A picture
-  // that cannot be loaded gives a record with no data and no size, which
-  // draws nothing; the next load of the id tries again.
+  // The picture with this id at the context's scale, loaded once per
+  // process and shared by every editor at that scale; its size in the
+  // record is in layout units. The record keeps the id: drawing it takes
+  // the pixels of the context's scale of the moment, so mData is only the
+  // pixels of the scale it was loaded at, and only while the context keeps
+  // that scale. A picture that cannot be loaded gives a record with no data
+  // and no size, which draws nothing; the next load of the id tries again.
   IBitmap LoadIBitmap(int id, const char* name, int nStates = 1, bool framesAreHorizontal = false);
-  // New bitmaps kept by the cache until the library unloads (or
-  // ReleaseBitmap).
+  // New 100 % bitmaps (no id: drawn enlarged at other scales), kept by the
+  // cache until the library unloads (or ReleaseBitmap).
   IBitmap ScaleBitmap(const IBitmap* bitmap, int w, int h);
   IBitmap CropBitmap(const IBitmap* bitmap, const IRECT* rect);
   void RetainBitmap(const IBitmap* bitmap);
@@ -209,14 +269,18 @@ public:
   // RetainBitmap, and clears the record; the shared artwork stays.
   void ReleaseBitmap(IBitmap* bitmap);
   LICE_pixel* GetBits();
+  // The pixels drawn for the record at the context's scale: the current
+  // set's picture for a record with an id, its own data otherwise.
+  LICE_IBitmap* PicturePixels(const IBitmap* bitmap) const;
   // The back buffer the platform copies to the screen (null before
-  // PrepDraw()).
+  // PrepDraw()), in pixels.
   LICE_IBitmap* GetDrawBitmap() const { return mDrawBitmap; }
 
   // ---- Drawing primitives (into the back buffer) ------------------------------
-  // Only the bitmap blits clip to the region being drawn; colours and
-  // blends may be null where a pointer is taken. All return true unless
-  // given nothing to draw with.
+  // In layout units, drawn at the scale. Only the bitmap blits clip to the
+  // region being drawn; colours and blends may be null where a pointer is
+  // taken. All return true unless given nothing to draw with. Lines and
+  // outlines stay one pixel wide at every scale.
   bool DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
                   const IChannelBlend* blend = nullptr);
   // state is 1-based; states beyond the frames draw the last frame.
@@ -261,11 +325,14 @@ public:
   // At y (0 to 1) of the way from the bottom.
   bool DrawHorizontalLine(const IColor* color, const IRECT* rect, float y);
   // Draws the string in the style inside rect, or with measure sets rect to
-  // the text's extent (by the alignment) and draws nothing. An empty string
-  // draws nothing; false when no font can be made for the style.
+  // the text's extent (by the alignment) and draws nothing. At a scale the
+  // font is the style's height times the scale and the extent comes back
+  // in layout units. An empty string draws nothing; false when no font can
+  // be made for the style.
   bool DrawIText(IText* text, const char* str, IRECT* rect, bool measure = false);
 
   // ---- Drawing pass and input dispatch (the window calls these) ---------------
+  // Rectangles in pixels, mouse and key positions in pixels.
   // Once per timer tick with an empty rectangle, which grows to cover every
   // dirty control. After 21 clean ticks in a row OnGUIIdle() runs.
   bool IsDirty(IRECT* rect);
@@ -278,7 +345,8 @@ public:
   // A press captures the control under the mouse: later drags, the release,
   // wheel and keys go to it wherever the mouse is, until the release. Each
   // press on a bound control opens a host gesture (begin) and its release
-  // closes it (end).
+  // closes it (end). On a scalable editor a right press on the background
+  // (or on no control) opens the size menu instead.
   void OnMouseDown(int x, int y, IMouseMod* mod);
   void OnMouseUp(int x, int y, IMouseMod* mod);
   void OnMouseDrag(int x, int y, IMouseMod* mod);
@@ -293,8 +361,9 @@ public:
   // (over the background or nothing) the key catcher; false passes it on.
   bool OnKeyDown(int x, int y, int key);
   void ReleaseMouseCapture();
-  // The control that gets an event at (x, y): the one holding the capture,
-  // else the topmost visible, ungrayed one hit; -1 for none.
+  // The control that gets an event at (x, y) in layout units: the one
+  // holding the capture, else the topmost visible, ungrayed one hit; -1 for
+  // none.
   int GetMouseControlIdx(int x, int y, bool mouseOver = false);
   int GetMouseCapture() const { return mMouseCapture; }
   int GetMouseOver() const { return mMouseOver; }
@@ -335,6 +404,16 @@ protected:
   void PressControl(int c, int x, int y, IMouseMod* mod);
   // Deletes the back buffer and the scratch bitmap.
   void DeleteBitmaps();
+  // The platform's own idea of the scale (a window's DPI), 0 for none;
+  // the window calls it when it learns it, before it makes its window.
+  void SetPlatformScale(double scale);
+  // The window follows a change of Width() and Height() made by a change
+  // of scale: it resizes itself and redraws everything. The base has no
+  // window.
+  virtual void WindowSizeChanged() {}
+  // The text style as drawn at the scale: its height times the scale and
+  // no cached font (the cached one is the 100 % font).
+  IText ScaledText(const IText& text) const;
 
   WDL_PtrList<IControl> mControls;
   IPlugInterface* mPlug;
@@ -343,7 +422,7 @@ protected:
   int mHiddenMousePointX = -1, mHiddenMousePointY = -1;
   LICE_IBitmap* mDrawBitmap = nullptr;
   LICE_IBitmap* mTmpBitmap = nullptr;
-  int mWidth, mHeight;
+  int mWidth, mHeight; // pixels: the layout size at the scale
   int mFPS;
   int mIdleTicks = 0;
   int mMouseCapture = -1, mMouseOver = -1;
@@ -352,4 +431,59 @@ protected:
   bool mHandleMouseOver = false;
   bool mStrict = true;
   IControl* mKeyCatcher = nullptr;
+
+private:
+  // A picture this context holds in the process-wide cache: the pixels of
+  // its current scale, and what it takes to load another scale's.
+  struct HeldPicture
+  {
+    int id;
+    std::string name;
+    int frames;
+    bool framesAreHorizontal;
+    LICE_IBitmap* pixels;
+  };
+  // Held for this context: the cached picture of id's set at the scale,
+  // loaded (or enlarged from the 100 % picture) when no editor has it yet.
+  LICE_IBitmap* HoldPicture(int id, const char* name, double scale, int frames,
+                            bool framesAreHorizontal);
+  // The record of a held picture, its size in layout units.
+  IBitmap RecordOf(const HeldPicture& held) const;
+  // Every held picture's set at the new scale in place of the old one's,
+  // then the cache frees what no editor holds any more.
+  void SwapPictures();
+  // Lets go of every held picture (the cache keeps them for the next
+  // editor).
+  void ReleasePictures();
+  // The control an event at a pixel reaches (-1 for none) and the point in
+  // layout units it gets: the captured control, else the topmost one whose
+  // pixels hold the pixel.
+  struct Hit
+  {
+    int control;
+    int x, y;
+  };
+  Hit HitAt(int px, int py, bool mouseOver = false);
+  // Neither hidden nor grayed (unless mouse-over reaches it grayed).
+  static bool Hittable(IControl* control, bool mouseOver);
+  // Chooses the scale (user, host, platform, 1) and, when it changed,
+  // swaps the pictures, remakes the back buffer at the new size and tells
+  // the window and the plug-in.
+  void ApplyScale();
+  // Scales the three choices may take; 0 is no choice.
+  static double ChoiceOf(double scale);
+  // The right click's menu of sizes, at (x, y) in pixels.
+  void ShowScaleMenu(int x, int y);
+  // A pixel centre given in whole layout units, as a whole pixel.
+  int CentrePixel(int v) const;
+  // Draws the pixels' rectangle (srcX, srcY, w, h) of dest's size (pixels)
+  // into the back buffer at dest, clipped to the region being drawn.
+  void BlitPixels(LICE_IBitmap* pixels, const IRECT& dest, int srcX, int srcY,
+                  const IChannelBlend* blend);
+
+  int mLayoutWidth, mLayoutHeight;
+  double mScale = 1.0;
+  bool mScalable = false;
+  double mUserScale = 0.0, mHostScale = 0.0, mPlatformScale = 0.0;
+  std::vector<HeldPicture> mPictures;
 };

@@ -6,6 +6,8 @@
 #include "IParam.h"
 #include "IPlugInterface.h"
 
+#include <algorithm>
+
 namespace
 {
 // Clean timer ticks in a row after which the controls get OnGUIIdle().
@@ -32,7 +34,7 @@ bool IGraphics::IsDirty(IRECT* rect)
     {
       if (rect)
       {
-        *rect = rect->Union(*control->GetRECT());
+        *rect = rect->Union(ToPixels(*control->GetRECT()));
       }
       dirty = true;
     }
@@ -66,7 +68,7 @@ bool IGraphics::Draw(IRECT* rect)
     for (int i = 0; i < n; ++i)
     {
       IControl* control = mControls.Get(i);
-      if (!control->IsHidden() && rect->Intersects(*control->GetRECT()))
+      if (!control->IsHidden() && rect->Intersects(ToPixels(*control->GetRECT())))
       {
         control->Draw(this);
       }
@@ -78,7 +80,7 @@ bool IGraphics::Draw(IRECT* rect)
     IControl* background = mControls.Get(0);
     if (background->IsDirty())
     {
-      mDrawRECT = *background->GetRECT();
+      mDrawRECT = ToPixels(*background->GetRECT());
       for (int j = 0; j < n; ++j)
       {
         IControl* control = mControls.Get(j);
@@ -98,11 +100,12 @@ bool IGraphics::Draw(IRECT* rect)
         {
           continue;
         }
-        mDrawRECT = *dirty->GetRECT();
+        mDrawRECT = ToPixels(*dirty->GetRECT());
         for (int j = 0; j < n; ++j)
         {
           IControl* control = mControls.Get(j);
-          if (!control->IsHidden() && (j == i || control->GetRECT()->Intersects(mDrawRECT)))
+          if (!control->IsHidden() &&
+              (j == i || ToPixels(*control->GetRECT()).Intersects(mDrawRECT)))
           {
             control->Draw(this);
           }
@@ -125,6 +128,12 @@ void IGraphics::OnGUIIdle()
 // ============================================================================
 // Input dispatch
 
+bool IGraphics::Hittable(IControl* control, bool mouseOver)
+{
+  return !control->IsHidden() &&
+         !(control->IsGrayed() && !(mouseOver && control->GetMOWhenGrayed()));
+}
+
 int IGraphics::GetMouseControlIdx(int x, int y, bool mouseOver)
 {
   if (mMouseCapture >= 0)
@@ -134,20 +143,41 @@ int IGraphics::GetMouseControlIdx(int x, int y, bool mouseOver)
   for (int i = mControls.GetSize() - 1; i >= 0; --i)
   {
     IControl* control = mControls.Get(i);
-    if (control->IsHidden())
-    {
-      continue;
-    }
-    if (control->IsGrayed() && !(mouseOver && control->GetMOWhenGrayed()))
-    {
-      continue;
-    }
-    if (control->IsHit(x, y))
+    if (Hittable(control, mouseOver) && control->IsHit(x, y))
     {
       return i;
     }
   }
   return -1;
+}
+
+IGraphics::Hit IGraphics::HitAt(int px, int py, bool mouseOver)
+{
+  Hit hit = {-1, ToLayout(px), ToLayout(py)};
+  if (mMouseCapture >= 0 || mScale == 1.0)
+  {
+    hit.control = GetMouseControlIdx(hit.x, hit.y, mouseOver);
+    return hit;
+  }
+  // What is hit is what is drawn there: a control's pixels are its layout
+  // rectangle's at the scale, and at 150 % its last pixel may lie in the
+  // next layout unit, so the unit is kept inside the control it belongs to.
+  for (int i = mControls.GetSize() - 1; i >= 0; --i)
+  {
+    IControl* control = mControls.Get(i);
+    const IRECT& target = *control->GetTargetRECT();
+    if (!Hittable(control, mouseOver) || !ToPixels(target).Contains(px, py))
+    {
+      continue;
+    }
+    const int x = std::min(std::max(hit.x, target.L), target.R - 1);
+    const int y = std::min(std::max(hit.y, target.T), target.B - 1);
+    if (control->IsHit(x, y))
+    {
+      return {i, x, y};
+    }
+  }
+  return hit;
 }
 
 void IGraphics::ReleaseMouseCapture()
@@ -195,10 +225,18 @@ void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
   mod = OrNoMod(mod, &none);
   ReleaseMouseCapture();
   EndGesture(); // a release the window never saw
-  const int c = GetMouseControlIdx(x, y);
-  if (c >= 0)
+  const Hit hit = HitAt(x, y);
+  // The background is the unbound control under all the others; a right
+  // press there, or where no control is, asks for the editor's size.
+  if (mScalable && mod->R &&
+      (hit.control < 0 || (hit.control == 0 && !mControls.Get(0)->IsBound())))
   {
-    PressControl(c, x, y, mod);
+    ShowScaleMenu(x, y);
+    return;
+  }
+  if (hit.control >= 0)
+  {
+    PressControl(hit.control, hit.x, hit.y, mod);
   }
 }
 
@@ -206,11 +244,11 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
 {
   IMouseMod none;
   mod = OrNoMod(mod, &none);
-  const int c = GetMouseControlIdx(x, y);
+  const Hit hit = HitAt(x, y);
   ReleaseMouseCapture();
-  if (IControl* control = mControls.Get(c))
+  if (IControl* control = mControls.Get(hit.control))
   {
-    control->OnMouseUp(x, y, mod);
+    control->OnMouseUp(hit.x, hit.y, mod);
   }
   EndGesture();
 }
@@ -222,6 +260,10 @@ void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
   {
     return;
   }
+  // Positions rounded down to layout units: the drag's steps add up to the
+  // distance moved, a unit per scale pixels.
+  x = ToLayout(x);
+  y = ToLayout(y);
   const int dX = x - mMouseX, dY = y - mMouseY;
   if (dX == 0 && dY == 0)
   {
@@ -233,12 +275,13 @@ void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
   control->OnMouseDrag(x, y, dX, dY, OrNoMod(mod, &none));
 }
 
-bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
+bool IGraphics::OnMouseDblClick(int px, int py, IMouseMod* mod)
 {
   IMouseMod none;
   mod = OrNoMod(mod, &none);
   ReleaseMouseCapture();
-  const int c = GetMouseControlIdx(x, y);
+  const Hit hit = HitAt(px, py);
+  const int c = hit.control, x = hit.x, y = hit.y;
   IControl* control = mControls.Get(c);
   if (!control)
   {
@@ -256,9 +299,10 @@ bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
 void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d)
 {
   IMouseMod none;
-  if (IControl* control = mControls.Get(GetMouseControlIdx(x, y)))
+  const Hit hit = HitAt(x, y);
+  if (IControl* control = mControls.Get(hit.control))
   {
-    control->OnMouseWheel(x, y, OrNoMod(mod, &none), d);
+    control->OnMouseWheel(hit.x, hit.y, OrNoMod(mod, &none), d);
   }
 }
 
@@ -269,12 +313,13 @@ bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
     return false;
   }
   IMouseMod none;
-  const int c = GetMouseControlIdx(x, y, true);
+  const Hit hit = HitAt(x, y, true);
+  const int c = hit.control;
   if (c >= 0)
   {
-    mMouseX = x;
-    mMouseY = y;
-    mControls.Get(c)->OnMouseOver(x, y, OrNoMod(mod, &none));
+    mMouseX = hit.x;
+    mMouseY = hit.y;
+    mControls.Get(c)->OnMouseOver(hit.x, hit.y, OrNoMod(mod, &none));
     if (mMouseOver >= 0 && mMouseOver != c)
     {
       if (IControl* previous = mControls.Get(mMouseOver))
@@ -298,14 +343,14 @@ void IGraphics::OnMouseOut()
 
 bool IGraphics::OnKeyDown(int x, int y, int key)
 {
-  const int c = GetMouseControlIdx(x, y);
-  if (c > 0)
+  const Hit hit = HitAt(x, y);
+  if (hit.control > 0)
   {
-    return mControls.Get(c)->OnKeyDown(x, y, key);
+    return mControls.Get(hit.control)->OnKeyDown(hit.x, hit.y, key);
   }
   if (mKeyCatcher)
   {
-    return mKeyCatcher->OnKeyDown(x, y, key);
+    return mKeyCatcher->OnKeyDown(hit.x, hit.y, key);
   }
   return false;
 }

@@ -4,6 +4,7 @@
 #include "IGraphics.h"
 
 #include <cmath>
+#include <vector>
 
 namespace
 {
@@ -13,6 +14,18 @@ const double kPi = 3.141592653589793;
 // ============================================================================
 // Drawing primitives
 
+void IGraphics::BlitPixels(LICE_IBitmap* pixels, const IRECT& dest, int srcX, int srcY,
+                           const IChannelBlend* blend)
+{
+  const IRECT r = dest.Intersect(mDrawRECT);
+  if (r.W() <= 0 || r.H() <= 0)
+  {
+    return;
+  }
+  LICE_Blit(mDrawBitmap, pixels, r.L, r.T, srcX + r.L - dest.L, srcY + r.T - dest.T, r.W(), r.H(),
+            LiceWeight(blend), LiceBlendMode(blend));
+}
+
 bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
                            const IChannelBlend* blend)
 {
@@ -20,13 +33,26 @@ bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, i
   {
     return false;
   }
-  const IRECT r = dest->Intersect(mDrawRECT);
-  if (r.W() <= 0 || r.H() <= 0)
+  LICE_IBitmap* pixels = PicturePixels(bitmap);
+  if (mScale == 1.0 || bitmap->mId >= 0)
+  {
+    // Pixels at the scale: the source offset scales like the destination.
+    BlitPixels(pixels, ToPixels(*dest), ToPixels(srcX), ToPixels(srcY), blend);
+    return true;
+  }
+  // A 100 % bitmap at another scale: its layout rectangle enlarged onto the
+  // destination's pixels, clipped to the region being drawn.
+  const IRECT to = ToPixels(*dest);
+  const IRECT r = to.Intersect(mDrawRECT);
+  if (!pixels || r.W() <= 0 || r.H() <= 0)
   {
     return true;
   }
-  LICE_Blit(mDrawBitmap, bitmap->mData, r.L, r.T, srcX + r.L - dest->L, srcY + r.T - dest->T, r.W(),
-            r.H(), LiceWeight(blend), LiceBlendMode(blend));
+  const float perPixel = static_cast<float>(1.0 / mScale);
+  LICE_ScaledBlit(mDrawBitmap, pixels, r.L, r.T, r.W(), r.H(),
+                  srcX + (r.L - to.L) * static_cast<float>(dest->W()) / to.W(),
+                  srcY + (r.T - to.T) * static_cast<float>(dest->H()) / to.H(), r.W() * perPixel,
+                  r.H() * perPixel, LiceWeight(blend), LiceBlendMode(blend) | LICE_FLAG_BILINEAR);
   return true;
 }
 
@@ -37,6 +63,10 @@ bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int state,
   {
     return false;
   }
+  // A picture at the scale is cut into frames by its own pixels, which are
+  // whole frames at every scale.
+  LICE_IBitmap* pixels = PicturePixels(bitmap);
+  const bool atScale = mScale != 1.0 && bitmap->mId >= 0;
   int srcX = 0, srcY = 0;
   if (bitmap->N > 1 && state > 1)
   {
@@ -46,9 +76,21 @@ bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int state,
     {
       state = bitmap->N;
     }
-    const double extent = bitmap->mFramesAreHorizontal ? bitmap->W : bitmap->H;
+    double extent = bitmap->mFramesAreHorizontal ? bitmap->W : bitmap->H;
+    if (atScale && pixels)
+    {
+      extent = bitmap->mFramesAreHorizontal ? pixels->getWidth() : pixels->getHeight();
+    }
     const int offset = static_cast<int>(0.5 + extent * (state - 1) / bitmap->N);
     (bitmap->mFramesAreHorizontal ? srcX : srcY) = offset;
+  }
+  if (atScale)
+  {
+    if (dest)
+    {
+      BlitPixels(pixels, ToPixels(*dest), srcX, srcY, blend);
+    }
+    return dest != nullptr;
   }
   return DrawBitmap(bitmap, dest, srcX, srcY, blend);
 }
@@ -60,11 +102,17 @@ bool IGraphics::DrawRotatedBitmap(const IBitmap* bitmap, int destCtrX, int destC
   {
     return false;
   }
-  const int w = bitmap->W, h = bitmap->H;
-  LICE_RotatedBlit(mDrawBitmap, bitmap->mData, destCtrX - w / 2, destCtrY - h / 2, w, h, 0.0f, 0.0f,
-                   static_cast<float>(w), static_cast<float>(h), static_cast<float>(angle), false,
-                   LiceWeight(blend), LiceBlendMode(blend) | LICE_FLAG_BILINEAR, 0.0f,
-                   static_cast<float>(yOffsetZeroDeg));
+  LICE_IBitmap* pixels = PicturePixels(bitmap);
+  // The picture's pixels fill its layout size at the scale; a 100 % bitmap
+  // is enlarged by the rotation's own mapping.
+  const int w = ToPixels(bitmap->W), h = ToPixels(bitmap->H);
+  const bool atScale = mScale == 1.0 || bitmap->mId >= 0;
+  const float srcW = static_cast<float>(atScale ? w : bitmap->W);
+  const float srcH = static_cast<float>(atScale ? h : bitmap->H);
+  LICE_RotatedBlit(mDrawBitmap, pixels, ToPixels(destCtrX) - w / 2, ToPixels(destCtrY) - h / 2, w,
+                   h, 0.0f, 0.0f, srcW, srcH, static_cast<float>(angle), false, LiceWeight(blend),
+                   LiceBlendMode(blend) | LICE_FLAG_BILINEAR, 0.0f,
+                   static_cast<float>(atScale ? ToPixels(yOffsetZeroDeg) : yOffsetZeroDeg));
   return true;
 }
 
@@ -75,33 +123,55 @@ bool IGraphics::DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const 
   {
     return false;
   }
+  LICE_IBitmap* basePixels = PicturePixels(base);
   // Without a base the scratch would still hold the previous knob.
-  if (!base->mData)
+  if (!basePixels)
   {
     return true;
   }
   const float a = static_cast<float>(angle * kPi / 180.0);
-  const int w = base->W, h = base->H;
-  const float xOffset = (w % 2) ? -0.5f : 0.0f;
   if (!mTmpBitmap)
   {
     mTmpBitmap = new LICE_MemBitmap(0, 0, 4);
   }
-  LICE_Copy(mTmpBitmap, base->mData);
+  // The knob is composed in the base's own pixels, which are at the scale
+  // for a picture of the resources.
+  LICE_Copy(mTmpBitmap, basePixels);
+  const bool layoutSize = mScale == 1.0;
+  const int w = layoutSize ? base->W : mTmpBitmap->getWidth();
+  const int h = layoutSize ? base->H : mTmpBitmap->getHeight();
+  const float xOffset = (w % 2) ? -0.5f : 0.0f;
   // The base keeps its colours but loses its alpha: the turned mask gives
   // the knob its outline and light.
   LICE_ClearRect(mTmpBitmap, 0, 0, w, h, 0xFFFFFF, 0);
-  LICE_RotatedBlit(mTmpBitmap, mask->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w),
-                   static_cast<float>(h), a, true, 1.0f,
+  LICE_IBitmap* maskPixels = PicturePixels(mask);
+  LICE_IBitmap* topPixels = PicturePixels(top);
+  // At 100 % the three share the base's size; at a scale each is turned
+  // from its own pixels onto the base's.
+  const auto sourceW = [&](LICE_IBitmap* p)
+  { return static_cast<float>(layoutSize || !p ? w : p->getWidth()); };
+  const auto sourceH = [&](LICE_IBitmap* p)
+  { return static_cast<float>(layoutSize || !p ? h : p->getHeight()); };
+  LICE_RotatedBlit(mTmpBitmap, maskPixels, 0, 0, w, h, 0.0f, 0.0f, sourceW(maskPixels),
+                   sourceH(maskPixels), a, true, 1.0f,
                    LICE_MODE_ADD | LICE_FLAG_BILINEAR | LICE_FLAG_USE_ALPHA, xOffset, 0.0f);
-  LICE_RotatedBlit(mTmpBitmap, top->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w),
-                   static_cast<float>(h), a, true, 1.0f,
+  LICE_RotatedBlit(mTmpBitmap, topPixels, 0, 0, w, h, 0.0f, 0.0f, sourceW(topPixels),
+                   sourceH(topPixels), a, true, 1.0f,
                    LICE_MODE_COPY | LICE_FLAG_BILINEAR | LICE_FLAG_USE_ALPHA, xOffset, 0.0f);
-  const IRECT r = IRECT(x, y, x + w, y + h).Intersect(mDrawRECT);
+  const IRECT to = ToPixels(IRECT(x, y, x + base->W, y + base->H));
+  if (to.W() == w && to.H() == h)
+  {
+    BlitPixels(mTmpBitmap, to, 0, 0, blend);
+    return true;
+  }
+  // A 100 % base at another scale: the composed knob enlarged.
+  const IRECT r = to.Intersect(mDrawRECT);
   if (r.W() > 0 && r.H() > 0)
   {
-    LICE_Blit(mDrawBitmap, mTmpBitmap, r.L, r.T, r.L - x, r.T - y, r.W(), r.H(), LiceWeight(blend),
-              LiceBlendMode(blend));
+    const float sx = static_cast<float>(w) / to.W(), sy = static_cast<float>(h) / to.H();
+    LICE_ScaledBlit(mDrawBitmap, mTmpBitmap, r.L, r.T, r.W(), r.H(), (r.L - to.L) * sx,
+                    (r.T - to.T) * sy, r.W() * sx, r.H() * sy, LiceWeight(blend),
+                    LiceBlendMode(blend) | LICE_FLAG_BILINEAR);
   }
   return true;
 }
@@ -112,27 +182,46 @@ bool IGraphics::DrawPoint(const IColor* color, float x, float y, const IChannelB
   {
     return false;
   }
-  LICE_PutPixel(mDrawBitmap, static_cast<int>(x + 0.5f), static_cast<int>(y + 0.5f),
-                LiceColor(color), LiceWeight(blend), LiceBlendMode(blend));
+  LICE_PutPixel(mDrawBitmap, static_cast<int>(CentreToPixels(x) + 0.5f),
+                static_cast<int>(CentreToPixels(y) + 0.5f), LiceColor(color), LiceWeight(blend),
+                LiceBlendMode(blend));
   return true;
 }
 
 bool IGraphics::ForcePixel(const IColor* color, int x, int y)
 {
-  if (!color || !mDrawBitmap || x < 0 || y < 0 || x >= mDrawBitmap->getWidth() ||
-      y >= mDrawBitmap->getHeight())
+  if (!color || !mDrawBitmap)
   {
     return false;
   }
-  LICE_pixel* row = mDrawBitmap->getBits() + static_cast<size_t>(y) * mDrawBitmap->getRowSpan();
-  row[x] = LiceColor(color);
+  // Every pixel of the layout unit.
+  const IRECT r = ToPixels(IRECT(x, y, x + 1, y + 1));
+  if (r.L < 0 || r.T < 0 || r.L >= mDrawBitmap->getWidth() || r.T >= mDrawBitmap->getHeight())
+  {
+    return false;
+  }
+  const LICE_pixel pixel = LiceColor(color);
+  for (int py = r.T; py < r.B && py < mDrawBitmap->getHeight(); ++py)
+  {
+    LICE_pixel* row = mDrawBitmap->getBits() + static_cast<size_t>(py) * mDrawBitmap->getRowSpan();
+    for (int px = r.L; px < r.R && px < mDrawBitmap->getWidth(); ++px)
+    {
+      row[px] = pixel;
+    }
+  }
   return true;
 }
 
 IColor IGraphics::GetPoint(int x, int y)
 {
-  const LICE_pixel p = LICE_GetPixel(mDrawBitmap, x, y);
+  const LICE_pixel p = LICE_GetPixel(mDrawBitmap, ToPixels(x), ToPixels(y));
   return IColor(LICE_GETA(p), LICE_GETR(p), LICE_GETG(p), LICE_GETB(p));
+}
+
+int IGraphics::CentrePixel(int v) const
+{
+  return mScale == 1.0 ? v
+                       : static_cast<int>(std::floor(CentreToPixels(static_cast<float>(v)) + 0.5f));
 }
 
 bool IGraphics::DrawLine(const IColor* color, float x1, float y1, float x2, float y2,
@@ -142,9 +231,9 @@ bool IGraphics::DrawLine(const IColor* color, float x1, float y1, float x2, floa
   {
     return false;
   }
-  LICE_Line(mDrawBitmap, static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2),
-            static_cast<int>(y2), LiceColor(color), LiceWeight(blend), LiceBlendMode(blend),
-            antiAlias);
+  LICE_Line(mDrawBitmap, static_cast<int>(CentreToPixels(x1)), static_cast<int>(CentreToPixels(y1)),
+            static_cast<int>(CentreToPixels(x2)), static_cast<int>(CentreToPixels(y2)),
+            LiceColor(color), LiceWeight(blend), LiceBlendMode(blend), antiAlias);
   return true;
 }
 
@@ -163,8 +252,9 @@ bool IGraphics::DrawArc(const IColor* color, float cx, float cy, float r, float 
   {
     return false;
   }
-  LICE_Arc(mDrawBitmap, cx, cy, r, minAngle, maxAngle, LiceColor(color), LiceWeight(blend),
-           LiceBlendMode(blend), antiAlias);
+  LICE_Arc(mDrawBitmap, CentreToPixels(cx), CentreToPixels(cy), r * static_cast<float>(mScale),
+           minAngle, maxAngle, LiceColor(color), LiceWeight(blend), LiceBlendMode(blend),
+           antiAlias);
   return true;
 }
 
@@ -175,8 +265,8 @@ bool IGraphics::DrawCircle(const IColor* color, float cx, float cy, float r,
   {
     return false;
   }
-  LICE_Circle(mDrawBitmap, cx, cy, r, LiceColor(color), LiceWeight(blend), LiceBlendMode(blend),
-              antiAlias);
+  LICE_Circle(mDrawBitmap, CentreToPixels(cx), CentreToPixels(cy), r * static_cast<float>(mScale),
+              LiceColor(color), LiceWeight(blend), LiceBlendMode(blend), antiAlias);
   return true;
 }
 
@@ -187,8 +277,9 @@ bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r, const I
   {
     return false;
   }
-  LICE_FillCircle(mDrawBitmap, static_cast<float>(cx), static_cast<float>(cy), r, LiceColor(color),
-                  LiceWeight(blend), LiceBlendMode(blend), antiAlias);
+  LICE_FillCircle(mDrawBitmap, CentreToPixels(static_cast<float>(cx)),
+                  CentreToPixels(static_cast<float>(cy)), r * static_cast<float>(mScale),
+                  LiceColor(color), LiceWeight(blend), LiceBlendMode(blend), antiAlias);
   return true;
 }
 
@@ -199,8 +290,9 @@ bool IGraphics::RoundRect(const IColor* color, const IRECT* rect, const IChannel
   {
     return false;
   }
-  LICE_RoundRect(mDrawBitmap, static_cast<float>(rect->L), static_cast<float>(rect->T),
-                 static_cast<float>(rect->W()), static_cast<float>(rect->H()), cornerRadius,
+  const IRECT p = ToPixels(*rect);
+  LICE_RoundRect(mDrawBitmap, static_cast<float>(p.L), static_cast<float>(p.T),
+                 static_cast<float>(p.W()), static_cast<float>(p.H()), ToPixels(cornerRadius),
                  LiceColor(color), LiceWeight(blend), LiceBlendMode(blend), antiAlias);
   return true;
 }
@@ -212,7 +304,8 @@ bool IGraphics::FillRoundRect(const IColor* color, const IRECT* rect, const ICha
   {
     return false;
   }
-  const int x = rect->L, y = rect->T, w = rect->W(), h = rect->H(), cr = cornerRadius;
+  const IRECT p = ToPixels(*rect);
+  const int x = p.L, y = p.T, w = p.W(), h = p.H(), cr = ToPixels(cornerRadius);
   const LICE_pixel pixel = LiceColor(color);
   const float weight = LiceWeight(blend);
   const int mode = LiceBlendMode(blend);
@@ -237,8 +330,9 @@ bool IGraphics::FillIRect(const IColor* color, const IRECT* rect, const IChannel
   {
     return false;
   }
-  LICE_FillRect(mDrawBitmap, rect->L, rect->T, rect->W(), rect->H(), LiceColor(color),
-                LiceWeight(blend), LiceBlendMode(blend));
+  const IRECT p = ToPixels(*rect);
+  LICE_FillRect(mDrawBitmap, p.L, p.T, p.W(), p.H(), LiceColor(color), LiceWeight(blend),
+                LiceBlendMode(blend));
   return true;
 }
 
@@ -249,7 +343,8 @@ bool IGraphics::FillTriangle(const IColor* color, int x1, int y1, int x2, int y2
   {
     return false;
   }
-  LICE_FillTriangle(mDrawBitmap, x1, y1, x2, y2, x3, y3, LiceColor(color), LiceWeight(blend),
+  LICE_FillTriangle(mDrawBitmap, CentrePixel(x1), CentrePixel(y1), CentrePixel(x2), CentrePixel(y2),
+                    CentrePixel(x3), CentrePixel(y3), LiceColor(color), LiceWeight(blend),
                     LiceBlendMode(blend));
   return true;
 }
@@ -261,8 +356,20 @@ bool IGraphics::FillIConvexPolygon(const IColor* color, const int* x, const int*
   {
     return false;
   }
-  LICE_FillConvexPolygon(mDrawBitmap, x, y, npoints, LiceColor(color), LiceWeight(blend),
-                         LiceBlendMode(blend));
+  if (mScale == 1.0)
+  {
+    LICE_FillConvexPolygon(mDrawBitmap, x, y, npoints, LiceColor(color), LiceWeight(blend),
+                           LiceBlendMode(blend));
+    return true;
+  }
+  std::vector<int> px(static_cast<size_t>(npoints)), py(static_cast<size_t>(npoints));
+  for (int i = 0; i < npoints; ++i)
+  {
+    px[static_cast<size_t>(i)] = CentrePixel(x[i]);
+    py[static_cast<size_t>(i)] = CentrePixel(y[i]);
+  }
+  LICE_FillConvexPolygon(mDrawBitmap, px.data(), py.data(), npoints, LiceColor(color),
+                         LiceWeight(blend), LiceBlendMode(blend));
   return true;
 }
 
@@ -272,7 +379,8 @@ bool IGraphics::DrawVerticalLine(const IColor* color, int xi, int yLo, int yHi)
   {
     return false;
   }
-  LICE_Line(mDrawBitmap, xi, yLo, xi, yHi, LiceColor(color), 1.0f, LICE_MODE_COPY, false);
+  LICE_Line(mDrawBitmap, CentrePixel(xi), CentrePixel(yLo), CentrePixel(xi), CentrePixel(yHi),
+            LiceColor(color), 1.0f, LICE_MODE_COPY, false);
   return true;
 }
 
@@ -282,7 +390,8 @@ bool IGraphics::DrawHorizontalLine(const IColor* color, int yi, int xLo, int xHi
   {
     return false;
   }
-  LICE_Line(mDrawBitmap, xLo, yi, xHi, yi, LiceColor(color), 1.0f, LICE_MODE_COPY, false);
+  LICE_Line(mDrawBitmap, CentrePixel(xLo), CentrePixel(yi), CentrePixel(xHi), CentrePixel(yi),
+            LiceColor(color), 1.0f, LICE_MODE_COPY, false);
   return true;
 }
 
@@ -339,7 +448,16 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* rect, bool measur
   {
     return false;
   }
-  LICE_IFont* font = text->mCached ? text->mCached : CacheFont(text);
+  // At a scale the font is the style's height times the scale; the style
+  // keeps its 100 % font in mCached.
+  IText scaled;
+  IText* style = text;
+  if (mScale != 1.0)
+  {
+    scaled = ScaledText(*text);
+    style = &scaled;
+  }
+  LICE_IFont* font = style->mCached ? style->mCached : CacheFont(style);
   if (!font)
   {
     return false;
@@ -363,7 +481,13 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* rect, bool measur
   {
     LICE_Rect extent = {0, 0, 0, 0};
     font->DrawTextA(mDrawBitmap, str, -1, &extent, format | LICE_DT_CALCRECT);
-    const int w = extent.right - extent.left, h = extent.bottom - extent.top;
+    int w = extent.right - extent.left, h = extent.bottom - extent.top;
+    if (mScale != 1.0)
+    {
+      // In layout units, rounded up so that the extent covers the text.
+      w = static_cast<int>(std::ceil(w / mScale));
+      h = static_cast<int>(std::ceil(h / mScale));
+    }
     switch (text->mAlign)
     {
     case IText::kAlignNear:
@@ -382,7 +506,8 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* rect, bool measur
     return true;
   }
 
-  LICE_Rect r = {rect->L, rect->T, rect->R, rect->B};
+  const IRECT p = ToPixels(*rect);
+  LICE_Rect r = {p.L, p.T, p.R, p.B};
   font->DrawTextA(mDrawBitmap, str, -1, &r, format);
   return true;
 }

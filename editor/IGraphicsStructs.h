@@ -4,7 +4,8 @@
 // multi-frame bitmaps, blend methods and mouse modifiers, and the
 // conversions from them to what the raster library takes.
 //
-// Geometry is in editor client pixels from the top left. Multi-frame
+// Geometry is in layout units from the top left: editor client pixels at
+// 100 %, times the editor's scale on the screen (IGraphics.h). Multi-frame
 // bitmaps have their frames stacked vertically (or side by side when
 // flagged), and frame states are numbered from 1.
 
@@ -143,7 +144,9 @@ struct IText
 // A handle on a raster bitmap holding one or more frames. The bitmap
 // belongs to the process-wide cache, not to the record, which is copied
 // freely. A bitmap that could not be loaded has no data and no size and
-// draws nothing.
+// draws nothing. Sizes are in layout units (a picture's 100 % pixels); a
+// picture loaded from the module's resources keeps its id, by which the
+// graphics context draws the pixels of its current scale (IGraphics.h).
 struct IBitmap
 {
   LICE_IBitmap* mData = nullptr;
@@ -151,10 +154,12 @@ struct IBitmap
   int H = 0; // full height of all frames
   int N = 1; // number of frames
   bool mFramesAreHorizontal = false;
+  int mId = -1; // the resource's id at 100 %, -1 for a bitmap made in memory
 
   IBitmap() = default;
-  IBitmap(LICE_IBitmap* data, int w, int h, int n = 1, bool framesAreHorizontal = false)
-      : mData(data), W(w), H(h), N(n), mFramesAreHorizontal(framesAreHorizontal)
+  IBitmap(LICE_IBitmap* data, int w, int h, int n = 1, bool framesAreHorizontal = false,
+          int id = -1)
+      : mData(data), W(w), H(h), N(n), mFramesAreHorizontal(framesAreHorizontal), mId(id)
   {
   }
 

@@ -26,6 +26,7 @@ public:
   virtual void SetControlFromPlug(int controlIdx, double normalizedValue) = 0;
   // Creates the drawing surfaces; called once when attached.
   virtual void PrepDraw() = 0;
+  // The editor's size in pixels at its scale: the size of its window.
   virtual int Width() const = 0;
   virtual int Height() const = 0;
   // [any thread] Whether this platform gives the editor a window at all. A
@@ -39,6 +40,26 @@ public:
   // [UI thread] The host's idle call while the editor is open: windows
   // without a timer of their own handle their events and redraw here.
   virtual void Idle() {}
+  // ---- Scale -----------------------------------------------------------
+  // An editor may draw at several scales (1 is 100 %). The user's choice
+  // comes first, then the host's, then the platform's. A change of scale
+  // changes Width() and Height() and reaches the format through
+  // IPlugInterface::ResizeGraphics.
+
+  // [UI thread] The host's content scale: the editor takes the nearest
+  // scale it draws at unless the user chose one. False when the editor
+  // does not scale (the host should not expect it to).
+  virtual bool SetHostScale(double scale)
+  {
+    (void)scale;
+    return false;
+  }
+  // [UI thread] The scale the user chose, in percent (100, 150 or 200), or
+  // 0 when the user has not chosen: what the plug-in's state keeps.
+  virtual int GetUserScalePercent() const { return 0; }
+  // [UI thread] The stored choice back; 0 forgets it.
+  virtual void SetUserScalePercent(int percent) { (void)percent; }
+
   // [UI thread] Asks the user for a file with one of the space-separated
   // extensions, starting at file and dir. On confirmation file holds the
   // path; on cancel it is unchanged; with no window open it becomes empty.

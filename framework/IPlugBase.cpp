@@ -531,6 +531,44 @@ void IPlugBase::DirtyParameters()
   }
 }
 
+void IPlugBase::SerializeEditorState(ByteChunk* chunk)
+{
+  const int percent = mGraphics ? mGraphics->GetUserScalePercent() : 0;
+  if (!chunk || percent <= 0)
+  {
+    return;
+  }
+  int magic = IPLUG_EDITOR_STATE_MAGIC, version = IPLUG_EDITOR_STATE_VERSION;
+  int bytes = static_cast<int>(sizeof percent);
+  chunk->Put(&magic);
+  chunk->Put(&version);
+  chunk->Put(&bytes);
+  chunk->Put(&percent);
+}
+
+void IPlugBase::UnserializeEditorState(const ByteChunk* chunk, int startPos)
+{
+  int magic = 0, version = 0, bytes = 0, percent = 0;
+  int pos = chunk ? chunk->Get(&magic, startPos) : -1;
+  if (pos < 0 || magic != IPLUG_EDITOR_STATE_MAGIC)
+  {
+    return;
+  }
+  pos = chunk->Get(&version, pos);
+  pos = chunk->Get(&bytes, pos);
+  // What the trailer says it holds must be there, and version 1 holds the
+  // size.
+  if (pos < 0 || version < 1 || bytes < static_cast<int>(sizeof percent) ||
+      bytes > chunk->Size() - pos || chunk->Get(&percent, pos) < 0)
+  {
+    return;
+  }
+  if (mGraphics)
+  {
+    mGraphics->SetUserScalePercent(percent);
+  }
+}
+
 void InitChunkWithIPlugVer(ByteChunk* chunk)
 {
   chunk->Clear();

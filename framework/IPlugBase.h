@@ -286,6 +286,17 @@ public:
   int UnserializeParams(const ByteChunk* chunk, int startPos);
   // [mutex held] Every OnParamChange in index order.
   void OnParamReset();
+  // [UI thread, mutex held] The editor's part of the chunks handed to the
+  // host, after the parameters or the presets, where readers that do not
+  // know it stop: the tag IPLUG_EDITOR_STATE_MAGIC, a version, the number
+  // of bytes that follow, then for version 1 the size the user chose for
+  // the editor in percent. Written only once the user has chosen one, so a
+  // chunk is otherwise what it always was.
+  void SerializeEditorState(ByteChunk* chunk);
+  // [UI thread, mutex held] Takes the user's size from a trailer at
+  // startPos. Without one (an older chunk, another plug-in's bytes) the
+  // editor keeps the size it has; later versions' extra bytes are skipped.
+  void UnserializeEditorState(const ByteChunk* chunk, int startPos);
   // [any thread, takes the plug-in mutex] Tells the host every parameter changed.
   void DirtyParameters();
 
@@ -371,3 +382,6 @@ void InitChunkWithIPlugVer(ByteChunk* chunk);
 // The chunk version after the header at *pPos, moving *pPos past it; 0 and
 // *pPos unchanged when there is no header.
 int GetIPlugVerFromChunk(const ByteChunk* chunk, int* pPos);
+// The tag of the editor's trailer ("EdSt" in file order) and its version.
+const int IPLUG_EDITOR_STATE_MAGIC = 0x74536445;
+const int IPLUG_EDITOR_STATE_VERSION = 1;

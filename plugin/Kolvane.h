@@ -91,7 +91,8 @@ private:
   void CreatePresets();
   void CreateParams();
   // The 664 x 472 editor from the parameter table: background, the 16 step
-  // LEDs, one control per parameter; attached to the base.
+  // LEDs, one control per parameter; attached to the base. It draws at 100,
+  // 150 and 200 % (1328 x 944 pixels).
   void CreateGraphics();
 
   int mDumpCount = 0;

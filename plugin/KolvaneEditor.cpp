@@ -8,6 +8,8 @@
 void Kolvane::CreateGraphics()
 {
   IGraphics* graphics = MakeGraphics(this, kEditorWidth, kEditorHeight, 0);
+  // Every picture is drawn at 150 and 200 % as well (tools/artwork).
+  graphics->SetScalable(true);
   graphics->AttachBackground(kPictureBackground, FindPicture(kPictureBackground)->name);
 
   // The control pictures, each loaded once, in the order of the picture

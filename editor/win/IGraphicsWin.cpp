@@ -111,6 +111,25 @@ IMouseMod GetMouseMod(WPARAM wParam)
                    (wParam & MK_CONTROL) != 0, (GetKeyState(VK_MENU) & 0x8000) != 0);
 }
 
+// The window's DPI where the system tells it (GetDpiForWindow, Windows 10
+// 1607 on), looked up at run time so that the module still loads, and
+// imports only what every Windows has, on older systems; 0 where it
+// cannot tell. 96 is 100 %.
+UINT WindowDpi(HWND wnd)
+{
+  typedef UINT(WINAPI * GetDpiForWindowProc)(HWND);
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  FARPROC found = user32 ? GetProcAddress(user32, "GetDpiForWindow") : nullptr;
+  if (!found || !wnd)
+  {
+    return 0;
+  }
+  GetDpiForWindowProc getDpi;
+  static_assert(sizeof getDpi == sizeof found, "function pointers");
+  std::memcpy(&getDpi, &found, sizeof getDpi);
+  return getDpi(wnd);
+}
+
 // Unregisters the window class once no editor window of the process is
 // left.
 void ReleaseClassIfUnused()
@@ -279,6 +298,10 @@ IPopupMenu* GetItemMenu(long id, long& idxInMenu, long& offset, IPopupMenu* menu
 
 void* IGraphicsWin::OpenWindow(void* parent)
 {
+  // The scale of the screen the host's window is on, unless the user or the
+  // host chose one; an open window takes the new size before it is moved.
+  const UINT dpi = WindowDpi(static_cast<HWND>(parent));
+  SetPlatformScale(dpi / 96.0);
   int x = 0, y = 0, w = mWidth, h = mHeight;
   mW->mParentWnd = static_cast<HWND>(parent);
 
@@ -617,8 +640,8 @@ void IGraphicsWin::Tick()
     InvalidateRect(mW->mPlugWnd, &r, FALSE);
     if (mW->mParamEditWnd && mEdControl)
     {
-      const IRECT* c = mEdControl->GetRECT();
-      RECT keep = {c->L, c->T, c->R, c->B};
+      const IRECT c = ToPixels(*mEdControl->GetRECT());
+      RECT keep = {c.L, c.T, c.R, c.B};
       ValidateRect(mW->mPlugWnd, &keep);
       UpdateWindow(mW->mPlugWnd);
       mParamEditMsg = kEditUpdate;
@@ -946,13 +969,41 @@ LICE_IBitmap* IGraphicsWin::OSLoadBitmap(int id, const char* name)
   return LoadPNGResource(mW->mHInstance, id, name);
 }
 
+LICE_HFONT IGraphicsWin::OSCreateFont(const IText* text)
+{
+  if (!text)
+  {
+    return nullptr;
+  }
+  DWORD quality = NONANTIALIASED_QUALITY;
+  switch (text->mQuality)
+  {
+  case IText::kQualityDefault:
+    quality = DEFAULT_QUALITY;
+    break;
+  case IText::kQualityAntiAliased:
+    quality = ANTIALIASED_QUALITY;
+    break;
+  case IText::kQualityClearType:
+    quality = CLEARTYPE_QUALITY;
+    break;
+  default:
+    break;
+  }
+  const int angle = 10 * text->mOrientation; // tenths of a degree
+  return CreateFontA(
+      text->mSize, 0, angle, angle, text->mStyle == IText::kStyleBold ? FW_BOLD : FW_NORMAL,
+      text->mStyle == IText::kStyleItalic ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality, DEFAULT_PITCH, text->mFont);
+}
+
 void IGraphicsWin::Resize(int w, int h)
 {
-  if (w == mWidth && h == mHeight)
+  if (w == LayoutWidth() && h == LayoutHeight())
   {
     return;
   }
-  const int dw = w - mWidth, dh = h - mHeight;
+  const int dw = ToPixels(w) - mWidth, dh = ToPixels(h) - mHeight;
   IGraphics::Resize(w, h);
   if (!mW->mPlugWnd)
   {
@@ -970,6 +1021,21 @@ void IGraphicsWin::Resize(int w, int h)
       SetWindowPos(wnd, nullptr, 0, 0, ww + dw, wh + dh, flags);
     }
   }
-  RECT r = {0, 0, w, h};
+  RECT r = {0, 0, mWidth, mHeight};
+  InvalidateRect(mW->mPlugWnd, &r, FALSE);
+}
+
+void IGraphicsWin::WindowSizeChanged()
+{
+  if (!mW->mPlugWnd)
+  {
+    return;
+  }
+  // The box sits over where its control was at the old size.
+  DestroyParamEdit();
+  mParamEditMsg = kEditNone;
+  SetWindowPos(mW->mPlugWnd, nullptr, 0, 0, mWidth, mHeight,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT r = {0, 0, mWidth, mHeight};
   InvalidateRect(mW->mPlugWnd, &r, FALSE);
 }

@@ -9,9 +9,11 @@
 // extension list, asking before opening a link) is IGraphics's.
 //
 // Life of the window:
-//   1. the host calls effEditOpen with its window: OpenWindow registers the
-//      window class if no other editor of the process holds it, and creates
-//      the "IPlug" child window at (0, 0) with the editor's size;
+//   1. the host calls effEditOpen with its window: OpenWindow takes the
+//      scale of the host window's DPI (96 for 100 %, where the system can
+//      tell), registers the window class if no other editor of the process
+//      holds it, and creates the "IPlug" child window at (0, 0) with the
+//      editor's size;
 //   2. WM_CREATE stores the window's record in the window and starts timer 2
 //      at trunc(1000 / fps) ms; each tick runs the dirty check, invalidates
 //      what came back dirty and paints it at once from the back buffer;
@@ -65,11 +67,17 @@ public:
   EParamEditState ParamEditState() const { return mParamEditMsg; }
 
 protected:
+  // A GDI font of the style's face, height, weight, slant, angle and
+  // quality; the raster font made from it owns it and draws through GDI.
+  LICE_HFONT OSCreateFont(const IText* text) override;
   // The common open or save dialog, owned by the editor window.
   bool OSPromptForFile(WDL_String* chosen, EFileAction action, const char* file, const char* dir,
                        const IFileFilter& filter) override;
   // The shell's "open", when the system reports an internet connection.
   bool OSOpenURL(const char* url) override;
+  // The open window takes the new size (the host's window is the host's
+  // to size) and is drawn again whole.
+  void WindowSizeChanged() override;
 
 private:
   // The window's handles and the procedures Windows calls.

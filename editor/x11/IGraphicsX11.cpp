@@ -5,6 +5,7 @@
 #include "IPlugInterface.h"
 #include "X11Private.h"
 
+#include <X11/Xresource.h>
 #include <X11/keysym.h>
 #include <dlfcn.h>
 #include <unistd.h>
@@ -155,6 +156,26 @@ int KeyCodeOf(int vk)
   return -1;
 }
 
+// The desktop's scale: the Xft.dpi resource of the server's resource
+// database, 96 being 100 %; 0 when the desktop sets none.
+double DesktopScale(Display* display)
+{
+  const char* resources = XResourceManagerString(display);
+  if (!resources)
+    return 0.0;
+  XrmInitialize();
+  XrmDatabase database = XrmGetStringDatabase(resources);
+  if (!database)
+    return 0.0;
+  char* type = nullptr;
+  XrmValue value;
+  double dpi = 0.0;
+  if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
+    dpi = std::atof(value.addr);
+  XrmDestroyDatabase(database);
+  return dpi > 0.0 ? dpi / 96.0 : 0.0;
+}
+
 IMouseMod ModOf(unsigned int state, unsigned int button, bool pressed)
 {
   bool left = (state & Button1Mask) != 0;
@@ -233,6 +254,9 @@ void* IGraphicsX11::OpenWindow(void* parent)
     XCloseDisplay(display);
     return nullptr;
   }
+  // The window is made at the size of the scale the desktop asks for,
+  // unless the user or the host chose one.
+  SetPlatformScale(DesktopScale(display));
   const Window parentWindow =
       parent ? reinterpret_cast<Window>(parent) : RootWindow(display, screen);
   XSetWindowAttributes attributes;
@@ -646,11 +670,18 @@ void IGraphicsX11::HandleEvent(void* raw)
 
 void IGraphicsX11::Resize(int w, int h)
 {
-  if (w == mWidth && h == mHeight)
+  if (w == LayoutWidth() && h == LayoutHeight())
     return;
   // The box edits a control the base is about to delete.
   DropTextEntry();
   IGraphics::Resize(w, h);
+  WindowSizeChanged();
+}
+
+void IGraphicsX11::WindowSizeChanged()
+{
+  // The box sits over where its control was at the old size.
+  DropTextEntry();
   if (!mX->display)
     return;
   // X has no empty windows: a 0 x 0 editor keeps one pixel and shows

@@ -8,9 +8,10 @@
 // link) is IGraphics's.
 //
 // Life of the window:
-//   1. OpenWindow(parent): the host passes its X11 Window id; a child window
-//      of the editor's size is made on a fresh connection and every control
-//      is marked dirty. Opening again moves the editor to a new window.
+//   1. OpenWindow(parent): the host passes its X11 Window id; the desktop's
+//      scale (Xft.dpi, 96 for 100 %) is read, then a child window of the
+//      editor's size is made on a fresh connection and every control is
+//      marked dirty. Opening again moves the editor to a new window.
 //      On a local server the frames go through a shared-memory image.
 //   2. Idle(): on every effEditIdle the window's pending X events are
 //      handled (expose, mouse, keys, the text box), then, when the frame
@@ -64,6 +65,8 @@ protected:
   // A FreeType font of the style's family (DejaVu Sans when it is not
   // installed), height and weight.
   LICE_HFONT OSCreateFont(const IText* text) override;
+  // The open window takes the new size and is drawn again whole.
+  void WindowSizeChanged() override;
   // zenity's file selection, when it is installed; without it, cancelled.
   bool OSPromptForFile(WDL_String* chosen, EFileAction action, const char* file, const char* dir,
                        const IFileFilter& filter) override;

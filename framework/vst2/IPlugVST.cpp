@@ -15,6 +15,10 @@ namespace
 const VstInt32 kFlagsBeforeEditor = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
 const VstInt32 kVendorSpecificYes = 0xBEEF;
 const VstIntPtr kCockosExtensions = 0xBEEF0000;
+// The host's content scale for the editor: effVendorSpecific with these
+// two codes and the scale as a float in opt.
+const VstInt32 kContentScaleIndex = 0x50726553;  // 'PreS'
+const VstIntPtr kContentScaleValue = 0x41654373; // 'AeCs'
 
 } // namespace
 
@@ -245,16 +249,27 @@ VstIntPtr IPlugVST::Dispatch(IPlugBase::IMutexLock& lock, VstInt32 opcode, VstIn
     return 0;
 
   case effEditOpen:
+  {
+    const ERect asked = mEditRect;
     if (HasEditorWindow() && mPlug->GetGUI()->OpenWindow(ptr))
     {
+      mEditorOpen = true;
+      // The window learnt its scale while opening (the platform's DPI):
+      // the host sized its window from the rectangle it had before.
+      if (asked.right != mEditRect.right || asked.bottom != mEditRect.bottom)
+      {
+        HostCallback(audioMasterSizeWindow, mEditRect.right, mEditRect.bottom);
+      }
       mPlug->OnGUIOpen();
       return 1;
     }
     return 0;
+  }
 
   case effEditClose:
     if (HasEditorWindow())
     {
+      mEditorOpen = false;
       mPlug->OnGUIClose();
       mPlug->GetGUI()->CloseWindow();
       return 1;
@@ -326,6 +341,11 @@ VstIntPtr IPlugVST::Dispatch(IPlugBase::IMutexLock& lock, VstInt32 opcode, VstIn
     return text ? 1 : 0;
 
   case effVendorSpecific:
+    if (index == kContentScaleIndex && value == kContentScaleValue)
+    {
+      IGraphicsInterface* graphics = mPlug->GetGUI();
+      return graphics && std::isfinite(opt) && graphics->SetHostScale(opt) ? 1 : 0;
+    }
     if (index == 7 && text)
     {
       if (value >= 0 && value < mPlug->NParams())
@@ -391,6 +411,10 @@ VstIntPtr IPlugVST::GetChunk(bool isBank, void** ppData)
   {
     serialized = mPlug->SerializeState(chunk);
   }
+  if (serialized)
+  {
+    mPlug->SerializeEditorState(chunk);
+  }
   if (serialized && chunk->Size() > 0)
   {
     *ppData = chunk->GetBytes();
@@ -431,6 +455,7 @@ VstIntPtr IPlugVST::SetChunk(bool isBank, VstIntPtr size, const void* data)
   {
     return 0;
   }
+  mPlug->UnserializeEditorState(chunk, pos);
   mPlug->RedrawParamControls();
   return 1;
 }
@@ -586,6 +611,12 @@ void IPlugVST::ResizeGraphics(int, int)
     mEditRect.top = mEditRect.left = 0;
     mEditRect.right = static_cast<VstInt16>(graphics->Width());
     mEditRect.bottom = static_cast<VstInt16>(graphics->Height());
+    // An open editor asks the host to follow; a host that refuses keeps its
+    // window, and the editor draws at its new size inside it.
+    if (mEditorOpen)
+    {
+      HostCallback(audioMasterSizeWindow, mEditRect.right, mEditRect.bottom);
+    }
     mPlug->OnWindowResize();
   }
 }

@@ -59,7 +59,9 @@ public:
   // [construction or UI thread] The editor flag, and the size that
   // effEditGetRect answers.
   void AttachGraphics(IGraphicsInterface* pGraphics) override;
-  // [UI thread] The editor's rectangle follows its context's size.
+  // [UI thread] The editor's rectangle follows its context's size; while
+  // the editor is open the host is asked to resize its window
+  // (audioMasterSizeWindow).
   void ResizeGraphics(int w, int h) override;
   // [UI thread, mutex held] The descriptor's initial delay.
   void SetLatency(int samples) override;
@@ -115,6 +117,8 @@ private:
   VstSpeakerArrangement mInputSpkrArr = {};
   VstSpeakerArrangement mOutputSpkrArr = {};
   bool mHostSpecificInitDone = false;
+  // Between a successful effEditOpen and effEditClose.
+  bool mEditorOpen = false;
   ByteChunk mState;     // handed to the host for program chunks
   ByteChunk mBankState; // handed to the host for bank chunks
   AEffect mAEffect = {};

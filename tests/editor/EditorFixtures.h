@@ -79,8 +79,9 @@ public:
     return true;
   }
   // Answers with mMenuChoice, or dismisses the menu when it is negative.
-  IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT*) override
+  IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* rect) override
   {
+    mMenuRects.push_back(*rect);
     ShownMenu shown;
     for (int i = 0; i < menu->GetNItems(); ++i)
     {
@@ -110,6 +111,11 @@ public:
 
   // The region the primitives clip bitmaps to, as a drawing pass sets it.
   void SetDrawRECT(const IRECT& rect) { mDrawRECT = rect; }
+  // What a window learns of its screen's scale when it opens.
+  void SetScreenScale(double scale) { SetPlatformScale(scale); }
+  // Each change of scale that reached the window.
+  void WindowSizeChanged() override { mWindowSizes.emplace_back(Width(), Height()); }
+  std::vector<std::pair<int, int>> mWindowSizes;
   LICE_pixel Pixel(int x, int y) { return LICE_GetPixel(GetDrawBitmap(), x, y); }
   // One timer tick as the window runs it: the dirty check, then the drawing
   // pass of the dirty region. False when nothing was dirty.
@@ -126,6 +132,7 @@ public:
 
   std::vector<IRECT> mScreenCopies;
   std::vector<ShownMenu> mMenus;
+  std::vector<IRECT> mMenuRects;
   int mMenuChoice = -1;
   std::vector<std::string> mTextEntries;
   std::vector<IRECT> mTextEntryRects;

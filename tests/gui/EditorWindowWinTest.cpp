@@ -1,10 +1,13 @@
 // Kolvane's editor window opened, closed and abused by a host in process,
 // on a real display: the window class, the child window, and the handles
-// and memory they hold; and how the window numbers native menus and turns
-// keys and wheel turns into editor events.
+// and memory they hold; how the window numbers native menus and turns keys
+// and wheel turns into editor events; and text drawn with GDI fonts at a
+// scale.
 
+#include "IGraphicsWin.h"
 #include "PluginInstance.h"
 #include "PluginModule.h"
+#include "ScaledTextCheck.h"
 #include "Win32Private.h"
 
 #include <gtest/gtest.h>
@@ -262,4 +265,11 @@ TEST(EditorWindow, KeysAndWheelBecomeEditorEvents)
     EXPECT_EQ(w.notches, win32::WheelNotches(MAKEWPARAM(MK_CONTROL, w.delta)))
         << "delta " << w.delta;
   }
+}
+
+// Text at a scale is drawn with a GDI font of the scaled height.
+TEST(EditorWindow, TextIsDrawnWithAFontOfTheScaledHeight)
+{
+  IGraphicsWin graphics(nullptr, 300, 80);
+  ExpectTextDrawnAtTheScaledHeight(graphics);
 }

@@ -1,5 +1,6 @@
 // The X11 editor window's own parts, driven in process on a real server:
-// frames through shared memory or through the connection, resizing, the
+// frames through shared memory or through the connection, resizing and
+// changing the scale, the desktop's scale, text at a scale, the
 // hidden pointer, the key table, the idle timer, popup menus, file and
 // colour dialogs, message boxes. Input for the modal parts comes from
 // another thread with real (XTEST) input through xdotool.
@@ -11,7 +12,9 @@
 #include <gtest/gtest.h>
 
 #include "EditorFixtures.h"
+#include "IEditorScale.h"
 #include "IGraphicsX11.h"
+#include "ScaledTextCheck.h"
 #include "X11Private.h"
 
 #include <X11/Xatom.h>
@@ -26,6 +29,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -518,6 +522,95 @@ TEST_P(X11FramesTest, ResizeDropsAnOpenTextBox)
   editor.Settle();
   EXPECT_TRUE(editor.plug.mAutomation.empty());
   EXPECT_TRUE(Eventually([&] { return Children(window).empty(); })) << "the box is gone";
+}
+
+// A change of scale while the window is open: the window, its image and
+// the plug-in take the size in pixels, and the window shows the back
+// buffer drawn at that scale.
+TEST_P(X11FramesTest, AChangeOfScaleResizesTheOpenWindowAndItsImage)
+{
+  X11Editor editor(300, 200);
+  editor.graphics->SetScalable(true);
+  editor.Add(IRECT(270, 180, 300, 200), 0xFFE0E000);
+  const Window window = editor.Open(host);
+  ASSERT_TRUE(window);
+  for (double scale : {2.0, 1.5, 1.0})
+  {
+    SCOPED_TRACE(scale);
+    editor.graphics->SetUserScale(scale);
+    editor.Settle(1);
+    const std::pair<int, int> size = {ScaledPixels(300, scale), ScaledPixels(200, scale)};
+    EXPECT_TRUE(Eventually([&] { return SizeOf(window) == size; }));
+    EXPECT_EQ(size, editor.plug.mResizes.back()) << "the plug-in is told";
+    EXPECT_TRUE(
+        Eventually([&] { return DifferenceFromBackBuffer(window, editor.graphics).empty(); }))
+        << DifferenceFromBackBuffer(window, editor.graphics);
+    EXPECT_EQ(0xFFE0E000,
+              LICE_GetPixel(editor.graphics->GetDrawBitmap(), size.first - 1, size.second - 1))
+        << "the corner control reaches the last pixel";
+    if (ServerKind() == XServer::kLocal)
+    {
+      EXPECT_EQ(std::vector<long>{size.first * size.second * 4L}, OwnSegments());
+    }
+  }
+}
+
+// ---- The scale the desktop asks for and text at a scale ----------------------
+
+class X11ScaleTest : public X11Test
+{
+protected:
+  // What a desktop sets: Xft.dpi in the server's resource database.
+  void SetDesktopDpi(const char* dpi)
+  {
+    const std::string resources = std::string("Xft.antialias:\t1\nXft.dpi:\t") + dpi + "\n";
+    XChangeProperty(display, root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(resources.c_str()),
+                    static_cast<int>(resources.size()));
+    XSync(display, False);
+  }
+};
+
+// The window opens at the scale of the desktop's Xft.dpi (96 being 100 %,
+// the nearest of the three sizes), unless the user or the host chose one;
+// a desktop without the resource gets 100 %.
+TEST_F(X11ScaleTest, TheDesktopsXftDpiChoosesTheSizeTheWindowOpensAt)
+{
+  struct Case
+  {
+    const char* dpi; // null: no resource database at all
+    double user, host;
+    double expected;
+  };
+  const Case cases[] = {
+      {nullptr, 0, 0, 1.0}, {"96", 0, 0, 1.0},    {"192", 0, 0, 2.0},   {"144", 0, 0, 1.5},
+      {"120", 0, 0, 1.0},   {"192", 0, 1.5, 1.5}, {"192", 1.0, 0, 1.0}, {"200.5", 0, 0, 2.0},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.dpi ? c.dpi : "none");
+    if (c.dpi)
+      SetDesktopDpi(c.dpi);
+    else
+      XDeleteProperty(display, root, XA_RESOURCE_MANAGER);
+    XSync(display, False);
+    X11Editor editor(300, 200);
+    editor.graphics->SetScalable(true);
+    editor.graphics->SetHostScale(c.host);
+    editor.graphics->SetUserScale(c.user);
+    const Window window = editor.Open(host);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(c.expected, editor.graphics->GetScale());
+    const std::pair<int, int> size = {ScaledPixels(300, c.expected), ScaledPixels(200, c.expected)};
+    EXPECT_EQ(size, SizeOf(window)) << "made at that size, not resized after";
+  }
+}
+
+// Text at a scale is drawn with a FreeType font of the scaled height.
+TEST_F(X11ScaleTest, TextIsDrawnWithAFontOfTheScaledHeight)
+{
+  X11Editor editor(300, 80);
+  ExpectTextDrawnAtTheScaledHeight(*editor.graphics);
 }
 
 // ---- The hidden pointer -----------------------------------------------------

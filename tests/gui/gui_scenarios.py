@@ -83,6 +83,17 @@ def centre(rect):
     return rect[0] + rect[2] // 2, rect[1] + rect[3] // 2
 
 
+def scaled(value, scale):
+    """A length or an edge in layout units as the editor puts it on the
+    screen at a scale: times the scale, rounded half up."""
+    return int(value * scale + 0.5)
+
+
+def scaled_rect(rect, scale):
+    """A rectangle by its origin and its size, as the editor scales it."""
+    return tuple(scaled(v, scale) for v in rect)
+
+
 def lit_leds(picture, leds):
     """Indices of the LEDs brighter than the unlit ones by a clear margin."""
     levels = [brightness(picture, *rect) for rect in leds]
@@ -222,8 +233,11 @@ class Session:
             self._layout = Layout(proc.stdout.decode())
         return self._layout
 
-    def host(self, *host_args, seconds=6, plugin=None):
-        """Starts the host on the editor and waits until its window shows."""
+    def host(self, *host_args, seconds=6, plugin=None, scale=None):
+        """Starts the host on the editor and waits until its window shows;
+        with a scale the host tells the plug-in that content scale first."""
+        if scale:
+            host_args = ("--content-scale", scale) + tuple(host_args)
         self.stop_file = self.path("stop")
         argv = run_command(
             self.args,
@@ -233,6 +247,7 @@ class Session:
             + [plugin or self.args.plugin],
         )
         self.proc = subprocess.Popen([str(a) for a in argv], env=self.env(), stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.out = b""
         deadline = time.time() + 20
         while time.time() < deadline:
             if self.proc.poll() is not None:
@@ -257,12 +272,22 @@ class Session:
             time.sleep(0.15)
             open(self.stop_file, "w").close()
         try:
-            _, err = self.proc.communicate(timeout=timeout)
+            out, err = self.proc.communicate(timeout=timeout)
         except subprocess.TimeoutExpired:
             self.proc.kill()
             self.proc.communicate()
             raise Failure("the host did not finish in %d s (deadlock?)" % timeout)
         check(self.proc.returncode == 0, "host exited with %d: %s" % (self.proc.returncode, err.decode(errors="replace")))
+        self.out = out.decode(errors="replace")
+
+    def window_size(self):
+        """The host's window as the server has it, (width, height)."""
+        found = subprocess.run(["xdotool", "getwindowgeometry", self.window], env=self.env(), capture_output=True, check=True)
+        for line in found.stdout.decode().splitlines():
+            if "Geometry:" in line:
+                w, h = line.split()[-1].split("x")
+                return int(w), int(h)
+        raise Failure("no geometry for the host's window")
 
     def log(self):
         return Log(self.path("log.txt"))
@@ -332,14 +357,22 @@ def only(*runners):
     return mark
 
 
-def opened_editor_matches_the_golden_picture(s):
+def golden_editor(scale=None):
+    """The editor as it opens, the first step's LED lit, at a scale."""
+    return read_png(os.path.join(GOLDEN, "editor_open@2x.png" if scale == 2 else "editor_open.png"))
+
+
+def opened_editor_matches_the_golden_picture(s, scale=None):
     """The screen shows the editor pixel for pixel as drawn in memory, with
     the first step's LED lit: before any audio the engine reports step 1 as
     the one playing, and the host's idle ticks light it."""
-    s.host("--screenshot", s.path("shot.png"), seconds=2)
+    s.host("--screenshot", s.path("shot.png"), seconds=2, scale=scale)
     time.sleep(0.3)
     s.wait()
-    shot, golden = read_png(s.path("shot.png")), read_png(os.path.join(GOLDEN, "editor_open.png"))
+    if scale:
+        check("content scale %g: taken" % scale in s.out, "host said: %s" % s.out)
+        check("editor open: %dx%d" % (scaled(664, scale), scaled(472, scale)) in s.out, "host said: %s" % s.out)
+    shot, golden = read_png(s.path("shot.png")), golden_editor(scale)
     differ = differing_pixels(shot, golden)
     check(not differ, "%d pixels differ from the golden picture, first %s" % (len(differ), differ[:5]))
 
@@ -354,10 +387,12 @@ def falling_automation(log, param):
     return values
 
 
-def dragging_the_cutoff_down_128_px_moves_it_half_its_range(s):
+def dragging_the_cutoff_down_128_px_moves_it_half_its_range(s, scale=None):
+    """The gearing is in layout units: at 200 % the 128 units that cross
+    half the cutoff's range are 256 pixels."""
     cutoff = s.layout()["filter_cutoff"]  # starts at its maximum
-    s.host(seconds=5)
-    s.drag(*centre(cutoff.rect), 128)
+    s.host(seconds=6 if scale else 5, scale=scale)
+    s.drag(*centre(scaled_rect(cutoff.rect, scale or 1)), scaled(128, scale or 1))
     s.wait()
     log = s.log()
     falling_automation(log, cutoff.index)
@@ -376,17 +411,18 @@ def dragging_with_control_is_ten_times_finer(s):
     check(abs(moved - 0.05) < 0.005, "moved by %f, expected 0.05" % moved)
 
 
-def clicking_step_4_toggles_it(s):
+def clicking_step_4_toggles_it(s, scale=None):
     step4 = s.layout()["step_4"]
-    s.host("--screenshot", s.path("shot.png"), seconds=3)
-    s.click(*centre(step4.rect))
+    rect = scaled_rect(step4.rect, scale or 1)
+    s.host("--screenshot", s.path("shot.png"), seconds=3, scale=scale)
+    s.click(*centre(rect))
     s.wait()
     log = s.log()
     p = step4.index
     check(log.initial[p] == 0.0 and log.final[p] == 1.0, "step 4: %s -> %s" % (log.initial[p], log.final[p]))
     check(log.gestures(p) == [[1.0]], "one gesture switching it on: %s" % log.calls)
-    shot, golden = read_png(s.path("shot.png")), read_png(os.path.join(GOLDEN, "editor_open.png"))
-    x, y, w, h = step4.rect
+    shot, golden = read_png(s.path("shot.png")), golden_editor(scale)
+    x, y, w, h = rect
     changed = differing_pixels(shot, golden)
     inside = [p for p in changed if x <= p[0] < x + w and y <= p[1] < y + h]
     check(len(inside) > w * h // 10, "the step's frame did not change on screen (%d pixels)" % len(inside))
@@ -444,7 +480,7 @@ def double_click_restores_the_default(s):
     log.gestures(p)  # balanced
 
 
-def the_lit_led_follows_the_steps_over_a_bar(s):
+def the_lit_led_follows_the_steps_over_a_bar(s, scale=None):
     """At 120 BPM the sixteen steps are sixteenth notes: each picture has
     exactly one LED lit, never ahead of the transport. The light follows
     the audio by a block, an idle tick and a redraw tick (about 65 ms), but
@@ -452,9 +488,9 @@ def the_lit_led_follows_the_steps_over_a_bar(s):
     seen on a busy 2-core machine. So every picture may trail by up to half
     a bar, and the closest one must be within a step: a light that is
     always behind, or in the wrong place, fails."""
-    leds = s.layout().leds
+    leds = [scaled_rect(rect, scale or 1) for rect in s.layout().leds]
     # Over two bars: on a loaded machine a picture can take a second.
-    s.host("--play", "--screenshot", s.path("bar.png"), "--screenshot-every-ms", 100, seconds=5)
+    s.host("--play", "--screenshot", s.path("bar.png"), "--screenshot-every-ms", 100, seconds=5, scale=scale)
     s.wait(stop=False)
     shots = {}
     for line in open(s.path("log.txt")):
@@ -476,6 +512,61 @@ def the_lit_led_follows_the_steps_over_a_bar(s):
     check(len(seen) >= 4, "only steps %s lit over two bars" % sorted(seen))
 
 
+# ---- At 200 %: the host's content scale, and the user's size menu -------------
+
+
+def opened_editor_at_200_percent_matches_the_golden_picture(s):
+    """The host tells the plug-in its content scale before it opens the
+    editor (effVendorSpecific 'PreS' 'AeCs'): the editor opens at 1328 x
+    944, every picture from the 200 % set."""
+    opened_editor_matches_the_golden_picture(s, scale=2)
+
+
+def dragging_the_cutoff_down_256_px_at_200_percent_moves_it_half_its_range(s):
+    dragging_the_cutoff_down_128_px_moves_it_half_its_range(s, scale=2)
+
+
+def clicking_step_4_at_200_percent_toggles_it(s):
+    clicking_step_4_toggles_it(s, scale=2)
+
+
+def the_lit_led_follows_the_steps_at_200_percent(s):
+    the_lit_led_follows_the_steps_over_a_bar(s, scale=2)
+
+
+def background_point(layout):
+    """A place on the background that no control or LED covers."""
+    rects = [(c["x"], c["y"], c["width"], c["height"]) for c in layout.params.values()] + list(layout.leds)
+    for x, y in ((330, 14), (250, 240), (20, 150)):
+        if not any(rx <= x < rx + rw and ry <= y < ry + rh for rx, ry, rw, rh in rects):
+            return x, y
+    raise Failure("no free place on the background")
+
+
+def the_size_menu_on_the_background_sets_200_percent_and_the_window_follows(s):
+    """A right click on the background (where no control is) opens the
+    size menu; choosing "Size: 200 %" doubles the editor, the host is asked
+    for a window of 1328 x 944 and gives it, the screen shows the 200 %
+    editor whole, and no parameter moves."""
+    x, y = background_point(s.layout())
+    s.host("--screenshot", s.path("shot.png"), seconds=8)
+    s.click(x, y, button=3)
+    time.sleep(0.5)
+    s.focus()
+    s.key("Down", "Down", "Down", "Return")  # the third entry
+    deadline = time.time() + 5
+    while s.window_size() != (1328, 944) and time.time() < deadline:
+        time.sleep(0.1)
+    size = s.window_size()
+    time.sleep(0.5)
+    s.wait()
+    check(size == (1328, 944), "the host's window is %s" % (size,))
+    check("editor resized: 1328x944" in s.out, "host said: %s" % s.out)
+    check(not s.log().calls, "the menu moved parameters: %s" % s.log().calls)
+    differ = differing_pixels(read_png(s.path("shot.png")), golden_editor(2))
+    check(not differ, "%d pixels differ from the golden picture, first %s" % (len(differ), differ[:5]))
+
+
 def automation_from_a_third_thread_while_playing(s):
     """Audio runs, a third thread sets every parameter every millisecond for
     ten seconds and then puts them back: the editor shows the defaults again
@@ -484,7 +575,7 @@ def automation_from_a_third_thread_while_playing(s):
     top, bottom = min(y for _, y, _, _ in leds), max(y + h for _, y, _, h in leds)
     s.host("--play", "--automate-every-ms", 1, "--screenshot", s.path("shot.png"), seconds=10)
     s.wait(timeout=60, stop=False)
-    shot, golden = read_png(s.path("shot.png")), read_png(os.path.join(GOLDEN, "editor_open.png"))
+    shot, golden = read_png(s.path("shot.png")), golden_editor()
     outside = [p for p in differing_pixels(shot, golden) if not (top <= p[1] < bottom)]
     check(not outside, "%d pixels differ outside the LED row, first %s" % (len(outside), outside[:5]))
     check(len(lit_leds(shot, leds)) == 1, "lit LEDs %s" % lit_leds(shot, leds))
@@ -641,6 +732,11 @@ SCENARIOS = [
     wheel_notches_move_a_knob,
     double_click_restores_the_default,
     the_lit_led_follows_the_steps_over_a_bar,
+    opened_editor_at_200_percent_matches_the_golden_picture,
+    dragging_the_cutoff_down_256_px_at_200_percent_moves_it_half_its_range,
+    clicking_step_4_at_200_percent_toggles_it,
+    the_lit_led_follows_the_steps_at_200_percent,
+    the_size_menu_on_the_background_sets_200_percent_and_the_window_follows,
     automation_from_a_third_thread_while_playing,
     typing_keeps_only_what_the_parameter_takes_and_enter_commits,
     a_click_elsewhere_cancels_the_entry,
@@ -716,7 +812,8 @@ class Xvfb:
             # Without -noreset the server resets when its last client leaves,
             # and a connection made during the reset fails.
             self.proc = subprocess.Popen(
-                ["Xvfb", self.display, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
+                # Room for the editor at 200 % (1328 x 944).
+                ["Xvfb", self.display, "-screen", "0", "1600x1200x24", "-nolisten", "tcp", "-noreset"],
                 stdout=subprocess.DEVNULL,
                 stderr=subprocess.DEVNULL,
             )

@@ -5,6 +5,7 @@
 
 #include "GoldenImage.h"
 #include "IControl.h"
+#include "IEditorScale.h"
 #include "IGraphics.h"
 #include "IPlugVST.h"
 #include "Kolvane.h"
@@ -21,6 +22,18 @@
 #include <malloc.h>
 #endif
 
+// The C library's heap figures count this program's allocations, unless a
+// sanitizer's allocator stands in for it.
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+#define KOLVANE_GLIBC_HEAP 1
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#undef KOLVANE_GLIBC_HEAP
+#endif
+#endif
+#endif
+
+using vsthost::ChunkType;
 using vsthost::HostCall;
 using vsthost::PluginInstance;
 using vsthost::PluginModule;
@@ -53,7 +66,10 @@ Point centreOf(int param)
 class KolvaneEditorTest : public ::testing::Test
 {
 protected:
-  void SetUp() override
+  void SetUp() override { open(); }
+
+  // A new instance in place of the test's.
+  void open()
   {
     std::string error;
     instance = PluginInstance::Open(KolvaneModule(), vsthost::HostSettings(), &error);
@@ -82,10 +98,13 @@ protected:
     for (int i = 0; i < 10 && tick(); ++i)
     {
     }
-    IRECT all(0, 0, kEditorWidth, kEditorHeight);
+    IRECT all(0, 0, graphics->Width(), graphics->Height());
     graphics->Draw(&all);
     return graphics->GetDrawBitmap();
   }
+
+  // Where a point of the layout is on the screen at the editor's scale.
+  Point onScreen(Point at) const { return {graphics->ToPixels(at.x), graphics->ToPixels(at.y)}; }
 
   void click(Point at, IMouseMod mod = IMouseMod(true))
   {
@@ -155,10 +174,27 @@ TEST_F(KolvaneEditorTest, NewEditorShowsThePreview)
   ExpectMatchesGolden(drawAll(), KOLVANE_PREVIEW_PNG, "kolvane_new_editor", false);
 }
 
+// The editor of a new instance at 150 and 200 % is the preview the
+// generator composed at that scale: every picture from the scale's own set,
+// at its place times the scale.
+TEST_F(KolvaneEditorTest, NewEditorShowsThePreviewOfEachScale)
+{
+  for (double scale : {1.5, 2.0})
+  {
+    SCOPED_TRACE(scale);
+    graphics->SetUserScale(scale);
+    ASSERT_EQ(scale, graphics->GetScale());
+    EXPECT_EQ(ScaledPixels(kEditorWidth, scale), graphics->Width());
+    const std::string preview = ScaledPictureName(KOLVANE_PREVIEW_PNG, scale);
+    ExpectMatchesGolden(drawAll(), preview, ScaledPictureName("kolvane_new_editor", scale), false);
+  }
+}
+
 // The host moved several parameters, a step is playing (with these settings
 // the seventh: nine short steps to the cycle) and "Push!!" is held: every
-// control shows its own frame, and exactly that step's LED is lit.
-TEST_F(KolvaneEditorTest, EditedEditorMatchesItsPicture)
+// control shows its own frame, and exactly that step's LED is lit; at each
+// scale the same, from that scale's pictures.
+TEST_F(KolvaneEditorTest, EditedEditorMatchesItsPictureAtEachScale)
 {
   struct Setting
   {
@@ -180,12 +216,200 @@ TEST_F(KolvaneEditorTest, EditedEditorMatchesItsPicture)
   instance->Dispatch(effEditIdle);
   ASSERT_EQ(6, plug->engine().displayedStep());
   instance->SetParameter(kStepOnOff, 1.0f);
-  IMouseMod left(true);
-  const Point push = centreOf(kPush);
-  graphics->OnMouseDown(push.x, push.y, &left); // held
-  ExpectMatchesGolden(drawAll(), std::string(KOLVANE_GOLDEN_DIR) + "/kolvane_edited.png",
-                      "kolvane_edited");
-  graphics->OnMouseUp(push.x, push.y, &left);
+  for (double scale : kEditorScales)
+  {
+    SCOPED_TRACE(scale);
+    graphics->SetUserScale(scale);
+    IMouseMod left(true);
+    const Point push = onScreen(centreOf(kPush));
+    graphics->OnMouseDown(push.x, push.y, &left); // held
+    ExpectMatchesGolden(drawAll(),
+                        std::string(KOLVANE_GOLDEN_DIR) + "/" +
+                            ScaledPictureName("kolvane_edited.png", scale),
+                        ScaledPictureName("kolvane_edited", scale));
+    graphics->OnMouseUp(push.x, push.y, &left);
+  }
+}
+
+// At 150 and 200 % the mouse works in pixels and the editor in layout
+// units: a cutoff drag of 128 units (256 pixels at 200 %) still moves half
+// the range, a click anywhere on a step key toggles the step, and the LED
+// of the playing step lights in that scale's picture.
+TEST_F(KolvaneEditorTest, AtEachScaleDragsClicksAndLedsWorkInLayoutUnits)
+{
+  for (double scale : {1.5, 2.0})
+  {
+    SCOPED_TRACE(scale);
+    open();
+    graphics->SetUserScale(scale);
+    drag(onScreen(centreOf(kFilterCutoff)), ScaledPixels(128, scale));
+    EXPECT_NEAR(0.5, instance->GetParameter(kFilterCutoff), 1e-6);
+    const std::vector<HostCall> calls = instance->TakeHostCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(HostCall::beginEdit(kFilterCutoff), calls.front());
+    EXPECT_EQ(HostCall::endEdit(kFilterCutoff), calls.back());
+
+    // The step key's last pixel row and column still belong to it.
+    const EditorControl key = GetEditorControl(kNumStepLeds + kStepSeq1 + 3);
+    const IRECT keyPixels =
+        graphics->ToPixels(*graphics->GetControl(17 + kStepSeq1 + 3)->GetRECT());
+    EXPECT_EQ(graphics->ToPixels(key.x), keyPixels.L);
+    click({keyPixels.R - 1, keyPixels.B - 1});
+    EXPECT_EQ(1.0f, instance->GetParameter(kStepSeq1 + 3));
+    EXPECT_TRUE(plug->engine().stepOn(3));
+
+    render(3 * 5512 + 100);
+    ASSERT_EQ(3, plug->engine().displayedStep());
+    instance->Dispatch(effEditIdle);
+    LICE_IBitmap* drawn = drawAll();
+    std::unique_ptr<LICE_IBitmap> led(
+        LICE_LoadPNGFromResource(nullptr, ScaledPictureId(kPictureLed, scale)));
+    ASSERT_NE(nullptr, led);
+    const int frame = led->getHeight() / 2;
+    for (int k : {2, 3})
+    {
+      // The middle of the LED is opaque in both frames.
+      const EditorControl c = GetEditorControl(k);
+      const int x = graphics->ToPixels(c.x), y = graphics->ToPixels(c.y);
+      const int mid = led->getWidth() / 2;
+      EXPECT_EQ(LICE_GetPixel(led.get(), mid, (k == 3 ? frame : 0) + mid),
+                LICE_GetPixel(drawn, x + mid, y + mid))
+          << "LED " << k + 1 << (k == 3 ? " lit" : " dark");
+    }
+  }
+}
+
+// The host's content scale (effVendorSpecific 'PreS' 'AeCs', the scale in
+// opt) sizes the editor and the rectangle the host reads, as the nearest of
+// the three; the user's choice stays over it.
+TEST_F(KolvaneEditorTest, TheHostsContentScaleSizesTheEditor)
+{
+  const VstInt32 kPreS = 0x50726553;
+  const VstIntPtr kAeCs = 0x41654373;
+  struct Case
+  {
+    float hostScale;
+    int width, height;
+  };
+  const Case cases[] = {{2.0f, 1328, 944}, {1.5f, 996, 708}, {1.0f, 664, 472}, {1.8f, 1328, 944}};
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.hostScale);
+    EXPECT_EQ(1, instance->VendorSpecific(kPreS, kAeCs, nullptr, c.hostScale));
+    const std::optional<ERect> rect = instance->EditRect();
+    ASSERT_TRUE(rect);
+    EXPECT_EQ(c.width, rect->right - rect->left);
+    EXPECT_EQ(c.height, rect->bottom - rect->top);
+  }
+  EXPECT_EQ(0, instance->VendorSpecific(kPreS, 0, nullptr, 2.0f)) << "not the scale call";
+  graphics->SetUserScale(1.5);
+  instance->VendorSpecific(kPreS, kAeCs, nullptr, 1.0f);
+  EXPECT_EQ(1.5, graphics->GetScale()) << "the user chose";
+}
+
+// The user's size is part of the chunks a project keeps: a round trip
+// through a program or a bank chunk brings it back; a chunk from before
+// (no trailer) loads every parameter at 100 %; and a reader that knows
+// only the parameters, as today's plug-in does, reads every one of them
+// from a chunk with the trailer and stops where the trailer begins.
+TEST_F(KolvaneEditorTest, TheUsersSizeTravelsInTheChunks)
+{
+  instance->SetParameter(kFilterCutoff, 0.25f);
+  instance->SetParameter(kStepSeq1 + 5, 0.0f);
+  std::vector<unsigned char> before;
+  ASSERT_EQ(8 + 8 * kNumParams, instance->GetChunk(ChunkType::Program, &before))
+      << "no size chosen: the chunk is what it always was";
+  graphics->SetUserScale(2.0);
+  for (ChunkType type : {ChunkType::Program, ChunkType::Bank})
+  {
+    std::vector<unsigned char> chunk;
+    instance->GetChunk(type, &chunk);
+    auto fresh = PluginInstance::Open(KolvaneModule());
+    ASSERT_NE(nullptr, fresh);
+    ASSERT_EQ(1, fresh->SetChunk(type, chunk));
+    IGraphics* freshEditor =
+        static_cast<IGraphics*>(VST2PlugOf<Kolvane>(fresh->Effect())->GetGUI());
+    EXPECT_EQ(2.0, freshEditor->GetScale());
+    EXPECT_EQ(1328, fresh->EditRect()->right);
+    EXPECT_EQ(0.25f, fresh->GetParameter(kFilterCutoff));
+    EXPECT_EQ(0.0f, fresh->GetParameter(kStepSeq1 + 5));
+  }
+
+  auto old = PluginInstance::Open(KolvaneModule());
+  ASSERT_NE(nullptr, old);
+  ASSERT_EQ(1, old->SetChunk(ChunkType::Program, before));
+  EXPECT_EQ(664, old->EditRect()->right) << "100 %";
+  EXPECT_EQ(0.25f, old->GetParameter(kFilterCutoff));
+
+  std::vector<unsigned char> program;
+  const VstIntPtr size = instance->GetChunk(ChunkType::Program, &program);
+  ASSERT_EQ(8 + 8 * kNumParams + 16, size);
+  ByteChunk chunk;
+  chunk.PutBytes(program.data(), static_cast<int>(program.size()));
+  Kolvane reader; // the parameters only, as before the trailer
+  int pos = 0;
+  EXPECT_EQ(IPLUG_CHUNK_VERSION, GetIPlugVerFromChunk(&chunk, &pos));
+  EXPECT_EQ(8 + 8 * kNumParams, reader.UnserializeParams(&chunk, pos));
+  for (int i = 0; i < kNumParams; ++i)
+  {
+    EXPECT_EQ(plug->GetParam(i)->Value(), reader.GetParam(i)->Value()) << "parameter " << i;
+  }
+}
+
+// Each instance holds its back buffer at its scale; the pictures of a scale
+// are shared by every editor at that scale, and only the scales in use are
+// kept: moving to 200 % and back gives the memory back.
+TEST_F(KolvaneEditorTest, OnlyTheCurrentScalesPicturesAndBackBufferAreHeld)
+{
+#if !defined(KOLVANE_GLIBC_HEAP)
+  GTEST_SKIP() << "no heap figures of the C library here";
+#else
+  // Whatever earlier editors left in the cache goes with the first change.
+  graphics->SetUserScale(2.0);
+  graphics->SetUserScale(1.0);
+  auto heap = [] { return static_cast<double>(mallinfo2().uordblks); };
+  // The raster library allocates a picture with a quarter to spare.
+  auto picturesAt = [](double scale)
+  {
+    double bytes = 0;
+    for (const PictureProperties& p : pictureProperties)
+    {
+      bytes += 1.25 * 4.0 * ScaledPixels(p.width, scale) * ScaledPixels(p.FrameHeight(), scale) *
+               p.frames;
+    }
+    return bytes;
+  };
+  auto backBufferAt = [](double scale)
+  { return 4.0 * ScaledPixels(kEditorWidth, scale) * ScaledPixels(kEditorHeight, scale); };
+  const double alone = heap();
+  std::printf("pictures shared by the editors at a scale, and what each instance adds:\n");
+  double perInstanceAt1 = 0.0;
+  for (double scale : kEditorScales)
+  {
+    graphics->SetUserScale(scale);
+    auto second = PluginInstance::Open(KolvaneModule());
+    ASSERT_NE(nullptr, second);
+    static_cast<IGraphics*>(VST2PlugOf<Kolvane>(second->Effect())->GetGUI())->SetUserScale(scale);
+    const double both = heap();
+    second.reset();
+    const double perInstance = both - heap();
+    std::printf("  %3d %%: pictures %6.0f KiB, an instance %6.0f KiB\n", EditorScalePercent(scale),
+                picturesAt(scale) / 1024, perInstance / 1024);
+    if (scale == 1.0)
+    {
+      perInstanceAt1 = perInstance;
+    }
+    EXPECT_NEAR(perInstanceAt1 + backBufferAt(scale) - backBufferAt(1.0), perInstance, 64.0 * 1024)
+        << "an instance adds its back buffer at its scale, not pictures";
+  }
+  const double at2 = heap();
+  graphics->SetUserScale(1.0);
+  const double freed = at2 - heap();
+  EXPECT_NEAR(picturesAt(2.0) - picturesAt(1.0) + backBufferAt(2.0) - backBufferAt(1.0), freed,
+              0.05 * picturesAt(2.0))
+      << "back at 100 %: the 200 % pictures and back buffer went, the 100 % ones came back";
+  EXPECT_NEAR(alone, heap(), 64.0 * 1024);
+#endif
 }
 
 // Dragging the cutoff knob, which starts at its maximum, down by 128 pixels

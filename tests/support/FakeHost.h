@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 // An in-process stand-in for a VST2 host: answers the audio-master requests
@@ -57,6 +58,9 @@ struct FakeHost
     case audioMasterWantMidi:
       ++wantMidi;
       return 1;
+    case audioMasterSizeWindow:
+      sizeWindows.emplace_back(index, static_cast<int>(value));
+      return acceptSize ? 1 : 0;
     case audioMasterAutomate:
     case audioMasterBeginEdit:
     case audioMasterEndEdit:
@@ -73,12 +77,14 @@ struct FakeHost
   VstIntPtr processLevel = kVstProcessLevelRealtime;
   bool hasTime = true;
   bool acceptEvents = true;
+  bool acceptSize = true; // audioMasterSizeWindow answers 1
   VstTimeInfo time = {};
   VstInt32 lastTimeFilter = -1;
   int productQueries = 0;
   int wantMidi = 0;
   std::vector<Call> calls;
   std::vector<VstMidiEvent> sentEvents;
+  std::vector<std::pair<int, int>> sizeWindows; // each audioMasterSizeWindow asked for
 
   static inline FakeHost* sCurrent = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -851,22 +852,54 @@ TEST_F(AdapterTest, OfflineRendering)
 
 namespace
 {
-// The editor as the plug-in side sees it, recording what reaches it.
+// The editor as the plug-in side sees it, recording what reaches it. It is
+// 300 x 200 at 100 % and scales as it is told, telling the plug-in of each
+// new size as an editor does; opening the window may change the scale, as
+// a screen's DPI does.
 class FakeGraphics : public IGraphicsInterface
 {
 public:
+  explicit FakeGraphics(IPlugInterface* plug = nullptr) : plug(plug) {}
+
   void SetParameterFromPlug(int paramIdx, double value, bool normalized) override
   {
     fromPlug.push_back({paramIdx, value, normalized});
   }
   void SetControlFromPlug(int, double) override {}
   void PrepDraw() override { ++prepDraws; }
-  int Width() const override { return 300; }
-  int Height() const override { return 200; }
+  int Width() const override { return static_cast<int>(300 * scale); }
+  int Height() const override { return static_cast<int>(200 * scale); }
   bool CanOpenWindow() const override { return windowed; }
-  void* OpenWindow(void* parent) override { return parent; }
+  void* OpenWindow(void* parent) override
+  {
+    if (parent && openScale > 0)
+    {
+      Rescale(openScale);
+    }
+    return parent;
+  }
   void CloseWindow() override { ++closes; }
   void PromptForFile(WDL_String*, EFileAction, WDL_String*, const char*) override {}
+  bool SetHostScale(double s) override
+  {
+    hostScales.push_back(s);
+    if (scalable)
+    {
+      Rescale(s);
+    }
+    return scalable;
+  }
+  int GetUserScalePercent() const override { return userPercent; }
+  void SetUserScalePercent(int percent) override { userPercent = percent; }
+
+  void Rescale(double s)
+  {
+    scale = s;
+    if (plug)
+    {
+      plug->ResizeGraphics(Width(), Height());
+    }
+  }
 
   struct Update
   {
@@ -878,7 +911,16 @@ public:
   int prepDraws = 0;
   int closes = 0;
   bool windowed = true;
+  IPlugInterface* plug;
+  bool scalable = true;
+  double scale = 1.0;
+  double openScale = 0.0;
+  std::vector<double> hostScales;
+  int userPercent = 0;
 };
+
+const VstInt32 kPreS = 0x50726553;
+const VstIntPtr kAeCs = 0x41654373;
 } // namespace
 
 // Where the platform gives the editor no window, the host must not see one:
@@ -931,4 +973,114 @@ TEST_F(AdapterTest, AttachedEditorFollowsTheHost)
   graphics->fromPlug.clear();
   setChunk(false, getChunk(false));
   EXPECT_EQ(4u, graphics->fromPlug.size()) << "a loaded state redraws every control";
+}
+
+// The host's content scale (effVendorSpecific 'PreS' 'AeCs', the scale as
+// a float in opt) reaches the editor; the rectangle the host reads follows
+// its size, and while the editor is open the host is asked to resize its
+// window. A host that refuses leaves the editor at its size all the same.
+TEST_F(AdapterTest, TheContentScaleReachesTheEditorAndAnOpenEditorAsksForItsSize)
+{
+  FakeGraphics* graphics = new FakeGraphics(plug());
+  plug()->AttachGraphics(graphics);
+  ERect* rect = nullptr;
+  EXPECT_EQ(1, dispatch(effVendorSpecific, kPreS, kAeCs, nullptr, 2.0f));
+  EXPECT_EQ(std::vector<double>{2.0}, graphics->hostScales);
+  ASSERT_EQ(1, dispatch(effEditGetRect, 0, 0, &rect));
+  EXPECT_EQ(600, rect->right);
+  EXPECT_EQ(400, rect->bottom);
+  EXPECT_TRUE(host.sizeWindows.empty()) << "no window to resize yet";
+
+  int parent = 0;
+  ASSERT_EQ(1, dispatch(effEditOpen, 0, 0, &parent));
+  EXPECT_TRUE(host.sizeWindows.empty()) << "opened at the size the host read";
+  dispatch(effVendorSpecific, kPreS, kAeCs, nullptr, 1.5f);
+  EXPECT_EQ((std::vector<std::pair<int, int>>{{450, 300}}), host.sizeWindows);
+  host.acceptSize = false;
+  dispatch(effVendorSpecific, kPreS, kAeCs, nullptr, 1.0f);
+  EXPECT_EQ(300, rect->right) << "refused: the editor keeps its new size";
+  dispatch(effEditClose);
+  host.sizeWindows.clear();
+  dispatch(effVendorSpecific, kPreS, kAeCs, nullptr, 2.0f);
+  EXPECT_TRUE(host.sizeWindows.empty()) << "closed";
+
+  // Other codes, a scale that is no number, an editor that does not scale.
+  EXPECT_EQ(0, dispatch(effVendorSpecific, kPreS, 0, nullptr, 2.0f));
+  EXPECT_EQ(0, dispatch(effVendorSpecific, kPreS, kAeCs, nullptr, std::nanf("")));
+  graphics->scalable = false;
+  EXPECT_EQ(0, dispatch(effVendorSpecific, kPreS, kAeCs, nullptr, 1.5f));
+}
+
+// An editor whose size changes while it opens (it learnt the screen's
+// scale) asks the host for the new size at once: the host sized its
+// window from the rectangle it read before.
+TEST_F(AdapterTest, AnEditorThatOpensAtAnotherSizeAsksTheHostForIt)
+{
+  FakeGraphics* graphics = new FakeGraphics(plug());
+  graphics->openScale = 2.0;
+  plug()->AttachGraphics(graphics);
+  int parent = 0;
+  ASSERT_EQ(1, dispatch(effEditOpen, 0, 0, &parent));
+  EXPECT_EQ((std::vector<std::pair<int, int>>{{600, 400}}), host.sizeWindows);
+}
+
+namespace
+{
+// The editor's trailer: tag, version, byte count, then the bytes.
+std::vector<uint8_t> Trailer(int magic, int version, int bytes, std::vector<int> words)
+{
+  std::vector<int> all = {magic, version, bytes};
+  all.insert(all.end(), words.begin(), words.end());
+  std::vector<uint8_t> out(all.size() * 4);
+  std::memcpy(out.data(), all.data(), out.size());
+  return out;
+}
+} // namespace
+
+// The size the user chose travels after the state in the chunks handed to
+// the host, as a tagged, versioned trailer: a state without it is the
+// chunk it always was, and a reader takes the trailer only when it is
+// whole and its own.
+TEST_F(AdapterTest, TheUsersSizeFollowsTheStateInTheChunks)
+{
+  FakeGraphics* graphics = new FakeGraphics(plug());
+  plug()->AttachGraphics(graphics);
+  const std::vector<uint8_t> plain = getChunk(false);
+  ASSERT_EQ(8u + 8 * TestPlug::kNumParams, plain.size()) << "no size chosen: no trailer";
+  graphics->userPercent = 150;
+  const std::vector<uint8_t> program = getChunk(false);
+  ASSERT_EQ(plain.size() + 16, program.size());
+  EXPECT_EQ(Trailer(IPLUG_EDITOR_STATE_MAGIC, 1, 4, {150}),
+            std::vector<uint8_t>(program.begin() + static_cast<long>(plain.size()), program.end()));
+  const std::vector<uint8_t> bank = getChunk(true);
+
+  struct Case
+  {
+    const char* what;
+    std::vector<uint8_t> trailer;
+    int expected; // the editor's percent after loading, from 100
+  };
+  const Case cases[] = {
+      {"none: the size stays", {}, 100},
+      {"version 1", Trailer(IPLUG_EDITOR_STATE_MAGIC, 1, 4, {200}), 200},
+      {"a later version's extra bytes are skipped",
+       Trailer(IPLUG_EDITOR_STATE_MAGIC, 2, 12, {150, 7, 8}), 150},
+      {"another tag", Trailer(0x12345678, 1, 4, {200}), 100},
+      {"version 0", Trailer(IPLUG_EDITOR_STATE_MAGIC, 0, 4, {200}), 100},
+      {"fewer bytes than a size", Trailer(IPLUG_EDITOR_STATE_MAGIC, 1, 2, {200}), 100},
+      {"more bytes promised than there are", Trailer(IPLUG_EDITOR_STATE_MAGIC, 1, 8, {200}), 100},
+      {"cut inside the header", std::vector<uint8_t>{0x45, 0x64, 0x53, 0x74, 1}, 100},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    graphics->userPercent = 100;
+    std::vector<uint8_t> chunk = plain;
+    chunk.insert(chunk.end(), c.trailer.begin(), c.trailer.end());
+    EXPECT_EQ(1, setChunk(false, chunk)) << "the parameters load whatever the trailer";
+    EXPECT_EQ(c.expected, graphics->userPercent);
+  }
+  graphics->userPercent = 100;
+  EXPECT_EQ(1, setChunk(true, bank));
+  EXPECT_EQ(150, graphics->userPercent) << "the bank's trailer";
 }

@@ -1,5 +1,7 @@
 #include "Paint.h"
 
+#include "IEditorScale.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -148,5 +150,125 @@ void glow(LICE_IBitmap* dest, double cx, double cy, double r0, double r1, LICE_p
           withAlpha(color, static_cast<int>(peakAlpha * t + 0.5));
     }
   LICE_Blit(dest, &layer, x, y, 0, 0, size, size, 1.0f, LICE_MODE_COPY | LICE_FLAG_USE_ALPHA);
+}
+
+void ring(LICE_IBitmap* dest, double cx, double cy, double r, double thickness, LICE_pixel color,
+          float alpha)
+{
+  const double reach = r + thickness / 2 + 1;
+  const int x0 = static_cast<int>(std::floor(cx - reach)),
+            y0 = static_cast<int>(std::floor(cy - reach));
+  const int x1 = static_cast<int>(std::ceil(cx + reach)),
+            y1 = static_cast<int>(std::ceil(cy + reach));
+  for (int j = y0; j <= y1; ++j)
+    for (int i = x0; i <= x1; ++i)
+    {
+      const double d = std::hypot(i - cx, j - cy);
+      const double cover = std::min(1.0, std::max(0.0, thickness / 2 + 0.5 - std::fabs(d - r)));
+      if (cover > 0)
+        LICE_PutPixel(dest, i, j, color, static_cast<float>(cover) * alpha, LICE_MODE_COPY);
+    }
+}
+
+int Canvas::pixels(int n) const
+{
+  return ScaledPixels(n, mScale);
+}
+
+int Canvas::edgeX(double v) const
+{
+  return atLayoutSize() ? static_cast<int>(v) : static_cast<int>(std::floor(v * mScale + 0.5));
+}
+
+int Canvas::edgeY(double v) const
+{
+  return atLayoutSize() ? static_cast<int>(v)
+                        : mPixelTop + static_cast<int>(std::floor((v - mTop) * mScale + 0.5));
+}
+
+void disc(Canvas& c, double cx, double cy, double r, LICE_pixel top, LICE_pixel bottom)
+{
+  disc(c.bitmap(), c.x(cx), c.y(cy), c.len(r), top, bottom);
+}
+
+void plate(Canvas& c, int x, int y, int w, int h, int radius, LICE_pixel top, LICE_pixel bottom)
+{
+  if (c.atLayoutSize())
+  {
+    plate(c.bitmap(), x, y, w, h, radius, top, bottom);
+    return;
+  }
+  const int l = c.edgeX(x), t = c.edgeY(y);
+  plate(c.bitmap(), l, t, c.edgeX(x + w) - l, c.edgeY(y + h) - t,
+        static_cast<int>(std::floor(radius * c.scale() + 0.5)), top, bottom);
+}
+
+void shaded(Canvas& c, int x, int y, int w, int h, LICE_pixel top, LICE_pixel bottom,
+            const std::function<void(LICE_IBitmap* mask)>& shape)
+{
+  if (c.atLayoutSize())
+  {
+    shaded(c.bitmap(), x, y, w, h, top, bottom, shape);
+    return;
+  }
+  const int l = c.edgeX(x), t = c.edgeY(y);
+  shaded(c.bitmap(), l, t, c.edgeX(x + w) - l, c.edgeY(y + h) - t, top, bottom, shape);
+}
+
+void stroke(Canvas& c, double x1, double y1, double x2, double y2, double width, LICE_pixel color)
+{
+  stroke(c.bitmap(), c.x(x1), c.y(y1), c.x(x2), c.y(y2), c.len(width), color);
+}
+
+void arcBand(Canvas& c, double cx, double cy, double r, double th, double from, double to,
+             LICE_pixel color)
+{
+  arcBand(c.bitmap(), c.x(cx), c.y(cy), c.len(r), c.len(th), from, to, color);
+}
+
+void glow(Canvas& c, double cx, double cy, double r0, double r1, LICE_pixel color, int peakAlpha)
+{
+  glow(c.bitmap(), c.x(cx), c.y(cy), c.len(r0), c.len(r1), color, peakAlpha);
+}
+
+void circle(Canvas& c, double cx, double cy, double r, LICE_pixel color, float alpha)
+{
+  if (c.atLayoutSize())
+  {
+    LICE_Circle(c.bitmap(), static_cast<float>(cx), static_cast<float>(cy), static_cast<float>(r),
+                color, alpha, LICE_MODE_COPY, true);
+    return;
+  }
+  ring(c.bitmap(), c.x(cx), c.y(cy), c.len(r), c.len(1.0), color, alpha);
+}
+
+void line(Canvas& c, int x1, int y1, int x2, int y2, LICE_pixel color, float alpha)
+{
+  if (c.atLayoutSize())
+  {
+    LICE_Line(c.bitmap(), x1, y1, x2, y2, color, alpha, LICE_MODE_COPY, false);
+    return;
+  }
+  if (x1 != x2 && y1 != y2)
+  {
+    stroke(c, x1, y1, x2, y2, 1.0, withAlpha(color, static_cast<int>(LICE_GETA(color) * alpha)));
+    return;
+  }
+  // The unit-wide pixels from one end to the other, both included.
+  fillRect(c, std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1,
+           color, alpha);
+}
+
+void fillRect(Canvas& c, double x, double y, double w, double h, LICE_pixel color, float alpha)
+{
+  if (c.atLayoutSize())
+  {
+    LICE_FillRect(c.bitmap(), static_cast<int>(x), static_cast<int>(y), static_cast<int>(w),
+                  static_cast<int>(h), color, alpha, LICE_MODE_COPY);
+    return;
+  }
+  const int l = c.edgeX(x), t = c.edgeY(y);
+  LICE_FillRect(c.bitmap(), l, t, c.edgeX(x + w) - l, c.edgeY(y + h) - t, color, alpha,
+                LICE_MODE_COPY);
 }
 } // namespace paint

@@ -26,6 +26,14 @@ const LICE_pixel kClear = 0x00202328;
 
 // --- Knobs -----------------------------------------------------------------
 
+// Sizes a stacked picture for the canvas's scale, n frames of w x frameH
+// layout units, and clears it.
+void startFrames(paint::Canvas& out, int w, int frameH, int n)
+{
+  out.bitmap()->resize(out.pixels(w), out.pixels(frameH) * n);
+  LICE_Clear(out.bitmap(), kClear);
+}
+
 // One knob frame at (0, oy): a ring track, its lit part (continuous) or its
 // position dots (stepped), the cap and the pointer.
 struct KnobStyle
@@ -37,15 +45,15 @@ struct KnobStyle
   LICE_pixel track, lit, pointer;
 };
 
-void knobFrame(LICE_IBitmap* bm, int oy, const KnobStyle& s, double t, int positions)
+void knobFrame(paint::Canvas& canvas, int oy, const KnobStyle& s, double t, int positions)
 {
   const double c = s.size / 2.0 - 0.5, cy = oy + c;
   const double angle = paint::sweepAngle(t);
   if (positions == 0)
   {
-    paint::arcBand(bm, c, cy, s.ringR, s.ringW, paint::kSweepStart, paint::kSweepEnd, s.track);
+    paint::arcBand(canvas, c, cy, s.ringR, s.ringW, paint::kSweepStart, paint::kSweepEnd, s.track);
     if (t > 0.0)
-      paint::arcBand(bm, c, cy, s.ringR, s.ringW, paint::kSweepStart, angle, s.lit);
+      paint::arcBand(canvas, c, cy, s.ringR, s.ringW, paint::kSweepStart, angle, s.lit);
   }
   else
   {
@@ -54,28 +62,30 @@ void knobFrame(LICE_IBitmap* bm, int oy, const KnobStyle& s, double t, int posit
       const double a = paint::sweepAngle(static_cast<double>(i) / (positions - 1));
       const bool on = std::fabs(a - angle) < 1e-6;
       const double dr = on ? s.ringW * 0.75 + 0.6 : s.ringW * 0.5 + 0.2;
-      paint::disc(bm, c + s.ringR * std::sin(a), cy - s.ringR * std::cos(a), dr,
+      paint::disc(canvas, c + s.ringR * std::sin(a), cy - s.ringR * std::cos(a), dr,
                   on ? s.lit : s.track, on ? s.lit : s.track);
     }
   }
   // Shadow, cap with a lit rim, and a slightly sunken face.
-  paint::glow(bm, c, cy + s.capR * 0.12, s.capR * 0.9, s.capR + 3.0, 0xFF000000, 150);
-  paint::disc(bm, c, cy, s.capR, s.capTop, s.capBottom);
-  LICE_Circle(bm, static_cast<float>(c), static_cast<float>(cy), static_cast<float>(s.capR - 0.5),
-              s.rim, 0.6f, LICE_MODE_COPY, true);
-  paint::disc(bm, c, cy, s.capR * 0.78, s.faceTop, s.faceBottom);
+  paint::glow(canvas, c, cy + s.capR * 0.12, s.capR * 0.9, s.capR + 3.0, 0xFF000000, 150);
+  paint::disc(canvas, c, cy, s.capR, s.capTop, s.capBottom);
+  paint::circle(canvas, c, cy, s.capR - 0.5, s.rim, 0.6f);
+  paint::disc(canvas, c, cy, s.capR * 0.78, s.faceTop, s.faceBottom);
   const double sn = std::sin(angle), cs = std::cos(angle);
-  paint::stroke(bm, c + sn * s.capR * 0.3, cy - cs * s.capR * 0.3, c + sn * s.capR * 0.88,
+  paint::stroke(canvas, c + sn * s.capR * 0.3, cy - cs * s.capR * 0.3, c + sn * s.capR * 0.88,
                 cy - cs * s.capR * 0.88, s.size > 50 ? 3.0 : 2.4, s.pointer);
 }
 
-void knob(LICE_MemBitmap& out, const KnobStyle& style, int frames, bool stepped)
+void knob(paint::Canvas& out, const KnobStyle& style, int frames, bool stepped)
 {
   const int size = static_cast<int>(style.size);
-  out.resize(size, size * frames);
-  LICE_Clear(&out, kClear);
+  out.bitmap()->resize(out.pixels(size), out.pixels(size) * frames);
+  LICE_Clear(out.bitmap(), kClear);
   for (int f = 0; f < frames; ++f)
-    knobFrame(&out, f * size, style, static_cast<double>(f) / (frames - 1), stepped ? frames : 0);
+  {
+    out.frame(f * size, f * out.pixels(size));
+    knobFrame(out, f * size, style, static_cast<double>(f) / (frames - 1), stepped ? frames : 0);
+  }
 }
 
 const KnobStyle kBigKnob = {64,         27.0,       3.0,        21.0,       0xFF666C77, 0xFF2A2E35,
@@ -86,27 +96,27 @@ const KnobStyle kSmallKnob = {40,         17.0,       2.2,        12.5,
 
 // --- Buttons, switches, LEDs, fader ---------------------------------------------
 
-void bigButton(LICE_MemBitmap& out, Fonts& fonts)
+void bigButton(paint::Canvas& out, Fonts& fonts)
 {
-  out.resize(128, 256);
-  LICE_Clear(&out, kClear);
+  startFrames(out, 128, 128, 2);
   for (int f = 0; f < 2; ++f)
   {
+    out.frame(f * 128, f * out.pixels(128));
     const bool held = f == 1;
     const double cx = 63.5, cy = f * 128 + 63.5;
     if (held)
-      paint::glow(&out, cx, cy, 44, 60, kRed, 200);
-    paint::glow(&out, cx, cy + 3, 44, 52, 0xFF000000, 170);
-    paint::disc(&out, cx, cy, 48, 0xFF5A5F68, 0xFF1E2125); // bezel
-    paint::disc(&out, cx, cy, 44, 0xFF16181B, 0xFF2C3036); // well
+      paint::glow(out, cx, cy, 44, 60, kRed, 200);
+    paint::glow(out, cx, cy + 3, 44, 52, 0xFF000000, 170);
+    paint::disc(out, cx, cy, 48, 0xFF5A5F68, 0xFF1E2125); // bezel
+    paint::disc(out, cx, cy, 44, 0xFF16181B, 0xFF2C3036); // well
     const double press = held ? 1.5 : 0.0;
     if (held)
-      paint::disc(&out, cx, cy + press, 41, 0xFFFF9A6B, 0xFFE0401F);
+      paint::disc(out, cx, cy + press, 41, 0xFFFF9A6B, 0xFFE0401F);
     else
-      paint::disc(&out, cx, cy, 41, 0xFFC8553D, 0xFF7E2617);
-    paint::disc(&out, cx, cy + press - 1, 35, held ? 0xFFFF8A5C : 0xFFB14A34,
+      paint::disc(out, cx, cy, 41, 0xFFC8553D, 0xFF7E2617);
+    paint::disc(out, cx, cy + press - 1, 35, held ? 0xFFFF8A5C : 0xFFB14A34,
                 held ? 0xFFF0532C : 0xFF8E301E);
-    fonts.label.drawCentred(&out, "PUSH", 17, static_cast<float>(cx),
+    fonts.label.drawCentred(out, "PUSH", 17, static_cast<float>(cx),
                             static_cast<int>(cy + press + 6), held ? 0xFFFFFFFF : 0xFFF3D9CF, 1.5f);
   }
 }
@@ -115,88 +125,87 @@ void bigButton(LICE_MemBitmap& out, Fonts& fonts)
 // distance between notches. The legend beside a fader lines up with them.
 const int kFaderLowNotch = 78, kFaderNotchPitch = 28;
 
-void fader(LICE_MemBitmap& out)
+void fader(paint::Canvas& out)
 {
-  out.resize(24, 300);
-  LICE_Clear(&out, kClear);
+  startFrames(out, 24, 100, 3);
   for (int f = 0; f < 3; ++f)
   {
+    out.frame(f * 100, f * out.pixels(100));
     const int oy = f * 100;
-    paint::plate(&out, 9, oy + 12, 6, 76, 3, 0xFF0C0D0F, 0xFF1B1D21);
+    paint::plate(out, 9, oy + 12, 6, 76, 3, 0xFF0C0D0F, 0xFF1B1D21);
     for (int k = 0; k < 3; ++k)
     {
       const int y = oy + kFaderLowNotch - kFaderNotchPitch * k;
-      LICE_Line(&out, 2, y, 5, y, 0xFF6B717B, 1.0f, LICE_MODE_COPY, false);
-      LICE_Line(&out, 18, y, 21, y, 0xFF6B717B, 1.0f, LICE_MODE_COPY, false);
+      paint::line(out, 2, y, 5, y, 0xFF6B717B, 1.0f);
+      paint::line(out, 18, y, 21, y, 0xFF6B717B, 1.0f);
     }
     const int hy = oy + kFaderLowNotch - kFaderNotchPitch * f;
-    paint::glow(&out, 12, hy + 2, 6, 11, 0xFF000000, 140);
-    paint::plate(&out, 2, hy - 7, 20, 14, 3, 0xFFB9BEC6, 0xFF5C626B);
-    LICE_Line(&out, 4, hy, 19, hy, 0xFF23262B, 1.0f, LICE_MODE_COPY, false);
-    LICE_Line(&out, 4, hy + 1, 19, hy + 1, 0xFFE9ECEF, 0.6f, LICE_MODE_COPY, false);
+    paint::glow(out, 12, hy + 2, 6, 11, 0xFF000000, 140);
+    paint::plate(out, 2, hy - 7, 20, 14, 3, 0xFFB9BEC6, 0xFF5C626B);
+    paint::line(out, 4, hy, 19, hy, 0xFF23262B, 1.0f);
+    paint::line(out, 4, hy + 1, 19, hy + 1, 0xFFE9ECEF, 0.6f);
   }
 }
 
 // A toggle lever: down and dark when off, up with a lit amber tip when on.
-void smallSwitch(LICE_MemBitmap& out)
+void smallSwitch(paint::Canvas& out)
 {
-  out.resize(26, 52);
-  LICE_Clear(&out, kClear);
+  startFrames(out, 26, 26, 2);
   for (int f = 0; f < 2; ++f)
   {
+    out.frame(f * 26, f * out.pixels(26));
     const bool on = f == 1;
     const double cx = 12.5, cy = f * 26 + 12.5;
-    paint::plate(&out, 1, f * 26 + 1, 24, 24, 5, 0xFF3B4048, 0xFF15171A);
-    paint::plate(&out, 3, f * 26 + 3, 20, 20, 4, 0xFF111214, 0xFF22252A);
-    paint::disc(&out, cx, cy, 5.0, 0xFFA5ABB3, 0xFF4E535B);
+    paint::plate(out, 1, f * 26 + 1, 24, 24, 5, 0xFF3B4048, 0xFF15171A);
+    paint::plate(out, 3, f * 26 + 3, 20, 20, 4, 0xFF111214, 0xFF22252A);
+    paint::disc(out, cx, cy, 5.0, 0xFFA5ABB3, 0xFF4E535B);
     const double tipY = on ? cy - 7.5 : cy + 7.5;
-    paint::stroke(&out, cx, cy, cx, tipY, 3.4, 0xFFC9CED5);
+    paint::stroke(out, cx, cy, cx, tipY, 3.4, 0xFFC9CED5);
     if (on)
-      paint::glow(&out, cx, tipY, 2.5, 7.5, kAmber, 170);
-    paint::disc(&out, cx, tipY, 3.4, on ? 0xFFFFE1A0 : 0xFF8D939B, on ? 0xFFFF9F1C : 0xFF50555D);
+      paint::glow(out, cx, tipY, 2.5, 7.5, kAmber, 170);
+    paint::disc(out, cx, tipY, 3.4, on ? 0xFFFFE1A0 : 0xFF8D939B, on ? 0xFFFF9F1C : 0xFF50555D);
   }
 }
 
-void stepButton(LICE_MemBitmap& out)
+void stepButton(paint::Canvas& out)
 {
-  out.resize(25, 86);
-  LICE_Clear(&out, kClear);
+  startFrames(out, 25, 43, 2);
   for (int f = 0; f < 2; ++f)
   {
+    out.frame(f * 43, f * out.pixels(43));
     const bool on = f == 1;
     const int oy = f * 43;
-    paint::plate(&out, 0, oy + 1, 25, 42, 4, 0xFF0E0F11, 0xFF0E0F11); // shadow
+    paint::plate(out, 0, oy + 1, 25, 42, 4, 0xFF0E0F11, 0xFF0E0F11); // shadow
     if (on)
     {
-      paint::plate(&out, 1, oy, 23, 40, 4, 0xFFFFC870, 0xFFE07B16);
-      paint::plate(&out, 3, oy + 3, 19, 6, 2, 0xFFFFF6D8, 0xFFFFE2A0);
+      paint::plate(out, 1, oy, 23, 40, 4, 0xFFFFC870, 0xFFE07B16);
+      paint::plate(out, 3, oy + 3, 19, 6, 2, 0xFFFFF6D8, 0xFFFFE2A0);
     }
     else
     {
-      paint::plate(&out, 1, oy, 23, 40, 4, 0xFF5D636C, 0xFF353940);
-      paint::plate(&out, 3, oy + 3, 19, 6, 2, 0xFF2A2D32, 0xFF1F2226);
+      paint::plate(out, 1, oy, 23, 40, 4, 0xFF5D636C, 0xFF353940);
+      paint::plate(out, 3, oy + 3, 19, 6, 2, 0xFF2A2D32, 0xFF1F2226);
     }
-    LICE_Line(&out, 4, oy + 38, 20, oy + 38, on ? 0xFFB35E0E : 0xFF25282D, 0.8f, LICE_MODE_COPY,
-              false);
+    paint::line(out, 4, oy + 38, 20, oy + 38, on ? 0xFFB35E0E : 0xFF25282D, 0.8f);
   }
 }
 
-void led(LICE_MemBitmap& out)
+void led(paint::Canvas& out)
 {
-  out.resize(18, 36);
-  LICE_Clear(&out, kClear);
+  startFrames(out, 18, 18, 2);
   for (int f = 0; f < 2; ++f)
   {
+    out.frame(f * 18, f * out.pixels(18));
     const bool on = f == 1;
     const double c = 8.5, cy = f * 18 + 8.5;
     if (on)
-      paint::glow(&out, c, cy, 4.5, 9.0, 0xFF47FF73, 190);
-    paint::disc(&out, c, cy, 6.6, 0xFF15171A, 0xFF464B53);
+      paint::glow(out, c, cy, 4.5, 9.0, 0xFF47FF73, 190);
+    paint::disc(out, c, cy, 6.6, 0xFF15171A, 0xFF464B53);
     if (on)
-      paint::disc(&out, c, cy, 5.0, 0xFFB8FFC8, 0xFF1FD14C);
+      paint::disc(out, c, cy, 5.0, 0xFFB8FFC8, 0xFF1FD14C);
     else
-      paint::disc(&out, c, cy, 5.0, 0xFF1F3A26, 0xFF12241A);
-    paint::disc(&out, c - 1.6, cy - 1.8, 1.6, on ? 0xFFFFFFFF : 0xFF4A6A55,
+      paint::disc(out, c, cy, 5.0, 0xFF1F3A26, 0xFF12241A);
+    paint::disc(out, c - 1.6, cy - 1.8, 1.6, on ? 0xFFFFFFFF : 0xFF4A6A55,
                 on ? 0xFFE8FFEE : 0xFF2C4434);
   }
 }
@@ -247,7 +256,7 @@ EditorControl controlOf(int param)
 
 // Scale marks around a knob's place: fine ticks for a continuous knob, one
 // dot per position for a stepped one.
-void knobScale(LICE_IBitmap* bm, const EditorControl& c, LICE_pixel accent)
+void knobScale(paint::Canvas& canvas, const EditorControl& c, LICE_pixel accent)
 {
   const PictureProperties* p = FindPicture(c.picture);
   const int size = p->width;
@@ -261,30 +270,31 @@ void knobScale(LICE_IBitmap* bm, const EditorControl& c, LICE_pixel accent)
     const double a = paint::sweepAngle(static_cast<double>(i) / (positions - 1));
     const double sn = std::sin(a), cs = std::cos(a);
     if (stepped)
-      paint::disc(bm, cx + sn * r, cy - cs * r, big ? 1.3 : 1.0, accent, accent);
+      paint::disc(canvas, cx + sn * r, cy - cs * r, big ? 1.3 : 1.0, accent, accent);
     else
-      paint::stroke(
-          bm, cx + sn * (r - 1.0), cy - cs * (r - 1.0), cx + sn * (r + 1.5), cy - cs * (r + 1.5),
-          1.2, (i == 0 || i == positions - 1) ? accent : paint::mix(kDimLabel, kPanelTop, 0.3));
+      paint::stroke(canvas, cx + sn * (r - 1.0), cy - cs * (r - 1.0), cx + sn * (r + 1.5),
+                    cy - cs * (r + 1.5), 1.2,
+                    (i == 0 || i == positions - 1) ? accent
+                                                   : paint::mix(kDimLabel, kPanelTop, 0.3));
   }
 }
 
 // Saw, square and sine icons, drawn 14 x 8 with their left middle at (x, y).
-void waveIcon(LICE_IBitmap* bm, int shape, double x, double y, LICE_pixel color)
+void waveIcon(paint::Canvas& canvas, int shape, double x, double y, LICE_pixel color)
 {
   const double w = 14, h = 4;
   if (shape == 0)
   {
-    paint::stroke(bm, x, y + h, x + w / 2, y - h, 1.3, color);
-    paint::stroke(bm, x + w / 2, y - h, x + w / 2, y + h, 1.3, color);
-    paint::stroke(bm, x + w / 2, y + h, x + w, y - h, 1.3, color);
+    paint::stroke(canvas, x, y + h, x + w / 2, y - h, 1.3, color);
+    paint::stroke(canvas, x + w / 2, y - h, x + w / 2, y + h, 1.3, color);
+    paint::stroke(canvas, x + w / 2, y + h, x + w, y - h, 1.3, color);
   }
   else if (shape == 1)
   {
-    paint::stroke(bm, x, y + h, x, y - h, 1.3, color);
-    paint::stroke(bm, x, y - h, x + w / 2, y - h, 1.3, color);
-    paint::stroke(bm, x + w / 2, y - h, x + w / 2, y + h, 1.3, color);
-    paint::stroke(bm, x + w / 2, y + h, x + w, y + h, 1.3, color);
+    paint::stroke(canvas, x, y + h, x, y - h, 1.3, color);
+    paint::stroke(canvas, x, y - h, x + w / 2, y - h, 1.3, color);
+    paint::stroke(canvas, x + w / 2, y - h, x + w / 2, y + h, 1.3, color);
+    paint::stroke(canvas, x + w / 2, y + h, x + w, y + h, 1.3, color);
   }
   else
   {
@@ -292,7 +302,7 @@ void waveIcon(LICE_IBitmap* bm, int shape, double x, double y, LICE_pixel color)
     for (int i = 1; i <= 14; ++i)
     {
       const double nx = x + w * i / 14.0, ny = y - h * std::sin(2 * kPi * i / 14.0);
-      paint::stroke(bm, px, py, nx, ny, 1.3, color);
+      paint::stroke(canvas, px, py, nx, ny, 1.3, color);
       px = nx;
       py = ny;
     }
@@ -353,7 +363,7 @@ std::string cycleNote(int param, double value)
 }
 
 // A parameter's scale, label and legend.
-void decorate(LICE_IBitmap* bm, Fonts& fonts, int param, LICE_pixel accent)
+void decorate(paint::Canvas& canvas, Fonts& fonts, int param, LICE_pixel accent)
 {
   const ParameterProperties& row = parameterProperties[param];
   const EditorControl c = controlOf(param);
@@ -368,26 +378,26 @@ void decorate(LICE_IBitmap* bm, Fonts& fonts, int param, LICE_pixel accent)
     // Numbered above the step's LED, the first of each beat in the accent.
     const EditorControl led = GetEditorControl(param - kStepSeq1);
     const PictureProperties* l = FindPicture(led.picture);
-    fonts.label.drawCentred(bm, label, 8, led.x + l->width / 2.0f, led.y - 2,
+    fonts.label.drawCentred(canvas, label, 8, led.x + l->width / 2.0f, led.y - 2,
                             (param - kStepSeq1) % 4 == 0 ? accent : kDimLabel, 0.0f);
     return;
   }
   const bool knob = c.kind == kControlKnob && c.picture != kPictureFader;
   if (knob)
   {
-    knobScale(bm, c, accent);
+    knobScale(canvas, c, accent);
     if (row.engine == kEnginePowerOfTwo)
     {
-      fonts.label.drawCentred(bm, cycleNote(param, row.minVal), 7, c.x + 7.0f, c.y + 66, kDimLabel,
-                              0.3f);
-      fonts.label.drawCentred(bm, cycleNote(param, row.maxVal), 7, c.x + p->width - 7.0f, c.y + 66,
+      fonts.label.drawCentred(canvas, cycleNote(param, row.minVal), 7, c.x + 7.0f, c.y + 66,
                               kDimLabel, 0.3f);
+      fonts.label.drawCentred(canvas, cycleNote(param, row.maxVal), 7, c.x + p->width - 7.0f,
+                              c.y + 66, kDimLabel, 0.3f);
     }
     else if (caption.legend[0])
     {
-      fonts.label.drawCentred(bm, caption.legend[0], 8, c.x + 7.0f, c.y + 63, kDimLabel, 0.5f);
-      fonts.label.drawCentred(bm, caption.legend[1], 8, c.x + p->width - 7.0f, c.y + 63, kDimLabel,
-                              0.5f);
+      fonts.label.drawCentred(canvas, caption.legend[0], 8, c.x + 7.0f, c.y + 63, kDimLabel, 0.5f);
+      fonts.label.drawCentred(canvas, caption.legend[1], 8, c.x + p->width - 7.0f, c.y + 63,
+                              kDimLabel, 0.5f);
     }
   }
   if (c.picture == kPictureFader)
@@ -399,10 +409,10 @@ void decorate(LICE_IBitmap* bm, Fonts& fonts, int param, LICE_pixel accent)
       double x = c.x + 28;
       if (caption.waves)
       {
-        waveIcon(bm, k, x, y, accent);
+        waveIcon(canvas, k, x, y, accent);
         x += 19;
       }
-      fonts.label.draw(bm, caption.legend[k], 8, static_cast<float>(x), y + 3, kLabel, 0.5f);
+      fonts.label.draw(canvas, caption.legend[k], 8, static_cast<float>(x), y + 3, kLabel, 0.5f);
     }
   }
 
@@ -412,34 +422,33 @@ void decorate(LICE_IBitmap* bm, Fonts& fonts, int param, LICE_pixel accent)
   switch (caption.place)
   {
   case kUnder:
-    fonts.label.drawCentred(bm, label, px, cx, c.y + h + 9 + caption.dy, kLabel, weight);
+    fonts.label.drawCentred(canvas, label, px, cx, c.y + h + 9 + caption.dy, kLabel, weight);
     break;
   case kLeft:
-    fonts.label.drawRight(bm, label, px, c.x - 3.0f, c.y + h / 2 + 4, kLabel, weight);
+    fonts.label.drawRight(canvas, label, px, c.x - 3.0f, c.y + h / 2 + 4, kLabel, weight);
     break;
   case kRight:
-    fonts.label.draw(bm, label, px, c.x + p->width + 3.0f, c.y + h / 2 + 4, kLabel, weight);
+    fonts.label.draw(canvas, label, px, c.x + p->width + 3.0f, c.y + h / 2 + 4, kLabel, weight);
     break;
   case kSwitchEnds:
     // On is the lever up.
-    fonts.label.drawCentred(bm, caption.legend[1], px, cx, c.y - 5, kLabel, weight);
-    fonts.label.drawCentred(bm, caption.legend[0], px, cx, c.y + h + 11, kLabel, weight);
-    fonts.label.drawCentred(bm, label, px, cx, c.y - 16, kDimLabel, weight);
+    fonts.label.drawCentred(canvas, caption.legend[1], px, cx, c.y - 5, kLabel, weight);
+    fonts.label.drawCentred(canvas, caption.legend[0], px, cx, c.y + h + 11, kLabel, weight);
+    fonts.label.drawCentred(canvas, label, px, cx, c.y - 16, kDimLabel, weight);
     break;
   case kInPicture:
     break;
   }
 }
 
-bool background(LICE_MemBitmap& out, Fonts& fonts)
+bool background(paint::Canvas& out, Fonts& fonts)
 {
-  out.resize(kEditorWidth, kEditorHeight);
-  paint::shaded(&out, 0, 0, kEditorWidth, kEditorHeight, kPanelTop, kPanelBottom,
+  out.bitmap()->resize(out.pixels(kEditorWidth), out.pixels(kEditorHeight));
+  paint::shaded(out, 0, 0, kEditorWidth, kEditorHeight, kPanelTop, kPanelBottom,
                 [](LICE_IBitmap* m) { LICE_Clear(m, 0xFFFFFFFF); });
   // A bevelled outer edge.
-  LICE_Line(&out, 0, 0, kEditorWidth - 1, 0, 0xFF3A3E45, 1.0f, LICE_MODE_COPY, false);
-  LICE_Line(&out, 0, kEditorHeight - 1, kEditorWidth - 1, kEditorHeight - 1, 0xFF0D0E10, 1.0f,
-            LICE_MODE_COPY, false);
+  paint::line(out, 0, 0, kEditorWidth - 1, 0, 0xFF3A3E45, 1.0f);
+  paint::line(out, 0, kEditorHeight - 1, kEditorWidth - 1, kEditorHeight - 1, 0xFF0D0E10, 1.0f);
 
   for (const EditorPanel& s : editorPanels)
   {
@@ -449,21 +458,21 @@ bool background(LICE_MemBitmap& out, Fonts& fonts)
       std::fprintf(stderr, "kolvane-artwork: no colours for the panel \"%s\"\n", s.group);
       return false;
     }
-    paint::plate(&out, s.x - 1, s.y - 1, s.width + 2, s.height + 2, 7, kSectionEdge, 0xFF2E3238);
-    paint::plate(&out, s.x, s.y, s.width, s.height, 6, kSectionTop, kSectionBottom);
+    paint::plate(out, s.x - 1, s.y - 1, s.width + 2, s.height + 2, 7, kSectionEdge, 0xFF2E3238);
+    paint::plate(out, s.x, s.y, s.width, s.height, 6, kSectionTop, kSectionBottom);
     if (style->titled)
     {
       // Title and a short accent rule under it.
       const std::string title = upper(s.group);
-      fonts.label.draw(&out, title, 10, static_cast<float>(s.x + 9), s.y + 14, style->accent, 1.2f);
+      fonts.label.draw(out, title, 10, static_cast<float>(s.x + 9), s.y + 14, style->accent, 1.2f);
       const int tw = fonts.label.measure(title, 10, 1.2f);
-      LICE_FillRect(&out, s.x + 9, s.y + 17, tw, 1, style->accent, 0.55f, LICE_MODE_COPY);
+      paint::fillRect(out, s.x + 9, s.y + 17, tw, 1, style->accent, 0.55f);
     }
     else
     {
       const float cx = s.x + s.width / 2.0f;
-      fonts.brand.drawCentred(&out, "KOLVANE", 17, cx, s.y + 26, style->accent, 1.5f);
-      fonts.label.drawCentred(&out, "RHYTHMIC GATE", 7, cx, s.y + 37, kDimLabel, 0.8f);
+      fonts.brand.drawCentred(out, "KOLVANE", 17, cx, s.y + 26, style->accent, 1.5f);
+      fonts.label.drawCentred(out, "RHYTHMIC GATE", 7, cx, s.y + 37, kDimLabel, 0.8f);
     }
   }
 
@@ -475,7 +484,7 @@ bool background(LICE_MemBitmap& out, Fonts& fonts)
     const EditorControl button = controlOf(kStepSeq1 + 4 * g);
     const int top = GetEditorControl(4 * g).y - 10;
     const int bottom = button.y + FindPicture(button.picture)->FrameHeight();
-    paint::plate(&out, button.x - 5, top, 4 * pitch - 1, bottom - top, 4,
+    paint::plate(out, button.x - 5, top, 4 * pitch - 1, bottom - top, 4,
                  g % 2 ? 0xFF30343B : 0xFF373C44, g % 2 ? 0xFF2A2E34 : 0xFF30353C);
   }
 
@@ -493,22 +502,23 @@ bool background(LICE_MemBitmap& out, Fonts& fonts)
                    parameterProperties[i].name, parameterProperties[i].group);
       return false;
     }
-    decorate(&out, fonts, i, style->accent);
+    decorate(out, fonts, i, style->accent);
   }
 
   // Corner screws.
   for (int sx : {4, kEditorWidth - 5})
     for (int sy : {4, kEditorHeight - 5})
     {
-      paint::disc(&out, sx, sy, 2.5, 0xFF6A707A, 0xFF2A2D33);
-      LICE_Line(&out, sx - 1, sy + 1, sx + 1, sy - 1, 0xFF15171A, 1.0f, LICE_MODE_COPY, false);
+      paint::disc(out, sx, sy, 2.5, 0xFF6A707A, 0xFF2A2D33);
+      paint::line(out, sx - 1, sy + 1, sx + 1, sy - 1, 0xFF15171A, 1.0f);
     }
   return true;
 }
 } // namespace
 
-bool drawPicture(int id, Fonts& fonts, LICE_MemBitmap& out)
+bool drawPicture(int id, Fonts& fonts, LICE_MemBitmap& picture, double scale)
 {
+  paint::Canvas out(&picture, scale);
   switch (id)
   {
   case kPictureBackground:

@@ -6,7 +6,7 @@
 //   kolvane-host edit [--play] [--seconds N] [--screenshot FILE.png]
 //                     [--screenshot-every-ms MS] [--log FILE]
 //                     [--param "NAME=VALUE"]... [--automate-every-ms MS]
-//                     [--stop-file FILE] <plugin>
+//                     [--content-scale SCALE] [--stop-file FILE] <plugin>
 //
 // RunEdit (EditCommon.cpp) is the same everywhere: the instance, the audio
 // and automation threads, the log and the pictures. Each system with a
@@ -48,6 +48,10 @@ struct EditOptions
   // A third thread sets every parameter to a new value each period; at the
   // end it puts every parameter back to the value it had when it started.
   int automateEveryMs = 0;
+  // Above 0: the host tells the plug-in its content scale (effVendorSpecific
+  // 'PreS' 'AeCs' with the scale in opt) before it asks for the editor's
+  // size and opens it, as hosts on a high-DPI screen do.
+  double contentScale = 0.0;
 };
 
 // The host's top-level window on one window system, holding the editor.
@@ -65,6 +69,12 @@ public:
 
   // What effEditOpen takes: an HWND on Windows, an X11 Window on Linux.
   virtual void* Handle() const = 0;
+  // The plug-in asked for another size (audioMasterSizeWindow): the window
+  // takes it; false when it cannot.
+  virtual bool Resize(int width, int height) = 0;
+  // The window's size now.
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
   // Handles the window's events for about ms milliseconds and calls idle
   // about every 20 ms meanwhile, as a DAW's UI thread does; false once the
   // user closed the window.

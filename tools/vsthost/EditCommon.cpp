@@ -19,6 +19,9 @@ namespace vsthost
 namespace
 {
 const int kIdleMs = 20;
+// The content-scale call: effVendorSpecific with 'PreS' and 'AeCs'.
+const VstInt32 kContentScaleIndex = 0x50726553;
+const VstIntPtr kContentScaleValue = 0x41654373;
 
 // SIGTERM and SIGINT end the run the way closing the window does, so the
 // log and the picture are complete.
@@ -82,8 +85,9 @@ std::string NumberedName(const std::string& file, int n)
   return file.substr(0, dot) + suffix + file.substr(dot);
 }
 
-bool WriteScreenshot(EditWindow& window, int w, int h, const std::string& file)
+bool WriteScreenshot(EditWindow& window, const std::string& file)
 {
+  const int w = window.Width(), h = window.Height();
   std::vector<unsigned int> pixels;
   if (!window.Capture(pixels) || pixels.size() != static_cast<size_t>(w) * h)
     return false;
@@ -182,6 +186,13 @@ int RunEdit(const EditOptions& options, std::ostream& out, std::ostream& err)
     err << "kolvane-host: " << options.plugin << " has no editor\n";
     return 1;
   }
+  if (options.contentScale > 0)
+  {
+    const VstIntPtr answer = instance->VendorSpecific(
+        kContentScaleIndex, kContentScaleValue, nullptr, static_cast<float>(options.contentScale));
+    out << "content scale " << options.contentScale << ": " << (answer ? "taken" : "not taken")
+        << '\n';
+  }
   const std::optional<ERect> rect = instance->EditRect();
   if (!rect)
   {
@@ -204,6 +215,17 @@ int RunEdit(const EditOptions& options, std::ostream& out, std::ostream& err)
       EditWindow::Create(w, h, "kolvane-host: " + instance->EffectName(), err);
   if (!window)
     return 1;
+  // The editor may ask for another size: when it learns its scale on
+  // opening, or when the user or the host changes it.
+  instance->SetSizeWindowHandler(
+      [&](int width, int height)
+      {
+        if (!window->Resize(width, height))
+          return false;
+        out << "editor resized: " << width << "x" << height << '\n';
+        out.flush();
+        return true;
+      });
   instance->ClearHostCalls();
   if (log.is_open())
     LogParameters(log, *instance, "initial");
@@ -212,7 +234,7 @@ int RunEdit(const EditOptions& options, std::ostream& out, std::ostream& err)
     err << "kolvane-host: the plug-in did not open its editor\n";
     return 1;
   }
-  out << "editor open: " << w << "x" << h << '\n';
+  out << "editor open: " << window->Width() << "x" << window->Height() << '\n';
   out.flush();
 
   // What the plug-in told the host, in the order it did.
@@ -263,7 +285,7 @@ int RunEdit(const EditOptions& options, std::ostream& out, std::ostream& err)
       // Where the transport stood when the picture was taken, so that a
       // test can tell which step should be lit.
       const double ppq = instance->TransportState().PpqPos();
-      WriteScreenshot(*window, w, h, NumberedName(options.screenshot, shots));
+      WriteScreenshot(*window, NumberedName(options.screenshot, shots));
       if (log.is_open())
       {
         char line[64];
@@ -287,7 +309,7 @@ int RunEdit(const EditOptions& options, std::ostream& out, std::ostream& err)
     open = window->Run(static_cast<int>(settle * 1000), idle);
 
   int result = 0;
-  if (!options.screenshot.empty() && !WriteScreenshot(*window, w, h, options.screenshot))
+  if (!options.screenshot.empty() && !WriteScreenshot(*window, options.screenshot))
   {
     err << "kolvane-host: cannot write " << options.screenshot << '\n';
     result = 1;
@@ -296,6 +318,7 @@ int RunEdit(const EditOptions& options, std::ostream& out, std::ostream& err)
   if (audio.joinable())
     audio.join();
   instance->Dispatch(effEditClose);
+  instance->SetSizeWindowHandler(nullptr);
   flushLog();
   if (log.is_open())
     LogParameters(log, *instance, "param");

@@ -35,6 +35,18 @@ public:
   }
 
   void* Handle() const override { return mWindow; }
+  int Width() const override { return mWidth; }
+  int Height() const override { return mHeight; }
+
+  bool Resize(int w, int h) override
+  {
+    if (mClosed ||
+        !SetWindowPos(mWindow, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+      return false;
+    mWidth = w;
+    mHeight = h;
+    return true;
+  }
 
   // The timer idles the editor, inside modal loops (menus, dialogs) too,
   // as a DAW's does.

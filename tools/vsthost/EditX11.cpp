@@ -41,6 +41,21 @@ public:
   }
 
   void* Handle() const override { return reinterpret_cast<void*>(mWindow); }
+  int Width() const override { return mWidth; }
+  int Height() const override { return mHeight; }
+
+  bool Resize(int w, int h) override
+  {
+    if (mClosed)
+      return false;
+    XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(w), static_cast<unsigned>(h));
+    // The plug-in resizes its own window on its connection: ours must have
+    // the size on the server first.
+    XSync(mDisplay, False);
+    mWidth = w;
+    mHeight = h;
+    return true;
+  }
 
   bool Run(int ms, const std::function<void()>& idle) override
   {

@@ -471,6 +471,12 @@ void PluginInstance::SetTimeInfoNull(bool null)
   mTimeNull = null;
 }
 
+void PluginInstance::SetSizeWindowHandler(std::function<bool(int w, int h)> handler)
+{
+  std::lock_guard<std::mutex> lock(mSizeWindowMutex);
+  mSizeWindow = std::move(handler);
+}
+
 void PluginInstance::SetTimeInfoEdit(std::function<void(VstTimeInfo&)> edit)
 {
   std::lock_guard<std::mutex> lock(mTransportMutex);
@@ -539,10 +545,18 @@ VstIntPtr PluginInstance::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr valu
     return kLanguageEnglish;
   case kAudioMasterGetDirectory:
     return reinterpret_cast<VstIntPtr>(mDirectory.c_str());
+  case audioMasterSizeWindow:
+  {
+    std::lock_guard<std::mutex> lock(mSizeWindowMutex);
+    return mSizeWindow && index > 0 && index <= 1 << 15 && value > 0 && value <= 1 << 15 &&
+                   mSizeWindow(index, static_cast<int>(value))
+               ? 1
+               : 0;
+  }
   case kAudioMasterGetInputLatency:
   case kAudioMasterGetOutputLatency:
   default:
-    // Window sizing, IO changes, shells, offline processing: not offered.
+    // IO changes, shells, offline processing: not offered.
     return 0;
   }
 }

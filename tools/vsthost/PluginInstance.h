@@ -275,6 +275,10 @@ public:
   // Rewrites every time answer after the transport filled it in: any flags
   // or values an edge case needs. An empty function removes the edit.
   void SetTimeInfoEdit(std::function<void(VstTimeInfo&)> edit);
+  // What audioMasterSizeWindow does: the handler gets the size the
+  // plug-in asks for (width, height) and says whether the window took it.
+  // Without one the host refuses, as a host without resizable windows does.
+  void SetSizeWindowHandler(std::function<bool(int w, int h)> handler);
 
 private:
   PluginInstance(std::shared_ptr<PluginModule> module, const HostSettings& settings);
@@ -310,6 +314,8 @@ private:
   Transport mTransport;
   bool mTimeNull = false;
   std::function<void(VstTimeInfo&)> mTimeEdit;
+  std::mutex mSizeWindowMutex;
+  std::function<bool(int, int)> mSizeWindow;
 
   // Event lists handed to effProcessEvents, alive until the block is done.
   struct EventBatch;

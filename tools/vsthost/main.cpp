@@ -5,7 +5,7 @@
 //   kolvane-host edit [--play] [--seconds N] [--screenshot FILE.png]
 //                     [--screenshot-every-ms MS] [--log FILE]
 //                     [--param "NAME=VALUE"]... [--automate-every-ms MS]
-//                     [--stop-file FILE] <plugin>
+//                     [--content-scale SCALE] [--stop-file FILE] <plugin>
 //
 // Each mode is one entry in kCommands; they share the option parser and
 // the host settings built from the common options, so a new mode adds a
@@ -151,6 +151,9 @@ int edit(Arguments& arguments)
   options.screenshotEveryMs =
       static_cast<int>(numberOption(arguments, "screenshot-every-ms", 0, 0));
   options.automateEveryMs = static_cast<int>(numberOption(arguments, "automate-every-ms", 0, 0));
+  options.contentScale = numberOption(arguments, "content-scale", 0.0, 0.0);
+  // This host's window follows the editor's size.
+  options.settings.canDo["sizeWindow"] = 1;
   const std::pair<const char*, std::string*> texts[] = {
       {"screenshot", &options.screenshot}, {"log", &options.log}, {"stop-file", &options.stopFile}};
   for (const auto& text : texts)
@@ -193,7 +196,7 @@ const Command kCommands[] = {
     {"edit",
      "edit [--rate HZ] [--block FRAMES] [--play] [--seconds N] [--screenshot FILE.png]\n"
      "       [--screenshot-every-ms MS] [--log FILE] [--param \"NAME=VALUE\"]...\n"
-     "       [--automate-every-ms MS] [--stop-file FILE] <plugin>",
+     "       [--automate-every-ms MS] [--content-scale SCALE] [--stop-file FILE] <plugin>",
      edit},
 };
 
