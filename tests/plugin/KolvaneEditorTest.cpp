@@ -317,7 +317,9 @@ TEST_F(KolvaneEditorTest, TheUsersSizeTravelsInTheChunks)
   instance->SetParameter(kFilterCutoff, 0.25f);
   instance->SetParameter(kStepSeq1 + 5, 0.0f);
   std::vector<unsigned char> before;
-  ASSERT_EQ(8 + 8 * kNumParams, instance->GetChunk(ChunkType::Program, &before))
+  // The chunk header, every value and the state's closing mark.
+  const VstIntPtr stateBytes = 8 + 8 * kNumParams + 12;
+  ASSERT_EQ(stateBytes, instance->GetChunk(ChunkType::Program, &before))
       << "no size chosen: the chunk is what it always was";
   graphics->SetUserScale(2.0);
   for (ChunkType type : {ChunkType::Program, ChunkType::Bank})
@@ -343,13 +345,13 @@ TEST_F(KolvaneEditorTest, TheUsersSizeTravelsInTheChunks)
 
   std::vector<unsigned char> program;
   const VstIntPtr size = instance->GetChunk(ChunkType::Program, &program);
-  ASSERT_EQ(8 + 8 * kNumParams + 16, size);
+  ASSERT_EQ(stateBytes + 16, size);
   ByteChunk chunk;
   chunk.PutBytes(program.data(), static_cast<int>(program.size()));
-  Kolvane reader; // the parameters only, as before the trailer
+  Kolvane reader; // the state only, as before the trailer
   int pos = 0;
   EXPECT_EQ(IPLUG_CHUNK_VERSION, GetIPlugVerFromChunk(&chunk, &pos));
-  EXPECT_EQ(8 + 8 * kNumParams, reader.UnserializeParams(&chunk, pos));
+  EXPECT_EQ(stateBytes, reader.UnserializeState(&chunk, pos));
   for (int i = 0; i < kNumParams; ++i)
   {
     EXPECT_EQ(plug->GetParam(i)->Value(), reader.GetParam(i)->Value()) << "parameter " << i;
