@@ -14,6 +14,7 @@
 #include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
 #include <lv2/time/time.h>
+#include <lv2/ui/ui.h>
 
 #include <gtest/gtest.h>
 
@@ -70,7 +71,7 @@ protected:
 
 TEST_F(Lv2Bundle, DescribesStereoAudioAndAnEventPort)
 {
-  ASSERT_EQ(47u, lilv_plugin_get_num_ports(plugin));
+  ASSERT_EQ(48u, lilv_plugin_get_num_ports(plugin));
   const char* const audio[] = {"in_l", "in_r", "out_l", "out_r"};
   for (uint32_t p = 0; p < 4; ++p)
   {
@@ -93,7 +94,7 @@ TEST_F(Lv2Bundle, DescribesStereoAudioAndAnEventPort)
 
 TEST_F(Lv2Bundle, ControlPortsComeFromTheParameterTable)
 {
-  std::vector<float> minimum(47), maximum(47), fallback(47);
+  std::vector<float> minimum(48), maximum(48), fallback(48);
   lilv_plugin_get_port_ranges_float(plugin, minimum.data(), maximum.data(), fallback.data());
   for (int i = 0; i < kNumParams; ++i)
   {
@@ -132,6 +133,40 @@ TEST_F(Lv2Bundle, ControlPortsComeFromTheParameterTable)
     }
     EXPECT_EQ(expected, values) << row.id;
   }
+}
+
+// The step playing goes out on the last port, a control output, and the
+// editor asks its host to hear of every change of it.
+TEST_F(Lv2Bundle, ThePlayingStepIsAControlOutputTheUiListensTo)
+{
+  LilvNode* symbol = lilv_new_string(world, "playing_step");
+  nodes.push_back(symbol);
+  const LilvPort* port = lilv_plugin_get_port_by_symbol(plugin, symbol);
+  ASSERT_NE(nullptr, port);
+  EXPECT_EQ(47u, lilv_port_get_index(plugin, port));
+  EXPECT_TRUE(PortIs(port, LV2_CORE__ControlPort) && PortIs(port, LV2_CORE__OutputPort));
+  EXPECT_TRUE(PortHas(port, LV2_CORE__integer));
+  EXPECT_TRUE(PortHas(port, LV2_CORE__connectionOptional)) << "a bare host may leave it alone";
+  LilvNode *minimum = nullptr, *maximum = nullptr;
+  lilv_port_get_range(plugin, port, nullptr, &minimum, &maximum);
+  ASSERT_TRUE(minimum && maximum);
+  EXPECT_EQ(0.0f, lilv_node_as_float(minimum));
+  EXPECT_EQ(15.0f, lilv_node_as_float(maximum));
+  lilv_node_free(minimum);
+  lilv_node_free(maximum);
+
+  const std::string ui = std::string(Lv2Kolvane::kURI) + "#ui";
+  LilvNodes* notifications =
+      lilv_world_find_nodes(world, Uri(ui.c_str()), Uri(LV2_UI__portNotification), nullptr);
+  ASSERT_EQ(1u, lilv_nodes_size(notifications));
+  const LilvNode* notification = lilv_nodes_get(notifications, lilv_nodes_begin(notifications));
+  LilvNode* of = lilv_world_get(world, notification, Uri(LV2_UI__plugin), nullptr);
+  LilvNode* named = lilv_world_get(world, notification, Uri(LV2_CORE__symbol), nullptr);
+  EXPECT_STREQ(Lv2Kolvane::kURI, of ? lilv_node_as_uri(of) : "");
+  EXPECT_STREQ("playing_step", named ? lilv_node_as_string(named) : "");
+  lilv_node_free(of);
+  lilv_node_free(named);
+  lilv_nodes_free(notifications);
 }
 
 // Each preset, as a host loads it (lilv reads the file and restores the

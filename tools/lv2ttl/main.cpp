@@ -1,6 +1,7 @@
 // kolvane-lv2ttl: writes the LV2 bundle's description of Kolvane from the
 // plug-in itself: manifest.ttl, Kolvane.ttl with one port per channel, the
-// event port and one control port per row of the parameter table, and one
+// event port, one control port per row of the parameter table and one
+// control output per readout (the playing step), and one
 // preset file per factory program, holding its port values and its state
 // chunk. The build runs it into the bundle next to the binary.
 //
@@ -236,6 +237,22 @@ void ControlPort(std::ostream& out, uint32_t index, const ParameterProperties& r
   out << "\n";
 }
 
+// A readout as a control output: hosts hand its value to the UI as a port
+// event after the runs that change it.
+void ReadoutPort(std::ostream& out, uint32_t index, const IPlugBase::ReadoutInfo& readout)
+{
+  out << "    a lv2:OutputPort , lv2:ControlPort ;\n"
+      << "    lv2:index " << index << " ;\n"
+      << "    lv2:symbol \"" << readout.symbol << "\" ;\n"
+      << "    lv2:name " << Quoted(readout.name) << " ;\n"
+      << "    lv2:default " << Number(readout.min) << " ;\n"
+      << "    lv2:minimum " << Number(readout.min) << " ;\n"
+      << "    lv2:maximum " << Number(readout.max)
+      << " ;\n"
+      // Nothing the sound depends on: a host may leave it unconnected.
+      << "    lv2:portProperty lv2:integer , lv2:connectionOptional\n";
+}
+
 std::string PluginDescription(const std::string& uri, Kolvane& plug)
 {
   const IPlugLV2::PortLayout layout = IPlugLV2::Layout(plug);
@@ -288,6 +305,11 @@ std::string PluginDescription(const std::string& uri, Kolvane& plug)
     ControlPort(out, layout.controls + i, parameterProperties[i],
                 *plug.GetParam(static_cast<int>(i)));
   }
+  for (uint32_t i = 0; i < layout.nReadouts; ++i)
+  {
+    next();
+    ReadoutPort(out, layout.readouts + i, plug.GetReadoutInfo(static_cast<int>(i)));
+  }
   out << "  ] .\n";
   // The editor: a child window of the host's, idled by the host, which
   // hears of every change and gesture.
@@ -295,7 +317,15 @@ std::string PluginDescription(const std::string& uri, Kolvane& plug)
       << "  a ui:X11UI ;\n"
       << "  lv2:requiredFeature ui:idleInterface , ui:parent ;\n"
       << "  lv2:optionalFeature ui:resize , ui:touch ;\n"
-      << "  lv2:extensionData ui:idleInterface .\n";
+      << "  lv2:extensionData ui:idleInterface";
+  // The readouts are what the UI shows of the processing side: it wants
+  // every change of each.
+  for (uint32_t i = 0; i < layout.nReadouts; ++i)
+  {
+    out << " ;\n  ui:portNotification [ ui:plugin <" << uri << "> ; lv2:symbol \""
+        << plug.GetReadoutInfo(static_cast<int>(i)).symbol << "\" ; ui:protocol ui:floatProtocol ]";
+  }
+  out << " .\n";
   return out.str();
 }
 
