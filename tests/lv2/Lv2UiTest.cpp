@@ -4,6 +4,7 @@
 // and closed 200 times. Runs under an X server (xvfb-run in the tests).
 
 #include "KolvaneParams.h"
+#include "LilvBundle.h"
 #include "OpenFiles.h"
 #include "ProcessMemory.h"
 
@@ -101,13 +102,7 @@ protected:
   void FindUi()
   {
     world = lilv_world_new();
-    const std::string path = std::string(KOLVANE_LV2_BUNDLE) + "/";
-    LilvNode* bundle = lilv_new_file_uri(world, nullptr, path.c_str());
-    lilv_world_load_bundle(world, bundle);
-    lilv_node_free(bundle);
-    LilvNode* uri = lilv_new_uri(world, kPluginURI);
-    const LilvPlugin* plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), uri);
-    lilv_node_free(uri);
+    const LilvPlugin* plugin = LoadBundlePlugin(world, KOLVANE_LV2_BUNDLE, kPluginURI);
     ASSERT_TRUE(plugin);
     LilvUIs* uis = lilv_plugin_get_uis(plugin);
     ASSERT_EQ(1u, lilv_uis_size(uis));
