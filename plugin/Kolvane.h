@@ -71,6 +71,15 @@ public:
   // window is open, so an opening window shows the right LED at once.
   void OnIdle() override;
 
+  // One readout, the step being played (GateEngine::displayedStep), for an
+  // editor on a copy of the plug-in: the copy's LEDs then follow the
+  // processing side's step rather than the copy's own engine, which never
+  // plays.
+  int NReadouts() const override { return 1; }
+  ReadoutInfo GetReadoutInfo(int idx) const override;
+  int GetReadout(int idx) const override;
+  void SetReadoutFromHost(int idx, int value) override;
+
   // [any thread, takes the plug-in mutex] Appends the current values as one
   // preset-making line ("Bu N") to the per-user dump file; writes nothing
   // when it cannot be opened.
@@ -98,6 +107,9 @@ private:
   int mDumpCount = 0;
   // The editor's control index of each step's LED.
   int mLedControlIdx[kNumStepLeds] = {};
+  // The processing side's playing step, on a copy told it by its host; -1
+  // until then, and always on the instance that plays.
+  int mHostStep = -1;
 };
 
 // Where SavetheWorld writes: "KolvanePresets.txt" on the user's desktop, or

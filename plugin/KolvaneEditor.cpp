@@ -1,5 +1,6 @@
 // Kolvane's editor: built once from the parameter table, and its step LEDs
-// driven from the host's idle ticks.
+// driven from the host's idle ticks, from the engine's playing step or, on
+// a copy of the plug-in, from the step its host reports.
 
 #include "IControl.h"
 #include "Kolvane.h"
@@ -78,9 +79,24 @@ void Kolvane::OnIdle()
   {
     return;
   }
-  const int step = mEngine.displayedStep();
+  const int step = mHostStep >= 0 ? mHostStep : mEngine.displayedStep();
   for (int k = 0; k < kNumStepLeds; ++k)
   {
     graphics->SetControlFromPlug(mLedControlIdx[k], k == step ? 1.0 : 0.0);
   }
+}
+
+Kolvane::ReadoutInfo Kolvane::GetReadoutInfo(int) const
+{
+  return {"playing_step", "Playing Step", 0, GateEngine::kNumSteps - 1};
+}
+
+int Kolvane::GetReadout(int) const
+{
+  return mEngine.displayedStep();
+}
+
+void Kolvane::SetReadoutFromHost(int, int value)
+{
+  mHostStep = value;
 }

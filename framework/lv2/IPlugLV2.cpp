@@ -57,7 +57,9 @@ IPlugLV2::PortLayout IPlugLV2::Layout(const IPlugBase& plug)
   layout.events = layout.audioOut + layout.nAudioOut;
   layout.controls = layout.events + 1;
   layout.nControls = static_cast<uint32_t>(plug.NParams());
-  layout.count = layout.controls + layout.nControls;
+  layout.readouts = layout.controls + layout.nControls;
+  layout.nReadouts = static_cast<uint32_t>(plug.NReadouts());
+  layout.count = layout.readouts + layout.nReadouts;
   return layout;
 }
 
@@ -70,6 +72,7 @@ IPlugLV2::IPlugLV2(std::unique_ptr<IPlugBase> plug, const char* uri, double samp
   mPieceIn.reset(new float*[mLayout.nAudioIn]());
   mPieceOut.reset(new float*[mLayout.nAudioOut]());
   mControls.reset(new const float*[mLayout.nControls]());
+  mReadouts.reset(new float*[mLayout.nReadouts]());
   mLastControl.reset(new float[mLayout.nControls]);
   std::fill(mLastControl.get(), mLastControl.get() + mLayout.nControls,
             std::numeric_limits<float>::quiet_NaN());
@@ -308,6 +311,10 @@ void IPlugLV2::ConnectPort(uint32_t port, void* data)
   else if (port >= mLayout.controls && port < mLayout.controls + mLayout.nControls)
   {
     mControls[port - mLayout.controls] = static_cast<const float*>(data);
+  }
+  else if (port >= mLayout.readouts && port < mLayout.readouts + mLayout.nReadouts)
+  {
+    mReadouts[port - mLayout.readouts] = static_cast<float*>(data);
   }
 }
 
@@ -654,6 +661,18 @@ void IPlugLV2::Run(uint32_t nFrames)
     }
     start = stop;
   } while (start < frames);
+  WriteReadouts();
+}
+
+void IPlugLV2::WriteReadouts()
+{
+  for (uint32_t i = 0; i < mLayout.nReadouts; ++i)
+  {
+    if (float* port = mReadouts[i])
+    {
+      *port = static_cast<float>(mPlug->GetReadout(static_cast<int>(i)));
+    }
+  }
 }
 
 // ============================================================================

@@ -18,7 +18,10 @@
 //   audio outputs, one per output channel;
 //   one atom input sequence: MIDI events and the host's time:Position;
 //   one control input per parameter, in index order, in the parameter's
-//   real units (what IParam::Value holds).
+//   real units (what IParam::Value holds);
+//   one control output per readout (IPlugBase::GetReadout), in index order,
+//   holding its value after each run, which hosts pass to the UI as port
+//   events.
 // The bundle's description (tools/lv2ttl) is written from the same layout.
 //
 // What each LV2 call does, against the VST2 dispatcher:
@@ -30,7 +33,8 @@
 //   activate      effMainsChanged 1; deactivate: effMainsChanged 0 and Reset
 //   run           control ports that changed, as effString2Parameter sets a
 //                 value; MIDI as effProcessEvents; the transport record
-//                 GetTime answers from; the float buffers as processReplacing
+//                 GetTime answers from; the float buffers as processReplacing;
+//                 then the readouts, which a VST2 editor reads at its idle
 //   state         effGetChunk / effSetChunk of a program chunk, byte for byte
 //
 // Threads, by LV2's classes: instantiate, cleanup, activate, deactivate and
@@ -53,6 +57,8 @@ public:
     uint32_t events;
     uint32_t controls;
     uint32_t nControls;
+    uint32_t readouts;
+    uint32_t nReadouts;
     uint32_t count;
   };
   static PortLayout Layout(const IPlugBase& plug);
@@ -160,6 +166,8 @@ private:
   void AdvanceTransport(int frames);
   // Renders frames [start, start + n) of the connected buffers.
   void RenderPiece(uint32_t start, int n);
+  // Each connected readout port takes the readout's value.
+  void WriteReadouts();
 
   std::unique_ptr<IPlugBase> mPlug;
   const char* mURI;
@@ -175,6 +183,7 @@ private:
   std::unique_ptr<const float*[]> mAudioIn;
   std::unique_ptr<float*[]> mAudioOut;
   std::unique_ptr<const float*[]> mControls;
+  std::unique_ptr<float*[]> mReadouts;
   // The value each control port held at the last run; NaN before the first.
   std::unique_ptr<float[]> mLastControl;
   // Per-piece channel pointers, offset into the host's buffers.

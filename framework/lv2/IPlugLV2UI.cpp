@@ -74,10 +74,20 @@ int IPlugLV2UI::ParamOf(uint32_t port) const
   return static_cast<int>(port - mLayout.controls);
 }
 
+int IPlugLV2UI::ReadoutOf(uint32_t port) const
+{
+  if (port < mLayout.readouts || port >= mLayout.readouts + mLayout.nReadouts)
+  {
+    return -1;
+  }
+  return static_cast<int>(port - mLayout.readouts);
+}
+
 void IPlugLV2UI::PortEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer)
 {
   const int idx = ParamOf(port);
-  if (idx < 0 || format != 0 || size != sizeof(float) || !buffer)
+  const int readout = ReadoutOf(port);
+  if ((idx < 0 && readout < 0) || format != 0 || size != sizeof(float) || !buffer)
   {
     return;
   }
@@ -88,6 +98,18 @@ void IPlugLV2UI::PortEvent(uint32_t port, uint32_t size, uint32_t format, const 
     return;
   }
   IPlugBase::IMutexLock lock(mPlug.get());
+  if (readout >= 0)
+  {
+    // The nearest whole number; outside the readout's range it is nothing
+    // the editor could show.
+    const IPlugBase::ReadoutInfo info = mPlug->GetReadoutInfo(readout);
+    const double whole = std::round(value);
+    if (whole >= info.min && whole <= info.max)
+    {
+      mPlug->SetReadoutFromHost(readout, static_cast<int>(whole));
+    }
+    return;
+  }
   IParam* param = mPlug->GetParam(idx);
   // The host's echo of what the editor just wrote changes nothing.
   if (static_cast<float>(param->Value()) == value)
@@ -107,6 +129,12 @@ int IPlugLV2UI::Idle()
   if (!mOpen || !graphics)
   {
     return 1;
+  }
+  {
+    // The copy's idle tick, as a VST2 host's: the editor takes what the
+    // plug-in shows (its readouts from the host) into its controls.
+    IPlugBase::IMutexLock lock(mPlug.get());
+    mPlug->OnIdle();
   }
   // The window's events reach the plug-in through calls that take the mutex
   // themselves.

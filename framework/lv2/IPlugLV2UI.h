@@ -21,7 +21,9 @@
 //   begin / end gesture    ui:touch (where the host offers it)
 //   the editor's size      ui:resize (where the host offers it)
 // and what the host tells the UI into the copy and its controls: each
-// control port's value arrives as a port event.
+// control port's value arrives as a port event, and so does each readout
+// port's (the processing side's readouts, which the copy shows through
+// IPlugBase::SetReadoutFromHost and its idle tick).
 //
 // The editor is a child window of ui:parent, the widget handed to the host
 // is that window, and the host's idle calls (ui:idleInterface) handle its
@@ -43,9 +45,11 @@ public:
   IPlugBase* GetPlug() const { return mPlug.get(); }
 
   // ---- The LV2 UI descriptor's calls [UI thread] ---------------------------
-  // A float on a control port (format 0); anything else is ignored.
+  // A float on a control port or a readout port (format 0); anything else,
+  // and a readout outside its range, is ignored.
   void PortEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
-  // Handles the window's events and redraws; 0 while the editor is open.
+  // The copy's idle tick (OnIdle), then the window's events and a redraw;
+  // 0 while the editor is open.
   int Idle();
   // The idle interface for LV2_UI__idleInterface, null for anything else.
   static const void* ExtensionData(const char* uri);
@@ -73,6 +77,8 @@ private:
   // The control port of a parameter, and back; -1 for none.
   uint32_t PortOf(int idx) const { return mLayout.controls + static_cast<uint32_t>(idx); }
   int ParamOf(uint32_t port) const;
+  // The readout a port carries; -1 for none.
+  int ReadoutOf(uint32_t port) const;
 
   std::unique_ptr<IPlugBase> mPlug;
   IPlugLV2::PortLayout mLayout;

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -48,7 +49,7 @@ std::vector<Property> Playing(double bar, double barBeat, double bpm = 120.0)
           {LV2_TIME__speed, LV2_ATOM__Float, 1.0}};
 }
 
-TEST(Lv2Adapter, PortsAreChannelsThenEventsThenParameters)
+TEST(Lv2Adapter, PortsAreChannelsThenEventsThenParametersThenReadouts)
 {
   TestUridMap map;
   Lv2Kolvane k(map);
@@ -61,7 +62,9 @@ TEST(Lv2Adapter, PortsAreChannelsThenEventsThenParameters)
   EXPECT_EQ(4u, layout.events);
   EXPECT_EQ(5u, layout.controls);
   EXPECT_EQ(59u, layout.nControls);
-  EXPECT_EQ(64u, layout.count);
+  EXPECT_EQ(64u, layout.readouts) << "after every control, so a new parameter moves no control";
+  EXPECT_EQ(1u, layout.nReadouts);
+  EXPECT_EQ(65u, layout.count);
   EXPECT_STREQ("LV2", k.Plug()->GetAPIString());
 }
 
@@ -150,6 +153,57 @@ TEST(Lv2Adapter, TransportMovesOnLikeTheVst2Host)
   k.Run(300);
   EXPECT_EQ(29.0, k.Time().mPPQPos);
   EXPECT_TRUE(k.Time().mTransportIsRunning);
+}
+
+// The step port holds the step playing at the last frame of each block, as
+// a VST2 editor reads it from the engine after the block: at 120 BPM and
+// 48 kHz each of the 16 steps lasts 6000 frames from the bar line. Blocks of
+// many lengths, longer ones rendered in pieces, none ending within a few
+// frames of a step's start, where rounding of the position may count the
+// frame to either side.
+TEST(Lv2Adapter, StepPortReportsTheStepPlayingAtTheEndOfEachBlock)
+{
+  const int kStepFrames = 6000, kBarFrames = 16 * kStepFrames;
+  TestUridMap map;
+  Lv2Kolvane k(map, 48000.0);
+  k.Activate();
+  k.mEvents.Position(0, Playing(0, 0));
+  const int blocks[] = {1000, 333, 4999, 700, 2048, 1717};
+  int played = 0, block = 0;
+  while (played < 2 * kBarFrames + kStepFrames)
+  {
+    const int frames = blocks[block++ % 6];
+    k.Run(static_cast<uint32_t>(frames));
+    k.mEvents.Clear();
+    played += frames;
+    const int last = (played - 1) % kBarFrames;
+    ASSERT_GT(std::min(last % kStepFrames, kStepFrames - last % kStepFrames), 8) << "the table";
+    ASSERT_EQ(float(last / kStepFrames), k.mStep) << "block " << block << " ending at " << played;
+  }
+
+  // A jump to a bar line in the middle of a block: the end of the block is
+  // 899 frames into the bar's first step.
+  ASSERT_NE(0.0f, k.mStep);
+  k.mEvents.Position(100, Playing(5, 0));
+  k.Run(1000);
+  EXPECT_EQ(0.0f, k.mStep);
+  k.mEvents.Clear();
+  k.Run(6000);
+  EXPECT_EQ(1.0f, k.mStep);
+
+  // A stopped transport keeps the last step, block after block, as the
+  // engine does.
+  std::vector<Property> stopped = Playing(5, 1.5);
+  stopped.back().value = 0.0;
+  k.mEvents.Clear();
+  k.mEvents.Position(0, stopped);
+  for (int i = 0; i < 4; ++i)
+  {
+    k.Run(7000);
+    k.mEvents.Clear();
+    EXPECT_EQ(1.0f, k.mStep) << "stopped, block " << i;
+  }
+  EXPECT_EQ(1, k.Plug()->engine().displayedStep());
 }
 
 // Two instances play the same; a note reaches one of them at frame 300 of
@@ -411,7 +465,7 @@ TEST(Lv2Adapter, BadInputNeitherCrashesNorAllocates)
       {"no control ports",
        [](Lv2Kolvane& k, TestUridMap&)
        {
-         for (uint32_t p = 5; p < 5 + kNumParams; ++p)
+         for (uint32_t p = 5; p <= Lv2Kolvane::kStepPort; ++p)
          {
            k.Connect(p, nullptr);
          }
@@ -420,7 +474,7 @@ TEST(Lv2Adapter, BadInputNeitherCrashesNorAllocates)
        [](Lv2Kolvane& k, TestUridMap&)
        {
          float junk = 0.0f;
-         k.Connect(5 + kNumParams, &junk);
+         k.Connect(Lv2Kolvane::kStepPort + 1, &junk);
          k.Connect(0xFFFFFFFFu, &junk);
          k.Connect(0xFFFFFFFFu, nullptr);
        }},

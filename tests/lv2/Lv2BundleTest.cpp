@@ -6,6 +6,7 @@
 #include "FakeHost.h"
 #include "IPlugVST.h"
 #include "Kolvane.h"
+#include "LilvBundle.h"
 #include "Lv2TestHost.h"
 
 #include <lilv/lilv.h>
@@ -14,6 +15,7 @@
 #include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
 #include <lv2/time/time.h>
+#include <lv2/ui/ui.h>
 #include <lv2/units/units.h>
 
 #include <gtest/gtest.h>
@@ -32,13 +34,8 @@ protected:
   void SetUp() override
   {
     world = lilv_world_new();
-    std::string path = KOLVANE_LV2_BUNDLE;
-    path += "/";
-    LilvNode* bundle = lilv_new_file_uri(world, nullptr, path.c_str());
-    lilv_world_load_bundle(world, bundle);
-    lilv_node_free(bundle);
-    plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), Uri(Lv2Kolvane::kURI));
-    ASSERT_NE(nullptr, plugin) << "no plug-in in " << path;
+    plugin = LoadBundlePlugin(world, KOLVANE_LV2_BUNDLE, Lv2Kolvane::kURI);
+    ASSERT_NE(nullptr, plugin) << "no plug-in in " << KOLVANE_LV2_BUNDLE;
   }
   void TearDown() override
   {
@@ -71,7 +68,7 @@ protected:
 
 TEST_F(Lv2Bundle, DescribesStereoAudioAndAnEventPort)
 {
-  ASSERT_EQ(64u, lilv_plugin_get_num_ports(plugin));
+  ASSERT_EQ(5u + kNumParams + 1, lilv_plugin_get_num_ports(plugin)) << "one readout";
   const char* const audio[] = {"in_l", "in_r", "out_l", "out_r"};
   for (uint32_t p = 0; p < 4; ++p)
   {
@@ -94,8 +91,10 @@ TEST_F(Lv2Bundle, DescribesStereoAudioAndAnEventPort)
 
 TEST_F(Lv2Bundle, ControlPortsComeFromTheParameterTable)
 {
-  std::vector<float> minimum(5 + kNumParams), maximum(5 + kNumParams), fallback(5 + kNumParams);
+  const size_t ports = lilv_plugin_get_num_ports(plugin);
+  std::vector<float> minimum(ports), maximum(ports), fallback(ports);
   lilv_plugin_get_port_ranges_float(plugin, minimum.data(), maximum.data(), fallback.data());
+  Kolvane plug;
   for (int i = 0; i < kNumParams; ++i)
   {
     const ParameterProperties& row = parameterProperties[i];
@@ -129,6 +128,7 @@ TEST_F(Lv2Bundle, ControlPortsComeFromTheParameterTable)
     }
     lilv_scale_points_free(points);
     std::sort(values.begin(), values.end());
+    // Every choice of a switch or a list; the named values of a range.
     std::vector<float> expected;
     if (row.kind == kTypeBool || row.kind == kTypeEnum)
     {
@@ -137,8 +137,53 @@ TEST_F(Lv2Bundle, ControlPortsComeFromTheParameterTable)
         expected.push_back(float(v));
       }
     }
+    else
+    {
+      const IParam* param = plug.GetParam(i);
+      for (int t = 0; t < param->GetNDisplayTexts(); ++t)
+      {
+        int value = 0;
+        param->GetDisplayTextAtIdx(t, &value);
+        expected.push_back(float(value));
+      }
+      std::sort(expected.begin(), expected.end());
+    }
     EXPECT_EQ(expected, values) << row.id;
   }
+}
+
+// The step playing goes out on the last port, a control output, and the
+// editor asks its host to hear of every change of it.
+TEST_F(Lv2Bundle, ThePlayingStepIsAControlOutputTheUiListensTo)
+{
+  LilvNode* symbol = lilv_new_string(world, "playing_step");
+  nodes.push_back(symbol);
+  const LilvPort* port = lilv_plugin_get_port_by_symbol(plugin, symbol);
+  ASSERT_NE(nullptr, port);
+  EXPECT_EQ(5u + kNumParams, lilv_port_get_index(plugin, port));
+  EXPECT_TRUE(PortIs(port, LV2_CORE__ControlPort) && PortIs(port, LV2_CORE__OutputPort));
+  EXPECT_TRUE(PortHas(port, LV2_CORE__integer));
+  EXPECT_TRUE(PortHas(port, LV2_CORE__connectionOptional)) << "a bare host may leave it alone";
+  LilvNode *minimum = nullptr, *maximum = nullptr;
+  lilv_port_get_range(plugin, port, nullptr, &minimum, &maximum);
+  ASSERT_TRUE(minimum && maximum);
+  EXPECT_EQ(0.0f, lilv_node_as_float(minimum));
+  EXPECT_EQ(15.0f, lilv_node_as_float(maximum));
+  lilv_node_free(minimum);
+  lilv_node_free(maximum);
+
+  const std::string ui = std::string(Lv2Kolvane::kURI) + "#ui";
+  LilvNodes* notifications =
+      lilv_world_find_nodes(world, Uri(ui.c_str()), Uri(LV2_UI__portNotification), nullptr);
+  ASSERT_EQ(1u, lilv_nodes_size(notifications));
+  const LilvNode* notification = lilv_nodes_get(notifications, lilv_nodes_begin(notifications));
+  LilvNode* of = lilv_world_get(world, notification, Uri(LV2_UI__plugin), nullptr);
+  LilvNode* named = lilv_world_get(world, notification, Uri(LV2_CORE__symbol), nullptr);
+  EXPECT_STREQ(Lv2Kolvane::kURI, of ? lilv_node_as_uri(of) : "");
+  EXPECT_STREQ("playing_step", named ? lilv_node_as_string(named) : "");
+  lilv_node_free(of);
+  lilv_node_free(named);
+  lilv_nodes_free(notifications);
 }
 
 // Each preset, as a host loads it (lilv reads the file and restores the

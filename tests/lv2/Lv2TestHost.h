@@ -15,6 +15,7 @@
 #include <lv2/time/time.h>
 #include <lv2/urid/urid.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -181,6 +182,8 @@ public:
   static constexpr int kAnnouncedBlock = 512;
   static constexpr int kFrames = 8 * 4096;
   static constexpr const char* kURI = "urn:vexmoor:kolvane";
+  // The readout port of the playing step, after the parameters' ports.
+  static constexpr uint32_t kStepPort = 5 + kNumParams;
 
   explicit Lv2Kolvane(TestUridMap& map, double rate = 48000.0, bool withMap = true)
       : mMap(map), mEvents(map)
@@ -226,6 +229,7 @@ public:
     {
       Connect(5 + i, &mControls[i]);
     }
+    Connect(kStepPort, &mStep);
   }
   void Connect(uint32_t port, void* data) { LV2Entry<Kolvane>::ConnectPort(mHandle, port, data); }
   void Activate() { LV2Entry<Kolvane>::Activate(mHandle); }
@@ -243,6 +247,8 @@ public:
   SequenceBuilder mEvents;
   std::vector<float> mInL, mInR, mOutL, mOutR;
   float mControls[kNumParams] = {};
+  // What the plug-in wrote to the step port; NaN before it wrote anything.
+  float mStep = NAN;
 
 private:
   int32_t mBlock;

@@ -3,6 +3,8 @@
 // idled, clicked with real X events, told of the host's values, and opened
 // and closed 200 times. Runs under an X server (xvfb-run in the tests).
 
+#include "KolvaneParams.h"
+#include "LilvBundle.h"
 #include "OpenFiles.h"
 #include "ProcessMemory.h"
 
@@ -14,7 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -29,6 +33,8 @@ namespace
 const char* const kPluginURI = "urn:vexmoor:kolvane";
 const uint32_t kFirstControlPort = 5;
 const uint32_t kStep3Port = kFirstControlPort + 22;
+// The readout of the playing step, after the parameters.
+const uint32_t kPlayingStepPort = kFirstControlPort + kNumParams;
 
 // What the UI told the host, in order: "touch 27 1", "write 27 1", ...
 struct HostLog
@@ -96,13 +102,7 @@ protected:
   void FindUi()
   {
     world = lilv_world_new();
-    const std::string path = std::string(KOLVANE_LV2_BUNDLE) + "/";
-    LilvNode* bundle = lilv_new_file_uri(world, nullptr, path.c_str());
-    lilv_world_load_bundle(world, bundle);
-    lilv_node_free(bundle);
-    LilvNode* uri = lilv_new_uri(world, kPluginURI);
-    const LilvPlugin* plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), uri);
-    lilv_node_free(uri);
+    const LilvPlugin* plugin = LoadBundlePlugin(world, KOLVANE_LV2_BUNDLE, kPluginURI);
     ASSERT_TRUE(plugin);
     LilvUIs* uis = lilv_plugin_get_uis(plugin);
     ASSERT_EQ(1u, lilv_uis_size(uis));
@@ -195,6 +195,66 @@ protected:
     }
   }
 
+  // The step LEDs brighter than the darkest by a clear margin, as the
+  // editor's window shows them now.
+  std::vector<int> LitLeds()
+  {
+    const Window window = reinterpret_cast<Window>(widget);
+    XSync(display, False);
+    std::vector<double> levels;
+    for (int k = 0; k < kNumStepLeds; ++k)
+    {
+      const EditorControl led = GetEditorControl(k);
+      const PictureProperties* picture = FindPicture(led.picture);
+      const int w = picture->width, h = picture->FrameHeight();
+      XImage* image = XGetImage(display, window, led.x, led.y, static_cast<unsigned>(w),
+                                static_cast<unsigned>(h), AllPlanes, ZPixmap);
+      double sum = 0.0;
+      for (int y = 0; image && y < h; ++y)
+      {
+        for (int x = 0; x < w; ++x)
+        {
+          const unsigned long pixel = XGetPixel(image, x, y);
+          sum += ((pixel >> 16) & 0xFF) + ((pixel >> 8) & 0xFF) + (pixel & 0xFF);
+        }
+      }
+      if (image)
+      {
+        XDestroyImage(image);
+      }
+      levels.push_back(sum / (3.0 * w * h));
+    }
+    const double low = *std::min_element(levels.begin(), levels.end());
+    std::vector<int> lit;
+    for (int k = 0; k < kNumStepLeds; ++k)
+    {
+      if (levels[size_t(k)] > low + 20.0)
+      {
+        lit.push_back(k);
+      }
+    }
+    return lit;
+  }
+
+  // Idles until the window shows `expected` lit (or two seconds passed);
+  // what it shows then.
+  std::vector<int> IdleUntilLit(LV2UI_Handle ui, const std::vector<int>& expected)
+  {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    std::vector<int> lit;
+    do
+    {
+      Idle(ui);
+      lit = LitLeds();
+      if (lit == expected)
+      {
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } while (std::chrono::steady_clock::now() < end);
+    return lit;
+  }
+
   unsigned int Children()
   {
     Window root = 0, up = 0, *children = nullptr;
@@ -278,6 +338,45 @@ TEST_F(Lv2Ui, ClicksReachTheControlPortsAndHostValuesReachTheEditor)
                                       "touch " + port + " 0"}),
             log.calls)
       << "the click toggled the host's value";
+  descriptor->cleanup(ui);
+}
+
+// The processing side's playing step arrives as a port event on its
+// readout port, and the editor lights that step's LED at its next idle
+// tick, as a VST2 editor shows the step its engine plays. Before any event
+// the first step's LED is lit, as in VST2 before any audio. A value that is
+// no step, or no float, leaves the light where it is; nothing of it goes
+// back to the host.
+TEST_F(Lv2Ui, TheStepPortLightsThatStepsLed)
+{
+  HostLog log;
+  LV2UI_Handle ui = Instantiate(log);
+  ASSERT_TRUE(ui);
+  EXPECT_EQ(std::vector<int>{0}, IdleUntilLit(ui, {0})) << "before any port event";
+  for (int step : {5, 15, 0, 9})
+  {
+    const float value = float(step);
+    descriptor->port_event(ui, kPlayingStepPort, sizeof value, 0, &value);
+    EXPECT_EQ(std::vector<int>{step}, IdleUntilLit(ui, {step})) << "step " << step + 1;
+  }
+
+  const float notSteps[] = {16.0f, -1.0f, NAN, INFINITY, 1e9f};
+  for (float value : notSteps)
+  {
+    descriptor->port_event(ui, kPlayingStepPort, sizeof value, 0, &value);
+  }
+  const float three = 3.0f;
+  const double wide = 3.0;
+  descriptor->port_event(ui, kPlayingStepPort, sizeof wide, 0, &wide);
+  descriptor->port_event(ui, kPlayingStepPort, sizeof three, 7, &three);
+  descriptor->port_event(ui, kPlayingStepPort, sizeof three, 0, nullptr);
+  for (int i = 0; i < 20; ++i)
+  {
+    Idle(ui);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(std::vector<int>{9}, LitLeds()) << "after values that are no step";
+  EXPECT_TRUE(log.calls.empty()) << "the readout is the host's to tell, not the UI's";
   descriptor->cleanup(ui);
 }
 

@@ -1,6 +1,7 @@
 // kolvane-lv2ttl: writes the LV2 bundle's description of Kolvane from the
 // plug-in itself: manifest.ttl, Kolvane.ttl with one port per channel, the
-// event port and one control port per row of the parameter table, and one
+// event port, one control port per row of the parameter table and one
+// control output per readout (the playing step), and one
 // preset file per factory program, holding its port values and its state
 // chunk. The build runs it into the bundle next to the binary.
 //
@@ -9,6 +10,7 @@
 #include "Base64.h"
 #include "IPlugLV2.h"
 #include "Kolvane.h"
+#include "Lv2Ports.h"
 
 #include <cstdio>
 #include <cstring>
@@ -57,69 +59,12 @@ std::vector<FactoryPreset> FactoryPresets(Kolvane& plug)
   return presets;
 }
 
-std::string Quoted(const std::string& text)
-{
-  std::string out = "\"";
-  for (char c : text)
-  {
-    if (c == '"' || c == '\\')
-    {
-      out += '\\';
-    }
-    out += c;
-  }
-  return out + "\"";
-}
-
-// Exact in a double, and so in the float a host keeps, as a Turtle decimal:
-// an exponent would make it an xsd:double, which hosts read back as a
-// double atom rather than a control port's float.
-std::string Number(double value)
-{
-  char text[64];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  if (std::strpbrk(text, "eE"))
-  {
-    std::snprintf(text, sizeof text, "%.30f", value);
-    char* end = text + std::strlen(text) - 1;
-    while (*end == '0' && end[-1] != '.')
-    {
-      *end-- = '\0';
-    }
-  }
-  else if (!std::strchr(text, '.'))
-  {
-    // A Turtle integer literal would make the value an xsd:integer.
-    std::strcat(text, ".0");
-  }
-  return text;
-}
-
 std::string Base64(const std::vector<unsigned char>& bytes)
 {
   std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
   base64encode(bytes.data(), &text[0], static_cast<int>(bytes.size()));
   text.resize(std::strlen(text.c_str()));
   return text;
-}
-
-// The units an IParam label names; empty for none.
-const char* UnitFor(const char* label)
-{
-  static const struct
-  {
-    const char* label;
-    const char* unit;
-  } kUnits[] = {{"s", "units:s"},     {"ms", "units:ms"}, {"Hz", "units:hz"},
-                {"kHz", "units:khz"}, {"dB", "units:db"}, {"%", "units:pc"}};
-  for (const auto& entry : kUnits)
-  {
-    if (!std::strcmp(label, entry.label))
-    {
-      return entry.unit;
-    }
-  }
-  return "";
 }
 
 std::string PresetURI(const std::string& uri, int number)
@@ -172,7 +117,7 @@ std::string Manifest(const std::string& uri, const std::string& binary,
   {
     const int number = static_cast<int>(i) + 1;
     out << "\n<" << PresetURI(uri, number) << ">\n  a pset:Preset ;\n  lv2:appliesTo <" << uri
-        << "> ;\n  rdfs:label " << Quoted(presets[i].name) << " ;\n  rdfs:seeAlso <"
+        << "> ;\n  rdfs:label " << TurtleString(presets[i].name) << " ;\n  rdfs:seeAlso <"
         << PresetFile(number, presets[i].name) << "> .\n";
   }
   return out.str();
@@ -192,53 +137,6 @@ void AudioPort(std::ostream& out, bool input, uint32_t index, uint32_t channel, 
       << "    lv2:name \"" << name << "\"\n";
 }
 
-void ControlPort(std::ostream& out, uint32_t index, const ParameterProperties& row,
-                 const IParam& param)
-{
-  out << "    a lv2:InputPort , lv2:ControlPort ;\n"
-      << "    lv2:index " << index << " ;\n"
-      << "    lv2:symbol \"" << row.id << "\" ;\n"
-      << "    lv2:name " << Quoted(param.GetNameForHost()) << " ;\n"
-      << "    lv2:default " << Number(param.GetDefault()) << " ;\n"
-      << "    lv2:minimum " << Number(param.GetMin()) << " ;\n"
-      << "    lv2:maximum " << Number(param.GetMax());
-  switch (param.Type())
-  {
-  case kTypeBool:
-    out << " ;\n    lv2:portProperty lv2:integer , lv2:toggled";
-    break;
-  case kTypeInt:
-    out << " ;\n    lv2:portProperty lv2:integer";
-    break;
-  case kTypeEnum:
-    out << " ;\n    lv2:portProperty lv2:integer , lv2:enumeration";
-    break;
-  default:
-    break;
-  }
-  if (param.Type() == kTypeBool || param.Type() == kTypeEnum)
-  {
-    // Each choice as a VST2 host shows it.
-    out << " ;\n    lv2:scalePoint ";
-    for (int v = static_cast<int>(param.GetMin()); v <= static_cast<int>(param.GetMax()); ++v)
-    {
-      char text[MAX_PARAM_DISPLAY_LEN];
-      param.GetDisplayForHost(v, false, text);
-      out << (v > static_cast<int>(param.GetMin()) ? " , " : "") << "[ rdfs:label " << Quoted(text)
-          << " ; rdf:value " << Number(v) << " ]";
-    }
-  }
-  // A port's number is in the parameter's own units. A format's unit belongs
-  // to the text of one value ("10 ms" for 0.01 s, "50 %" for 0.5), not to
-  // that number, so a formatted parameter declares none.
-  const char* unit = param.GetFormat() ? "" : UnitFor(param.GetLabelForHost());
-  if (unit[0])
-  {
-    out << " ;\n    units:unit " << unit;
-  }
-  out << "\n";
-}
-
 std::string PluginDescription(const std::string& uri, Kolvane& plug)
 {
   const IPlugLV2::PortLayout layout = IPlugLV2::Layout(plug);
@@ -247,8 +145,8 @@ std::string PluginDescription(const std::string& uri, Kolvane& plug)
   const int version = plug.GetEffectVersion(false);
   out << "<" << uri << ">\n"
       << "  a lv2:Plugin , lv2:GatePlugin ;\n"
-      << "  doap:name " << Quoted(plug.GetEffectName()) << " ;\n"
-      << "  doap:maintainer [ foaf:name " << Quoted(plug.GetMfrName()) << " ] ;\n"
+      << "  doap:name " << TurtleString(plug.GetEffectName()) << " ;\n"
+      << "  doap:maintainer [ foaf:name " << TurtleString(plug.GetMfrName()) << " ] ;\n"
       << "  lv2:minorVersion " << ((version >> 8) & 0xFF) << " ;\n"
       << "  lv2:microVersion " << (version & 0xFF) << " ;\n"
       << "  lv2:optionalFeature urid:map , opts:options ;\n"
@@ -288,8 +186,13 @@ std::string PluginDescription(const std::string& uri, Kolvane& plug)
   for (uint32_t i = 0; i < layout.nControls; ++i)
   {
     next();
-    ControlPort(out, layout.controls + i, parameterProperties[i],
-                *plug.GetParam(static_cast<int>(i)));
+    WriteControlPort(out, layout.controls + i, parameterProperties[i].id,
+                     *plug.GetParam(static_cast<int>(i)));
+  }
+  for (uint32_t i = 0; i < layout.nReadouts; ++i)
+  {
+    next();
+    WriteReadoutPort(out, layout.readouts + i, plug.GetReadoutInfo(static_cast<int>(i)));
   }
   out << "  ] .\n";
   // The editor: a child window of the host's, idled by the host, which
@@ -298,7 +201,15 @@ std::string PluginDescription(const std::string& uri, Kolvane& plug)
       << "  a ui:X11UI ;\n"
       << "  lv2:requiredFeature ui:idleInterface , ui:parent ;\n"
       << "  lv2:optionalFeature ui:resize , ui:touch ;\n"
-      << "  lv2:extensionData ui:idleInterface .\n";
+      << "  lv2:extensionData ui:idleInterface";
+  // The readouts are what the UI shows of the processing side: it wants
+  // every change of each.
+  for (uint32_t i = 0; i < layout.nReadouts; ++i)
+  {
+    out << " ;\n  ui:portNotification [ ui:plugin <" << uri << "> ; lv2:symbol \""
+        << plug.GetReadoutInfo(static_cast<int>(i)).symbol << "\" ; ui:protocol ui:floatProtocol ]";
+  }
+  out << " .\n";
   return out.str();
 }
 
@@ -309,12 +220,12 @@ std::string PresetDescription(const std::string& uri, int number, const FactoryP
   out << "<" << PresetURI(uri, number) << ">\n"
       << "  a pset:Preset ;\n"
       << "  lv2:appliesTo <" << uri << "> ;\n"
-      << "  rdfs:label " << Quoted(preset.name) << " ;\n"
+      << "  rdfs:label " << TurtleString(preset.name) << " ;\n"
       << "  lv2:port ";
   for (size_t p = 0; p < preset.values.size(); ++p)
   {
     out << (p ? " , " : "") << "[\n    lv2:symbol \"" << parameterProperties[p].id
-        << "\" ;\n    pset:value " << Number(preset.values[p]) << "\n  ]";
+        << "\" ;\n    pset:value " << TurtleDecimal(preset.values[p]) << "\n  ]";
   }
   // The exact values: the port values above are what a host keeps, in floats.
   out << " ;\n  state:state [\n    <" << uri << "#state> \"" << Base64(preset.chunk)

@@ -87,6 +87,14 @@ struct Lv2Instance::Impl
     float value;
   };
   std::vector<Control> controls;
+  // Control outputs (what the plug-in reports, for a UI): connected, as a
+  // DAW connects them, and read by nobody here.
+  struct Output
+  {
+    uint32_t index;
+    float value;
+  };
+  std::vector<Output> controlOutputs;
   int eventPort = -1;
   std::vector<uint64_t> eventBuffer = std::vector<uint64_t>(kEventBytes / sizeof(uint64_t));
   LV2_Atom_Forge forge;
@@ -161,6 +169,8 @@ struct Lv2Instance::Impl
                             std::isnan(defaults[p]) ? 0.0f : defaults[p]});
         lilv_node_free(name);
       }
+      else if (lilv_port_is_a(plugin, port, control))
+        controlOutputs.push_back({p, 0.0f});
       else if (lilv_port_is_a(plugin, port, atomPort) && isInput && eventPort < 0)
         eventPort = static_cast<int>(p);
       else if (!lilv_port_has_property(plugin, port, optional))
@@ -222,6 +232,8 @@ struct Lv2Instance::Impl
     lv2_atom_forge_init(&forge, urids.MapFeature());
     for (Control& c : controls)
       lilv_instance_connect_port(instance, c.index, &c.value);
+    for (Output& o : controlOutputs)
+      lilv_instance_connect_port(instance, o.index, &o.value);
     return true;
   }
 
