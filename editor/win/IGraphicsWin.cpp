@@ -130,6 +130,10 @@ UINT WindowDpi(HWND wnd)
   return getDpi(wnd);
 }
 
+// The messages of a DPI change, which older headers and systems lack.
+const UINT kWmDpiChanged = 0x02E0;
+const UINT kWmDpiChangedAfterParent = 0x02E3;
+
 // Unregisters the window class once no editor window of the process is
 // left.
 void ReleaseClassIfUnused()
@@ -462,6 +466,16 @@ LRESULT IGraphicsWin::Platform::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam
   {
   case WM_SETFOCUS:
   case WM_KILLFOCUS:
+    return 0;
+
+  // The window moved to a screen of another DPI. A top-level window is told
+  // the new DPI; a child, as the editor usually is, hears it after its
+  // host's frame and asks. The user's or the host's choice still wins.
+  case kWmDpiChanged:
+    g.SetPlatformScale(LOWORD(wParam) / 96.0);
+    return 0;
+  case kWmDpiChangedAfterParent:
+    g.SetPlatformScale(WindowDpi(hWnd) / 96.0);
     return 0;
 
   case WM_TIMER:

@@ -789,7 +789,7 @@ IPopupMenu* IGraphicsX11::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
   Window child = 0;
   XTranslateCoordinates(mX->display, mX->window, DefaultRootWindow(mX->display), rect->L, rect->B,
                         &x, &y, &child);
-  IPopupMenu* chosen = x11::RunPopupMenu(mX->display, x, y, menu);
+  IPopupMenu* chosen = x11::RunPopupMenu(mX->display, x, y, menu, GetScale());
   // The menu's loop took the editor's expose events: show it all again.
   IRECT all(0, 0, mWidth, mHeight);
   DrawScreen(&all);
@@ -798,7 +798,7 @@ IPopupMenu* IGraphicsX11::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
 
 int IGraphicsX11::ShowMessageBox(const char* text, const char* caption, int type)
 {
-  return x11::RunMessageBox(text, caption, type);
+  return x11::RunMessageBox(text, caption, type, GetScale());
 }
 
 void IGraphicsX11::HostPath(WDL_String* path)

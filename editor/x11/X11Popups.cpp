@@ -22,11 +22,25 @@ namespace x11
 {
 namespace
 {
-const int kItemHeight = 20;
-const int kSeparatorHeight = 7;
-const int kCheckWidth = 20; // the column for check marks
-const int kArrowWidth = 18; // the column for submenu arrows
-const int kTextMargin = 8;
+// A menu's sizes at 100 %; every one of them follows the editor's scale, so
+// a menu opened from a 200 % editor is drawn at 200 % too.
+struct MenuMetrics
+{
+  explicit MenuMetrics(double scale)
+      : scale(scale > 0.0 ? scale : 1.0), itemHeight(Px(20)), separatorHeight(Px(7)),
+        checkWidth(Px(20)), arrowWidth(Px(18)), textMargin(Px(8)), fontHeight(Px(13))
+  {
+  }
+  int Px(int v) const { return static_cast<int>(v * scale + 0.5); }
+
+  double scale;
+  int itemHeight, separatorHeight;
+  int checkWidth; // the column for check marks
+  int arrowWidth; // the column for submenu arrows
+  int textMargin;
+  int fontHeight;
+};
+
 const LICE_pixel kMenuBack = LICE_RGBA(240, 240, 240, 255);
 const LICE_pixel kMenuText = LICE_RGBA(20, 20, 20, 255);
 const LICE_pixel kMenuGray = LICE_RGBA(150, 150, 150, 255);
@@ -71,6 +85,7 @@ struct Level
   std::vector<int> tops;          // each item's top, then the bottom
   int hot = -1;
   std::unique_ptr<LICE_MemBitmap> bitmap;
+  const MenuMetrics* metrics = nullptr;
 };
 
 void DrawOutline(LICE_IBitmap* bm, int w, int h)
@@ -90,6 +105,7 @@ bool Selectable(const IPopupMenuItem* item)
 void DrawLevel(Display* display, Level& level, LICE_CachedFont* font)
 {
   LICE_IBitmap* bm = level.bitmap.get();
+  const MenuMetrics& m = *level.metrics;
   LICE_Clear(bm, kMenuBack);
   DrawOutline(bm, level.w, level.h);
   for (int i = 0; i < level.menu->GetNItems(); ++i)
@@ -99,8 +115,8 @@ void DrawLevel(Display* display, Level& level, LICE_CachedFont* font)
     const int bottom = level.tops[static_cast<size_t>(i) + 1];
     if (item->GetIsSeparator())
     {
-      LICE_Line(bm, 4, (top + bottom) / 2, level.w - 5, (top + bottom) / 2, kMenuGray, 1.0f,
-                LICE_MODE_COPY, false);
+      LICE_Line(bm, m.Px(4), (top + bottom) / 2, level.w - 1 - m.Px(4), (top + bottom) / 2,
+                kMenuGray, 1.0f, LICE_MODE_COPY, false);
       continue;
     }
     LICE_pixel color = Selectable(item) || item->GetSubmenu() ? kMenuText : kMenuGray;
@@ -110,40 +126,43 @@ void DrawLevel(Display* display, Level& level, LICE_CachedFont* font)
       color = kMenuHotText;
     }
     font->SetTextColor(color);
-    LICE_Rect r = {kCheckWidth, top, level.w - kArrowWidth, bottom};
+    LICE_Rect r = {m.checkWidth, top, level.w - m.arrowWidth, bottom};
     font->DrawTextA(bm, Label(level.menu, i).c_str(), -1, &r, LICE_DT_SINGLELINE | LICE_DT_VCENTER);
     const int cy = (top + bottom) / 2;
     if (item->GetChecked())
     {
-      // A tick: two strokes, thickened by a second pass one pixel lower.
-      for (int d = 0; d < 2; ++d)
+      // A tick: two strokes, thickened by passes a pixel lower each.
+      for (int d = 0; d < m.Px(2); ++d)
       {
-        LICE_Line(bm, 6, cy + d, 9, cy + 3 + d, color, 1.0f, LICE_MODE_COPY, true);
-        LICE_Line(bm, 9, cy + 3 + d, 15, cy - 4 + d, color, 1.0f, LICE_MODE_COPY, true);
+        LICE_Line(bm, m.Px(6), cy + d, m.Px(9), cy + m.Px(3) + d, color, 1.0f, LICE_MODE_COPY,
+                  true);
+        LICE_Line(bm, m.Px(9), cy + m.Px(3) + d, m.Px(15), cy - m.Px(4) + d, color, 1.0f,
+                  LICE_MODE_COPY, true);
       }
     }
     if (item->GetSubmenu())
-      LICE_FillTriangle(bm, level.w - 12, cy - 4, level.w - 12, cy + 4, level.w - 8, cy, color,
-                        1.0f, LICE_MODE_COPY);
+      LICE_FillTriangle(bm, level.w - m.Px(12), cy - m.Px(4), level.w - m.Px(12), cy + m.Px(4),
+                        level.w - m.Px(8), cy, color, 1.0f, LICE_MODE_COPY);
   }
   PutBitmap(display, level.window, bm, 0, 0, level.w, level.h);
 }
 
 bool OpenLevel(Display* display, Level& level, IPopupMenu* menu, int x, int y,
-               LICE_CachedFont* font)
+               LICE_CachedFont* font, const MenuMetrics& m)
 {
   level.menu = menu;
-  int width = 60;
+  level.metrics = &m;
+  int width = m.Px(60);
   int height = 2;
   level.tops.clear();
   for (int i = 0; i < menu->GetNItems(); ++i)
   {
     level.tops.push_back(height);
-    height += menu->GetItem(i)->GetIsSeparator() ? kSeparatorHeight : kItemHeight;
+    height += menu->GetItem(i)->GetIsSeparator() ? m.separatorHeight : m.itemHeight;
     width = std::max(width, TextWidth(font, Label(menu, i).c_str()));
   }
   level.tops.push_back(height);
-  level.w = width + kCheckWidth + kArrowWidth + kTextMargin;
+  level.w = width + m.checkWidth + m.arrowWidth + m.textMargin;
   level.h = height + 2;
   // Kept on the screen.
   const int screenW = DisplayWidth(display, DefaultScreen(display));
@@ -211,8 +230,9 @@ void OpenSubmenuOf(Display* display, std::vector<Level>& levels, LICE_CachedFont
     return;
   const int x = parent.x + parent.w - 2;
   const int y = parent.y + parent.tops[static_cast<size_t>(parent.hot)] - 2;
+  const MenuMetrics& m = *parent.metrics;
   levels.emplace_back();
-  OpenLevel(display, levels.back(), item->GetSubmenu(), x, y, font);
+  OpenLevel(display, levels.back(), item->GetSubmenu(), x, y, font, m);
 }
 
 // The keys of a native menu: Up and Down move through the innermost open
@@ -321,15 +341,16 @@ void PutBitmap(Display* display, Window window, LICE_IBitmap* bitmap, int l, int
   XFlush(display);
 }
 
-IPopupMenu* RunPopupMenu(Display* display, int rootX, int rootY, IPopupMenu* menu)
+IPopupMenu* RunPopupMenu(Display* display, int rootX, int rootY, IPopupMenu* menu, double scale)
 {
   if (!display || !menu || menu->GetNItems() == 0)
     return nullptr;
-  std::unique_ptr<LICE_CachedFont> font = MakeFont(13);
+  const MenuMetrics metrics(scale);
+  std::unique_ptr<LICE_CachedFont> font = MakeFont(metrics.fontHeight);
   std::vector<Level> levels;
   levels.reserve(8);
   levels.emplace_back();
-  if (!OpenLevel(display, levels[0], menu, rootX, rootY, font.get()))
+  if (!OpenLevel(display, levels[0], menu, rootX, rootY, font.get(), metrics))
     return nullptr;
   // The menu takes every press and key until it closes, wherever they are.
   XSync(display, False);
@@ -396,7 +417,7 @@ IPopupMenu* RunPopupMenu(Display* display, int rootX, int rootY, IPopupMenu* men
   return result;
 }
 
-int RunMessageBox(const char* text, const char* caption, int type)
+int RunMessageBox(const char* text, const char* caption, int type, double scale)
 {
   Display* display = XOpenDisplay(nullptr);
   if (!display)
@@ -420,11 +441,12 @@ int RunMessageBox(const char* text, const char* caption, int type)
   else if (type == 4)
     buttons.assign(kYesNo, kYesNo + 2);
   const int closeResult = type == 4 ? 7 : (type == 0 ? 1 : 2);
-  std::unique_ptr<LICE_CachedFont> font = MakeFont(14);
+  const MenuMetrics m(scale);
+  std::unique_ptr<LICE_CachedFont> font = MakeFont(m.Px(14));
   const int textW = TextWidth(font.get(), text ? text : "");
-  const int buttonW = 80, buttonH = 26, gap = 10;
+  const int buttonW = m.Px(80), buttonH = m.Px(26), gap = m.Px(10);
   const int rowW = static_cast<int>(buttons.size()) * (buttonW + gap) - gap;
-  const int w = std::max(textW, rowW) + 40, h = 100;
+  const int w = std::max(textW, rowW) + m.Px(40), h = m.Px(100);
   const Window window =
       CreateWindow(display, DefaultRootWindow(display), 100, 100, w, h,
                    ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask, false);
@@ -441,7 +463,7 @@ int RunMessageBox(const char* text, const char* caption, int type)
     XGetInputFocus(display, &previousFocus, &previousRevert);
     XMapRaised(display, window);
     LICE_MemBitmap bm(w, h);
-    const int buttonsX = (w - rowW) / 2, buttonsY = h - buttonH - 14;
+    const int buttonsX = (w - rowW) / 2, buttonsY = h - buttonH - m.Px(14);
     bool running = true;
     while (running)
     {
@@ -455,7 +477,7 @@ int RunMessageBox(const char* text, const char* caption, int type)
       {
         LICE_Clear(&bm, kMenuBack);
         font->SetTextColor(kMenuText);
-        LICE_Rect r = {0, 16, w, 40};
+        LICE_Rect r = {0, m.Px(16), w, m.Px(40)};
         font->DrawTextA(&bm, text ? text : "", -1, &r, LICE_DT_SINGLELINE | LICE_DT_CENTER);
         for (size_t i = 0; i < buttons.size(); ++i)
         {

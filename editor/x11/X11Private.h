@@ -75,14 +75,16 @@ void PutBitmap(Display* display, Window window, LICE_IBitmap* bitmap, int l, int
 // Shows the menu with its top-left corner at (rootX, rootY) on the screen
 // and waits for a choice: the (sub)menu holding the chosen entry, with that
 // entry's index set, or null when dismissed (a press outside, Escape).
-IPopupMenu* RunPopupMenu(Display* display, int rootX, int rootY, IPopupMenu* menu);
+// Drawn at the scale given, the editor's.
+IPopupMenu* RunPopupMenu(Display* display, int rootX, int rootY, IPopupMenu* menu,
+                         double scale = 1.0);
 
 // A message box in a small window of its own: the text, a caption as its
 // title, and OK (type 0), OK and Cancel (1), Yes, No and Cancel (3) or Yes
 // and No (4). Returns 1 OK, 2 Cancel, 6 Yes, 7 No; closing it is Cancel
 // (No without a Cancel button). It has the keyboard while it is open and
-// gives it back to the window that had it.
-int RunMessageBox(const char* text, const char* caption, int type);
+// gives it back to the window that had it. Drawn at the scale given.
+int RunMessageBox(const char* text, const char* caption, int type, double scale = 1.0);
 
 // Runs the program (searched in PATH) and waits; true when it exited with
 // 0. Its standard output, when asked for, without the final newline.

@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 using vsthost::PluginInstance;
 
@@ -169,6 +170,43 @@ TEST(EditorWindow, OddHostSequencesLeaveNoWindowBehind)
     c.run(*plug, parent);
     EXPECT_FALSE(ClassRegistered(module));
   }
+}
+
+// A screen of another DPI: the open window takes the size of its new scale
+// when told (a top-level window gets the DPI in the message, a child asks
+// the system after its parent moved), unless the host chose a scale.
+TEST(EditorWindow, ADpiChangeResizesTheOpenEditorUnlessTheHostChose)
+{
+  auto plug = OpenKolvane();
+  ASSERT_TRUE(plug);
+  HWND parent = MakeParent();
+  ASSERT_EQ(1, plug->Dispatch(effEditOpen, 0, 0, parent));
+  HWND editor = FindWindowExA(parent, nullptr, kEditorClass, nullptr);
+  ASSERT_TRUE(editor);
+  auto clientSize = [editor]
+  {
+    RECT r = {};
+    GetClientRect(editor, &r);
+    return std::make_pair(static_cast<int>(r.right), static_cast<int>(r.bottom));
+  };
+  const UINT wmDpiChanged = 0x02E0, wmDpiChangedAfterParent = 0x02E3;
+  RECT suggested = {0, 0, 1328, 944};
+  SendMessageA(editor, wmDpiChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(std::make_pair(1328, 944), clientSize());
+  EXPECT_EQ(1328, plug->EditRect()->right);
+  SendMessageA(editor, wmDpiChanged, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(std::make_pair(996, 708), clientSize());
+  // The system's own answer for this window (96 here, or none on an older
+  // system) takes it back to 100 %.
+  SendMessageA(editor, wmDpiChangedAfterParent, 0, 0);
+  EXPECT_EQ(std::make_pair(664, 472), clientSize());
+
+  const VstInt32 kPreS = 0x50726553;
+  const VstIntPtr kAeCs = 0x41654373;
+  plug->VendorSpecific(kPreS, kAeCs, nullptr, 1.5f);
+  SendMessageA(editor, wmDpiChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(std::make_pair(996, 708), clientSize()) << "the host's scale wins";
+  plug->Dispatch(effEditClose);
 }
 
 TEST(EditorWindow, OpeningAndClosingTwoHundredTimesLeavesNoHandlesOrMemory)

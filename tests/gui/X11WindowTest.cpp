@@ -892,14 +892,18 @@ protected:
   }
 
   // The middle of a row: rows are 20 pixels, separators 7, under a 2-pixel
-  // edge.
-  static int RowMiddle(IPopupMenu* menu, int row)
+  // edge, at 100 %; at the editor's scale they are that many times taller.
+  int RowMiddle(IPopupMenu* menu, int row) const
   {
+    auto px = [this](int v) { return static_cast<int>(v * scale + 0.5); };
     int top = 2;
     for (int i = 0; i < row; ++i)
-      top += menu->GetItem(i)->GetIsSeparator() ? 7 : 20;
-    return top + (menu->GetItem(row)->GetIsSeparator() ? 3 : 10);
+      top += menu->GetItem(i)->GetIsSeparator() ? px(7) : px(20);
+    return top + (menu->GetItem(row)->GetIsSeparator() ? px(3) : px(10));
   }
+
+  double scale = 1.0;     // the editor's, which its menus take
+  int topLevelHeight = 0; // of the last menu shown, as the screen has it
 
   // Shows the menu under the editor's rectangle and takes the steps from
   // another thread; the menu at each level is menus[level]. Returns what
@@ -938,6 +942,8 @@ protected:
               break;
             }
             const XWindowAttributes& level = levels[static_cast<size_t>(step.level)];
+            if (step.level == 0)
+              topLevelHeight = level.height;
             const int x = level.x + 30;
             const int y = level.y + RowMiddle(menus[static_cast<size_t>(step.level)], step.row);
             Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) +
@@ -1030,6 +1036,36 @@ TEST_F(X11MenuTest, ChoicesAreReportedAgainstTheMenuThatHoldsThem)
     }
     XSync(display, False);
     EXPECT_TRUE(Eventually([&] { return OpenLevels(display).empty(); })) << "every level closed";
+  }
+}
+
+// A menu opened from an editor at 150 or 200 % is drawn at that size: its
+// rows are that much taller, and a click in the middle of a scaled row
+// chooses that row.
+TEST_F(X11MenuTest, MenusTakeTheEditorsScale)
+{
+  struct Case
+  {
+    double scale;
+    int height; // three rows of 20 under and over a 2-pixel edge, scaled
+  };
+  const Case cases[] = {{1.0, 64}, {1.5, 94}, {2.0, 124}};
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.scale);
+    X11Editor editor;
+    editor.graphics->SetScalable(true);
+    editor.graphics->SetUserScale(c.scale);
+    ASSERT_EQ(c.scale, editor.graphics->GetScale());
+    ASSERT_TRUE(editor.Open(host));
+    scale = c.scale;
+    IPopupMenu menu;
+    menu.AddItem("One");
+    menu.AddItem("Two");
+    menu.AddItem("Three");
+    EXPECT_EQ(&menu, Run(editor, &menu, {&menu}, {{Step::kClick, 0, 2}}));
+    EXPECT_EQ(2, menu.GetChosenItemIdx());
+    EXPECT_EQ(c.height, topLevelHeight);
   }
 }
 
@@ -1360,5 +1396,49 @@ TEST_F(X11MessageBoxTest, ReturnsTheAnswerOfTheButtonClickedOrTheKeyPressed)
     XGetInputFocus(display, &focus, &revert);
     EXPECT_EQ(window, focus) << "the keyboard goes back to the editor";
   }
+}
+
+// A box shown by an editor at 200 % is twice the size, buttons and all: a
+// click on the middle of its doubled Cancel button cancels.
+TEST_F(X11MessageBoxTest, ABoxTakesTheEditorsScale)
+{
+  X11Editor editor;
+  editor.graphics->SetScalable(true);
+  editor.graphics->SetUserScale(2.0);
+  ASSERT_TRUE(editor.Open(host));
+  WarpPointer(800, 650);
+  const std::string caption = "Kolvane test box at 200 %";
+  std::string failure;
+  int height = 0;
+  std::thread user(
+      [&]
+      {
+        Display* d = XOpenDisplay(nullptr);
+        XWindowAttributes box;
+        Window id = 0;
+        if (!Eventually([&] { return FindBox(d, caption, &box, &id); }))
+        {
+          failure = "no box";
+          XCloseDisplay(d);
+          return;
+        }
+        height = box.height;
+        // Buttons of 160 x 52, 20 apart, centred, 28 above the bottom.
+        const int row = 2 * 180 - 20;
+        const int x = box.x + (box.width - row) / 2 + 180 + 80;
+        const int y = box.y + box.height - 28 - 26;
+        Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+        if (!Eventually([&] { return !FindBox(d, caption, &box, &id); }))
+        {
+          failure = "the box stayed open";
+          Close(d, id);
+        }
+        XCloseDisplay(d);
+      });
+  const int answer = editor.graphics->ShowMessageBox("Something happened", caption.c_str(), 1);
+  user.join();
+  EXPECT_EQ("", failure);
+  EXPECT_EQ(200, height);
+  EXPECT_EQ(2, answer) << "Cancel";
 }
 } // namespace
