@@ -359,7 +359,8 @@ def only(*runners):
 
 def golden_editor(scale=None):
     """The editor as it opens, the first step's LED lit, at a scale."""
-    return read_png(os.path.join(GOLDEN, "editor_open@2x.png" if scale == 2 else "editor_open.png"))
+    name = "editor_open@%gx.png" % scale if scale and scale != 1 else "editor_open.png"
+    return read_png(os.path.join(GOLDEN, name))
 
 
 def opened_editor_matches_the_golden_picture(s, scale=None):
@@ -532,6 +533,21 @@ def clicking_step_4_at_200_percent_toggles_it(s):
 
 def the_lit_led_follows_the_steps_at_200_percent(s):
     the_lit_led_follows_the_steps_over_a_bar(s, scale=2)
+
+
+# ---- At 150 %: where the layout's units fall between pixels -------------------
+
+
+def opened_editor_at_150_percent_matches_the_golden_picture(s):
+    opened_editor_matches_the_golden_picture(s, scale=1.5)
+
+
+def dragging_the_cutoff_down_192_px_at_150_percent_moves_it_half_its_range(s):
+    dragging_the_cutoff_down_128_px_moves_it_half_its_range(s, scale=1.5)
+
+
+def clicking_step_4_at_150_percent_toggles_it(s):
+    clicking_step_4_toggles_it(s, scale=1.5)
 
 
 def background_point(layout):
@@ -737,6 +753,9 @@ SCENARIOS = [
     clicking_step_4_at_200_percent_toggles_it,
     the_lit_led_follows_the_steps_at_200_percent,
     the_size_menu_on_the_background_sets_200_percent_and_the_window_follows,
+    opened_editor_at_150_percent_matches_the_golden_picture,
+    dragging_the_cutoff_down_192_px_at_150_percent_moves_it_half_its_range,
+    clicking_step_4_at_150_percent_toggles_it,
     automation_from_a_third_thread_while_playing,
     typing_keeps_only_what_the_parameter_takes_and_enter_commits,
     a_click_elsewhere_cancels_the_entry,
