@@ -1321,6 +1321,7 @@ TEST_F(X11MessageBoxTest, ReturnsTheAnswerOfTheButtonClickedOrTheKeyPressed)
     int type;
     Action action;
     int expected;
+    double scale = 1.0; // the editor's, which the box takes
   };
   const Case cases[] = {
       {"OK clicked", 0, kClickFirst, 1},
@@ -1331,14 +1332,19 @@ TEST_F(X11MessageBoxTest, ReturnsTheAnswerOfTheButtonClickedOrTheKeyPressed)
       {"Escape cancels", 1, kEscape, 2},
       {"Escape without Cancel is No", 4, kEscape, 7},
       {"closed by the window manager", 1, kCloseByWindowManager, 2},
+      {"Cancel clicked at 200 %", 1, kClickSecond, 2, 2.0},
+      {"No clicked of Yes, No, Cancel at 150 %", 3, kClickSecond, 7, 1.5},
   };
-  X11Editor editor;
-  const Window window = editor.Open(host);
-  ASSERT_TRUE(window);
   int n = 0;
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.name);
+    X11Editor editor;
+    editor.graphics->SetScalable(true);
+    editor.graphics->SetUserScale(c.scale);
+    const Window window = editor.Open(host);
+    ASSERT_TRUE(window);
+    auto px = [&c](int v) { return static_cast<int>(v * c.scale + 0.5); };
     const std::string caption = "Kolvane test box " + std::to_string(++n);
     // The editor has the keyboard, as after a click in it; the pointer is
     // away from where the box appears.
@@ -1346,13 +1352,16 @@ TEST_F(X11MessageBoxTest, ReturnsTheAnswerOfTheButtonClickedOrTheKeyPressed)
     XSetInputFocus(display, window, RevertToParent, CurrentTime);
     XSync(display, False);
     std::string failure;
+    int height = 0;
     std::thread user(
         [&]
         {
           Display* d = XOpenDisplay(nullptr);
           XWindowAttributes box;
           Window id = 0;
-          if (!Eventually([&] { return FindBox(d, caption, &box, &id); }))
+          const bool shown = Eventually([&] { return FindBox(d, caption, &box, &id); });
+          height = shown ? box.height : 0;
+          if (!shown)
           {
             failure = "no box";
           }
@@ -1370,12 +1379,13 @@ TEST_F(X11MessageBoxTest, ReturnsTheAnswerOfTheButtonClickedOrTheKeyPressed)
           }
           else
           {
-            // Buttons of 80 x 26, 10 apart, centred, 14 above the bottom.
+            // Buttons of 80 x 26, 10 apart, centred, 14 above the bottom,
+            // at 100 %.
             const int buttons = c.type == 3 ? 3 : (c.type == 0 ? 1 : 2);
-            const int row = buttons * 90 - 10;
+            const int row = buttons * (px(80) + px(10)) - px(10);
             const int i = static_cast<int>(c.action);
-            const int x = box.x + (box.width - row) / 2 + i * 90 + 40;
-            const int y = box.y + box.height - 14 - 13;
+            const int x = box.x + (box.width - row) / 2 + i * (px(80) + px(10)) + px(40);
+            const int y = box.y + box.height - px(14) - px(13);
             Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
           }
           // A box that missed the action is closed, so that the test ends.
@@ -1390,6 +1400,7 @@ TEST_F(X11MessageBoxTest, ReturnsTheAnswerOfTheButtonClickedOrTheKeyPressed)
         editor.graphics->ShowMessageBox("Something happened", caption.c_str(), c.type);
     user.join();
     EXPECT_EQ("", failure);
+    EXPECT_EQ(px(100), height);
     EXPECT_EQ(c.expected, answer);
     Window focus = 0;
     int revert = 0;
@@ -1398,47 +1409,4 @@ TEST_F(X11MessageBoxTest, ReturnsTheAnswerOfTheButtonClickedOrTheKeyPressed)
   }
 }
 
-// A box shown by an editor at 200 % is twice the size, buttons and all: a
-// click on the middle of its doubled Cancel button cancels.
-TEST_F(X11MessageBoxTest, ABoxTakesTheEditorsScale)
-{
-  X11Editor editor;
-  editor.graphics->SetScalable(true);
-  editor.graphics->SetUserScale(2.0);
-  ASSERT_TRUE(editor.Open(host));
-  WarpPointer(800, 650);
-  const std::string caption = "Kolvane test box at 200 %";
-  std::string failure;
-  int height = 0;
-  std::thread user(
-      [&]
-      {
-        Display* d = XOpenDisplay(nullptr);
-        XWindowAttributes box;
-        Window id = 0;
-        if (!Eventually([&] { return FindBox(d, caption, &box, &id); }))
-        {
-          failure = "no box";
-          XCloseDisplay(d);
-          return;
-        }
-        height = box.height;
-        // Buttons of 160 x 52, 20 apart, centred, 28 above the bottom.
-        const int row = 2 * 180 - 20;
-        const int x = box.x + (box.width - row) / 2 + 180 + 80;
-        const int y = box.y + box.height - 28 - 26;
-        Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
-        if (!Eventually([&] { return !FindBox(d, caption, &box, &id); }))
-        {
-          failure = "the box stayed open";
-          Close(d, id);
-        }
-        XCloseDisplay(d);
-      });
-  const int answer = editor.graphics->ShowMessageBox("Something happened", caption.c_str(), 1);
-  user.join();
-  EXPECT_EQ("", failure);
-  EXPECT_EQ(200, height);
-  EXPECT_EQ(2, answer) << "Cancel";
-}
 } // namespace
