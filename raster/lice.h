@@ -248,5 +248,7 @@ LICE_IBitmap* LICE_LoadPNGFromResource(LICE_HMODULE module, int id, LICE_IBitmap
 LICE_IBitmap* LICE_LoadPNG(const char* fileName, LICE_IBitmap* bitmap = nullptr);
 
 // Writes the bitmap as an 8-bit RGBA PNG (the artwork generator and the
-// image tests use it). False when the file cannot be written.
-bool LICE_WritePNG(const char* fileName, LICE_IBitmap* bitmap);
+// image tests use it). False when the file cannot be written. The zlib
+// level trades time for size: 9, the smallest, suits files that are kept;
+// a screenshot taken while something runs wants 1, the fastest.
+bool LICE_WritePNG(const char* fileName, LICE_IBitmap* bitmap, int compressionLevel = 9);

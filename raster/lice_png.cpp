@@ -9,6 +9,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -193,7 +194,7 @@ struct WriteJob
   unsigned char* row = nullptr;
 };
 
-bool writeImage(WriteJob* job, FILE* file, const lice::View& view)
+bool writeImage(WriteJob* job, FILE* file, const lice::View& view, int compressionLevel)
 {
   if (setjmp(png_jmpbuf(job->png)))
     return false;
@@ -201,7 +202,7 @@ bool writeImage(WriteJob* job, FILE* file, const lice::View& view)
   png_set_IHDR(job->png, job->info, static_cast<png_uint_32>(view.width),
                static_cast<png_uint_32>(view.height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_compression_level(job->png, 9);
+  png_set_compression_level(job->png, std::clamp(compressionLevel, 0, 9));
   png_write_info(job->png, job->info);
   for (int y = 0; y < view.height; ++y)
   {
@@ -220,7 +221,7 @@ bool writeImage(WriteJob* job, FILE* file, const lice::View& view)
 }
 } // namespace
 
-bool LICE_WritePNG(const char* fileName, LICE_IBitmap* bitmap)
+bool LICE_WritePNG(const char* fileName, LICE_IBitmap* bitmap, int compressionLevel)
 {
   lice::View view;
   if (!fileName || !lice::viewOf(bitmap, view))
@@ -233,7 +234,7 @@ bool LICE_WritePNG(const char* fileName, LICE_IBitmap* bitmap)
   if (job.png)
     job.info = png_create_info_struct(job.png);
   job.row = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(view.width) * 4));
-  const bool ok = job.png && job.info && job.row && writeImage(&job, file, view);
+  const bool ok = job.png && job.info && job.row && writeImage(&job, file, view, compressionLevel);
   png_destroy_write_struct(job.png ? &job.png : nullptr, job.info ? &job.info : nullptr);
   std::free(job.row);
   return std::fclose(file) == 0 && ok;

@@ -8,8 +8,9 @@
 # left alone. Where it cannot start, the program must reach the runner with
 # its arguments intact and none of the settings for a natively started
 # loader, its exit status must come back, the prefix must be made once
-# (--prepare makes it and runs no program), and without a runner the
-# program counts as skipped.
+# (--prepare makes it and runs no program), runners started at the same
+# moment must not break each other, and without a runner the program
+# counts as skipped.
 set -euo pipefail
 wine_run=$1
 t=$(mktemp -d)
@@ -74,6 +75,30 @@ a
 b c
 WINEARCH=unset WINELOADER=unset WINEPREFIX=$t/prefix"
 [ "$(cat "$t/called")" = "$expected" ] || fail "the runner was called as: $(cat "$t/called")"
+
+# A runner that rewrites its own files at every start, as the machines'
+# one does, breaks when two start at the same moment: four programs
+# started at once, for two prefixes, must all get through.
+cat >"$t/racy-runner" <<'RUNNER'
+#!/bin/sh
+if [ "$2" = wineboot ]; then
+  mkdir -p "$1" && touch "$1/system.reg"
+  exit 0
+fi
+echo "loader of $$" >"$T/loader.tmp" && sleep 0.2 && mv "$T/loader.tmp" "$T/loader" || exit 3
+exit 0
+RUNNER
+chmod +x "$t/racy-runner"
+pids=()
+for n in 1 2 3 4; do
+  KOLVANE_WINE32_RUNNER=$t/racy-runner "$wine_run" "$t/prefix$((n % 2))" win32 prog.exe 2>/dev/null &
+  pids+=($!)
+done
+for pid in "${pids[@]}"; do
+  rc=0
+  wait "$pid" || rc=$?
+  [ $rc -eq 0 ] || fail "a runner started beside another: exit $rc, expected 0"
+done
 
 # A runner that is no program is an error, not a skip.
 rc=0

@@ -287,12 +287,8 @@ void impulse(Session& session, Reporter& reporter)
     double seconds = 0.0;
   };
   auto measurement = std::make_shared<Measurement>();
-  auto measure = [&session, &plan, measurement]
+  auto measureInto = [&session, &plan](Measurement& m)
   {
-    Measurement& m = *measurement;
-    if (m.done)
-      return;
-    m.done = true;
     auto tail = OpenInstance(session, &m.openFailure);
     auto busy = tail ? OpenInstance(session, &m.openFailure) : nullptr;
     if (!busy)
@@ -328,6 +324,14 @@ void impulse(Session& session, Reporter& reporter)
       m.noise += noiseCalls[b];
     }
   };
+  auto measure = [measureInto, measurement]
+  {
+    if (!measurement->done)
+    {
+      measurement->done = true;
+      measureInto(*measurement);
+    }
+  };
 
   reporter.Case("impulse 1e-6 then silence: subnormal output",
                 [measure, measurement]
@@ -339,10 +343,10 @@ void impulse(Session& session, Reporter& reporter)
                 });
   reporter.Case(
       "impulse 1e-6 then silence: processing time",
-      [measure, measurement]
+      [measure, measureInto, measurement]
       {
         measure();
-        const Measurement& m = *measurement;
+        Measurement m = *measurement;
         if (m.openFailure.outcome == Outcome::Failed)
           return m.openFailure;
         // Tenths of a millisecond do not compare on a clock that moves in
@@ -350,10 +354,26 @@ void impulse(Session& session, Reporter& reporter)
         if (m.noise < 1e-4)
           return Verdict::Pass(
               Format("too fast to compare: %.3f ms for %.2f s of noise", m.noise * 1e3, m.seconds));
+        // A slow measurement is taken again: subnormals slow silence down in
+        // every measurement, a busy machine (or an emulated one) in some. The
+        // fastest of them counts.
+        const int kMeasurements = 3;
+        int taken = 1;
+        for (; taken < kMeasurements && m.silence > 1.2 * m.noise; ++taken)
+        {
+          Measurement again;
+          measureInto(again);
+          if (again.openFailure.outcome == Outcome::Failed)
+            return again.openFailure;
+          if (again.noise >= 1e-4 && again.silence / again.noise < m.silence / m.noise)
+            m = again;
+        }
         const double ratio = m.silence / m.noise;
-        const std::string figures =
+        std::string figures =
             Format("%.2fx the time of noise (%.2f ms against %.2f ms for %.2f s of audio)", ratio,
                    m.silence * 1e3, m.noise * 1e3, m.seconds);
+        if (taken > 1)
+          figures += Format(", the fastest of %d measurements", taken);
         return ratio > 1.2 ? Verdict::Fail(figures + ", more than 1.2x") : Verdict::Pass(figures);
       });
 }

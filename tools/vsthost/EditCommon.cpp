@@ -97,7 +97,10 @@ bool WriteScreenshot(EditWindow& window, const std::string& file)
     for (int x = 0; x < w; ++x)
       bitmap.getBits()[y * bitmap.getRowSpan() + x] = pixels[static_cast<size_t>(y) * w + x];
   }
-  return LICE_WritePNG(file.c_str(), &bitmap);
+  // The fastest compression: pictures are taken while the editor runs, and
+  // a slow one (seconds at 200 % on an emulated machine) leaves the editor
+  // no time to draw between them.
+  return LICE_WritePNG(file.c_str(), &bitmap, 1);
 }
 
 bool FileExists(const std::string& path)
