@@ -194,6 +194,17 @@ std::string PluginDescription(const std::string& uri, Kolvane& plug)
     next();
     WriteReadoutPort(out, layout.readouts + i, plug.GetReadoutInfo(static_cast<int>(i)));
   }
+  // The transport alone: a host that feeds the events port only where MIDI
+  // is routed still hands this one time:Position (on an audio track, step
+  // mode follows the bar through it).
+  next();
+  out << "    a lv2:InputPort , atom:AtomPort ;\n"
+      << "    atom:bufferType atom:Sequence ;\n"
+      << "    atom:supports time:Position ;\n"
+      << "    lv2:portProperty lv2:connectionOptional ;\n"
+      << "    lv2:index " << layout.transport << " ;\n"
+      << "    lv2:symbol \"transport\" ;\n"
+      << "    lv2:name \"Transport\"\n";
   out << "  ] .\n";
   // The editor: a child window of the host's, idled by the host, which
   // hears of every change and gesture.
