@@ -211,8 +211,9 @@ std::string PluginDescription(const std::string& uri, Kolvane& plug)
   out << "\n<" << uri << "#ui>\n"
       << "  a ui:X11UI ;\n"
       << "  lv2:requiredFeature ui:idleInterface , ui:parent ;\n"
-      << "  lv2:optionalFeature ui:resize , ui:touch ;\n"
-      << "  lv2:extensionData ui:idleInterface";
+      << "  lv2:optionalFeature ui:resize , ui:touch , urid:map , opts:options ;\n"
+      << "  opts:supportedOption ui:scaleFactor ;\n"
+      << "  lv2:extensionData ui:idleInterface , opts:interface";
   // The readouts are what the UI shows of the processing side: it wants
   // every change of each.
   for (uint32_t i = 0; i < layout.nReadouts; ++i)
