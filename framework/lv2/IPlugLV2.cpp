@@ -6,6 +6,7 @@
 #include <lv2/midi/midi.h>
 #include <lv2/options/options.h>
 #include <lv2/time/time.h>
+#include <lv2/units/units.h>
 
 #include <algorithm>
 #include <climits>
@@ -59,7 +60,8 @@ IPlugLV2::PortLayout IPlugLV2::Layout(const IPlugBase& plug)
   layout.nControls = static_cast<uint32_t>(plug.NParams());
   layout.readouts = layout.controls + layout.nControls;
   layout.nReadouts = static_cast<uint32_t>(plug.NReadouts());
-  layout.count = layout.readouts + layout.nReadouts;
+  layout.transport = layout.readouts + layout.nReadouts;
+  layout.count = layout.transport + 1;
   return layout;
 }
 
@@ -119,7 +121,8 @@ void IPlugLV2::MapURIs(LV2_URID_Map* map)
   mURIDs.atomLong = urid(LV2_ATOM__Long);
   mURIDs.atomFloat = urid(LV2_ATOM__Float);
   mURIDs.atomDouble = urid(LV2_ATOM__Double);
-  mURIDs.atomFrameTime = urid(LV2_ATOM__frameTime);
+  mURIDs.atomBeatTime = urid(LV2_ATOM__beatTime);
+  mURIDs.unitsBeat = urid(LV2_UNITS__beat);
   mURIDs.midiEvent = urid(LV2_MIDI__MidiEvent);
   mURIDs.timePosition = urid(LV2_TIME__Position);
   mURIDs.timeBar = urid(LV2_TIME__bar);
@@ -316,19 +319,26 @@ void IPlugLV2::ConnectPort(uint32_t port, void* data)
   {
     mReadouts[port - mLayout.readouts] = static_cast<float*>(data);
   }
+  else if (port == mLayout.transport)
+  {
+    mTransportEvents = static_cast<const LV2_Atom_Sequence*>(data);
+  }
 }
 
-const LV2_Atom_Sequence* IPlugLV2::Sequence() const
+const LV2_Atom_Sequence* IPlugLV2::Sequence(const LV2_Atom_Sequence* sequence) const
 {
-  const LV2_Atom_Sequence* sequence = mEvents;
   if (!sequence || !mURIDs.atomSequence || sequence->atom.type != mURIDs.atomSequence ||
       sequence->atom.size < sizeof(LV2_Atom_Sequence_Body))
   {
     return nullptr;
   }
-  // Beat-stamped events would need a tempo map to place; frames or the
-  // host's default (0) only.
-  if (sequence->body.unit != 0 && sequence->body.unit != mURIDs.atomFrameTime)
+  // run() stamps events in audio frames whatever the unit field says: hosts
+  // leave it 0, name a frame unit, or leave whatever the buffer held there
+  // (seen in a third-party host, on the sequence it hands a MIDI port with
+  // no MIDI routed to it). Only a sequence that says it counts in beats,
+  // which would need a tempo map to place, is passed over.
+  const uint32_t unit = sequence->body.unit;
+  if (unit != 0 && (unit == mURIDs.atomBeatTime || unit == mURIDs.unitsBeat))
   {
     return nullptr;
   }
@@ -548,21 +558,33 @@ void IPlugLV2::Run(uint32_t nFrames)
   IPlugBase::IMutexLock lock(mPlug.get());
   ReadControlPorts();
 
-  const LV2_Atom_Sequence* sequence = Sequence();
-  const uint8_t* first = nullptr;
-  const uint8_t* end = nullptr;
-  if (sequence)
+  // Where each port's events lie: the event port's (MIDI and positions) and
+  // the transport port's (positions only), each walked by its own cursor.
+  struct Stream
   {
-    first = reinterpret_cast<const uint8_t*>(&sequence->body + 1);
-    end = reinterpret_cast<const uint8_t*>(&sequence->body) + sequence->atom.size;
+    const uint8_t* first = nullptr;
+    const uint8_t* cursor = nullptr;
+    const uint8_t* end = nullptr;
+  };
+  Stream streams[2];
+  const LV2_Atom_Sequence* sequences[2] = {Sequence(mEvents), Sequence(mTransportEvents)};
+  for (int i = 0; i < 2; ++i)
+  {
+    if (const LV2_Atom_Sequence* sequence = sequences[i])
+    {
+      streams[i].first = streams[i].cursor = reinterpret_cast<const uint8_t*>(&sequence->body + 1);
+      streams[i].end = reinterpret_cast<const uint8_t*>(&sequence->body) + sequence->atom.size;
+    }
   }
+  Stream& events = streams[0];
   const int frames = static_cast<int>(std::min<uint32_t>(nFrames, INT_MAX));
   const int lastFrame = frames > 0 ? frames - 1 : 0;
 
-  // Walks the events from `at`: each whole event, its frame clamped into the
-  // block (hosts must stamp them in order and inside it; a late or early one
-  // counts at the nearest frame), until a cut-short one ends the sequence.
-  auto forEachEvent = [&](const uint8_t* at, auto&& visit)
+  // Walks a stream's events from `at`: each whole event, its frame clamped
+  // into the block (hosts must stamp them in order and inside it; a late or
+  // early one counts at the nearest frame), until a cut-short one ends the
+  // sequence.
+  auto forEachEvent = [&](const uint8_t* at, const uint8_t* end, auto&& visit)
   {
     while (Remaining(at, end) >= sizeof(LV2_Atom_Event))
     {
@@ -597,28 +619,30 @@ void IPlugLV2::Run(uint32_t nFrames)
   auto isMidi = [&](const LV2_Atom_Event* event) { return event->body.type == mURIDs.midiEvent; };
 
   // The block is rendered in pieces: one per stretch between transport
-  // changes, each at most as long as the scratch buffers, so that every
-  // piece sees the position it starts at.
+  // changes on either port, each at most as long as the scratch buffers, so
+  // that every piece sees the position it starts at.
   int start = 0;
-  const uint8_t* cursor = first;
   do
   {
     // What happens at the piece's first frame: transport, then notes.
-    forEachEvent(cursor,
-                 [&](const LV2_Atom_Event* event, int frame, const uint8_t* next)
-                 {
-                   if (frame > start)
+    for (Stream& stream : streams)
+    {
+      forEachEvent(stream.cursor, stream.end,
+                   [&](const LV2_Atom_Event* event, int frame, const uint8_t* next)
                    {
-                     return false;
-                   }
-                   if (isPosition(event))
-                   {
-                     ReadPosition(&reinterpret_cast<const LV2_Atom_Object*>(&event->body)->body,
-                                  event->body.size);
-                   }
-                   cursor = next;
-                   return true;
-                 });
+                     if (frame > start)
+                     {
+                       return false;
+                     }
+                     if (isPosition(event))
+                     {
+                       ReadPosition(&reinterpret_cast<const LV2_Atom_Object*>(&event->body)->body,
+                                    event->body.size);
+                     }
+                     stream.cursor = next;
+                     return true;
+                   });
+    }
     if (!mOpened)
     {
       // effOpen's work, now that the host's transport is known.
@@ -627,21 +651,25 @@ void IPlugLV2::Run(uint32_t nFrames)
       mPlug->OnParamReset();
     }
     int stop = frames;
-    forEachEvent(cursor,
-                 [&](const LV2_Atom_Event* event, int frame, const uint8_t*)
-                 {
-                   if (isPosition(event) && frame > start)
+    for (Stream& stream : streams)
+    {
+      forEachEvent(stream.cursor, stream.end,
+                   [&](const LV2_Atom_Event* event, int frame, const uint8_t*)
                    {
-                     stop = frame;
-                     return false;
-                   }
-                   return true;
-                 });
+                     if (isPosition(event) && frame > start)
+                     {
+                       stop = std::min(stop, frame);
+                       return false;
+                     }
+                     return true;
+                   });
+    }
     stop = std::min(stop, start + mMaxBlock);
 
-    // The piece's MIDI, stamped from its first frame; the events at that
-    // frame were passed over above and are delivered here too.
-    forEachEvent(first,
+    // The piece's MIDI, from the event port only, stamped from its first
+    // frame; the events at that frame were passed over above and are
+    // delivered here too.
+    forEachEvent(events.first, events.end,
                  [&](const LV2_Atom_Event* event, int frame, const uint8_t*)
                  {
                    if (frame >= stop && frames > 0)

@@ -21,8 +21,16 @@
 //   real units (what IParam::Value holds);
 //   one control output per readout (IPlugBase::GetReadout), in index order,
 //   holding its value after each run, which hosts pass to the UI as port
-//   events.
-// The bundle's description (tools/lv2ttl) is written from the same layout.
+//   events;
+//   one more atom input sequence taking time:Position only. A host may feed
+//   a port that takes MIDI only where MIDI is routed to the plug-in (a
+//   plug-in on an audio track gets an empty sequence there, and so no
+//   transport); a port without MIDI gets the transport wherever the
+//   plug-in sits. Positions are read from both ports, in frame order; a
+//   host that sends the same position on both changes nothing by it.
+// The bundle's description (tools/lv2ttl) is written from the same layout;
+// ports added later go after these, so that saved port values and
+// connections keep their indices.
 //
 // What each LV2 call does, against the VST2 dispatcher:
 //   instantiate   construction, sample rate, block size, host identification
@@ -59,6 +67,7 @@ public:
     uint32_t nControls;
     uint32_t readouts;
     uint32_t nReadouts;
+    uint32_t transport;
     uint32_t count;
   };
   static PortLayout Layout(const IPlugBase& plug);
@@ -127,7 +136,7 @@ private:
   struct URIDs
   {
     LV2_URID atomSequence, atomObject, atomBlank, atomResource, atomChunk;
-    LV2_URID atomInt, atomLong, atomFloat, atomDouble, atomFrameTime;
+    LV2_URID atomInt, atomLong, atomFloat, atomDouble, atomBeatTime, unitsBeat;
     LV2_URID midiEvent;
     LV2_URID timePosition, timeBar, timeBarBeat, timeBeat, timeBeatsPerBar, timeBeatUnit,
         timeBeatsPerMinute, timeSpeed, timeFrame;
@@ -155,8 +164,8 @@ private:
   // The host's maximum (or nominal) block length, when it offers options.
   void MapURIs(LV2_URID_Map* map);
   void ReadOptions(const LV2_Feature* const* features);
-  // The connected event sequence when it is one this adapter reads, else null.
-  const LV2_Atom_Sequence* Sequence() const;
+  // A connected event sequence when it is one this adapter reads, else null.
+  const LV2_Atom_Sequence* Sequence(const LV2_Atom_Sequence* sequence) const;
   void ReadControlPorts();
   // One time:Position object into the transport; anything malformed or
   // missing is left as it was.
@@ -179,6 +188,7 @@ private:
 
   // Connected port buffers, null when the host connected none.
   const LV2_Atom_Sequence* mEvents = nullptr;
+  const LV2_Atom_Sequence* mTransportEvents = nullptr;
   // Sized at construction: channels and parameters are fixed by then.
   std::unique_ptr<const float*[]> mAudioIn;
   std::unique_ptr<float*[]> mAudioOut;

@@ -1,5 +1,7 @@
 #include "IPlugLV2UI.h"
 
+#include <lv2/atom/atom.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -8,10 +10,25 @@ IPlugLV2UI::IPlugLV2UI(std::unique_ptr<IPlugBase> plug, LV2UI_Write_Function wri
     : mPlug(std::move(plug)), mLayout(IPlugLV2::Layout(*mPlug)), mWrite(write),
       mController(controller)
 {
+  const LV2_Options_Option* options = nullptr;
   for (int i = 0; features && features[i]; ++i)
   {
     const char* uri = features[i]->URI;
-    if (!std::strcmp(uri, LV2_UI__parent))
+    if (!std::strcmp(uri, LV2_URID__map))
+    {
+      const auto* map = static_cast<const LV2_URID_Map*>(features[i]->data);
+      if (map && map->map)
+      {
+        mScaleFactorKey = map->map(map->handle, LV2_UI__scaleFactor);
+        mAtomFloat = map->map(map->handle, LV2_ATOM__Float);
+        mAtomDouble = map->map(map->handle, LV2_ATOM__Double);
+      }
+    }
+    else if (!std::strcmp(uri, LV2_OPTIONS__options))
+    {
+      options = static_cast<const LV2_Options_Option*>(features[i]->data);
+    }
+    else if (!std::strcmp(uri, LV2_UI__parent))
     {
       mParent = features[i]->data;
     }
@@ -26,6 +43,12 @@ IPlugLV2UI::IPlugLV2UI(std::unique_ptr<IPlugBase> plug, LV2UI_Write_Function wri
   }
   mPlug->SetFormat(this);
   mPlug->GetHost();
+  // Read once the map is known, whichever order the features came in; the
+  // editor takes the scale as it opens.
+  if (options)
+  {
+    SetOptions(options);
+  }
 }
 
 IPlugLV2UI::~IPlugLV2UI()
@@ -49,6 +72,10 @@ bool IPlugLV2UI::Open(LV2UI_Widget* widget)
   if (!widget || !mParent || !graphics || !graphics->CanOpenWindow())
   {
     return false;
+  }
+  if (mHostScale > 0.0f)
+  {
+    graphics->SetHostScale(mHostScale);
   }
   void* window = graphics->OpenWindow(mParent);
   if (!window)
@@ -142,11 +169,87 @@ int IPlugLV2UI::Idle()
   return 0;
 }
 
+uint32_t IPlugLV2UI::SetOptions(const LV2_Options_Option* options)
+{
+  uint32_t status = LV2_OPTIONS_SUCCESS;
+  for (const LV2_Options_Option* o = options; o && o->key; ++o)
+  {
+    if (!mScaleFactorKey || o->context != LV2_OPTIONS_INSTANCE || o->key != mScaleFactorKey)
+    {
+      status |= LV2_OPTIONS_ERR_BAD_KEY;
+      continue;
+    }
+    double scale = 0.0;
+    if (o->type == mAtomFloat && o->size == sizeof(float) && o->value)
+    {
+      float value;
+      std::memcpy(&value, o->value, sizeof value);
+      scale = value;
+    }
+    else if (o->type == mAtomDouble && o->size == sizeof(double) && o->value)
+    {
+      std::memcpy(&scale, o->value, sizeof scale);
+    }
+    else
+    {
+      status |= LV2_OPTIONS_ERR_BAD_VALUE;
+      continue;
+    }
+    if (!(scale > 0.0) || !std::isfinite(scale) || scale > 16.0)
+    {
+      status |= LV2_OPTIONS_ERR_BAD_VALUE;
+      continue;
+    }
+    mHostScale = static_cast<float>(scale);
+    // An open editor changes its size now and tells the host through
+    // ui:resize (IGraphics::ApplyScale reaches ResizeGraphics); a closed one
+    // takes the scale as it opens.
+    IGraphicsInterface* graphics = mPlug->GetGUI();
+    if (mOpen && graphics)
+    {
+      graphics->SetHostScale(mHostScale);
+    }
+  }
+  return status;
+}
+
+uint32_t IPlugLV2UI::GetOptions(LV2_Options_Option* options) const
+{
+  uint32_t status = LV2_OPTIONS_SUCCESS;
+  for (LV2_Options_Option* o = options; o && o->key; ++o)
+  {
+    if (!mScaleFactorKey || o->context != LV2_OPTIONS_INSTANCE || o->key != mScaleFactorKey ||
+        !(mHostScale > 0.0f))
+    {
+      status |= LV2_OPTIONS_ERR_BAD_KEY;
+      continue;
+    }
+    o->size = sizeof(float);
+    o->type = mAtomFloat;
+    o->value = &mHostScale;
+  }
+  return status;
+}
+
 const void* IPlugLV2UI::ExtensionData(const char* uri)
 {
   static const LV2UI_Idle_Interface idle = {[](LV2UI_Handle ui)
                                             { return static_cast<IPlugLV2UI*>(ui)->Idle(); }};
-  return uri && !std::strcmp(uri, LV2_UI__idleInterface) ? &idle : nullptr;
+  static const LV2_Options_Interface options = {
+      [](LV2_Handle ui, LV2_Options_Option* o)
+      { return static_cast<const IPlugLV2UI*>(ui)->GetOptions(o); },
+      [](LV2_Handle ui, const LV2_Options_Option* o)
+      { return static_cast<IPlugLV2UI*>(ui)->SetOptions(o); },
+  };
+  if (uri && !std::strcmp(uri, LV2_UI__idleInterface))
+  {
+    return &idle;
+  }
+  if (uri && !std::strcmp(uri, LV2_OPTIONS__interface))
+  {
+    return &options;
+  }
+  return nullptr;
 }
 
 // ============================================================================

@@ -4,7 +4,9 @@
 #include "IPlugLV2.h"
 
 #include <lv2/core/lv2.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <cstdint>
 #include <memory>
@@ -20,7 +22,11 @@
 //                          port, in the parameter's real units
 //   begin / end gesture    ui:touch (where the host offers it)
 //   the editor's size      ui:resize (where the host offers it)
-// and what the host tells the UI into the copy and its controls: each
+// and what the host tells the UI into the copy and its controls: the
+// host's ui:scaleFactor (an option at instantiation, or set later through
+// the options interface) becomes the editor's host scale, as a VST2 host's
+// content scale does, so the editor opens at that scale unless the user
+// chose one and the host hears of the new size through ui:resize; each
 // control port's value arrives as a port event, and so does each readout
 // port's (the processing side's readouts, which the copy shows through
 // IPlugBase::SetReadoutFromHost and its idle tick).
@@ -51,7 +57,14 @@ public:
   // The copy's idle tick (OnIdle), then the window's events and a redraw;
   // 0 while the editor is open.
   int Idle();
-  // The idle interface for LV2_UI__idleInterface, null for anything else.
+  // The host's options, of which the UI takes ui:scaleFactor; the status
+  // LV2's options interface answers. Options of another subject or key are
+  // refused one by one, the rest still read.
+  uint32_t SetOptions(const LV2_Options_Option* options);
+  // ui:scaleFactor, as the host last set it; other keys are refused.
+  uint32_t GetOptions(LV2_Options_Option* options) const;
+  // The idle interface for LV2_UI__idleInterface, the options interface for
+  // LV2_OPTIONS__interface, null for anything else.
   static const void* ExtensionData(const char* uri);
 
   // ---- IFormatAdapter -----------------------------------------------------
@@ -88,6 +101,12 @@ private:
   const LV2UI_Resize* mResize = nullptr;
   const LV2UI_Touch* mTouch = nullptr;
   bool mOpen = false;
+  // Mapped with the host's urid:map; 0 without one (no option is read).
+  LV2_URID mScaleFactorKey = 0;
+  LV2_URID mAtomFloat = 0;
+  LV2_URID mAtomDouble = 0;
+  // The host's scale as it gave it; 0 until it gives one.
+  float mHostScale = 0.0f;
 };
 
 // The UI descriptor's functions for one plug-in class.

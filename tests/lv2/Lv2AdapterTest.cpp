@@ -49,7 +49,7 @@ std::vector<Property> Playing(double bar, double barBeat, double bpm = 120.0)
           {LV2_TIME__speed, LV2_ATOM__Float, 1.0}};
 }
 
-TEST(Lv2Adapter, PortsAreChannelsThenEventsThenParametersThenReadouts)
+TEST(Lv2Adapter, PortsAreChannelsThenEventsThenParametersThenReadoutsThenTransport)
 {
   TestUridMap map;
   Lv2Kolvane k(map);
@@ -64,7 +64,8 @@ TEST(Lv2Adapter, PortsAreChannelsThenEventsThenParametersThenReadouts)
   EXPECT_EQ(59u, layout.nControls);
   EXPECT_EQ(64u, layout.readouts) << "after every control, so a new parameter moves no control";
   EXPECT_EQ(1u, layout.nReadouts);
-  EXPECT_EQ(65u, layout.count);
+  EXPECT_EQ(65u, layout.transport) << "after the readouts, so no earlier port moves";
+  EXPECT_EQ(66u, layout.count);
   EXPECT_STREQ("LV2", k.Plug()->GetAPIString());
 }
 
@@ -153,6 +154,156 @@ TEST(Lv2Adapter, TransportMovesOnLikeTheVst2Host)
   k.Run(300);
   EXPECT_EQ(29.0, k.Time().mPPQPos);
   EXPECT_TRUE(k.Time().mTransportIsRunning);
+}
+
+// A host may feed the events port only where MIDI is routed to the plug-in
+// and give it an empty sequence elsewhere (an audio track): the transport
+// port then brings the positions. Whichever port carries them, or both with
+// the same positions, the plug-in plays the same samples: a start, a jump
+// in the middle of a block, and a stop.
+TEST(Lv2Adapter, EitherAtomPortBringsTheTransport)
+{
+  enum Via
+  {
+    kEventsPort,
+    kTransportPort,
+    kBoth
+  };
+  struct Case
+  {
+    const char* what;
+    Via via;
+  };
+  const Case cases[] = {{"the events port", kEventsPort},
+                        {"the transport port", kTransportPort},
+                        {"both ports", kBoth}};
+  const int kBlock = 512, kBlocks = 40;
+  std::vector<float> reference;
+  int referenceStep = -1;
+  for (const Case& c : cases)
+  {
+    TestUridMap map;
+    Lv2Kolvane k(map);
+    FillInput(k, 0.5f);
+    k.Activate();
+    auto position = [&](int64_t frame, const std::vector<Property>& properties)
+    {
+      if (c.via != kTransportPort)
+      {
+        k.mEvents.Position(frame, properties);
+      }
+      if (c.via != kEventsPort)
+      {
+        k.mTransport.Position(frame, properties);
+      }
+    };
+    std::vector<float> played;
+    for (int block = 0; block < kBlocks; ++block)
+    {
+      if (block == 0)
+      {
+        position(0, Playing(0, 0));
+      }
+      else if (block == 13)
+      {
+        position(300, Playing(4, 2.5)); // a jump within the block
+      }
+      else if (block == 30)
+      {
+        std::vector<Property> stopped = Playing(5, 0.5);
+        stopped.back().value = 0.0;
+        position(100, stopped);
+      }
+      k.Run(kBlock);
+      k.mEvents.Clear();
+      k.mTransport.Clear();
+      played.insert(played.end(), k.mOutL.begin(), k.mOutL.begin() + kBlock);
+      if (block == 12)
+      {
+        EXPECT_TRUE(k.Time().mTransportIsRunning) << c.what;
+      }
+    }
+    EXPECT_FALSE(k.Time().mTransportIsRunning) << c.what;
+    EXPECT_GT(Rms(played, 0, kBlock * 12), 0.05) << c.what << ": step mode plays";
+    if (reference.empty())
+    {
+      reference = played;
+      referenceStep = k.Plug()->engine().displayedStep();
+    }
+    else
+    {
+      EXPECT_TRUE(reference == played) << c.what << " against the events port";
+      EXPECT_EQ(referenceStep, k.Plug()->engine().displayedStep()) << c.what;
+    }
+  }
+}
+
+// Run stamps events in frames whatever the sequence's unit field says: a
+// host may leave the field 0, name a frame unit, or leave whatever its
+// buffer held there. Only a sequence that says it counts in beats is passed
+// over.
+TEST(Lv2Adapter, EventsCountInFramesUnlessTheSequenceSaysBeats)
+{
+  struct Case
+  {
+    const char* what;
+    const char* unit; // null: the raw value below
+    uint32_t raw;
+    bool read;
+  };
+  const Case cases[] = {
+      {"no unit", nullptr, 0, true},
+      {"atom:frameTime", LV2_ATOM__frameTime, 0, true},
+      {"units:frame", LV2_UNITS__frame, 0, true},
+      {"leftover bytes", nullptr, 21950, true},
+      {"atom:beatTime", LV2_ATOM__beatTime, 0, false},
+      {"units:beat", LV2_UNITS__beat, 0, false},
+  };
+  for (const Case& c : cases)
+  {
+    for (bool transportPort : {false, true})
+    {
+      TestUridMap map;
+      Lv2Kolvane k(map);
+      k.Activate();
+      SequenceBuilder& sequence = transportPort ? k.mTransport : k.mEvents;
+      sequence.Position(0, Playing(2, 1.0));
+      sequence.Sequence()->body.unit = c.unit ? map.Map(c.unit) : c.raw;
+      k.Run(64);
+      EXPECT_EQ(c.read, k.Time().mTransportIsRunning)
+          << c.what << (transportPort ? ", transport port" : ", events port");
+      if (c.read)
+      {
+        EXPECT_EQ(9.0, k.Time().mPPQPos)
+            << c.what << (transportPort ? ", transport port" : ", events port");
+      }
+    }
+  }
+}
+
+// MIDI reaches the gate from the events port; the transport port takes
+// positions only, and a note a host puts there anyway plays nothing.
+TEST(Lv2Adapter, NotesComeFromTheEventsPortOnly)
+{
+  TestUridMap map;
+  Lv2Kolvane quiet(map), events(map), transport(map);
+  for (Lv2Kolvane* k : {&quiet, &events, &transport})
+  {
+    k->mControls[kStepOnOff] = 1.0f; // MIDI gate mode
+    k->Activate();
+    FillInput(*k, 0.5f);
+    k->mTransport.Position(0, Playing(0, 0));
+    k->Run(512);
+    k->mTransport.Clear();
+  }
+  events.mEvents.Midi(100, {0x90, 60, 100});
+  transport.mTransport.Midi(100, {0x90, 60, 100});
+  for (Lv2Kolvane* k : {&quiet, &events, &transport})
+  {
+    k->Run(512);
+  }
+  EXPECT_GT(Rms(events.mOutL, 100, 512), 10.0 * Rms(quiet.mOutL, 100, 512));
+  EXPECT_TRUE(quiet.mOutL == transport.mOutL);
 }
 
 // The step port holds the step playing at the last frame of each block, as
@@ -453,6 +604,24 @@ TEST(Lv2Adapter, BadInputNeitherCrashesNorAllocates)
          }
        }},
       {"no event port", [](Lv2Kolvane& k, TestUridMap&) { k.Connect(4, nullptr); }},
+      {"no transport port",
+       [](Lv2Kolvane& k, TestUridMap&) { k.Connect(Lv2Kolvane::kTransportPort, nullptr); }},
+      {"a damaged sequence on the transport port",
+       [](Lv2Kolvane& k, TestUridMap& map)
+       {
+         k.mTransport.Position(0, Playing(1, 1));
+         k.mTransport.LastEvent()->body.size -= 12;
+         k.mTransport.Midi(3, {0x90, 60, 100});
+         k.mTransport.Event(7, map.Map(LV2_ATOM__Object), nullptr, 0);
+         k.mTransport.Midi(9, {0x90, 60, 100});
+         k.mTransport.LastEvent()->body.size = 0xFFFFFFF8u;
+       }},
+      {"a transport port handed a buffer that is no sequence",
+       [](Lv2Kolvane& k, TestUridMap& map)
+       {
+         k.mTransport.Position(0, Playing(1, 1));
+         k.mTransport.Sequence()->atom.type = map.Map(LV2_ATOM__Chunk);
+       }},
       {"no audio ports",
        [](Lv2Kolvane& k, TestUridMap&)
        {
@@ -474,7 +643,7 @@ TEST(Lv2Adapter, BadInputNeitherCrashesNorAllocates)
        [](Lv2Kolvane& k, TestUridMap&)
        {
          float junk = 0.0f;
-         k.Connect(Lv2Kolvane::kStepPort + 1, &junk);
+         k.Connect(Lv2Kolvane::kTransportPort + 1, &junk);
          k.Connect(0xFFFFFFFFu, &junk);
          k.Connect(0xFFFFFFFFu, nullptr);
        }},
@@ -517,6 +686,7 @@ TEST(Lv2Adapter, BadInputNeitherCrashesNorAllocates)
         AllocationWindow window;
         k.Run(c.frames);
         k.mEvents.Clear();
+        k.mTransport.Clear();
         k.Run(c.frames);
         EXPECT_EQ(0, window.Count()) << c.what << (mode ? ", MIDI gate mode" : ", step mode");
       }

@@ -66,9 +66,10 @@ protected:
   std::vector<LilvNode*> nodes;
 };
 
-TEST_F(Lv2Bundle, DescribesStereoAudioAndAnEventPort)
+TEST_F(Lv2Bundle, DescribesStereoAudioAndTheEventAndTransportPorts)
 {
-  ASSERT_EQ(5u + kNumParams + 1, lilv_plugin_get_num_ports(plugin)) << "one readout";
+  ASSERT_EQ(5u + kNumParams + 2, lilv_plugin_get_num_ports(plugin))
+      << "one readout and the transport port";
   const char* const audio[] = {"in_l", "in_r", "out_l", "out_r"};
   for (uint32_t p = 0; p < 4; ++p)
   {
@@ -83,6 +84,15 @@ TEST_F(Lv2Bundle, DescribesStereoAudioAndAnEventPort)
   EXPECT_TRUE(lilv_port_supports_event(plugin, events, Uri(LV2_MIDI__MidiEvent)));
   EXPECT_TRUE(lilv_port_supports_event(plugin, events, Uri(LV2_TIME__Position)));
   EXPECT_TRUE(PortHas(events, LV2_CORE__connectionOptional));
+  // The transport alone, last: a port without MIDI, which a host feeds
+  // wherever the plug-in sits.
+  const LilvPort* transport = lilv_plugin_get_port_by_index(plugin, 5 + kNumParams + 1);
+  EXPECT_TRUE(PortIs(transport, LV2_ATOM__AtomPort));
+  EXPECT_TRUE(PortIs(transport, LV2_CORE__InputPort));
+  EXPECT_STREQ("transport", lilv_node_as_string(lilv_port_get_symbol(plugin, transport)));
+  EXPECT_TRUE(lilv_port_supports_event(plugin, transport, Uri(LV2_TIME__Position)));
+  EXPECT_FALSE(lilv_port_supports_event(plugin, transport, Uri(LV2_MIDI__MidiEvent)));
+  EXPECT_TRUE(PortHas(transport, LV2_CORE__connectionOptional));
   EXPECT_TRUE(lilv_plugin_has_extension_data(plugin, Uri(LV2_STATE__interface)));
   LilvNodes* required = lilv_plugin_get_required_features(plugin);
   EXPECT_EQ(0u, lilv_nodes_size(required)) << "a bare host must be able to run it";

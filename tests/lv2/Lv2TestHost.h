@@ -13,6 +13,7 @@
 #include <lv2/midi/midi.h>
 #include <lv2/options/options.h>
 #include <lv2/time/time.h>
+#include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
 
 #include <cmath>
@@ -184,9 +185,11 @@ public:
   static constexpr const char* kURI = "urn:vexmoor:kolvane";
   // The readout port of the playing step, after the parameters' ports.
   static constexpr uint32_t kStepPort = 5 + kNumParams;
+  // The atom port taking the transport alone, after the readouts.
+  static constexpr uint32_t kTransportPort = kStepPort + 1;
 
   explicit Lv2Kolvane(TestUridMap& map, double rate = 48000.0, bool withMap = true)
-      : mMap(map), mEvents(map)
+      : mMap(map), mEvents(map), mTransport(map)
   {
     mBlock = kAnnouncedBlock;
     const LV2_URID intType = map.Map(LV2_ATOM__Int);
@@ -230,6 +233,7 @@ public:
       Connect(5 + i, &mControls[i]);
     }
     Connect(kStepPort, &mStep);
+    Connect(kTransportPort, mTransport.Sequence());
   }
   void Connect(uint32_t port, void* data) { LV2Entry<Kolvane>::ConnectPort(mHandle, port, data); }
   void Activate() { LV2Entry<Kolvane>::Activate(mHandle); }
@@ -245,6 +249,8 @@ public:
   LV2_Handle mHandle = nullptr;
   TestUridMap& mMap;
   SequenceBuilder mEvents;
+  // What a host hands the transport port: empty unless a test fills it.
+  SequenceBuilder mTransport;
   std::vector<float> mInL, mInR, mOutL, mOutR;
   float mControls[kNumParams] = {};
   // What the plug-in wrote to the step port; NaN before it wrote anything.

@@ -9,6 +9,8 @@
 #include "ProcessMemory.h"
 
 #include <lilv/lilv.h>
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
@@ -128,13 +130,27 @@ protected:
     ASSERT_TRUE(descriptor) << "no descriptor for " << uiURI;
   }
 
-  // Instantiates the UI with every feature a full host offers.
-  LV2UI_Handle Instantiate(HostLog& log, bool withParent = true)
+  // A URID for each URI, the same on every call.
+  LV2_URID Map(const char* uri)
+  {
+    auto found = uris.find(uri);
+    if (found == uris.end())
+    {
+      found = uris.emplace(uri, static_cast<LV2_URID>(uris.size() + 1)).first;
+    }
+    return found->second;
+  }
+
+  // Instantiates the UI with every feature a full host offers; `options`
+  // (ending in a zero key) are the options feature's when given.
+  LV2UI_Handle Instantiate(HostLog& log, bool withParent = true,
+                           const LV2_Options_Option* options = nullptr)
   {
     resize = {&log, HostLog::Resize};
     touch = {&log, HostLog::Touch};
     map.handle = this;
-    map.map = [](LV2_URID_Map_Handle, const char*) -> LV2_URID { return 1; };
+    map.map = [](LV2_URID_Map_Handle self, const char* uri)
+    { return static_cast<Lv2Ui*>(self)->Map(uri); };
     features.clear();
     parentFeature = {LV2_UI__parent, reinterpret_cast<void*>(parent)};
     resizeFeature = {LV2_UI__resize, &resize};
@@ -148,6 +164,11 @@ protected:
     for (const LV2_Feature* f : {&resizeFeature, &touchFeature, &idleFeature, &mapFeature})
     {
       features.push_back(f);
+    }
+    optionsFeature = {LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
+    if (options)
+    {
+      features.push_back(&optionsFeature);
     }
     features.push_back(nullptr);
     widget = nullptr;
@@ -282,7 +303,8 @@ protected:
   LV2UI_Resize resize = {};
   LV2UI_Touch touch = {};
   LV2_URID_Map map = {};
-  LV2_Feature parentFeature, resizeFeature, touchFeature, idleFeature, mapFeature;
+  LV2_Feature parentFeature, resizeFeature, touchFeature, idleFeature, mapFeature, optionsFeature;
+  std::map<std::string, LV2_URID> uris;
   std::vector<const LV2_Feature*> features;
 };
 
@@ -299,6 +321,83 @@ TEST_F(Lv2Ui, OpensTheEditorInTheHostsWindowAtItsSize)
   descriptor->cleanup(ui);
   EXPECT_EQ(0u, Children());
   EXPECT_TRUE(log.calls.empty()) << "opening and closing change nothing";
+}
+
+// The host's ui:scaleFactor is the editor's host scale: given at
+// instantiation the editor opens at it, and the host hears of that size;
+// set later through the options interface, the open editor takes it and
+// asks the host for the new size. Without one the editor keeps the
+// desktop's scale (100 % on this X server).
+TEST_F(Lv2Ui, OpensAtTheHostsScaleFactor)
+{
+  struct Case
+  {
+    const char* what;
+    float scale; // 0: no option given
+    const char* type;
+    int width, height;
+  };
+  const Case cases[] = {
+      {"no scale factor", 0.0f, LV2_ATOM__Float, 664, 472},
+      {"2", 2.0f, LV2_ATOM__Float, 1328, 944},
+      {"1.5", 1.5f, LV2_ATOM__Float, 996, 708},
+      {"1.25, the nearest scale drawn below it", 1.25f, LV2_ATOM__Float, 664, 472},
+      {"2 as a double", 2.0f, LV2_ATOM__Double, 1328, 944},
+      {"2 as a string", 2.0f, LV2_ATOM__String, 664, 472},
+      {"a negative scale", -2.0f, LV2_ATOM__Float, 664, 472},
+  };
+  for (const Case& c : cases)
+  {
+    HostLog log;
+    const double asDouble = c.scale;
+    const bool isDouble = !std::strcmp(c.type, LV2_ATOM__Double);
+    LV2_Options_Option options[] = {
+        {LV2_OPTIONS_INSTANCE, 0, Map(LV2_UI__scaleFactor),
+         static_cast<uint32_t>(isDouble ? sizeof asDouble : sizeof c.scale), Map(c.type),
+         isDouble ? static_cast<const void*>(&asDouble) : static_cast<const void*>(&c.scale)},
+        {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+    LV2UI_Handle ui = Instantiate(log, true, c.scale != 0.0f ? options : nullptr);
+    ASSERT_TRUE(ui) << c.what;
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(display, reinterpret_cast<Window>(widget), &attributes));
+    EXPECT_EQ(c.width, attributes.width) << c.what;
+    EXPECT_EQ(c.height, attributes.height) << c.what;
+    EXPECT_EQ(c.width, log.width) << c.what << ": ui:resize";
+    EXPECT_EQ(c.height, log.height) << c.what << ": ui:resize";
+    EXPECT_EQ(0, Idle(ui));
+    descriptor->cleanup(ui);
+  }
+
+  // Later, through the options interface, on an editor opened without one.
+  HostLog log;
+  LV2UI_Handle ui = Instantiate(log);
+  ASSERT_TRUE(ui);
+  const auto* interface =
+      static_cast<const LV2_Options_Interface*>(descriptor->extension_data(LV2_OPTIONS__interface));
+  ASSERT_TRUE(interface);
+  const float two = 2.0f;
+  const LV2_Options_Option set[] = {
+      {LV2_OPTIONS_INSTANCE, 0, Map(LV2_UI__scaleFactor), sizeof two, Map(LV2_ATOM__Float), &two},
+      {LV2_OPTIONS_INSTANCE, 0, Map("urn:nowhere#option"), sizeof two, Map(LV2_ATOM__Float), &two},
+      {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+  EXPECT_EQ(uint32_t(LV2_OPTIONS_ERR_BAD_KEY), interface->set(ui, set))
+      << "the unknown key refused, the scale taken";
+  EXPECT_EQ(1328, log.width);
+  EXPECT_EQ(944, log.height);
+  LV2_Options_Option get[] = {{LV2_OPTIONS_INSTANCE, 0, Map(LV2_UI__scaleFactor), 0, 0, nullptr},
+                              {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+  EXPECT_EQ(uint32_t(LV2_OPTIONS_SUCCESS), interface->get(ui, get));
+  ASSERT_EQ(Map(LV2_ATOM__Float), get[0].type);
+  EXPECT_EQ(2.0f, *static_cast<const float*>(get[0].value));
+  const float back = 1.0f;
+  const LV2_Options_Option reset[] = {
+      {LV2_OPTIONS_INSTANCE, 0, Map(LV2_UI__scaleFactor), sizeof back, Map(LV2_ATOM__Float), &back},
+      {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+  EXPECT_EQ(uint32_t(LV2_OPTIONS_SUCCESS), interface->set(ui, reset));
+  EXPECT_EQ(664, log.width);
+  EXPECT_EQ(472, log.height);
+  Idle(ui);
+  descriptor->cleanup(ui);
 }
 
 TEST_F(Lv2Ui, NeedsAParentWindow)

@@ -194,14 +194,26 @@ std::string PluginDescription(const std::string& uri, Kolvane& plug)
     next();
     WriteReadoutPort(out, layout.readouts + i, plug.GetReadoutInfo(static_cast<int>(i)));
   }
+  // The transport alone: a host that feeds the events port only where MIDI
+  // is routed still hands this one time:Position (on an audio track, step
+  // mode follows the bar through it).
+  next();
+  out << "    a lv2:InputPort , atom:AtomPort ;\n"
+      << "    atom:bufferType atom:Sequence ;\n"
+      << "    atom:supports time:Position ;\n"
+      << "    lv2:portProperty lv2:connectionOptional ;\n"
+      << "    lv2:index " << layout.transport << " ;\n"
+      << "    lv2:symbol \"transport\" ;\n"
+      << "    lv2:name \"Transport\"\n";
   out << "  ] .\n";
   // The editor: a child window of the host's, idled by the host, which
   // hears of every change and gesture.
   out << "\n<" << uri << "#ui>\n"
       << "  a ui:X11UI ;\n"
       << "  lv2:requiredFeature ui:idleInterface , ui:parent ;\n"
-      << "  lv2:optionalFeature ui:resize , ui:touch ;\n"
-      << "  lv2:extensionData ui:idleInterface";
+      << "  lv2:optionalFeature ui:resize , ui:touch , urid:map , opts:options ;\n"
+      << "  opts:supportedOption ui:scaleFactor ;\n"
+      << "  lv2:extensionData ui:idleInterface , opts:interface";
   // The readouts are what the UI shows of the processing side: it wants
   // every change of each.
   for (uint32_t i = 0; i < layout.nReadouts; ++i)
