@@ -363,9 +363,8 @@ void ILevelSwitchControl::OnMouseDown(int x, int y, IMouseMod*)
   mPressY = y;
 }
 
-void ILevelSwitchControl::OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod)
+void ILevelSwitchControl::OnMouseDrag(int x, int y, int, int dY, IMouseMod* mod)
 {
-  (void)dX;
   if (!mPressed || mLevelSpan <= 0)
   {
     return;
@@ -420,8 +419,9 @@ int ILevelSwitchControl::UnfilledRows() const
   {
     return h;
   }
-  const double level = GetLevel();
-  const int rows = 2 * static_cast<int>((1.0 - (level > 0.0 ? level : 0.0)) * h / 2.0 + 0.5);
+  // Written so that a level outside 0 to 1 draws as the nearer end.
+  const double level = GetLevel() >= 1.0 ? 1.0 : (GetLevel() > 0.0 ? GetLevel() : 0.0);
+  const int rows = 2 * static_cast<int>((1.0 - level) * h / 2.0 + 0.5);
   return rows < h ? rows : h;
 }
 

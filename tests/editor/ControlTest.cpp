@@ -133,8 +133,9 @@ TEST(ILevelSwitchControl, ADragSetsTheLevelAndAClickTogglesEachInItsOwnGesture)
     double switchValue, level;
     int unfilled; // rows of the off frame from the top
   };
-  const Drawn drawn[] = {{1.0, 0.5, 10}, {1.0, 1.0, 0},  {1.0, 0.0, 20}, {1.0, 0.3, 14},
-                         {1.0, 0.96, 0}, {0.0, 1.0, 20}, {0.0, 0.5, 20}};
+  const Drawn drawn[] = {{1.0, 0.5, 10}, {1.0, 1.0, 0},  {1.0, 0.0, 20},
+                         {1.0, 0.3, 14}, {1.0, 0.96, 0}, {0.0, 1.0, 20},
+                         {0.0, 0.5, 20}, {1.0, 1.7, 0},  {1.0, -0.4, 20}};
   for (const Drawn& d : drawn)
   {
     SCOPED_TRACE(d.level);
