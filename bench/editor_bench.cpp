@@ -1,6 +1,7 @@
 // Kolvane's editor at work on its timer, in the window-less graphics
-// context: the background, 16 step LEDs and 42 parameter controls drawn from
-// the artwork in the binary, 59 controls in all, built by the plug-in itself.
+// context: the background, 16 step LEDs and a control for every parameter
+// the table places (60 controls in all), drawn from the artwork in the
+// binary, built by the plug-in itself.
 //
 // BM_IdleTick: one timer tick with nothing dirty (the dirty check over every
 // control). BM_KnobChange: the host moves the cutoff knob; the tick that
@@ -39,8 +40,17 @@ public:
   ~Editor() { mEffect->dispatcher(mEffect, effClose, 0, 0, nullptr, 0.0f); }
 
   IGraphics* Graphics() const { return mGraphics; }
-  // The artwork is in the binary: the background was loaded.
-  bool Complete() const { return mGraphics->GetDrawBitmap() && mGraphics->NControls() == 59; }
+  // The artwork is in the binary: the background was loaded, and every
+  // control the table places is attached.
+  bool Complete() const
+  {
+    int placed = 1; // the background
+    for (int k = 0; k < kNumEditorControls; ++k)
+    {
+      placed += GetEditorControl(k).kind != kControlNone;
+    }
+    return mGraphics->GetDrawBitmap() && mGraphics->NControls() == placed;
+  }
 
   // One timer tick; true when something was drawn.
   bool Tick()

@@ -105,6 +105,11 @@ public:
   // [UI thread] Called after a number of drawing ticks with nothing dirty.
   virtual void OnGUIIdle() {}
   virtual void SetAuxParamValueFromPlug(int auxParamIdx, double value);
+  // Whether a press opens the host's gesture on the bound parameter at
+  // once. A control bound to more than one parameter that learns only from
+  // the movement which one the user changes says no, and opens it later
+  // with IGraphics::MoveGesture.
+  virtual bool GestureOnPress() const { return true; }
 
   // ---- Accessors ----------------------------------------------------------
   const IRECT* GetRECT() const { return &mRECT; }
@@ -229,6 +234,40 @@ public:
                  IChannelBlend::EBlendMethod blendMethod = IChannelBlend::kBlendNone);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   void OnMouseDblClick(int x, int y, IMouseMod* mod) override;
+};
+
+// A two-frame switch with a level: its first auxiliary parameter, shown
+// while the switch is on as how much of the key, from the bottom up, wears
+// the on frame (all of it at 1, the off frame above the rest, in steps of
+// two layout rows); off, the off frame whole. A click toggles the switch on its release. A press
+// that moves more than kClickSlop layout units is a drag instead, and sets the level: up raises it,
+// levelSpan units cross its range (ten times that with control or shift held), the movement since
+// the press counting from the moment it leaves the slop. The press opens no gesture: the click's
+// release opens one on the switch, the drag one on the level. A double
+// click toggles as on any switch.
+class ILevelSwitchControl : public ISwitchControl
+{
+public:
+  static const int kClickSlop = 3;
+
+  ILevelSwitchControl(IPlugInterface* plug, int x, int y, int paramIdx, int levelParamIdx,
+                      const IBitmap* bitmap, int levelSpan);
+  bool GestureOnPress() const override { return false; }
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
+  void OnMouseUp(int x, int y, IMouseMod* mod) override;
+  void OnMouseDblClick(int x, int y, IMouseMod* mod) override;
+  bool Draw(IGraphics* graphics) override;
+  // The level, normalized; 1 until the plug-in hands one in.
+  double GetLevel() const;
+  // How many layout rows from the top show the off frame: all of them while
+  // the switch is off, none at level 1.
+  int UnfilledRows() const;
+
+protected:
+  int mLevelSpan;
+  bool mPressed = false, mDragging = false;
+  int mPressX = 0, mPressY = 0;
 };
 
 // Toggles between 0 and 1 on each press and draws nothing.

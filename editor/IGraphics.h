@@ -250,6 +250,13 @@ public:
   // number where the display is negated), or the text itself for a control
   // without a parameter. The commit is a gesture of its own.
   void CommitTextEntry(IControl* control, IParam* param, const char* text);
+  // [UI thread] During a press: ends the open gesture, if any, and opens
+  // one on paramIdx (none for an index that names no parameter), which the
+  // release ends as any other. For a control bound to more than one
+  // parameter (IControl::GestureOnPress) once it knows which one the user
+  // changes, so that the host's begin and end bracket that parameter's
+  // values.
+  void MoveGesture(int paramIdx);
 
   // ---- Bitmaps ----------------------------------------------------------------
   // The picture with this id at the context's scale, loaded once per

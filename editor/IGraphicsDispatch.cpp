@@ -187,8 +187,12 @@ void IGraphics::ReleaseMouseCapture()
 
 void IGraphics::BeginGesture(IControl* control)
 {
+  MoveGesture(control && control->GestureOnPress() ? control->ParamIdx() : -1);
+}
+
+void IGraphics::MoveGesture(int paramIdx)
+{
   EndGesture();
-  const int paramIdx = control ? control->ParamIdx() : -1;
   if (IsParam(paramIdx))
   {
     mGestureParam = paramIdx;

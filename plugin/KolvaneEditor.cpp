@@ -50,8 +50,21 @@ void Kolvane::CreateGraphics()
     case kControlKnob:
       control = new IKnobMultiControl(this, c.x, c.y, c.tag, bitmap, kVertical, c.gearing);
       break;
+    case kControlSlider:
+      control = new IKnobMultiControl(this, c.x, c.y, c.tag, bitmap, kHorizontal, c.gearing);
+      break;
     case kControlSwitch:
-      control = new ISwitchControl(this, c.x, c.y, c.tag, bitmap, IChannelBlend::kBlendNone);
+      if (StepLevelParam(c.tag) >= 0)
+      {
+        // A step key: its fill shows the step's level, which a vertical
+        // drag sets.
+        control = new ILevelSwitchControl(this, c.x, c.y, c.tag, StepLevelParam(c.tag), bitmap,
+                                          kStepLevelDragSpan);
+      }
+      else
+      {
+        control = new ISwitchControl(this, c.x, c.y, c.tag, bitmap, IChannelBlend::kBlendNone);
+      }
       break;
     case kControlContact:
       control = new IContactControl(this, c.x, c.y, c.tag, bitmap);

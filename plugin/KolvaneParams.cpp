@@ -106,7 +106,7 @@ const ParameterProperties parameterProperties[kNumParams] = {
     {"dry_wet", "Dry Wet", "Mix", "Mix",
      552, 65, 1.0, 0.0, 1.0, kTypeDouble, 0.5, 0.001, kControlKnob, kPictureKnob, 4.0, kEngineValue, kDisplayWet, nullptr}, // 41
     {"swing", "Swing", "Step Sequencer", "Swing",
-     0, 0, 0.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue, kDisplayPercent, nullptr}, // 42
+     446, 379, 0.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlSlider, kPictureSwingSlider, 1.0, kEngineValue, kDisplayPercent, nullptr}, // 42
     {"step_level_1", "Step Level 1", "Step Sequencer", "Level",
      0, 0, 1.0, 0.0, 1.0, kTypeDouble, 1.0, 0.001, kControlNone, 0, 0.0, kEngineValue, kDisplayPercent, nullptr}, // 43
     {"step_level_2", "Step Level 2", "Step Sequencer", "Level",
@@ -433,6 +433,12 @@ EditorControl GetEditorControl(int index)
   }
   const ParameterProperties& p = parameterProperties[param];
   return {param, p.control, p.picture, p.x, p.y, p.gearing};
+}
+
+int StepLevelParam(int paramIdx)
+{
+  return paramIdx >= kStepSeq1 && paramIdx <= kStepSeq16 ? kStepLevel1 + (paramIdx - kStepSeq1)
+                                                         : -1;
 }
 
 int DefaultFrame(const EditorControl& control)

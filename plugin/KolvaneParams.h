@@ -62,7 +62,9 @@ static_assert(kStepOnOff == 36 && kNumOriginalParams == 42 && kNumParams == 59,
 enum EControlKind
 {
   kControlKnob,    // a multi-frame knob dragged vertically
-  kControlSwitch,  // toggles on each click
+  kControlSlider,  // a multi-frame slider dragged horizontally
+  kControlSwitch,  // toggles on each click; a step key also takes its
+                   // step's level from a vertical drag (StepLevelParam)
   kControlContact, // on while held
   kControlBitmap,  // shows a value, takes no input (the step LEDs)
   kControlNone,    // no control of its own; its picture is 0
@@ -172,6 +174,14 @@ const int kStepLedY = 402;
 // The LEDs carry these tags in place of a parameter index; none is a
 // parameter, so no input on an LED reaches the parameters or the host.
 const int kFirstStepLedTag = kNumParams;
+
+// The level parameter a step key sets by dragging, for a step parameter
+// (kStepSeq1 to kStepSeq16); -1 for any other index.
+int StepLevelParam(int paramIdx);
+
+// A step key's drag: this many layout units cross the level's whole range,
+// the key's own height.
+const int kStepLevelDragSpan = 43;
 
 // One control drawn over the background.
 struct EditorControl

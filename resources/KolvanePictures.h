@@ -18,6 +18,7 @@ enum EPicture
   kPictureSmallKnob9 = 118,  // 9-position 40 x 40 knob
   kPictureSmallKnob15 = 119, // 15-position 40 x 40 knob
   kPictureSmallKnob64 = 120, // 64-frame 40 x 40 knob
+  kPictureSwingSlider = 121, // 41-position 80 x 12 horizontal slider
 };
 
 struct PictureProperties
@@ -32,7 +33,7 @@ struct PictureProperties
 };
 
 // In the order the editor loads them: the background first.
-const int kNumPictures = 11;
+const int kNumPictures = 12;
 const PictureProperties pictureProperties[kNumPictures] = {
     {kPictureBackground, "KolvaneGUI10.png", 1, 664, 472},
     {kPictureKnob, "knob_64_white1.png", 30, 64, 1920},
@@ -45,6 +46,7 @@ const PictureProperties pictureProperties[kNumPictures] = {
     {kPictureSmallKnob9, "mixer_blue_9_steps.png", 9, 40, 360},
     {kPictureSmallKnob15, "mixer_blue_15_steps.png", 15, 40, 600},
     {kPictureSmallKnob64, "mixer_blue_cont_steps.png", 64, 40, 2560},
+    {kPictureSwingSlider, "swing_slider.png", 41, 80, 492},
 };
 
 // Null for an id that is not one of the editor's pictures.

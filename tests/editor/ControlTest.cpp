@@ -110,6 +110,91 @@ TEST(ISwitchControl, ADoubleClickCountsAsOneMoreClick)
   EXPECT_EQ(0.0, editor.ParamValue(EditorPlug::kSwitch));
 }
 
+// A level switch: its level (the knob parameter here) shows as how many
+// rows from the bottom wear the on frame, in steps of two rows; a vertical
+// drag beyond the click slop sets the level in a gesture of its own,
+// leaving the switch; a click, or a press that moves within the slop,
+// toggles the switch in a gesture on the switch; a double click toggles as
+// on any switch.
+TEST(ILevelSwitchControl, ADragSetsTheLevelAndAClickTogglesEachInItsOwnGesture)
+{
+  Editor editor;
+  auto pictures = MakeFrames(10, 20, 2);
+  const IBitmap bitmap = FramesRecord(pictures.get(), 2);
+  auto* control = editor.Add(new ILevelSwitchControl(&editor.plug, 0, 0, EditorPlug::kSwitch,
+                                                     EditorPlug::kKnob, &bitmap, 20));
+  editor.Attach(); // the knob's default: level 0.5
+  EXPECT_FALSE(control->GestureOnPress());
+  EXPECT_EQ(0.5, control->GetLevel());
+  IMouseMod mod = kLeft;
+
+  struct Drawn
+  {
+    double switchValue, level;
+    int unfilled; // rows of the off frame from the top
+  };
+  const Drawn drawn[] = {{1.0, 0.5, 10}, {1.0, 1.0, 0},  {1.0, 0.0, 20},
+                         {1.0, 0.3, 14}, {1.0, 0.96, 0}, {0.0, 1.0, 20},
+                         {0.0, 0.5, 20}, {1.0, 1.7, 0},  {1.0, -0.4, 20}};
+  for (const Drawn& d : drawn)
+  {
+    SCOPED_TRACE(d.level);
+    editor.graphics->SetParameterFromPlug(EditorPlug::kSwitch, d.switchValue, true);
+    editor.graphics->SetParameterFromPlug(EditorPlug::kKnob, d.level, true);
+    while (editor.graphics->Tick())
+    {
+    }
+    EXPECT_EQ(d.unfilled, control->UnfilledRows());
+    for (int y = 0; y < 20; ++y)
+    {
+      EXPECT_EQ(y < d.unfilled ? 0 : 1, FrameAt(editor.graphics->Pixel(5, y), 2)) << "row " << y;
+    }
+  }
+  // The plug-in's switch on as well, so that its value tells a toggle.
+  editor.plug.GetParam(EditorPlug::kSwitch)->Set(1.0);
+  editor.graphics->SetParameterFromPlug(EditorPlug::kSwitch, 1.0, true);
+  editor.graphics->SetParameterFromPlug(EditorPlug::kKnob, 0.5, true);
+  editor.plug.Forget();
+
+  // Up by 5 rows past the slop: 5 / 20 of the range, and no toggle.
+  editor.graphics->OnMouseDown(5, 10, &mod);
+  editor.graphics->OnMouseDrag(5, 8, &mod); // inside the slop: nothing yet
+  EXPECT_TRUE(editor.plug.HeardNothing());
+  editor.graphics->OnMouseDrag(5, 5, &mod);
+  editor.graphics->OnMouseUp(5, 5, &mod);
+  EXPECT_NEAR(0.75, editor.ParamValue(EditorPlug::kKnob), 1e-9);
+  EXPECT_EQ(1.0, editor.ParamValue(EditorPlug::kSwitch));
+  EXPECT_EQ((std::vector<int>{EditorPlug::kKnob}), editor.plug.mBeginEdits);
+  EXPECT_EQ((std::vector<int>{EditorPlug::kKnob}), editor.plug.mEndEdits);
+  editor.plug.Forget();
+
+  // Down far past the bottom with shift held: ten times finer, then stops at 0.
+  IMouseMod fine = kLeft;
+  fine.S = true;
+  editor.graphics->OnMouseDown(5, 0, &fine);
+  editor.graphics->OnMouseDrag(5, 20, &fine);
+  EXPECT_NEAR(0.65, editor.ParamValue(EditorPlug::kKnob), 1e-9);
+  editor.graphics->OnMouseDrag(5, 500, &fine);
+  editor.graphics->OnMouseUp(5, 500, &fine);
+  EXPECT_EQ(0.0, editor.ParamValue(EditorPlug::kKnob));
+  editor.plug.Forget();
+
+  editor.graphics->OnMouseDown(5, 10, &mod);
+  editor.graphics->OnMouseDrag(7, 13, &mod); // a wobble within the slop
+  editor.graphics->OnMouseUp(7, 13, &mod);
+  EXPECT_EQ(0.0, editor.ParamValue(EditorPlug::kSwitch));
+  EXPECT_EQ((std::vector<int>{EditorPlug::kSwitch}), editor.plug.mBeginEdits);
+  EXPECT_EQ((std::vector<int>{EditorPlug::kSwitch}), editor.plug.mEndEdits);
+  EXPECT_EQ(0.0, editor.ParamValue(EditorPlug::kKnob)) << "the level stays";
+
+  // The window reports a double click as down, up, double click, up.
+  editor.Click(5, 5);
+  EXPECT_EQ(1.0, editor.ParamValue(EditorPlug::kSwitch));
+  editor.graphics->OnMouseDblClick(5, 5, &mod);
+  editor.graphics->OnMouseUp(5, 5, &mod);
+  EXPECT_EQ(0.0, editor.ParamValue(EditorPlug::kSwitch));
+}
+
 TEST(IContactControl, IsOnExactlyWhileHeldAndEachEdgeReachesThePlugIn)
 {
   Editor editor;

@@ -155,6 +155,55 @@ TEST(Dispatch, ADoubleClickTakenAsAPressCapturesAndOpensAGesture)
   EXPECT_FALSE(editor.graphics->OnMouseDblClick(150, 90, &mod)); // nothing there
 }
 
+namespace
+{
+// Bound to the switch, but opens no gesture on the press.
+class DeferringControl : public ProbeControl
+{
+public:
+  using ProbeControl::ProbeControl;
+  bool GestureOnPress() const override { return false; }
+};
+} // namespace
+
+// A control bound to more than one parameter opens no gesture on the press
+// and moves it to the parameter the user turns out to change: the host's
+// begin and end bracket that parameter only, each move ends the gesture
+// before it, an index that names no parameter opens none, and the release
+// ends the last one.
+TEST(Dispatch, AControlMovesItsGestureToTheParameterItChanges)
+{
+  Editor editor;
+  editor.Add(new DeferringControl(&editor.plug, IRECT(0, 0, 50, 50), EditorPlug::kSwitch));
+  editor.Attach();
+  IMouseMod mod(true);
+  editor.graphics->OnMouseDown(10, 10, &mod);
+  EXPECT_TRUE(editor.plug.HeardNothing()) << "no gesture on the press";
+  struct Step
+  {
+    int moveTo;
+    std::vector<int> begins, ends;
+  };
+  const Step steps[] = {
+      {EditorPlug::kKnob, {EditorPlug::kKnob}, {}},
+      {EditorPlug::kGain, {EditorPlug::kKnob, EditorPlug::kGain}, {EditorPlug::kKnob}},
+      {kLedTag, {EditorPlug::kKnob, EditorPlug::kGain}, {EditorPlug::kKnob, EditorPlug::kGain}},
+      {EditorPlug::kNine,
+       {EditorPlug::kKnob, EditorPlug::kGain, EditorPlug::kNine},
+       {EditorPlug::kKnob, EditorPlug::kGain}},
+  };
+  for (const Step& step : steps)
+  {
+    SCOPED_TRACE(step.moveTo);
+    editor.graphics->MoveGesture(step.moveTo);
+    EXPECT_EQ(step.begins, editor.plug.mBeginEdits);
+    EXPECT_EQ(step.ends, editor.plug.mEndEdits);
+  }
+  editor.graphics->OnMouseUp(10, 10, &mod);
+  EXPECT_EQ((std::vector<int>{EditorPlug::kKnob, EditorPlug::kGain, EditorPlug::kNine}),
+            editor.plug.mEndEdits);
+}
+
 TEST(Dispatch, KeysGoToTheControlUnderTheMouseAndOverTheBackgroundToTheKeyCatcher)
 {
   Editor editor;

@@ -295,9 +295,9 @@ class Session:
     def move(self, x, y):
         self.xdo("mousemove", *self.at(x, y))
 
-    def drag(self, x, y, dy, step=4, pause=0.025, modifier=None):
-        """Press at (x, y), move by dy in steps of at most `step` px (Wine
-        merges faster motion), release."""
+    def drag(self, x, y, dy, step=4, pause=0.025, modifier=None, dx=0):
+        """Press at (x, y), move by (dx, dy) in steps of at most `step` px
+        along each axis (Wine merges faster motion), release."""
         self.move(x, y)
         time.sleep(0.1)
         if modifier:
@@ -305,10 +305,11 @@ class Session:
             self.xdo("keydown", modifier)
         self.xdo("mousedown", 1)
         time.sleep(pause)
-        moved = 0
-        while moved != dy:
-            moved += max(-step, min(step, dy - moved))
-            self.move(x, y + moved)
+        moved_x = moved_y = 0
+        while (moved_x, moved_y) != (dx, dy):
+            moved_x += max(-step, min(step, dx - moved_x))
+            moved_y += max(-step, min(step, dy - moved_y))
+            self.move(x + moved_x, y + moved_y)
             time.sleep(pause)
         time.sleep(0.1)
         self.xdo("mouseup", 1)
@@ -428,6 +429,58 @@ def clicking_step_4_toggles_it(s, scale=None):
     inside = [p for p in changed if x <= p[0] < x + w and y <= p[1] < y + h]
     check(len(inside) > w * h // 10, "the step's frame did not change on screen (%d pixels)" % len(inside))
     check(len(inside) == len(changed), "pixels outside the step changed: %s" % [p for p in changed if p not in inside][:5])
+
+
+def one_gesture(log, param, falling):
+    """The values of the one gesture on param, moving one way, and no call
+    on any other parameter."""
+    gestures = log.gestures(param)
+    check(len(gestures) == 1, "one gesture on %d: %s" % (param, log.calls))
+    values = gestures[0]
+    check(len(values) >= 2, "only %d automation values: %s" % (len(values), log.calls))
+    check(all((b < a) if falling else (b > a) for a, b in zip(values, values[1:])), "values do not %s: %s" % ("fall" if falling else "rise", values))
+    check([c for c in log.calls if c[1] != param] == [], "other parameters moved: %s" % log.calls)
+    return values
+
+
+def dragging_step_1_down_20_px_lowers_its_level(s, scale=None):
+    """A vertical drag on a step key sets the step's level, not the step:
+    its 43-unit height crosses the range, so 20 units down from level 1
+    leave 1 - 20/43. The key shows it: its upper part turns to the off look,
+    its lower part stays lit."""
+    step1, level1 = s.layout()["step_1"], s.layout()["step_level_1"]
+    rect = scaled_rect(step1.rect, scale or 1)
+    s.host("--screenshot", s.path("shot.png"), seconds=6 if scale else 5, scale=scale)
+    s.drag(*centre(rect), scaled(20, scale or 1))
+    s.wait()
+    log = s.log()
+    one_gesture(log, level1.index, falling=True)
+    check(log.initial[level1.index] == 1.0, "level 1 starts at %s" % log.initial[level1.index])
+    expected = 1.0 - 20.0 / 43
+    check(abs(log.final[level1.index] - expected) < 0.01, "level %f, expected %f" % (log.final[level1.index], expected))
+    check(log.final[step1.index] == 1.0, "step 1 turned off")
+    shot, golden = read_png(s.path("shot.png")), golden_editor(scale)
+    x, y, w, h = rect
+    changed = differing_pixels(shot, golden)
+    check(any(x <= p[0] < x + w and y <= p[1] < y + h * 2 // 5 for p in changed), "the key's upper part still looks lit")
+    check(not any(x <= p[0] < x + w and y + h * 3 // 5 <= p[1] < y + h for p in changed), "the key's lower part changed")
+
+
+def dragging_step_1_down_40_px_at_200_percent_lowers_its_level(s):
+    dragging_step_1_down_20_px_lowers_its_level(s, scale=2)
+
+
+def dragging_swing_right_40_px_sets_it_to_one_half(s):
+    """The swing slider in the step sequencer's title row: a drag to the
+    right over half its 80 units."""
+    swing = s.layout()["swing"]
+    s.host(seconds=5)
+    s.drag(*centre(swing.rect), 0, dx=40)
+    s.wait()
+    log = s.log()
+    one_gesture(log, swing.index, falling=False)
+    check(log.initial[swing.index] == 0.0, "swing starts at %s" % log.initial[swing.index])
+    check(abs(log.final[swing.index] - 0.5) < 0.01, "swing %f, expected 0.5" % log.final[swing.index])
 
 
 def push_is_on_while_held_in_midi_gate_mode(s):
@@ -744,6 +797,8 @@ SCENARIOS = [
     dragging_the_cutoff_down_128_px_moves_it_half_its_range,
     dragging_with_control_is_ten_times_finer,
     clicking_step_4_toggles_it,
+    dragging_step_1_down_20_px_lowers_its_level,
+    dragging_swing_right_40_px_sets_it_to_one_half,
     push_is_on_while_held_in_midi_gate_mode,
     wheel_notches_move_a_knob,
     double_click_restores_the_default,
@@ -751,6 +806,7 @@ SCENARIOS = [
     opened_editor_at_200_percent_matches_the_golden_picture,
     dragging_the_cutoff_down_256_px_at_200_percent_moves_it_half_its_range,
     clicking_step_4_at_200_percent_toggles_it,
+    dragging_step_1_down_40_px_at_200_percent_lowers_its_level,
     the_lit_led_follows_the_steps_at_200_percent,
     the_size_menu_on_the_background_sets_200_percent_and_the_window_follows,
     opened_editor_at_150_percent_matches_the_golden_picture,

@@ -463,6 +463,148 @@ TEST_F(KolvaneEditorTest, StepButtonTogglesTheStepTheSequencerPlays)
   EXPECT_EQ(0.0f, instance->GetParameter(kStepSeq1 + 3)) << "a second click turns it off";
 }
 
+// A vertical drag on a step key sets that step's level, in layout units at
+// every scale: the key's 43 units cross the range, ten times that with
+// control held, and a drag past the top stops at 1. The host sees one
+// gesture on the level (begin, values, end) and nothing on the step, whose
+// switch stays as it was, on or off; the engine plays the new level. A
+// click, even one that wobbles by two units, still toggles the step, its
+// gesture on the step.
+TEST_F(KolvaneEditorTest, StepKeyDragSetsItsLevelAndAClickStillToggles)
+{
+  struct Case
+  {
+    int step;         // 0-based; steps 1, 2 and 6 are on in a new instance
+    float startLevel; // normalized
+    int dy;           // layout units, down; the drag moves 4 pixels at a time
+    bool fine;
+    double level;
+  };
+  const Case cases[] = {
+      {0, 1.0f, 24, false, 1.0 - 24.0 / 43}, {6, 1.0f, 24, false, 1.0 - 24.0 / 43},
+      {3, 0.25f, -88, false, 1.0},           {1, 0.5f, -16, false, 0.5 + 16.0 / 43},
+      {5, 1.0f, 40, true, 1.0 - 40.0 / 430}, {15, 0.2f, 32, false, 0.0},
+  };
+  for (double scale : kEditorScales)
+  {
+    SCOPED_TRACE(scale);
+    graphics->SetUserScale(scale);
+    // A unit is scale pixels, and a drag's end at 150 % may fall a unit
+    // short of the pixels moved.
+    const double slack = scale == 1.0 ? 0.0015 : 1.0 / 43 + 0.0015;
+    for (const Case& c : cases)
+    {
+      SCOPED_TRACE(c.step);
+      const int step = kStepSeq1 + c.step, level = kStepLevel1 + c.step;
+      instance->SetParameter(level, c.startLevel);
+      const float on = instance->GetParameter(step);
+      instance->ClearHostCalls();
+      drag(onScreen(centreOf(step)), ScaledPixels(c.dy, scale),
+           c.fine ? IMouseMod(true, false, false, true) : IMouseMod(true));
+      const std::vector<HostCall> calls = instance->TakeHostCalls();
+      ASSERT_GE(calls.size(), 3u);
+      EXPECT_EQ(HostCall::beginEdit(level), calls.front());
+      EXPECT_EQ(HostCall::endEdit(level), calls.back());
+      for (size_t i = 1; i + 1 < calls.size(); ++i)
+      {
+        EXPECT_EQ(HostCall::automate(level, calls[i].value), calls[i]) << "only the level moves";
+      }
+      EXPECT_NEAR(c.level, instance->GetParameter(level), slack);
+      EXPECT_NEAR(instance->GetParameter(level), plug->engine().stepLevel(c.step), 1e-6);
+      EXPECT_EQ(on, instance->GetParameter(step)) << "the switch stays";
+    }
+
+    const int step4 = kStepSeq1 + 3;
+    const Point key = onScreen(centreOf(step4));
+    const float levelBefore = instance->GetParameter(kStepLevel1 + 3);
+    IMouseMod left(true);
+    graphics->OnMouseDown(key.x, key.y, &left);
+    graphics->OnMouseDrag(key.x, key.y + ScaledPixels(2, scale), &left);
+    graphics->OnMouseUp(key.x, key.y + ScaledPixels(2, scale), &left);
+    EXPECT_EQ(1.0f, instance->GetParameter(step4)) << "a wobbling click toggles";
+    const std::vector<HostCall> expected = {
+        HostCall::beginEdit(step4), HostCall::automate(step4, 1.0f), HostCall::endEdit(step4)};
+    EXPECT_EQ(expected, instance->TakeHostCalls());
+    click(key);
+    EXPECT_EQ(0.0f, instance->GetParameter(step4));
+    EXPECT_EQ(levelBefore, instance->GetParameter(kStepLevel1 + 3));
+    instance->ClearHostCalls();
+  }
+}
+
+// A step's level shows as how much of its key, from the bottom up, wears
+// the on look: at 0.5 the upper half of step 1's key is the off key's
+// pixels (step 3's) and the lower half the full key's (step 2's, level 1),
+// the split an even layout row so it is a whole pixel row at 150 %. An off
+// step looks off whatever its level (step 10 beside step 11). The keys
+// compared sit inside one plate, clear of its rounded corners.
+TEST_F(KolvaneEditorTest, AStepsLevelIsTheFillOfItsKeyAtEachScale)
+{
+  instance->SetParameter(kStepLevel1, 0.5f);
+  instance->SetParameter(kStepLevel1 + 9, 0.5f); // step 10, off
+  for (double scale : kEditorScales)
+  {
+    SCOPED_TRACE(scale);
+    graphics->SetUserScale(scale);
+    LICE_IBitmap* drawn = drawAll();
+    const EditorControl keys[] = {GetEditorControl(kNumStepLeds + kStepSeq1),
+                                  GetEditorControl(kNumStepLeds + kStepSeq1 + 1),
+                                  GetEditorControl(kNumStepLeds + kStepSeq1 + 2),
+                                  GetEditorControl(kNumStepLeds + kStepSeq1 + 9),
+                                  GetEditorControl(kNumStepLeds + kStepSeq1 + 10)};
+    const PictureProperties* p = FindPicture(keys[0].picture);
+    const int w = ScaledPixels(p->width, scale), h = ScaledPixels(p->FrameHeight(), scale);
+    const int split = ScaledPixels(22, scale); // 43 units at 0.5: 22 rows off, 21 on
+    auto samePixels = [&](const EditorControl& a, const EditorControl& b, int from, int to)
+    {
+      int differ = 0;
+      for (int y = from; y < to; ++y)
+      {
+        for (int x = 0; x < w; ++x)
+        {
+          const int ya = graphics->ToPixels(a.y) + y, yb = graphics->ToPixels(b.y) + y;
+          differ += LICE_GetPixel(drawn, graphics->ToPixels(a.x) + x, ya) !=
+                    LICE_GetPixel(drawn, graphics->ToPixels(b.x) + x, yb);
+        }
+      }
+      return differ;
+    };
+    EXPECT_EQ(0, samePixels(keys[0], keys[2], 0, split)) << "upper part: the off key";
+    EXPECT_EQ(0, samePixels(keys[0], keys[1], split, h)) << "lower part: the full key";
+    EXPECT_LT(0, samePixels(keys[0], keys[1], 0, split)) << "the upper part is not lit";
+    EXPECT_LT(0, samePixels(keys[0], keys[2], split, h)) << "the lower part is lit";
+    EXPECT_EQ(0, samePixels(keys[3], keys[4], 0, h)) << "off at level 0.5 looks off";
+  }
+}
+
+// The swing slider in the step sequencer's title row: a drag to the right
+// over half its 80 units sets swing to one half, in one gesture on the
+// swing parameter, at every scale; the engine plays it.
+TEST_F(KolvaneEditorTest, SwingSliderDragsToTheRight)
+{
+  for (double scale : kEditorScales)
+  {
+    SCOPED_TRACE(scale);
+    graphics->SetUserScale(scale);
+    instance->SetParameter(kSwing, 0.0f);
+    instance->ClearHostCalls();
+    const Point at = onScreen(centreOf(kSwing));
+    IMouseMod left(true);
+    graphics->OnMouseDown(at.x, at.y, &left);
+    for (int moved = 4; moved <= ScaledPixels(40, scale); moved += 4)
+    {
+      graphics->OnMouseDrag(at.x + moved, at.y, &left);
+    }
+    graphics->OnMouseUp(at.x + ScaledPixels(40, scale), at.y, &left);
+    const std::vector<HostCall> calls = instance->TakeHostCalls();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(HostCall::beginEdit(kSwing), calls.front());
+    EXPECT_EQ(HostCall::endEdit(kSwing), calls.back());
+    EXPECT_NEAR(0.5, instance->GetParameter(kSwing), scale == 1.0 ? 1e-6 : 1.0 / 80 + 1e-6);
+    EXPECT_NEAR(instance->GetParameter(kSwing), plug->engine().swing(), 1e-6);
+  }
+}
+
 // "Push!!" is on while held, in MIDI gate mode: the gate opens on the press
 // and closes on the release.
 TEST_F(KolvaneEditorTest, PushOpensTheGateWhileHeld)

@@ -36,6 +36,8 @@ const char* kindName(EControlKind kind)
   {
   case kControlKnob:
     return "knob";
+  case kControlSlider:
+    return "slider";
   case kControlSwitch:
     return "switch";
   case kControlContact:

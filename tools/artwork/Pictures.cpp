@@ -190,6 +190,28 @@ void stepButton(paint::Canvas& out)
   }
 }
 
+// The swing slider: a groove lit in the sequencer's green from its left end
+// to the handle, and a small handle; one frame per position.
+const int kSliderW = 80, kSliderH = 12, kSliderPositions = 41, kSliderHandleW = 10;
+
+void slider(paint::Canvas& out)
+{
+  startFrames(out, kSliderW, kSliderH, kSliderPositions);
+  for (int f = 0; f < kSliderPositions; ++f)
+  {
+    out.frame(f * kSliderH, f * out.pixels(kSliderH));
+    const int oy = f * kSliderH;
+    const int travel = kSliderW - kSliderHandleW - 2;
+    const int hx = 1 + (f * travel + (kSliderPositions - 1) / 2) / (kSliderPositions - 1);
+    paint::plate(out, 3, oy + 4, kSliderW - 6, 4, 2, 0xFF0C0D0F, 0xFF1B1D21);
+    paint::fillRect(out, 4, oy + 5, hx + kSliderHandleW / 2 - 4, 2, kGreen, 0.85f);
+    paint::glow(out, hx + kSliderHandleW / 2.0, oy + 7, 3, 7, 0xFF000000, 140);
+    paint::plate(out, hx, oy + 1, kSliderHandleW, kSliderH - 2, 2, 0xFFB9BEC6, 0xFF5C626B);
+    paint::line(out, hx + kSliderHandleW / 2, oy + 3, hx + kSliderHandleW / 2, oy + 8, 0xFF23262B,
+                1.0f);
+  }
+}
+
 void led(paint::Canvas& out)
 {
   startFrames(out, 18, 18, 2);
@@ -343,6 +365,7 @@ const Caption kCaptions[] = {
     {kSeqNoteLen, kUnder, -2, {}, false},
     {kArpIntervall, kUnder, -2, {}, false},
     {kArpSpeed, kRight, 0, {}, false},
+    {kSwing, kLeft, 0, {}, false},
 };
 
 Caption captionOf(int param)
@@ -552,6 +575,9 @@ bool drawPicture(int id, Fonts& fonts, LICE_MemBitmap& picture, double scale)
     return true;
   case kPictureLed:
     led(out);
+    return true;
+  case kPictureSwingSlider:
+    slider(out);
     return true;
   default:
     return false;

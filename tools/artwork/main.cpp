@@ -2,7 +2,7 @@
 //
 //   kolvane-artwork <folder>
 //
-// writes, for each scale the editor is drawn at, the eleven pictures under
+// writes, for each scale the editor is drawn at, the twelve pictures under
 // their resource names (NAME.png at 100 %, NAME@1.5x.png and NAME@2x.png)
 // and the preview (preview.png, preview@1.5x.png, preview@2x.png): the
 // background with every control at its default frame, composed the way the
