@@ -275,25 +275,9 @@ void IGraphics::CommitTextEntry(IControl* control, IParam* param, const char* te
     return;
   }
   double value = 0.0;
-  if (const IParamFormat* format = param->GetFormat())
+  if (!param->ParseText(text, &value))
   {
-    if (!format->Parse(text, &value))
-    {
-      return; // not a text this parameter takes: it keeps its value
-    }
-  }
-  else if (param->Type() == kTypeEnum || param->Type() == kTypeBool)
-  {
-    int index = 0;
-    value = param->MapDisplayText(text, &index) ? index : 0;
-  }
-  else
-  {
-    value = std::atof(text);
-    if (param->DisplayIsNegated())
-    {
-      value = -value;
-    }
+    return; // not a text this parameter takes: it keeps its value
   }
   BeginGesture(control);
   control->SetValueFromUserInput(param->GetNormalized(value));

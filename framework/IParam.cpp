@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 void CopyBounded(char* dst, const char* src, int dstSize)
@@ -245,6 +246,57 @@ bool IParam::MapDisplayText(const char* str, int* pValue) const
     }
   }
   return false;
+}
+
+bool IParam::ParseText(const char* text, double* value) const
+{
+  if (!text || !value)
+  {
+    return false;
+  }
+  double parsed = 0.0;
+  if (mFormat)
+  {
+    if (!mFormat->Parse(text, &parsed) || !std::isfinite(parsed))
+    {
+      return false;
+    }
+    *value = parsed;
+    return true;
+  }
+  int mapped = 0;
+  if (MapDisplayText(text, &mapped))
+  {
+    *value = mapped;
+    return true;
+  }
+  // strtod alone would read "abc" as 0 and "nan" or "inf" as numbers, and
+  // differently on each runtime.
+  char* end = nullptr;
+  parsed = std::strtod(text, &end);
+  if (end == text || !std::isfinite(parsed))
+  {
+    return false;
+  }
+  while (*end == ' ' || *end == '\t')
+  {
+    ++end;
+  }
+  const size_t labelLen = std::strlen(mLabel);
+  if (labelLen > 0 && std::strncmp(end, mLabel, labelLen) == 0)
+  {
+    end += labelLen;
+  }
+  while (*end == ' ' || *end == '\t')
+  {
+    ++end;
+  }
+  if (*end)
+  {
+    return false;
+  }
+  *value = mNegateDisplay ? -parsed : parsed;
+  return true;
 }
 
 void IParam::GetDisplayForHost(double value, bool normalized, char* str, bool withDisplayText) const

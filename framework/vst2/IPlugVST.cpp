@@ -475,36 +475,9 @@ VstIntPtr IPlugVST::String2Parameter(int idx, const char* text)
 
   IParam* param = mPlug->GetParam(idx);
   double value = 0.0;
-  if (const IParamFormat* format = param->GetFormat())
+  if (!param->ParseText(bounded, &value))
   {
-    if (!format->Parse(bounded, &value) || !std::isfinite(value))
-    {
-      return 0;
-    }
-  }
-  else if (param->GetNDisplayTexts() > 0)
-  {
-    int mapped = 0;
-    if (!param->MapDisplayText(bounded, &mapped))
-    {
-      return 0;
-    }
-    value = mapped;
-  }
-  else
-  {
-    // Text that is not a number is refused rather than read as 0, and so
-    // are "nan" and "inf", on every runtime alike.
-    char* end = nullptr;
-    value = std::strtod(bounded, &end);
-    if (end == bounded || !std::isfinite(value))
-    {
-      return 0;
-    }
-    if (param->DisplayIsNegated())
-    {
-      value = -value;
-    }
+    return 0;
   }
   if (mPlug->GetGUI())
   {
