@@ -33,7 +33,7 @@ public:
   explicit Editor(int percent = 100) : mEffect(VST2EntryPoint<Kolvane>(SilentHost))
   {
     mEffect->dispatcher(mEffect, effOpen, 0, 0, nullptr, 0.0f);
-    mGraphics = static_cast<IGraphics*>(VST2PlugOf<Kolvane>(mEffect)->GetGUI());
+    mGraphics = static_cast<IGraphics*>(VST2EditorOf(mEffect));
     mGraphics->SetUserScalePercent(percent);
     Settle();
   }

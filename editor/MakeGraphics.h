@@ -8,3 +8,6 @@
 // context drawing into memory elsewhere, which the plug-in does not offer to
 // the host as an editor.
 IGraphics* MakeGraphics(IPlugInterface* plug, int w, int h, int fps = 0);
+// Whether MakeGraphics gives a window on this platform: what a plug-in
+// tells its host before any editor is built.
+bool GraphicsHaveWindow();

@@ -8,3 +8,8 @@ IGraphics* MakeGraphics(IPlugInterface* plug, int w, int h, int fps)
 {
   return new IGraphicsMemory(plug, w, h, fps, gHInstance);
 }
+
+bool GraphicsHaveWindow()
+{
+  return false;
+}

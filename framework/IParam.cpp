@@ -295,7 +295,15 @@ bool IParam::ParseText(const char* text, double* value) const
   {
     return false;
   }
-  *value = mNegateDisplay ? -parsed : parsed;
+  parsed = mNegateDisplay ? -parsed : parsed;
+  // A value shown by a display text is taken by that text only: "2" typed
+  // into a list of three could mean its second or its third choice.
+  if (parsed > -2147483647.0 && parsed < 2147483647.0 &&
+      GetDisplayText(static_cast<int>(parsed))[0])
+  {
+    return false;
+  }
+  *value = parsed;
   return true;
 }
 

@@ -134,10 +134,10 @@ public:
   // The value in real units for a text a host or a person gives: with a
   // format, what the format takes; else a display text (exact match), or a
   // plain number, optionally followed by the label, which is negated back
-  // where the display negates. Text that is none of these, and numbers
-  // that are not finite, give false and leave *value untouched. The one
-  // reading of typed text: the hosts' text calls and the editor's text box
-  // both come here, so a text a host shows, typed back, sets that value.
+  // where the display negates, for a value that no display text shows. Text that is none of these,
+  // and numbers that are not finite, give false and leave *value untouched. The one reading of
+  // typed text: the hosts' text calls and the editor's text box both come here, so a text a host
+  // shows, typed back, sets that value.
   bool ParseText(const char* text, double* value) const;
 
 private:

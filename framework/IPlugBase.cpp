@@ -7,7 +7,7 @@
 IPlugBase::IPlugBase(const IPlugConfig& config)
     : mStateChunks(config.mDoesChunks), mIsInst(config.mIsInstrument), mDoesMidi(config.mDoesMidi),
       mUniqueID(config.mUniqueID), mMfrID(config.mMfrID), mVersion(config.mVendorVersion),
-      mLatency(config.mLatency), mPresetBank(*this, config.mNPresets)
+      mLatency(config.mLatency), mEditorConfig(config.mEditor), mPresetBank(*this, config.mNPresets)
 {
   const int nParams = config.mNParams;
   const char* channelIOStr = config.mChannelIO;
@@ -461,6 +461,13 @@ void IPlugBase::AttachGraphics(IGraphicsInterface* pGraphics)
   }
 }
 
+void IPlugBase::DeleteGraphics()
+{
+  IMutexLock lock(this);
+  delete mGraphics;
+  mGraphics = nullptr;
+}
+
 void IPlugBase::RedrawParamControls()
 {
   if (!mGraphics)
@@ -528,44 +535,6 @@ void IPlugBase::DirtyParameters()
   for (int i = 0; i < NParams(); ++i)
   {
     InformHostOfParamChange(i, GetParam(i)->GetNormalized());
-  }
-}
-
-void IPlugBase::SerializeEditorState(ByteChunk* chunk)
-{
-  const int percent = mGraphics ? mGraphics->GetUserScalePercent() : 0;
-  if (!chunk || percent <= 0)
-  {
-    return;
-  }
-  int magic = IPLUG_EDITOR_STATE_MAGIC, version = IPLUG_EDITOR_STATE_VERSION;
-  int bytes = static_cast<int>(sizeof percent);
-  chunk->Put(&magic);
-  chunk->Put(&version);
-  chunk->Put(&bytes);
-  chunk->Put(&percent);
-}
-
-void IPlugBase::UnserializeEditorState(const ByteChunk* chunk, int startPos)
-{
-  int magic = 0, version = 0, bytes = 0, percent = 0;
-  int pos = chunk ? chunk->Get(&magic, startPos) : -1;
-  if (pos < 0 || magic != IPLUG_EDITOR_STATE_MAGIC)
-  {
-    return;
-  }
-  pos = chunk->Get(&version, pos);
-  pos = chunk->Get(&bytes, pos);
-  // What the trailer says it holds must be there, and version 1 holds the
-  // size.
-  if (pos < 0 || version < 1 || bytes < static_cast<int>(sizeof percent) ||
-      bytes > chunk->Size() - pos || chunk->Get(&percent, pos) < 0)
-  {
-    return;
-  }
-  if (mGraphics)
-  {
-    mGraphics->SetUserScalePercent(percent);
   }
 }
 

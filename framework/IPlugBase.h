@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cassert>
+
 #include "IFormatAdapter.h"
 #include "IGraphicsInterface.h"
 #include "IMidiMsg.h"
@@ -24,6 +26,14 @@
 //                     under the process-wide creation lock, before any host
 //                     call
 // A tag on a section's banner holds for every entry point in the section.
+//
+// Debug builds check the tags that can be checked from inside: an entry
+// point tagged [mutex held] asserts that its caller holds the plug-in mutex.
+#ifndef NDEBUG
+#define IPLUG_ASSERT_MUTEX_HELD(plug) assert((plug)->GetMutex()->HeldByThisThread())
+#else
+#define IPLUG_ASSERT_MUTEX_HELD(plug) ((void)0)
+#endif
 
 // What a plug-in class tells the base about itself, once, at construction.
 // Fields left alone describe a stereo effect with no parameters, presets,
@@ -44,6 +54,17 @@ struct IPlugConfig
   bool mDoesMidi = false;
   bool mDoesChunks = false; // the state is one opaque chunk, not per-parameter values
   bool mIsInstrument = false;
+  // The editor the plug-in builds when the host opens it (MakeEditor): its
+  // size in layout units, which are its pixels at 100 % (0: no editor),
+  // whether it also draws at 150 and 200 %, and whether this platform
+  // shows it in a window.
+  struct Editor
+  {
+    int mWidth = 0;
+    int mHeight = 0;
+    bool mScalable = false;
+    bool mHasWindow = false;
+  } mEditor;
 };
 
 // The host-independent base of every plug-in. It owns the parameters, the
@@ -145,7 +166,10 @@ public:
   // own tag.
   IPlugPresetBank& Presets() { return mPresetBank; }
   const IPlugPresetBank& Presets() const { return mPresetBank; }
+  // The editor while it is built (the host opened it), else null.
   IGraphicsInterface* GetGUI() const { return mGraphics; }
+  // The editor as the plug-in describes it, whether it is built or not.
+  const IPlugConfig::Editor& GetEditorConfig() const { return mEditorConfig; }
 
   // ---- Audio configuration ----------------------------------------------
   // [any thread] Reads. The setters are the adapter's, [UI thread, mutex
@@ -266,9 +290,16 @@ public:
   EAPI GetAPI() const { return mFormat ? mFormat->GetAPI() : kAPINone; }
   // [UI thread] Asks the host to resize the editor's window.
   void ResizeGraphics(int w, int h) override;
+  // [UI thread, mutex held] The plug-in's editor, built anew when the host
+  // opens it: a graphics context with its controls, not yet attached. Null
+  // (the base's answer) for none.
+  virtual IGraphicsInterface* MakeEditor() { return nullptr; }
   // [UI thread, takes the plug-in mutex] Takes ownership of the editor's
   // graphics context and pushes every parameter into its controls.
   virtual void AttachGraphics(IGraphicsInterface* pGraphics);
+  // [UI thread, takes the plug-in mutex] Deletes the attached editor; its
+  // window must be closed.
+  void DeleteGraphics();
   // [UI thread, mutex held] Samples of delay the plug-in adds.
   virtual void SetLatency(int samples);
   // [audio thread, mutex held] MIDI out to the host; false when it refused
@@ -305,17 +336,6 @@ public:
   int UnserializeParams(const ByteChunk* chunk, int startPos);
   // [mutex held] Every OnParamChange in index order.
   void OnParamReset();
-  // [UI thread, mutex held] The editor's part of the chunks handed to the
-  // host, after the parameters or the presets, where readers that do not
-  // know it stop: the tag IPLUG_EDITOR_STATE_MAGIC, a version, the number
-  // of bytes that follow, then for version 1 the size the user chose for
-  // the editor in percent. Written only once the user has chosen one, so a
-  // chunk is otherwise what it always was.
-  void SerializeEditorState(ByteChunk* chunk);
-  // [UI thread, mutex held] Takes the user's size from a trailer at
-  // startPos. Without one (an older chunk, another plug-in's bytes) the
-  // editor keeps the size it has; later versions' extra bytes are skipped.
-  void UnserializeEditorState(const ByteChunk* chunk, int startPos);
   // [any thread, takes the plug-in mutex] Tells the host every parameter changed.
   void DirtyParameters();
 
@@ -383,6 +403,7 @@ private:
   int mScratchFrames = 0; // length of every scratch buffer
   int mLatency;
   IGraphicsInterface* mGraphics = nullptr;
+  IPlugConfig::Editor mEditorConfig;
   WDL_PtrList<IParam> mParams;
   IPlugPresetBank mPresetBank;
   WDL_TypedBuf<double*> mInData;

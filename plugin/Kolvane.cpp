@@ -1,4 +1,5 @@
 #include "Kolvane.h"
+#include "MakeGraphics.h"
 
 #include <cmath>
 #include <cstdio>
@@ -17,6 +18,10 @@ IPlugConfig KolvaneConfig()
   config.mUniqueID = Kolvane::kUniqueID;
   config.mMfrID = Kolvane::kMfrID;
   config.mDoesMidi = true;
+  config.mEditor.mWidth = kEditorWidth;
+  config.mEditor.mHeight = kEditorHeight;
+  config.mEditor.mScalable = true;
+  config.mEditor.mHasWindow = GraphicsHaveWindow();
   return config;
 }
 } // namespace
@@ -34,7 +39,6 @@ Kolvane::Kolvane() : IPlugBase(KolvaneConfig())
   // is read from the argument list as a double.
   CreatePresets();
   CreateParams();
-  CreateGraphics();
 }
 
 void Kolvane::CreateParams()

@@ -25,7 +25,10 @@
 //      the host's sample rate;
 //   4. per block: the block's MIDI events queue notes (ProcessMidiMsg), then
 //      ProcessDoubleReplacing reads the host's transport and renders;
-//   5. closing (effClose) deletes the adapter, and the adapter deletes it.
+//   5. whenever the host shows the editor (effEditOpen) MakeEditor builds
+//      it, and it is deleted when the host closes it: an instance that only
+//      processes holds no artwork;
+//   6. closing (effClose) deletes the adapter, and the adapter deletes it.
 class Kolvane : public IPlugBase
 {
 public:
@@ -71,6 +74,11 @@ public:
   // window is open, so an opening window shows the right LED at once.
   void OnIdle() override;
 
+  // [UI thread, mutex held] The 664 x 472 editor from the parameter table,
+  // built when the host opens it: background, the 16 step LEDs, one control
+  // per parameter. It draws at 100, 150 and 200 % (1328 x 944 pixels).
+  IGraphicsInterface* MakeEditor() override;
+
   // One readout, the step being played (GateEngine::displayedStep), for an
   // editor on a copy of the plug-in: the copy's LEDs then follow the
   // processing side's step rather than the copy's own engine, which never
@@ -99,10 +107,6 @@ protected:
 private:
   void CreatePresets();
   void CreateParams();
-  // The 664 x 472 editor from the parameter table: background, the 16 step
-  // LEDs, one control per parameter; attached to the base. It draws at 100,
-  // 150 and 200 % (1328 x 944 pixels).
-  void CreateGraphics();
 
   int mDumpCount = 0;
   // The editor's control index of each step's LED.

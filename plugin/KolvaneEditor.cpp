@@ -6,7 +6,7 @@
 #include "Kolvane.h"
 #include "MakeGraphics.h"
 
-void Kolvane::CreateGraphics()
+IGraphicsInterface* Kolvane::MakeEditor()
 {
   IGraphics* graphics = MakeGraphics(this, kEditorWidth, kEditorHeight, 0);
   // Every picture is drawn at 150 and 200 % as well (tools/artwork).
@@ -80,9 +80,7 @@ void Kolvane::CreateGraphics()
       mLedControlIdx[k] = index;
     }
   }
-  // Pushes every parameter's value into its control, so that a double click
-  // restores the parameter's default.
-  AttachGraphics(graphics);
+  return graphics;
 }
 
 void Kolvane::OnIdle()

@@ -12,3 +12,8 @@ IGraphics* MakeGraphics(IPlugInterface* plug, int w, int h, int fps)
 {
   return new IGraphicsWin(plug, w, h, fps, gHInstance);
 }
+
+bool GraphicsHaveWindow()
+{
+  return true;
+}

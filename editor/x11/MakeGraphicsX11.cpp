@@ -6,3 +6,8 @@ IGraphics* MakeGraphics(IPlugInterface* plug, int w, int h, int fps)
 {
   return new IGraphicsX11(plug, w, h, fps, gHInstance);
 }
+
+bool GraphicsHaveWindow()
+{
+  return true;
+}

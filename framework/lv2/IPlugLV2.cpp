@@ -67,7 +67,8 @@ IPlugLV2::PortLayout IPlugLV2::Layout(const IPlugBase& plug)
 
 IPlugLV2::IPlugLV2(std::unique_ptr<IPlugBase> plug, const char* uri, double sampleRate,
                    const LV2_Feature* const* features)
-    : mPlug(std::move(plug)), mURI(uri), mLayout(Layout(*mPlug))
+    : mURI(uri), mFacade(std::move(plug), this, 0), mPlug(mFacade.GetPlug()),
+      mLayout(Layout(*mPlug))
 {
   mAudioIn.reset(new const float*[mLayout.nAudioIn]());
   mAudioOut.reset(new float*[mLayout.nAudioOut]());
@@ -96,17 +97,9 @@ IPlugLV2::IPlugLV2(std::unique_ptr<IPlugBase> plug, const char* uri, double samp
   }
   ReadOptions(features);
 
-  IPlugBase::IMutexLock lock(mPlug.get());
-  mPlug->SetInputChannelConnections(0, mPlug->NInChannels(), true);
-  mPlug->SetOutputChannelConnections(0, mPlug->NOutChannels(), true);
-  mPlug->SetFormat(this);
-  if (std::isfinite(sampleRate) && sampleRate > 0.0)
-  {
-    mPlug->SetSampleRate(sampleRate);
-  }
-  mPlug->SetBlockSize(mMaxBlock);
-  mPlug->Reset();
-  mPlug->GetHost();
+  IPlugBase::IMutexLock lock(mPlug);
+  mFacade.SetSampleRate(sampleRate);
+  mFacade.SetBlockSize(mMaxBlock);
 }
 
 void IPlugLV2::MapURIs(LV2_URID_Map* map)
@@ -138,11 +131,9 @@ void IPlugLV2::MapURIs(LV2_URID_Map* map)
   mURIDs.stateKey = urid((std::string(mURI) + "#state").c_str());
 }
 
-IPlugLV2::~IPlugLV2()
-{
-  // The plug-in goes first, while the adapter it may still call is whole.
-  mPlug.reset();
-}
+// The façade, a member, deletes the plug-in first, while the adapter it may
+// still call is whole.
+IPlugLV2::~IPlugLV2() = default;
 
 void IPlugLV2::ReadOptions(const LV2_Feature* const* features)
 {
@@ -187,13 +178,14 @@ void IPlugLV2::ReadOptions(const LV2_Feature* const* features)
 
 void IPlugLV2::Activate()
 {
-  mPlug->OnActivate(true);
+  IPlugBase::IMutexLock lock(mPlug);
+  mFacade.SetActive(true);
 }
 
 void IPlugLV2::Deactivate()
 {
-  mPlug->OnActivate(false);
-  mPlug->Reset();
+  IPlugBase::IMutexLock lock(mPlug);
+  mFacade.SetActive(false);
 }
 
 LV2_State_Status IPlugLV2::Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle)
@@ -232,19 +224,9 @@ LV2_State_Status IPlugLV2::Restore(LV2_State_Retrieve_Function retrieve, LV2_Sta
     std::memcpy(chunk.GetBytes(), data, size);
   }
 
-  IPlugBase::IMutexLock lock(mPlug.get());
-  // A program chunk, read as effSetChunk reads one: the live parameters,
-  // then the current preset slot takes them.
-  int pos = 0;
-  GetIPlugVerFromChunk(&chunk, &pos);
-  pos = mPlug->UnserializeState(&chunk, pos);
-  mPlug->Presets().ModifyCurrentPreset();
-  if (pos < 0)
-  {
-    return LV2_STATE_ERR_UNKNOWN;
-  }
-  mPlug->RedrawParamControls();
-  return LV2_STATE_SUCCESS;
+  IPlugBase::IMutexLock lock(mPlug);
+  return mFacade.LoadState(chunk, IPlugFacade::kStateProgram) ? LV2_STATE_SUCCESS
+                                                              : LV2_STATE_ERR_UNKNOWN;
 }
 
 // ============================================================================
@@ -263,9 +245,9 @@ LV2_State_Status IPlugLV2::Save(LV2_State_Store_Function store, LV2_State_Handle
   }
   ByteChunk chunk;
   {
-    IPlugBase::IMutexLock lock(mPlug.get());
-    InitChunkWithIPlugVer(&chunk);
-    if (!mPlug->SerializeState(&chunk) || chunk.Size() <= 0)
+    IPlugBase::IMutexLock lock(mPlug);
+    // The editor's size stays out: the LV2 UI is an instance of its own.
+    if (!mFacade.SaveState(&chunk, IPlugFacade::kStateProgram, false))
     {
       return LV2_STATE_ERR_UNKNOWN;
     }
@@ -361,20 +343,14 @@ void IPlugLV2::ReadControlPorts()
     }
     mLastControl[i] = value;
     const int idx = static_cast<int>(i);
-    IParam* param = mPlug->GetParam(idx);
     // A port showing the parameter's own value, rounded to a float (after a
     // state restore, or the default of a new instance), changes nothing: the
     // exact value stays.
-    if (value == static_cast<float>(param->Value()))
+    if (value == static_cast<float>(mPlug->GetParam(idx)->Value()))
     {
       continue;
     }
-    if (IGraphicsInterface* graphics = mPlug->GetGUI())
-    {
-      graphics->SetParameterFromPlug(idx, value, false);
-    }
-    param->Set(value);
-    mPlug->OnParamChange(idx);
+    mFacade.SetParameterValue(idx, value);
   }
 }
 
@@ -496,20 +472,9 @@ void IPlugLV2::ReadPosition(const LV2_Atom_Object_Body* body, uint32_t size)
 
 void IPlugLV2::ReadMidi(const LV2_Atom_Event* event, int offset)
 {
-  const uint32_t size = event->body.size;
   const auto* bytes = reinterpret_cast<const uint8_t*>(&event->body + 1);
-  if (size < 1 || !(bytes[0] & 0x80))
-  {
-    return;
-  }
-  if (bytes[0] == 0xF0)
-  {
-    ISysEx sysex(offset, bytes, static_cast<int>(std::min<uint32_t>(size, INT_MAX)));
-    mPlug->ProcessSysEx(&sysex);
-    return;
-  }
-  IMidiMsg msg(offset, bytes[0], size > 1 ? bytes[1] : 0, size > 2 ? bytes[2] : 0);
-  mPlug->ProcessMidiMsg(&msg);
+  mFacade.ProcessMidi(offset, bytes,
+                      static_cast<int>(std::min<uint32_t>(event->body.size, INT_MAX)));
 }
 
 void IPlugLV2::AdvanceTransport(int frames)
@@ -543,19 +508,13 @@ void IPlugLV2::RenderPiece(uint32_t start, int n)
     mPieceOut[c] = mAudioOut[c] ? mAudioOut[c] + start : nullptr;
   }
   // Within the scratch buffers' length by construction: nothing grows here.
-  if (!mPlug->EnsureScratchFrames(n))
-  {
-    return;
-  }
-  mPlug->AttachInputBuffers(0, mPlug->NInChannels(), mPieceIn.get(), n);
-  mPlug->AttachOutputBuffers(0, mPlug->NOutChannels(), mPieceOut.get());
-  mPlug->ProcessBuffers(0.0f, n);
+  mFacade.Process(mPieceIn.get(), mPieceOut.get(), n);
 }
 
 void IPlugLV2::Run(uint32_t nFrames)
 {
   IDenormalGuard denormals;
-  IPlugBase::IMutexLock lock(mPlug.get());
+  IPlugBase::IMutexLock lock(mPlug);
   ReadControlPorts();
 
   // Where each port's events lie: the event port's (MIDI and positions) and
@@ -647,8 +606,7 @@ void IPlugLV2::Run(uint32_t nFrames)
     {
       // effOpen's work, now that the host's transport is known.
       mOpened = true;
-      mPlug->OnHostIdentified();
-      mPlug->OnParamReset();
+      mFacade.Open();
     }
     int stop = frames;
     for (Stream& stream : streams)

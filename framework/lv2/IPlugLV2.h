@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IPlugBase.h"
+#include "IPlugFacade.h"
 #include "WDL_Mutex.h"
 
 #include <lv2/atom/atom.h>
@@ -88,7 +89,7 @@ public:
   IPlugLV2(const IPlugLV2&) = delete;
   IPlugLV2& operator=(const IPlugLV2&) = delete;
 
-  IPlugBase* GetPlug() const { return mPlug.get(); }
+  IPlugBase* GetPlug() const { return mPlug; }
 
   // ---- The LV2 descriptor's calls -----------------------------------------
   // [audio or instantiation] Any port index; out of range is ignored.
@@ -178,8 +179,10 @@ private:
   // Each connected readout port takes the readout's value.
   void WriteReadouts();
 
-  std::unique_ptr<IPlugBase> mPlug;
   const char* mURI;
+  // Everything the plug-in does for the host; the adapter only translates.
+  IPlugFacade mFacade;
+  IPlugBase* mPlug; // the façade's
   PortLayout mLayout;
   URIDs mURIDs = {};
   bool mOpened = false; // the first run's effOpen work is done

@@ -7,8 +7,8 @@
 
 IPlugLV2UI::IPlugLV2UI(std::unique_ptr<IPlugBase> plug, LV2UI_Write_Function write,
                        LV2UI_Controller controller, const LV2_Feature* const* features)
-    : mPlug(std::move(plug)), mLayout(IPlugLV2::Layout(*mPlug)), mWrite(write),
-      mController(controller)
+    : mFacade(std::move(plug), this, 0), mPlug(mFacade.GetPlug()),
+      mLayout(IPlugLV2::Layout(*mPlug)), mWrite(write), mController(controller)
 {
   const LV2_Options_Option* options = nullptr;
   for (int i = 0; features && features[i]; ++i)
@@ -41,7 +41,6 @@ IPlugLV2UI::IPlugLV2UI(std::unique_ptr<IPlugBase> plug, LV2UI_Write_Function wri
       mTouch = static_cast<const LV2UI_Touch*>(features[i]->data);
     }
   }
-  mPlug->SetFormat(this);
   mPlug->GetHost();
   // Read once the map is known, whichever order the features came in; the
   // editor takes the scale as it opens.
@@ -53,41 +52,37 @@ IPlugLV2UI::IPlugLV2UI(std::unique_ptr<IPlugBase> plug, LV2UI_Write_Function wri
 
 IPlugLV2UI::~IPlugLV2UI()
 {
+  // The façade, a member, then deletes the plug-in (and its editor) while
+  // the adapter it may still call is whole.
   if (mOpen)
   {
-    IGraphicsInterface* graphics = mPlug->GetGUI();
-    IPlugBase::IMutexLock lock(mPlug.get());
-    mPlug->OnGUIClose();
-    lock.Destroy();
-    graphics->CloseWindow();
+    IPlugBase::IMutexLock lock(mPlug);
+    mFacade.CloseEditor();
   }
-  // The plug-in (and its editor) goes first, while the adapter it may still
-  // call is whole.
-  mPlug.reset();
 }
 
 bool IPlugLV2UI::Open(LV2UI_Widget* widget)
 {
-  IGraphicsInterface* graphics = mPlug->GetGUI();
-  if (!widget || !mParent || !graphics || !graphics->CanOpenWindow())
+  if (!widget || !mParent || !mFacade.HasEditorWindow())
   {
     return false;
   }
-  if (mHostScale > 0.0f)
+  void* window;
   {
-    graphics->SetHostScale(mHostScale);
+    IPlugBase::IMutexLock lock(mPlug);
+    if (mHostScale > 0.0f)
+    {
+      mFacade.SetEditorHostScale(mHostScale);
+    }
+    window = mFacade.OpenEditor(mParent);
   }
-  void* window = graphics->OpenWindow(mParent);
   if (!window)
   {
     return false;
   }
   mOpen = true;
   *widget = window;
-  {
-    IPlugBase::IMutexLock lock(mPlug.get());
-    mPlug->OnGUIOpen();
-  }
+  IGraphicsInterface* graphics = mPlug->GetGUI();
   ResizeGraphics(graphics->Width(), graphics->Height());
   return true;
 }
@@ -124,7 +119,7 @@ void IPlugLV2UI::PortEvent(uint32_t port, uint32_t size, uint32_t format, const 
   {
     return;
   }
-  IPlugBase::IMutexLock lock(mPlug.get());
+  IPlugBase::IMutexLock lock(mPlug);
   if (readout >= 0)
   {
     // The nearest whole number; outside the readout's range it is nothing
@@ -137,35 +132,27 @@ void IPlugLV2UI::PortEvent(uint32_t port, uint32_t size, uint32_t format, const 
     }
     return;
   }
-  IParam* param = mPlug->GetParam(idx);
   // The host's echo of what the editor just wrote changes nothing.
-  if (static_cast<float>(param->Value()) == value)
+  if (static_cast<float>(mPlug->GetParam(idx)->Value()) == value)
   {
     return;
   }
-  param->Set(value);
-  if (IGraphicsInterface* graphics = mPlug->GetGUI())
-  {
-    graphics->SetParameterFromPlug(idx, param->Value(), false);
-  }
+  mFacade.SetParameterValue(idx, value);
 }
 
 int IPlugLV2UI::Idle()
 {
-  IGraphicsInterface* graphics = mPlug->GetGUI();
-  if (!mOpen || !graphics)
+  if (!mOpen)
   {
     return 1;
   }
   {
     // The copy's idle tick, as a VST2 host's: the editor takes what the
     // plug-in shows (its readouts from the host) into its controls.
-    IPlugBase::IMutexLock lock(mPlug.get());
-    mPlug->OnIdle();
+    IPlugBase::IMutexLock lock(mPlug);
+    mFacade.Idle();
   }
-  // The window's events reach the plug-in through calls that take the mutex
-  // themselves.
-  graphics->Idle();
+  mFacade.EditorIdle();
   return 0;
 }
 
@@ -204,10 +191,10 @@ uint32_t IPlugLV2UI::SetOptions(const LV2_Options_Option* options)
     // An open editor changes its size now and tells the host through
     // ui:resize (IGraphics::ApplyScale reaches ResizeGraphics); a closed one
     // takes the scale as it opens.
-    IGraphicsInterface* graphics = mPlug->GetGUI();
-    if (mOpen && graphics)
+    if (mOpen)
     {
-      graphics->SetHostScale(mHostScale);
+      IPlugBase::IMutexLock lock(mPlug);
+      mFacade.SetEditorHostScale(mHostScale);
     }
   }
   return status;

@@ -48,7 +48,7 @@ public:
   IPlugLV2UI& operator=(const IPlugLV2UI&) = delete;
 
   bool Open(LV2UI_Widget* widget);
-  IPlugBase* GetPlug() const { return mPlug.get(); }
+  IPlugBase* GetPlug() const { return mPlug; }
 
   // ---- The LV2 UI descriptor's calls [UI thread] ---------------------------
   // A float on a control port or a readout port (format 0); anything else,
@@ -93,7 +93,8 @@ private:
   // The readout a port carries; -1 for none.
   int ReadoutOf(uint32_t port) const;
 
-  std::unique_ptr<IPlugBase> mPlug;
+  IPlugFacade mFacade;
+  IPlugBase* mPlug; // the façade's: the UI's copy of the parameters
   IPlugLV2::PortLayout mLayout;
   LV2UI_Write_Function mWrite;
   LV2UI_Controller mController;

@@ -49,7 +49,7 @@ WDL_Mutex& VSTCreationMutex()
 }
 
 IPlugVST::IPlugVST(std::unique_ptr<IPlugBase> plug, audioMasterCallback hostCallback)
-    : mPlug(std::move(plug)), mHostCallback(hostCallback)
+    : mHostCallback(hostCallback), mFacade(std::move(plug), this, 1024), mPlug(mFacade.GetPlug())
 {
   mAEffect.magic = kEffectMagic;
   mAEffect.dispatcher = VSTDispatcher;
@@ -75,7 +75,7 @@ IPlugVST::IPlugVST(std::unique_ptr<IPlugBase> plug, audioMasterCallback hostCall
   {
     mAEffect.flags |= effFlagsIsSynth;
   }
-  AttachGraphics(mPlug->GetGUI());
+  UpdateEditor();
   mAEffect.initialDelay = mPlug->GetLatency();
   mAEffect.ioRatio = 1.0f;
   mAEffect.object = this;
@@ -88,19 +88,11 @@ IPlugVST::IPlugVST(std::unique_ptr<IPlugBase> plug, audioMasterCallback hostCall
   mInputSpkrArr.numChannels = mPlug->NInChannels();
   mOutputSpkrArr.type = VSTSpkrArrType(mPlug->NOutChannels());
   mOutputSpkrArr.numChannels = mPlug->NOutChannels();
-
-  mPlug->SetInputChannelConnections(0, mPlug->NInChannels(), true);
-  mPlug->SetOutputChannelConnections(0, mPlug->NOutChannels(), true);
-  mPlug->SetBlockSize(1024);
-  mPlug->SetFormat(this);
 }
 
-IPlugVST::~IPlugVST()
-{
-  // The plug-in (and its editor) goes first, while the adapter it may still
-  // call is whole; then nothing reaches the adapter any more.
-  mPlug.reset();
-}
+// The façade, a member, deletes the plug-in (and its editor) first, while
+// the adapter it may still call is whole.
+IPlugVST::~IPlugVST() = default;
 
 // ============================================================================
 // Called from the host's UI thread (may block on the plug-in mutex)
@@ -130,50 +122,31 @@ VstIntPtr IPlugVST::Dispatch(IPlugBase::IMutexLock& lock, VstInt32 opcode, VstIn
   switch (opcode)
   {
   case effEditIdle:
-    mPlug->OnIdle();
-    if (HasEditorWindow())
+    mFacade.Idle();
+    if (mFacade.HasEditorWindow())
     {
-      // The window's events reach the plug-in through calls that take the
-      // mutex themselves, as a window's own timer would, so that audio is
-      // not held up while the editor draws.
       lock.Destroy();
-      mPlug->GetGUI()->Idle();
+      mFacade.EditorIdle();
     }
     return 0;
 
   case effIdle:
-    mPlug->OnIdle();
+    mFacade.Idle();
     return 0;
 
   case effOpen:
     HostSpecificInit();
-    mPlug->OnParamReset();
+    mFacade.Open();
     return 0;
 
   case effClose:
-    // A host may close the plug-in with its editor still open: the window
-    // and its timer must be gone before the object they call into is.
-    if (HasEditorWindow())
-    {
-      mPlug->GetGUI()->CloseWindow();
-    }
+    // The façade closes a window still open before the plug-in goes.
     lock.Destroy();
     delete this;
     return 0;
 
   case effSetProgram:
-    // The edits of the program being left stay in its slot. Until a program
-    // has been loaded (or the state stored into one) the defaults belong to
-    // no slot: storing them would overwrite the first factory preset, and
-    // choosing that preset first would give the defaults instead of it.
-    if (!mPlug->DoesStateChunks() && mPlug->Presets().StateBelongsToCurrentPreset())
-    {
-      mPlug->Presets().ModifyCurrentPreset();
-    }
-    if (value >= 0 && value <= INT_MAX)
-    {
-      mPlug->Presets().RestorePreset(static_cast<int>(value));
-    }
+    mFacade.SelectProgram(value >= 0 && value <= INT_MAX ? static_cast<int>(value) : -1);
     return 0;
 
   case effGetProgram:
@@ -202,9 +175,9 @@ VstIntPtr IPlugVST::Dispatch(IPlugBase::IMutexLock& lock, VstInt32 opcode, VstIn
     return 0;
 
   case effGetParamDisplay:
-    if (validParam && text)
+    if (validParam)
     {
-      mPlug->GetParam(index)->GetDisplayForHost(text);
+      mFacade.GetParameterText(index, text);
     }
     return 0;
 
@@ -216,33 +189,23 @@ VstIntPtr IPlugVST::Dispatch(IPlugBase::IMutexLock& lock, VstInt32 opcode, VstIn
     return 0;
 
   case effSetSampleRate:
-    if (std::isfinite(opt) && opt > 0.0f) // a rate of 0 or NaN would poison every time base
-    {
-      mPlug->SetSampleRate(opt);
-    }
-    mPlug->Reset();
+    mFacade.SetSampleRate(opt);
     return 0;
 
   case effSetBlockSize:
-    mPlug->SetBlockSize(value > 0 && value <= INT_MAX ? static_cast<int>(value) : 0);
-    mPlug->Reset();
+    mFacade.SetBlockSize(value > 0 && value <= INT_MAX ? static_cast<int>(value) : 0);
     return 0;
 
   case effMainsChanged:
-    if (value == 0)
-    {
-      mPlug->OnActivate(false);
-      mPlug->Reset();
-    }
-    else
-    {
-      mPlug->OnActivate(true);
-    }
+    mFacade.SetActive(value != 0);
     return 0;
 
   case effEditGetRect:
-    if (ptr && HasEditorWindow())
+    if (ptr && mFacade.HasEditorWindow())
     {
+      // The size at the scale the editor has or will open at, which the
+      // host's content scale may have changed before there was an editor.
+      UpdateEditor();
       *static_cast<ERect**>(ptr) = &mEditRect;
       return 1;
     }
@@ -251,30 +214,21 @@ VstIntPtr IPlugVST::Dispatch(IPlugBase::IMutexLock& lock, VstInt32 opcode, VstIn
   case effEditOpen:
   {
     const ERect asked = mEditRect;
-    if (HasEditorWindow() && mPlug->GetGUI()->OpenWindow(ptr))
+    if (!mFacade.OpenEditor(ptr))
     {
-      mEditorOpen = true;
-      // The window learnt its scale while opening (the platform's DPI):
-      // the host sized its window from the rectangle it had before.
-      if (asked.right != mEditRect.right || asked.bottom != mEditRect.bottom)
-      {
-        HostCallback(audioMasterSizeWindow, mEditRect.right, mEditRect.bottom);
-      }
-      mPlug->OnGUIOpen();
-      return 1;
+      return 0;
     }
-    return 0;
+    // The window learnt its scale while opening (the platform's DPI): the
+    // host sized its window from the rectangle it had before.
+    if (asked.right != mEditRect.right || asked.bottom != mEditRect.bottom)
+    {
+      HostCallback(audioMasterSizeWindow, mEditRect.right, mEditRect.bottom);
+    }
+    return 1;
   }
 
   case effEditClose:
-    if (HasEditorWindow())
-    {
-      mEditorOpen = false;
-      mPlug->OnGUIClose();
-      mPlug->GetGUI()->CloseWindow();
-      return 1;
-    }
-    return 0;
+    return mFacade.CloseEditor() ? 1 : 0;
 
   case effIdentify:
     return kEffectIdentify;
@@ -343,14 +297,13 @@ VstIntPtr IPlugVST::Dispatch(IPlugBase::IMutexLock& lock, VstInt32 opcode, VstIn
   case effVendorSpecific:
     if (index == kContentScaleIndex && value == kContentScaleValue)
     {
-      IGraphicsInterface* graphics = mPlug->GetGUI();
-      return graphics && std::isfinite(opt) && graphics->SetHostScale(opt) ? 1 : 0;
+      return mFacade.SetEditorHostScale(opt) ? 1 : 0;
     }
     if (index == 7 && text)
     {
       if (value >= 0 && value < mPlug->NParams())
       {
-        mPlug->GetParam(static_cast<int>(value))->GetDisplayForHost(opt, true, text, true);
+        mFacade.GetParameterText(static_cast<int>(value), opt, text);
       }
       return kVendorSpecificYes;
     }
@@ -398,29 +351,13 @@ VstIntPtr IPlugVST::GetChunk(bool isBank, void** ppData)
     return 0;
   }
   ByteChunk* chunk = isBank ? &mBankState : &mState;
-  InitChunkWithIPlugVer(chunk);
-  bool serialized;
-  if (isBank)
+  if (!mFacade.SaveState(chunk, isBank ? IPlugFacade::kStateBank : IPlugFacade::kStateProgram,
+                         true))
   {
-    // The live state goes into the bank as the current preset's, so that
-    // restoring the bank restores the sound as it is now.
-    mPlug->Presets().ModifyCurrentPreset();
-    serialized = mPlug->Presets().SerializePresets(chunk);
+    return 0;
   }
-  else
-  {
-    serialized = mPlug->SerializeState(chunk);
-  }
-  if (serialized)
-  {
-    mPlug->SerializeEditorState(chunk);
-  }
-  if (serialized && chunk->Size() > 0)
-  {
-    *ppData = chunk->GetBytes();
-    return chunk->Size();
-  }
-  return 0;
+  *ppData = chunk->GetBytes();
+  return chunk->Size();
 }
 
 VstIntPtr IPlugVST::SetChunk(bool isBank, VstIntPtr size, const void* data)
@@ -440,24 +377,9 @@ VstIntPtr IPlugVST::SetChunk(bool isBank, VstIntPtr size, const void* data)
     // A host may hand back the very buffer it got from effGetChunk.
     std::memmove(chunk->GetBytes(), data, static_cast<size_t>(size));
   }
-  int pos = 0;
-  int version = GetIPlugVerFromChunk(chunk, &pos);
-  if (isBank && version > 0xFFFF)
-  {
-    pos = mPlug->Presets().UnserializePresets(chunk, pos);
-  }
-  else
-  {
-    pos = mPlug->UnserializeState(chunk, pos);
-    mPlug->Presets().ModifyCurrentPreset();
-  }
-  if (pos < 0)
-  {
-    return 0;
-  }
-  mPlug->UnserializeEditorState(chunk, pos);
-  mPlug->RedrawParamControls();
-  return 1;
+  return mFacade.LoadState(*chunk, isBank ? IPlugFacade::kStateBank : IPlugFacade::kStateProgram)
+             ? 1
+             : 0;
 }
 
 VstIntPtr IPlugVST::String2Parameter(int idx, const char* text)
@@ -468,24 +390,11 @@ VstIntPtr IPlugVST::String2Parameter(int idx, const char* text)
   }
   if (!text)
   {
-    return 1;
+    return 1; // the host asks whether the parameter takes text
   }
   char bounded[kParamTextReadBytes + 1];
   CopyBounded(bounded, text, sizeof bounded);
-
-  IParam* param = mPlug->GetParam(idx);
-  double value = 0.0;
-  if (!param->ParseText(bounded, &value))
-  {
-    return 0;
-  }
-  if (mPlug->GetGUI())
-  {
-    mPlug->GetGUI()->SetParameterFromPlug(idx, value, false);
-  }
-  param->Set(value);
-  mPlug->OnParamChange(idx);
-  return 1;
+  return mFacade.SetParameterFromText(idx, bounded) ? 1 : 0;
 }
 
 VstIntPtr IPlugVST::GetPinProperties(bool input, int idx, VstPinProperties* pin)
@@ -558,40 +467,35 @@ void IPlugVST::HostSpecificInit()
   }
   mInputSpkrArr.numChannels = mAEffect.numInputs = mPlug->NInChannels();
   mOutputSpkrArr.numChannels = mAEffect.numOutputs = mPlug->NOutChannels();
-  mPlug->OnHostIdentified();
 }
 
-void IPlugVST::AttachGraphics(IGraphicsInterface* pGraphics)
+void IPlugVST::UpdateEditor()
 {
-  if (!pGraphics)
-  {
-    return;
-  }
   // Hosts show an empty frame for an editor flag without a window behind it.
-  if (pGraphics->CanOpenWindow())
+  if (mFacade.HasEditorWindow())
   {
     mAEffect.flags |= effFlagsHasEditor;
   }
   mEditRect.top = mEditRect.left = 0;
-  mEditRect.bottom = static_cast<VstInt16>(pGraphics->Height());
-  mEditRect.right = static_cast<VstInt16>(pGraphics->Width());
+  mEditRect.right = static_cast<VstInt16>(mFacade.EditorWidth());
+  mEditRect.bottom = static_cast<VstInt16>(mFacade.EditorHeight());
+}
+
+void IPlugVST::AttachGraphics(IGraphicsInterface*)
+{
+  UpdateEditor();
 }
 
 void IPlugVST::ResizeGraphics(int, int)
 {
-  if (IGraphicsInterface* graphics = mPlug->GetGUI())
+  UpdateEditor();
+  // An open editor asks the host to follow; a host that refuses keeps its
+  // window, and the editor draws at its new size inside it.
+  if (mFacade.IsEditorOpen())
   {
-    mEditRect.top = mEditRect.left = 0;
-    mEditRect.right = static_cast<VstInt16>(graphics->Width());
-    mEditRect.bottom = static_cast<VstInt16>(graphics->Height());
-    // An open editor asks the host to follow; a host that refuses keeps its
-    // window, and the editor draws at its new size inside it.
-    if (mEditorOpen)
-    {
-      HostCallback(audioMasterSizeWindow, mEditRect.right, mEditRect.bottom);
-    }
-    mPlug->OnWindowResize();
+    HostCallback(audioMasterSizeWindow, mEditRect.right, mEditRect.bottom);
   }
+  mPlug->OnWindowResize();
 }
 
 void IPlugVST::SetLatency(int samples)
@@ -629,40 +533,18 @@ VstIntPtr IPlugVST::ProcessEvents(const VstEvents* events)
     if (event->type == kVstMidiType)
     {
       const VstMidiEvent* midi = reinterpret_cast<const VstMidiEvent*>(event);
-      IMidiMsg msg(midi->deltaFrames, static_cast<unsigned char>(midi->midiData[0]),
-                   static_cast<unsigned char>(midi->midiData[1]),
-                   static_cast<unsigned char>(midi->midiData[2]));
-      mPlug->ProcessMidiMsg(&msg);
+      mFacade.ProcessMidi(midi->deltaFrames, reinterpret_cast<const unsigned char*>(midi->midiData),
+                          3);
     }
     else if (event->type == kVstSysExType)
     {
       const VstMidiSysexEvent* sysex = reinterpret_cast<const VstMidiSysexEvent*>(event);
-      ISysEx msg(sysex->deltaFrames, reinterpret_cast<const unsigned char*>(sysex->sysexDump),
-                 sysex->dumpBytes);
-      mPlug->ProcessSysEx(&msg);
+      mFacade.ProcessSysEx(sysex->deltaFrames,
+                           reinterpret_cast<const unsigned char*>(sysex->sysexDump),
+                           sysex->dumpBytes);
     }
   }
   return 1;
-}
-
-template <class Sample> bool IPlugVST::PrepProcess(Sample** inputs, Sample** outputs, int nFrames)
-{
-  if (nFrames <= 0 || (!inputs && mPlug->NInChannels() > 0) ||
-      (!outputs && mPlug->NOutChannels() > 0))
-  {
-    return false;
-  }
-  if (mPlug->DoesMidi())
-  {
-    HostCallback(audioMasterWantMidi);
-  }
-  if (!mPlug->EnsureScratchFrames(nFrames))
-  {
-    return false;
-  }
-  mPlug->AttachInputBuffers(0, mPlug->NInChannels(), inputs, nFrames);
-  mPlug->AttachOutputBuffers(0, mPlug->NOutChannels(), outputs);
-  return true;
 }
 
 template <class Sample, class Render>
@@ -676,10 +558,11 @@ void IPlugVST::RunProcess(AEffect* effect, Sample** inputs, Sample** outputs, Vs
   }
   IDenormalGuard denormals;
   IPlugBase::IMutexLock lock(adapter->GetPlug());
-  if (adapter->PrepProcess(inputs, outputs, nFrames))
+  if (adapter->mPlug->DoesMidi())
   {
-    render(adapter->GetPlug());
+    adapter->HostCallback(audioMasterWantMidi);
   }
+  render(adapter->mFacade, inputs, outputs, nFrames);
 }
 
 // [audio thread, takes the plug-in mutex] Float, adding to the outputs.
@@ -687,7 +570,8 @@ void VSTCALLBACK IPlugVST::VSTProcess(AEffect* effect, float** inputs, float** o
                                       VstInt32 nFrames)
 {
   RunProcess(effect, inputs, outputs, nFrames,
-             [nFrames](IPlugBase* plug) { plug->ProcessBuffersAccumulating(0.0f, nFrames); });
+             [](IPlugFacade& facade, float** in, float** out, int n)
+             { facade.ProcessAccumulating(in, out, n); });
 }
 
 // [audio thread, takes the plug-in mutex] Float, replacing the outputs.
@@ -695,7 +579,8 @@ void VSTCALLBACK IPlugVST::VSTProcessReplacing(AEffect* effect, float** inputs, 
                                                VstInt32 nFrames)
 {
   RunProcess(effect, inputs, outputs, nFrames,
-             [nFrames](IPlugBase* plug) { plug->ProcessBuffers(0.0f, nFrames); });
+             [](IPlugFacade& facade, float** in, float** out, int n)
+             { facade.Process(in, out, n); });
 }
 
 // [audio thread, takes the plug-in mutex] Double, replacing the outputs.
@@ -703,7 +588,8 @@ void VSTCALLBACK IPlugVST::VSTProcessDoubleReplacing(AEffect* effect, double** i
                                                      double** outputs, VstInt32 nFrames)
 {
   RunProcess(effect, inputs, outputs, nFrames,
-             [nFrames](IPlugBase* plug) { plug->ProcessBuffers(0.0, nFrames); });
+             [](IPlugFacade& facade, double** in, double** out, int n)
+             { facade.Process(in, out, n); });
 }
 
 // [any thread, takes the plug-in mutex] Normalized value; 0 for an index out
@@ -715,10 +601,8 @@ float VSTCALLBACK IPlugVST::VSTGetParameter(AEffect* effect, VstInt32 idx)
   {
     return 0.0f;
   }
-  IPlugBase* plug = adapter->GetPlug();
-  IPlugBase::IMutexLock lock(plug);
-  IParam* param = plug->GetParam(idx);
-  return param ? static_cast<float>(param->GetNormalized()) : 0.0f;
+  IPlugBase::IMutexLock lock(adapter->GetPlug());
+  return static_cast<float>(adapter->mFacade.GetParameterNormalized(idx));
 }
 
 // [any thread, takes the plug-in mutex] Host automation: the editor follows,
@@ -731,20 +615,8 @@ void VSTCALLBACK IPlugVST::VSTSetParameter(AEffect* effect, VstInt32 idx, float 
   {
     return;
   }
-  IPlugBase* plug = adapter->GetPlug();
-  IPlugBase::IMutexLock lock(plug);
-  IParam* param = plug->GetParam(idx);
-  if (!param)
-  {
-    return;
-  }
-  double normalized = value < 0.0f ? 0.0 : (value > 1.0f ? 1.0 : static_cast<double>(value));
-  if (IGraphicsInterface* graphics = plug->GetGUI())
-  {
-    graphics->SetParameterFromPlug(idx, normalized, true);
-  }
-  param->SetNormalized(normalized);
-  plug->OnParamChange(idx);
+  IPlugBase::IMutexLock lock(adapter->GetPlug());
+  adapter->mFacade.SetParameterNormalized(idx, value);
 }
 
 // ============================================================================

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IPlugBase.h"
+#include "IPlugFacade.h"
 #include "IPlugModule.h"
 #include "VST2Interface.h"
 
@@ -34,7 +35,8 @@ public:
   // the plug-in presented.
   AEffect* GetAEffect() { return &mAEffect; }
   audioMasterCallback GetHostCallback() const { return mHostCallback; }
-  IPlugBase* GetPlug() const { return mPlug.get(); }
+  IPlugBase* GetPlug() const { return mPlug; }
+  IPlugFacade& GetFacade() { return mFacade; }
   // The adapter behind a descriptor this library handed out; null for null.
   static IPlugVST* FromAEffect(AEffect* effect);
 
@@ -97,28 +99,27 @@ private:
   VstIntPtr String2Parameter(int idx, const char* text);
   VstIntPtr GetPinProperties(bool input, int idx, VstPinProperties* pin);
   VstIntPtr CanDo(const char* capability);
-  // [UI thread, mutex held] Once, at the first effOpen: the host is
-  // identified and the plug-in told.
+  // [UI thread, mutex held] Once, at the first effOpen, before the façade
+  // opens the plug-in: the host is identified, and hosts that take only
+  // stereo get the descriptor's channels cut to it.
   void HostSpecificInit();
   // One processing callback: flush-to-zero, the plug-in mutex, the host's
-  // buffers, then render.
+  // MIDI interest, then render through the façade.
   template <class Sample, class Render>
   static void RunProcess(AEffect* effect, Sample** inputs, Sample** outputs, VstInt32 nFrames,
                          Render render);
-  // Attaches the host's buffers; false when nothing may be processed.
-  template <class Sample> bool PrepProcess(Sample** inputs, Sample** outputs, int nFrames);
   bool SendVSTEvent(VstEvent* event);
-  // An editor that this platform can show in a window.
-  bool HasEditorWindow() const { return mPlug->GetGUI() && mPlug->GetGUI()->CanOpenWindow(); }
-
-  std::unique_ptr<IPlugBase> mPlug;
-  ERect mEditRect = {};
+  // The editor flag and the rectangle effEditGetRect answers, from the
+  // façade, whether the editor is built or not.
+  void UpdateEditor();
   audioMasterCallback mHostCallback;
+  // Everything the plug-in does for the host; the adapter only translates.
+  IPlugFacade mFacade;
+  IPlugBase* mPlug; // the façade's, for the descriptor's fixed answers
+  ERect mEditRect = {};
   VstSpeakerArrangement mInputSpkrArr = {};
   VstSpeakerArrangement mOutputSpkrArr = {};
   bool mHostSpecificInitDone = false;
-  // Between a successful effEditOpen and effEditClose.
-  bool mEditorOpen = false;
   ByteChunk mState;     // handed to the host for program chunks
   ByteChunk mBankState; // handed to the host for bank chunks
   AEffect mAEffect = {};
@@ -155,6 +156,20 @@ template <class Plug> Plug* VST2PlugOf(AEffect* effect)
 {
   IPlugVST* adapter = IPlugVST::FromAEffect(effect);
   return adapter ? static_cast<Plug*>(adapter->GetPlug()) : nullptr;
+}
+
+// [UI thread, takes the plug-in mutex] The editor of such an instance,
+// built as the host's opening would build it but without a window, for
+// tests and tools that draw it; null for null or a plug-in without one.
+inline IGraphicsInterface* VST2EditorOf(AEffect* effect)
+{
+  IPlugVST* adapter = IPlugVST::FromAEffect(effect);
+  if (!adapter)
+  {
+    return nullptr;
+  }
+  IPlugBase::IMutexLock lock(adapter->GetPlug());
+  return adapter->GetFacade().BuildEditor();
 }
 
 // Defines the library's exported entry points for a plug-in class:

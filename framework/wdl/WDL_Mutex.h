@@ -1,6 +1,10 @@
 #pragma once
 
 #include <mutex>
+#ifndef NDEBUG
+#include <atomic>
+#include <thread>
+#endif
 
 #if defined(__MINGW32__)
 #include <pthread.h>
@@ -27,14 +31,39 @@ public:
   void Enter()
   {
     mMutex.lock();
+#ifndef NDEBUG
+    if (mDepth++ == 0)
+    {
+      mOwner.store(std::this_thread::get_id());
+    }
+#endif
   }
   void Leave()
   {
+#ifndef NDEBUG
+    if (--mDepth == 0)
+    {
+      mOwner.store(std::thread::id());
+    }
+#endif
     mMutex.unlock();
   }
 
+#ifndef NDEBUG
+  // Debug builds: whether the calling thread holds the lock, for the checks
+  // of entry points that expect their caller to hold it.
+  bool HeldByThisThread() const
+  {
+    return mOwner.load() == std::this_thread::get_id();
+  }
+#endif
+
 private:
   std::recursive_mutex mMutex;
+#ifndef NDEBUG
+  std::atomic<std::thread::id> mOwner{};
+  int mDepth = 0; // touched only by the owner
+#endif
 };
 
 // Enters on construction, leaves on destruction.

@@ -599,7 +599,8 @@ TEST(IControl, APromptsGesturesAreBracketedWithoutTheRelease)
 }
 
 // What a platform's text box commits becomes the parameter's value the way
-// the parameter displays it.
+// the parameter displays it; a text that is no value of the parameter
+// leaves it where it was (the default here), never at its minimum.
 TEST(IGraphics, ACommittedTextBecomesTheParametersValue)
 {
   struct Case
@@ -609,10 +610,10 @@ TEST(IGraphics, ACommittedTextBecomesTheParametersValue)
     double value;
   };
   const Case cases[] = {
-      {EditorPlug::kMode, "Auto", 2.0},  {EditorPlug::kMode, "Loud", 0.0},
-      {EditorPlug::kNine, "7", 7.0},     {EditorPlug::kGain, "0.5", 0.5},
-      {EditorPlug::kGain, "junk", 0.0},  {EditorPlug::kSwitch, "1", 0.0},
-      {EditorPlug::kKnob, "0.25", 0.25},
+      {EditorPlug::kMode, "Auto", 2.0}, {EditorPlug::kMode, "Loud", 1.0},
+      {EditorPlug::kNine, "7", 7.0},    {EditorPlug::kGain, "0.5", 0.5},
+      {EditorPlug::kGain, "junk", 1.0}, {EditorPlug::kGain, "", 1.0},
+      {EditorPlug::kSwitch, "1", 0.0},  {EditorPlug::kKnob, "0.25", 0.25},
   };
   for (const Case& c : cases)
   {

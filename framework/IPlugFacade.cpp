@@ -1,0 +1,474 @@
+#include "IPlugFacade.h"
+
+#include "IEditorScale.h"
+
+#include <cmath>
+
+IPlugFacade::IPlugFacade(std::unique_ptr<IPlugBase> plug, IFormatAdapter* format, int blockSize)
+    : mPlug(std::move(plug))
+{
+  IPlugBase::IMutexLock lock(mPlug.get());
+  mPlug->SetInputChannelConnections(0, mPlug->NInChannels(), true);
+  mPlug->SetOutputChannelConnections(0, mPlug->NOutChannels(), true);
+  mPlug->SetBlockSize(blockSize);
+  mPlug->SetFormat(format);
+}
+
+IPlugFacade::~IPlugFacade()
+{
+  // A host may close the plug-in with its editor still open: the window
+  // and its timer must be gone before the object they call into is.
+  if (mPlug->GetGUI() && mPlug->GetGUI()->CanOpenWindow())
+  {
+    IPlugBase::IMutexLock lock(mPlug.get());
+    mPlug->GetGUI()->CloseWindow();
+  }
+  mPlug.reset();
+}
+
+// ============================================================================
+// Lifecycle
+
+void IPlugFacade::Open()
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  if (!mHostIdentified)
+  {
+    mHostIdentified = true;
+    mPlug->GetHost();
+    mPlug->OnHostIdentified();
+  }
+  mPlug->OnParamReset();
+}
+
+void IPlugFacade::SetSampleRate(double sampleRate)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  if (std::isfinite(sampleRate) && sampleRate > 0.0)
+  {
+    mPlug->SetSampleRate(sampleRate);
+  }
+  mPlug->Reset();
+}
+
+void IPlugFacade::SetBlockSize(int blockSize)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  mPlug->SetBlockSize(blockSize > 0 ? blockSize : 0);
+  mPlug->Reset();
+}
+
+void IPlugFacade::SetActive(bool active)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  mPlug->OnActivate(active);
+  if (!active)
+  {
+    mPlug->Reset();
+  }
+}
+
+void IPlugFacade::Idle()
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  mPlug->OnIdle();
+}
+
+// ============================================================================
+// Parameters: host to plug-in
+
+void IPlugFacade::ApplyParameter(IParam* param, int idx, double value, bool normalized)
+{
+  // The controls first: they never call back into the plug-in, and the
+  // plug-in's OnParamChange may read what they show.
+  if (IGraphicsInterface* graphics = mPlug->GetGUI())
+  {
+    graphics->SetParameterFromPlug(idx, value, normalized);
+  }
+  if (normalized)
+  {
+    param->SetNormalized(value);
+  }
+  else
+  {
+    param->Set(value);
+  }
+  mPlug->OnParamChange(idx);
+}
+
+bool IPlugFacade::SetParameterNormalized(int idx, double normalizedValue)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  IParam* param = mPlug->GetParam(idx);
+  if (!param || !std::isfinite(normalizedValue))
+  {
+    return false;
+  }
+  const double clamped =
+      normalizedValue < 0.0 ? 0.0 : (normalizedValue > 1.0 ? 1.0 : normalizedValue);
+  ApplyParameter(param, idx, clamped, true);
+  return true;
+}
+
+bool IPlugFacade::SetParameterValue(int idx, double value)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  IParam* param = mPlug->GetParam(idx);
+  if (!param || !std::isfinite(value))
+  {
+    return false;
+  }
+  ApplyParameter(param, idx, value, false);
+  return true;
+}
+
+bool IPlugFacade::SetParameterFromText(int idx, const char* text)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  IParam* param = mPlug->GetParam(idx);
+  double value = 0.0;
+  if (!param || !param->ParseText(text, &value))
+  {
+    return false;
+  }
+  ApplyParameter(param, idx, value, false);
+  return true;
+}
+
+double IPlugFacade::GetParameterNormalized(int idx) const
+{
+  const IParam* param = mPlug->GetParam(idx);
+  return param ? param->GetNormalized() : 0.0;
+}
+
+void IPlugFacade::GetParameterText(int idx, char* text) const
+{
+  if (!text)
+  {
+    return;
+  }
+  text[0] = '\0';
+  if (const IParam* param = mPlug->GetParam(idx))
+  {
+    param->GetDisplayForHost(text);
+  }
+}
+
+void IPlugFacade::GetParameterText(int idx, double normalizedValue, char* text) const
+{
+  if (!text)
+  {
+    return;
+  }
+  text[0] = '\0';
+  if (const IParam* param = mPlug->GetParam(idx))
+  {
+    param->GetDisplayForHost(normalizedValue, true, text, true);
+  }
+}
+
+// ============================================================================
+// Programs
+
+void IPlugFacade::SelectProgram(int idx)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  IPlugPresetBank& presets = mPlug->Presets();
+  // Until a program has been loaded (or the state stored into one) the
+  // defaults belong to no slot: storing them would overwrite the first
+  // factory preset, and choosing that preset first would give the defaults
+  // instead of it. A plug-in whose state is one chunk keeps its slots as
+  // they were made.
+  if (!mPlug->DoesStateChunks() && presets.StateBelongsToCurrentPreset())
+  {
+    presets.ModifyCurrentPreset();
+  }
+  if (idx >= 0)
+  {
+    presets.RestorePreset(idx);
+  }
+}
+
+// ============================================================================
+// MIDI in
+
+void IPlugFacade::ProcessMidi(int offset, const unsigned char* bytes, int size)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  if (!bytes || size < 1 || !(bytes[0] & 0x80))
+  {
+    return;
+  }
+  if (bytes[0] == 0xF0)
+  {
+    ProcessSysEx(offset, bytes, size);
+    return;
+  }
+  IMidiMsg msg(offset, bytes[0], size > 1 ? bytes[1] : 0, size > 2 ? bytes[2] : 0);
+  mPlug->ProcessMidiMsg(&msg);
+}
+
+void IPlugFacade::ProcessSysEx(int offset, const unsigned char* bytes, int size)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  ISysEx sysex(offset, bytes, size > 0 ? size : 0);
+  mPlug->ProcessSysEx(&sysex);
+}
+
+// ============================================================================
+// Audio
+
+template <class Sample> bool IPlugFacade::Attach(Sample** inputs, Sample** outputs, int nFrames)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  if (nFrames <= 0 || (!inputs && mPlug->NInChannels() > 0) ||
+      (!outputs && mPlug->NOutChannels() > 0) || !mPlug->EnsureScratchFrames(nFrames))
+  {
+    return false;
+  }
+  mPlug->AttachInputBuffers(0, mPlug->NInChannels(), inputs, nFrames);
+  mPlug->AttachOutputBuffers(0, mPlug->NOutChannels(), outputs);
+  return true;
+}
+
+bool IPlugFacade::Process(float** inputs, float** outputs, int nFrames)
+{
+  if (!Attach(inputs, outputs, nFrames))
+  {
+    return false;
+  }
+  mPlug->ProcessBuffers(0.0f, nFrames);
+  return true;
+}
+
+bool IPlugFacade::Process(double** inputs, double** outputs, int nFrames)
+{
+  if (!Attach(inputs, outputs, nFrames))
+  {
+    return false;
+  }
+  mPlug->ProcessBuffers(0.0, nFrames);
+  return true;
+}
+
+bool IPlugFacade::ProcessAccumulating(float** inputs, float** outputs, int nFrames)
+{
+  if (!Attach(inputs, outputs, nFrames))
+  {
+    return false;
+  }
+  mPlug->ProcessBuffersAccumulating(0.0f, nFrames);
+  return true;
+}
+
+// ============================================================================
+// State
+
+bool IPlugFacade::SaveState(ByteChunk* chunk, EStateKind kind, bool withEditor)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  if (!chunk)
+  {
+    return false;
+  }
+  InitChunkWithIPlugVer(chunk);
+  bool serialized;
+  if (kind == kStateBank)
+  {
+    mPlug->Presets().ModifyCurrentPreset();
+    serialized = mPlug->Presets().SerializePresets(chunk);
+  }
+  else
+  {
+    serialized = mPlug->SerializeState(chunk);
+  }
+  if (serialized && withEditor)
+  {
+    SaveEditorState(chunk);
+  }
+  return serialized && chunk->Size() > 0;
+}
+
+bool IPlugFacade::LoadState(const ByteChunk& chunk, EStateKind kind)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  int pos = 0;
+  const int version = GetIPlugVerFromChunk(&chunk, &pos);
+  // Banks of the oldest chunk version held one program's state only.
+  if (kind == kStateBank && version > 0xFFFF)
+  {
+    pos = mPlug->Presets().UnserializePresets(&chunk, pos);
+  }
+  else
+  {
+    pos = mPlug->UnserializeState(&chunk, pos);
+    mPlug->Presets().ModifyCurrentPreset();
+  }
+  if (pos < 0)
+  {
+    return false;
+  }
+  LoadEditorState(chunk, pos);
+  mPlug->RedrawParamControls();
+  return true;
+}
+
+void IPlugFacade::SaveEditorState(ByteChunk* chunk) const
+{
+  const IGraphicsInterface* graphics = mPlug->GetGUI();
+  const int percent = graphics ? graphics->GetUserScalePercent() : mUserScalePercent;
+  if (percent <= 0)
+  {
+    return;
+  }
+  int magic = IPLUG_EDITOR_STATE_MAGIC, version = IPLUG_EDITOR_STATE_VERSION;
+  int bytes = static_cast<int>(sizeof percent);
+  chunk->Put(&magic);
+  chunk->Put(&version);
+  chunk->Put(&bytes);
+  chunk->Put(&percent);
+}
+
+void IPlugFacade::LoadEditorState(const ByteChunk& chunk, int startPos)
+{
+  int magic = 0, version = 0, bytes = 0, percent = 0;
+  int pos = chunk.Get(&magic, startPos);
+  if (pos < 0 || magic != IPLUG_EDITOR_STATE_MAGIC)
+  {
+    return;
+  }
+  pos = chunk.Get(&version, pos);
+  pos = chunk.Get(&bytes, pos);
+  // What the trailer says it holds must be there, and version 1 holds the
+  // size.
+  if (pos < 0 || version < 1 || bytes < static_cast<int>(sizeof percent) ||
+      bytes > chunk.Size() - pos || chunk.Get(&percent, pos) < 0)
+  {
+    return;
+  }
+  mUserScalePercent = percent > 0 ? EditorScalePercent(percent / 100.0) : 0;
+  if (IGraphicsInterface* graphics = mPlug->GetGUI())
+  {
+    graphics->SetUserScalePercent(percent);
+  }
+}
+
+// ============================================================================
+// The editor
+
+bool IPlugFacade::HasEditorWindow() const
+{
+  // A plug-in may also attach an editor of its own making, at any time.
+  const IGraphicsInterface* graphics = mPlug->GetGUI();
+  const IPlugConfig::Editor& editor = mPlug->GetEditorConfig();
+  return graphics ? graphics->CanOpenWindow()
+                  : editor.mHasWindow && editor.mWidth > 0 && editor.mHeight > 0;
+}
+
+double IPlugFacade::EditorScale() const
+{
+  if (!mPlug->GetEditorConfig().mScalable)
+  {
+    return 1.0;
+  }
+  if (mUserScalePercent > 0)
+  {
+    return NearestEditorScale(mUserScalePercent / 100.0);
+  }
+  return mHostScale > 0.0 ? NearestEditorScale(mHostScale) : 1.0;
+}
+
+int IPlugFacade::EditorWidth() const
+{
+  const IGraphicsInterface* graphics = mPlug->GetGUI();
+  return graphics ? graphics->Width()
+                  : ScaledPixels(mPlug->GetEditorConfig().mWidth, EditorScale());
+}
+
+int IPlugFacade::EditorHeight() const
+{
+  const IGraphicsInterface* graphics = mPlug->GetGUI();
+  return graphics ? graphics->Height()
+                  : ScaledPixels(mPlug->GetEditorConfig().mHeight, EditorScale());
+}
+
+IGraphicsInterface* IPlugFacade::BuildEditor()
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  if (IGraphicsInterface* graphics = mPlug->GetGUI())
+  {
+    return graphics;
+  }
+  IGraphicsInterface* graphics = mPlug->MakeEditor();
+  if (!graphics)
+  {
+    return nullptr;
+  }
+  // The sizes chosen while there was no editor, before its surfaces are
+  // made at the size they give.
+  if (mHostScale > 0.0)
+  {
+    graphics->SetHostScale(mHostScale);
+  }
+  if (mUserScalePercent > 0)
+  {
+    graphics->SetUserScalePercent(mUserScalePercent);
+  }
+  mPlug->AttachGraphics(graphics);
+  mEditorBuilt = true;
+  return graphics;
+}
+
+void* IPlugFacade::OpenEditor(void* parentWindow)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  IGraphicsInterface* graphics = HasEditorWindow() ? BuildEditor() : nullptr;
+  void* window = graphics ? graphics->OpenWindow(parentWindow) : nullptr;
+  if (window)
+  {
+    mEditorOpen = true;
+    mPlug->OnGUIOpen();
+  }
+  return window;
+}
+
+bool IPlugFacade::CloseEditor()
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  IGraphicsInterface* graphics = mPlug->GetGUI();
+  if (!graphics || !graphics->CanOpenWindow())
+  {
+    return false;
+  }
+  mEditorOpen = false;
+  mPlug->OnGUIClose();
+  graphics->CloseWindow();
+  if (mEditorBuilt)
+  {
+    mUserScalePercent = graphics->GetUserScalePercent();
+    mEditorBuilt = false;
+    mPlug->DeleteGraphics();
+  }
+  return true;
+}
+
+void IPlugFacade::EditorIdle()
+{
+  if (IGraphicsInterface* graphics = mPlug->GetGUI())
+  {
+    graphics->Idle();
+  }
+}
+
+bool IPlugFacade::SetEditorHostScale(double scale)
+{
+  IPLUG_ASSERT_MUTEX_HELD(mPlug);
+  if (!std::isfinite(scale))
+  {
+    return false;
+  }
+  mHostScale = scale > 0.0 ? scale : 0.0;
+  IGraphicsInterface* graphics = mPlug->GetGUI();
+  return graphics ? graphics->SetHostScale(scale)
+                  : mPlug->GetEditorConfig().mScalable && mPlug->GetEditorConfig().mWidth > 0;
+}
