@@ -1,5 +1,4 @@
 #include "Kolvane.h"
-#include "MakeGraphics.h"
 
 #include <cmath>
 #include <cstdio>
@@ -21,7 +20,7 @@ IPlugConfig KolvaneConfig()
   config.mEditor.mWidth = kEditorWidth;
   config.mEditor.mHeight = kEditorHeight;
   config.mEditor.mScalable = true;
-  config.mEditor.mHasWindow = GraphicsHaveWindow();
+  config.mEditor.mHasWindow = KolvaneEditorHasWindow();
   return config;
 }
 } // namespace
@@ -309,4 +308,35 @@ void Kolvane::SavetheWorld()
   }
   // The file is written outside the mutex, so that audio never waits on it.
   WriteLogFile(line.c_str());
+}
+
+// The step LEDs follow the host's idle ticks, from the engine's playing
+// step or, on a copy of the plug-in, from the step its host reports.
+void Kolvane::OnIdle()
+{
+  IGraphicsInterface* graphics = GetGUI();
+  if (!graphics)
+  {
+    return;
+  }
+  const int step = mHostStep >= 0 ? mHostStep : mEngine.displayedStep();
+  for (int k = 0; k < kNumStepLeds; ++k)
+  {
+    graphics->SetControlFromPlug(mLedControlIdx[k], k == step ? 1.0 : 0.0);
+  }
+}
+
+Kolvane::ReadoutInfo Kolvane::GetReadoutInfo(int) const
+{
+  return {"playing_step", "Playing Step", 0, GateEngine::kNumSteps - 1};
+}
+
+int Kolvane::GetReadout(int) const
+{
+  return mEngine.displayedStep();
+}
+
+void Kolvane::SetReadoutFromHost(int, int value)
+{
+  mHostStep = value;
 }

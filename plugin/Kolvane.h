@@ -116,6 +116,10 @@ private:
   int mHostStep = -1;
 };
 
+// Whether the editor linked with the class (KolvaneEditor.cpp, or none:
+// KolvaneHeadless.cpp) opens in a window on this platform.
+bool KolvaneEditorHasWindow();
+
 // Where SavetheWorld writes: "KolvanePresets.txt" on the user's desktop, or
 // in the home folder where there is no desktop. Empty when neither is known.
 const char* PresetDumpPath();

@@ -1,6 +1,6 @@
-// Kolvane's editor: built once from the parameter table, and its step LEDs
-// driven from the host's idle ticks, from the engine's playing step or, on
-// a copy of the plug-in, from the step its host reports.
+// Kolvane's editor, built from the parameter table when the host opens it:
+// the editor's half of the class, linked into the binaries that show it
+// (KolvaneHeadless.cpp stands in for it in those that only process).
 
 #include "IControl.h"
 #include "Kolvane.h"
@@ -83,31 +83,7 @@ IGraphicsInterface* Kolvane::MakeEditor()
   return graphics;
 }
 
-void Kolvane::OnIdle()
+bool KolvaneEditorHasWindow()
 {
-  IGraphicsInterface* graphics = GetGUI();
-  if (!graphics)
-  {
-    return;
-  }
-  const int step = mHostStep >= 0 ? mHostStep : mEngine.displayedStep();
-  for (int k = 0; k < kNumStepLeds; ++k)
-  {
-    graphics->SetControlFromPlug(mLedControlIdx[k], k == step ? 1.0 : 0.0);
-  }
-}
-
-Kolvane::ReadoutInfo Kolvane::GetReadoutInfo(int) const
-{
-  return {"playing_step", "Playing Step", 0, GateEngine::kNumSteps - 1};
-}
-
-int Kolvane::GetReadout(int) const
-{
-  return mEngine.displayedStep();
-}
-
-void Kolvane::SetReadoutFromHost(int, int value)
-{
-  mHostStep = value;
+  return GraphicsHaveWindow();
 }

@@ -3,9 +3,10 @@
 // event port, one control port per row of the parameter table and one
 // control output per readout (the playing step), and one
 // preset file per factory program, holding its port values and its state
-// chunk. The build runs it into the bundle next to the binary.
+// chunk. The build runs it into the bundle next to the two binaries, the
+// processing side's and the UI's.
 //
-//   kolvane-lv2ttl --uri URI --binary Kolvane.so BUNDLE_DIR
+//   kolvane-lv2ttl --uri URI --binary Kolvane.so --ui-binary KolvaneUI.so BUNDLE_DIR
 
 #include "Base64.h"
 #include "IPlugLV2.h"
@@ -104,14 +105,15 @@ const char* kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
                         "@prefix xsd: <http://www.w3.org/2001/XMLSchema#> .\n\n";
 
 std::string Manifest(const std::string& uri, const std::string& binary,
-                     const std::vector<FactoryPreset>& presets)
+                     const std::string& uiBinary, const std::vector<FactoryPreset>& presets)
 {
   std::ostringstream out;
   out << kPrefixes;
   out << "<" << uri << ">\n  a lv2:Plugin ;\n  lv2:binary <" << binary
       << "> ;\n  rdfs:seeAlso <Kolvane.ttl> .\n";
-  // The editor, in the same binary.
-  out << "\n<" << uri << "#ui>\n  a ui:X11UI ;\n  ui:binary <" << binary
+  // The editor, in a binary of its own: the processing side links no
+  // window system.
+  out << "\n<" << uri << "#ui>\n  a ui:X11UI ;\n  ui:binary <" << uiBinary
       << "> ;\n  rdfs:seeAlso <Kolvane.ttl> .\n";
   for (size_t i = 0; i < presets.size(); ++i)
   {
@@ -262,7 +264,7 @@ bool WriteFile(const std::filesystem::path& path, const std::string& text)
 
 int main(int argc, char** argv)
 {
-  std::string uri, binary, bundle;
+  std::string uri, binary, uiBinary, bundle;
   for (int i = 1; i < argc; ++i)
   {
     const std::string arg = argv[i];
@@ -274,6 +276,10 @@ int main(int argc, char** argv)
     {
       binary = argv[++i];
     }
+    else if (arg == "--ui-binary" && i + 1 < argc)
+    {
+      uiBinary = argv[++i];
+    }
     else if (bundle.empty() && arg.rfind("--", 0) != 0)
     {
       bundle = arg;
@@ -284,9 +290,10 @@ int main(int argc, char** argv)
       break;
     }
   }
-  if (uri.empty() || binary.empty() || bundle.empty())
+  if (uri.empty() || binary.empty() || uiBinary.empty() || bundle.empty())
   {
-    std::cerr << "usage: kolvane-lv2ttl --uri URI --binary Kolvane.so BUNDLE_DIR\n";
+    std::cerr << "usage: kolvane-lv2ttl --uri URI --binary Kolvane.so --ui-binary KolvaneUI.so "
+                 "BUNDLE_DIR\n";
     return 2;
   }
 
@@ -297,7 +304,7 @@ int main(int argc, char** argv)
   // Presets renamed or removed since the last run go with the old files.
   std::error_code ignored;
   std::filesystem::remove_all(dir / "presets", ignored);
-  bool ok = WriteFile(dir / "manifest.ttl", Manifest(uri, binary, presets)) &&
+  bool ok = WriteFile(dir / "manifest.ttl", Manifest(uri, binary, uiBinary, presets)) &&
             WriteFile(dir / "Kolvane.ttl", description);
   for (size_t i = 0; ok && i < presets.size(); ++i)
   {
