@@ -248,8 +248,9 @@ public:
   virtual void PopupHostContextMenuForParam(int, int, int) {}
   // Readouts: whole numbers the processing side reports for its editor to
   // show (which step plays, ...). An editor that shares the instance reads
-  // them itself; a format whose editor works on a copy of the plug-in (LV2)
-  // carries each readout to the copy, as an output control port.
+  // them itself; a format whose editor runs apart, on a mirror of the
+  // plug-in (LV2), carries each readout to the mirror, as an output control
+  // port.
   struct ReadoutInfo
   {
     const char* symbol; // a stable identifier, as a parameter's
@@ -262,8 +263,8 @@ public:
   virtual ReadoutInfo GetReadoutInfo(int) const { return {"", "", 0, 0}; }
   // [audio thread, mutex held] Its value after the block just rendered.
   virtual int GetReadout(int) const { return 0; }
-  // [UI thread, mutex held] On a copy: the processing side's value, within
-  // [min, max], which the copy's editor shows from its next idle tick on.
+  // [UI thread, mutex held] On a mirror: the processing side's value,
+  // within [min, max], which its editor shows from its next idle tick on.
   virtual void SetReadoutFromHost(int, int) {}
   // [UI thread, takes the plug-in mutex] The editor changed a parameter:
   // store it, tell the host, tell the plug-in.

@@ -3,9 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace
-{
-IPlugConfig KolvaneConfig()
+IPlugConfig Kolvane::Config()
 {
   IPlugConfig config;
   config.mNParams = kNumParams;
@@ -23,9 +21,8 @@ IPlugConfig KolvaneConfig()
   config.mEditor.mHasWindow = KolvaneEditorHasWindow();
   return config;
 }
-} // namespace
 
-Kolvane::Kolvane() : IPlugBase(KolvaneConfig())
+Kolvane::Kolvane() : IPlugBase(Config())
 {
   // The default step pattern, which the step parameters report until the
   // host's first open pushes them into the engine.
@@ -37,15 +34,15 @@ Kolvane::Kolvane() : IPlugBase(KolvaneConfig())
   // Presets first: the parameters are still untyped, so every factory value
   // is read from the argument list as a double.
   CreatePresets();
-  CreateParams();
+  TypeKolvaneParams(*this);
 }
 
-void Kolvane::CreateParams()
+void TypeKolvaneParams(IPlugBase& plug)
 {
   for (int i = 0; i < kNumParams; ++i)
   {
     const ParameterProperties& p = parameterProperties[i];
-    IParam* param = GetParam(i);
+    IParam* param = plug.GetParam(i);
     switch (p.kind)
     {
     case kTypeBool:
@@ -310,23 +307,18 @@ void Kolvane::SavetheWorld()
   WriteLogFile(line.c_str());
 }
 
-// The step LEDs follow the host's idle ticks, from the engine's playing
-// step or, on a copy of the plug-in, from the step its host reports.
-void Kolvane::OnIdle()
+IGraphicsInterface* Kolvane::MakeEditor()
 {
-  IGraphicsInterface* graphics = GetGUI();
-  if (!graphics)
-  {
-    return;
-  }
-  const int step = mHostStep >= 0 ? mHostStep : mEngine.displayedStep();
-  for (int k = 0; k < kNumStepLeds; ++k)
-  {
-    graphics->SetControlFromPlug(mLedControlIdx[k], k == step ? 1.0 : 0.0);
-  }
+  return MakeKolvaneEditor(this, mLedControlIdx);
 }
 
-Kolvane::ReadoutInfo Kolvane::GetReadoutInfo(int) const
+// The step LEDs follow the host's idle ticks: the one the engine plays lights.
+void Kolvane::OnIdle()
+{
+  ShowPlayingStep(GetGUI(), mLedControlIdx, mEngine.displayedStep());
+}
+
+IPlugBase::ReadoutInfo Kolvane::PlayingStepReadout()
 {
   return {"playing_step", "Playing Step", 0, GateEngine::kNumSteps - 1};
 }
@@ -336,7 +328,14 @@ int Kolvane::GetReadout(int) const
   return mEngine.displayedStep();
 }
 
-void Kolvane::SetReadoutFromHost(int, int value)
+void ShowPlayingStep(IGraphicsInterface* graphics, const int ledControlIdx[kNumStepLeds], int step)
 {
-  mHostStep = value;
+  if (!graphics)
+  {
+    return;
+  }
+  for (int k = 0; k < kNumStepLeds; ++k)
+  {
+    graphics->SetControlFromPlug(ledControlIdx[k], k == step ? 1.0 : 0.0);
+  }
 }

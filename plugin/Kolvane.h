@@ -40,6 +40,10 @@ public:
   Kolvane();
   ~Kolvane() override = default;
 
+  // What the class tells the base: 59 parameters, stereo (or mono) in and
+  // out, 30 presets, MIDI, the editor's size.
+  static IPlugConfig Config();
+
   // [any thread, takes the plug-in mutex] Parameter paramIdx reaches the engine.
   void OnParamChange(int paramIdx) override;
   // [any thread, takes the plug-in mutex] The envelopes, the LFOs and the
@@ -80,13 +84,12 @@ public:
   IGraphicsInterface* MakeEditor() override;
 
   // One readout, the step being played (GateEngine::displayedStep), for an
-  // editor on a copy of the plug-in: the copy's LEDs then follow the
-  // processing side's step rather than the copy's own engine, which never
-  // plays.
+  // editor that runs apart from the plug-in (KolvaneMirror): its LEDs then
+  // follow the processing side's step.
   int NReadouts() const override { return 1; }
-  ReadoutInfo GetReadoutInfo(int idx) const override;
+  ReadoutInfo GetReadoutInfo(int) const override { return PlayingStepReadout(); }
   int GetReadout(int idx) const override;
-  void SetReadoutFromHost(int idx, int value) override;
+  static ReadoutInfo PlayingStepReadout();
 
   // [any thread, takes the plug-in mutex] Appends the current values as one
   // preset-making line ("Bu N") to the per-user dump file; writes nothing
@@ -106,15 +109,23 @@ protected:
 
 private:
   void CreatePresets();
-  void CreateParams();
 
   int mDumpCount = 0;
   // The editor's control index of each step's LED.
   int mLedControlIdx[kNumStepLeds] = {};
-  // The processing side's playing step, on a copy told it by its host; -1
-  // until then, and always on the instance that plays.
-  int mHostStep = -1;
 };
+
+// Types a plug-in's 59 parameters from the parameter table: kind, range,
+// shape, choices and texts. Kolvane's and its mirror's are the same.
+void TypeKolvaneParams(IPlugBase& plug);
+// [UI thread, mutex held] The editor's parameter controls and step LEDs
+// from the parameter table, on plug's parameters, drawing at 100, 150 and
+// 200 %; ledControlIdx takes each LED's control index. The editor's half
+// (KolvaneEditor.cpp): null where the binary has none.
+IGraphicsInterface* MakeKolvaneEditor(IPlugInterface* plug, int ledControlIdx[kNumStepLeds]);
+// [UI thread, mutex held] Lights the LED of step (0 to 15; anything else
+// lights none) and darkens the others; nothing without an editor.
+void ShowPlayingStep(IGraphicsInterface* graphics, const int ledControlIdx[kNumStepLeds], int step);
 
 // Whether the editor linked with the class (KolvaneEditor.cpp, or none:
 // KolvaneHeadless.cpp) opens in a window on this platform.

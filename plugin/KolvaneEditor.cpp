@@ -6,9 +6,9 @@
 #include "Kolvane.h"
 #include "MakeGraphics.h"
 
-IGraphicsInterface* Kolvane::MakeEditor()
+IGraphicsInterface* MakeKolvaneEditor(IPlugInterface* plug, int ledControlIdx[kNumStepLeds])
 {
-  IGraphics* graphics = MakeGraphics(this, kEditorWidth, kEditorHeight, 0);
+  IGraphics* graphics = MakeGraphics(plug, kEditorWidth, kEditorHeight, 0);
   // Every picture is drawn at 150 and 200 % as well (tools/artwork).
   graphics->SetScalable(true);
   graphics->AttachBackground(kPictureBackground, FindPicture(kPictureBackground)->name);
@@ -48,36 +48,36 @@ IGraphicsInterface* Kolvane::MakeEditor()
     switch (c.kind)
     {
     case kControlKnob:
-      control = new IKnobMultiControl(this, c.x, c.y, c.tag, bitmap, kVertical, c.gearing);
+      control = new IKnobMultiControl(plug, c.x, c.y, c.tag, bitmap, kVertical, c.gearing);
       break;
     case kControlSlider:
-      control = new IKnobMultiControl(this, c.x, c.y, c.tag, bitmap, kHorizontal, c.gearing);
+      control = new IKnobMultiControl(plug, c.x, c.y, c.tag, bitmap, kHorizontal, c.gearing);
       break;
     case kControlSwitch:
       if (StepLevelParam(c.tag) >= 0)
       {
         // A step key: its fill shows the step's level, which a vertical
         // drag sets.
-        control = new ILevelSwitchControl(this, c.x, c.y, c.tag, StepLevelParam(c.tag), bitmap,
+        control = new ILevelSwitchControl(plug, c.x, c.y, c.tag, StepLevelParam(c.tag), bitmap,
                                           kStepLevelDragSpan);
       }
       else
       {
-        control = new ISwitchControl(this, c.x, c.y, c.tag, bitmap, IChannelBlend::kBlendNone);
+        control = new ISwitchControl(plug, c.x, c.y, c.tag, bitmap, IChannelBlend::kBlendNone);
       }
       break;
     case kControlContact:
-      control = new IContactControl(this, c.x, c.y, c.tag, bitmap);
+      control = new IContactControl(plug, c.x, c.y, c.tag, bitmap);
       break;
     case kControlBitmap:
     case kControlNone:
-      control = new IBitmapControl(this, c.x, c.y, c.tag, bitmap, IChannelBlend::kBlendNone);
+      control = new IBitmapControl(plug, c.x, c.y, c.tag, bitmap, IChannelBlend::kBlendNone);
       break;
     }
     const int index = graphics->AttachControl(control);
     if (k < kNumStepLeds)
     {
-      mLedControlIdx[k] = index;
+      ledControlIdx[k] = index;
     }
   }
   return graphics;

@@ -3,7 +3,7 @@
 // artwork or the platform's window system is linked.
 #include "Kolvane.h"
 
-IGraphicsInterface* Kolvane::MakeEditor()
+IGraphicsInterface* MakeKolvaneEditor(IPlugInterface*, int[kNumStepLeds])
 {
   return nullptr;
 }

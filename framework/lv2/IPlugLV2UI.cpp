@@ -147,7 +147,7 @@ int IPlugLV2UI::Idle()
     return 1;
   }
   {
-    // The copy's idle tick, as a VST2 host's: the editor takes what the
+    // The mirror's idle tick, as a VST2 host's: the editor takes what the
     // plug-in shows (its readouts from the host) into its controls.
     IPlugBase::IMutexLock lock(mPlug);
     mFacade.Idle();

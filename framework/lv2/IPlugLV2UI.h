@@ -13,22 +13,24 @@
 
 // The LV2 UI adapter: the plug-in's own editor as an LV2 UI of type X11UI.
 // An LV2 UI runs apart from the processing instance and reaches it only
-// through the host, so the UI owns a plug-in of its own, built by the same
-// class, as its copy of the parameters: the editor works on that copy
+// through the host, so the UI owns a mirror of the plug-in: a class on the
+// base with the same parameters, readouts and editor but nothing that
+// plays (for Kolvane, KolvaneMirror). The editor works on the mirror
 // through IPlugInterface exactly as it works on the processing plug-in in
-// VST2, and this adapter, the copy's IFormatAdapter, turns what the editor
+// VST2, the host's values reach it through the façade as any host's do,
+// and this adapter, the mirror's IFormatAdapter, turns what the editor
 // tells the host into the host's UI features:
 //   a parameter value      the write function, on the parameter's control
 //                          port, in the parameter's real units
 //   begin / end gesture    ui:touch (where the host offers it)
 //   the editor's size      ui:resize (where the host offers it)
-// and what the host tells the UI into the copy and its controls: the
+// and what the host tells the UI into the mirror and its controls: the
 // host's ui:scaleFactor (an option at instantiation, or set later through
 // the options interface) becomes the editor's host scale, as a VST2 host's
 // content scale does, so the editor opens at that scale unless the user
 // chose one and the host hears of the new size through ui:resize; each
 // control port's value arrives as a port event, and so does each readout
-// port's (the processing side's readouts, which the copy shows through
+// port's (the processing side's readouts, which the mirror shows through
 // IPlugBase::SetReadoutFromHost and its idle tick).
 //
 // The editor is a child window of ui:parent, the widget handed to the host
@@ -54,7 +56,7 @@ public:
   // A float on a control port or a readout port (format 0); anything else,
   // and a readout outside its range, is ignored.
   void PortEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
-  // The copy's idle tick (OnIdle), then the window's events and a redraw;
+  // The mirror's idle tick (OnIdle), then the window's events and a redraw;
   // 0 while the editor is open.
   int Idle();
   // The host's options, of which the UI takes ui:scaleFactor; the status
@@ -94,7 +96,7 @@ private:
   int ReadoutOf(uint32_t port) const;
 
   IPlugFacade mFacade;
-  IPlugBase* mPlug; // the façade's: the UI's copy of the parameters
+  IPlugBase* mPlug; // the façade's: the mirror
   IPlugLV2::PortLayout mLayout;
   LV2UI_Write_Function mWrite;
   LV2UI_Controller mController;
