@@ -4,6 +4,34 @@
 
 #include <cmath>
 
+// The checks of the thread tags (IPlugFacade.h); nothing in release builds.
+#define IPLUG_ASSERT_UI_THREAD() assert(!OnAudioThread())
+#define IPLUG_ASSERT_AUDIO_THREAD() assert(!OnMainThread())
+
+#ifndef NDEBUG
+namespace
+{
+// Marks the calling thread as the one processing, for the call's length.
+class ProcessingScope
+{
+public:
+  explicit ProcessingScope(std::atomic<std::thread::id>* thread) : mThread(thread)
+  {
+    mThread->store(std::this_thread::get_id());
+  }
+  ~ProcessingScope() { mThread->store(std::thread::id()); }
+  ProcessingScope(const ProcessingScope&) = delete;
+  ProcessingScope& operator=(const ProcessingScope&) = delete;
+
+private:
+  std::atomic<std::thread::id>* mThread;
+};
+} // namespace
+#define IPLUG_PROCESSING_SCOPE() ProcessingScope processingScope(&mProcessingThread)
+#else
+#define IPLUG_PROCESSING_SCOPE() ((void)0)
+#endif
+
 IPlugFacade::IPlugFacade(std::unique_ptr<IPlugBase> plug, IFormatAdapter* format, int blockSize)
     : mPlug(std::move(plug))
 {
@@ -26,6 +54,24 @@ IPlugFacade::~IPlugFacade()
   mPlug.reset();
 }
 
+bool IPlugFacade::OnAudioThread() const
+{
+  if (mThreadCheck)
+  {
+    return mThreadCheck->IsAudioThread();
+  }
+#ifndef NDEBUG
+  return mProcessingThread.load() == std::this_thread::get_id();
+#else
+  return false;
+#endif
+}
+
+bool IPlugFacade::OnMainThread() const
+{
+  return mThreadCheck && mThreadCheck->IsMainThread();
+}
+
 // ============================================================================
 // Lifecycle
 
@@ -43,6 +89,7 @@ void IPlugFacade::Open()
 
 void IPlugFacade::SetSampleRate(double sampleRate)
 {
+  IPLUG_ASSERT_UI_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
   if (std::isfinite(sampleRate) && sampleRate > 0.0)
   {
@@ -53,6 +100,7 @@ void IPlugFacade::SetSampleRate(double sampleRate)
 
 void IPlugFacade::SetBlockSize(int blockSize)
 {
+  IPLUG_ASSERT_UI_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
   mPlug->SetBlockSize(blockSize > 0 ? blockSize : 0);
   mPlug->Reset();
@@ -60,6 +108,7 @@ void IPlugFacade::SetBlockSize(int blockSize)
 
 void IPlugFacade::SetActive(bool active)
 {
+  IPLUG_ASSERT_UI_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
   mPlug->OnActivate(active);
   if (!active)
@@ -70,6 +119,7 @@ void IPlugFacade::SetActive(bool active)
 
 void IPlugFacade::Idle()
 {
+  IPLUG_ASSERT_UI_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
   mPlug->OnIdle();
 }
@@ -172,6 +222,7 @@ void IPlugFacade::GetParameterText(int idx, double normalizedValue, char* text) 
 
 void IPlugFacade::SelectProgram(int idx)
 {
+  IPLUG_ASSERT_UI_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
   IPlugPresetBank& presets = mPlug->Presets();
   // Until a program has been loaded (or the state stored into one) the
@@ -194,6 +245,7 @@ void IPlugFacade::SelectProgram(int idx)
 
 void IPlugFacade::ProcessMidi(int offset, const unsigned char* bytes, int size)
 {
+  IPLUG_ASSERT_AUDIO_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
   if (!bytes || size < 1 || !(bytes[0] & 0x80))
   {
@@ -210,6 +262,7 @@ void IPlugFacade::ProcessMidi(int offset, const unsigned char* bytes, int size)
 
 void IPlugFacade::ProcessSysEx(int offset, const unsigned char* bytes, int size)
 {
+  IPLUG_ASSERT_AUDIO_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
   ISysEx sysex(offset, bytes, size > 0 ? size : 0);
   mPlug->ProcessSysEx(&sysex);
@@ -220,6 +273,7 @@ void IPlugFacade::ProcessSysEx(int offset, const unsigned char* bytes, int size)
 
 template <class Sample> bool IPlugFacade::Attach(Sample** inputs, Sample** outputs, int nFrames)
 {
+  IPLUG_ASSERT_AUDIO_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
   if (nFrames <= 0 || (!inputs && mPlug->NInChannels() > 0) ||
       (!outputs && mPlug->NOutChannels() > 0) || !mPlug->EnsureScratchFrames(nFrames))
@@ -233,6 +287,7 @@ template <class Sample> bool IPlugFacade::Attach(Sample** inputs, Sample** outpu
 
 bool IPlugFacade::Process(float** inputs, float** outputs, int nFrames)
 {
+  IPLUG_PROCESSING_SCOPE();
   if (!Attach(inputs, outputs, nFrames))
   {
     return false;
@@ -243,6 +298,7 @@ bool IPlugFacade::Process(float** inputs, float** outputs, int nFrames)
 
 bool IPlugFacade::Process(double** inputs, double** outputs, int nFrames)
 {
+  IPLUG_PROCESSING_SCOPE();
   if (!Attach(inputs, outputs, nFrames))
   {
     return false;
@@ -253,6 +309,7 @@ bool IPlugFacade::Process(double** inputs, double** outputs, int nFrames)
 
 bool IPlugFacade::ProcessAccumulating(float** inputs, float** outputs, int nFrames)
 {
+  IPLUG_PROCESSING_SCOPE();
   if (!Attach(inputs, outputs, nFrames))
   {
     return false;
@@ -394,6 +451,7 @@ int IPlugFacade::EditorHeight() const
 
 IGraphicsInterface* IPlugFacade::BuildEditor()
 {
+  IPLUG_ASSERT_UI_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
   if (IGraphicsInterface* graphics = mPlug->GetGUI())
   {
@@ -421,6 +479,7 @@ IGraphicsInterface* IPlugFacade::BuildEditor()
 
 void* IPlugFacade::OpenEditor(void* parentWindow)
 {
+  IPLUG_ASSERT_UI_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
   IGraphicsInterface* graphics = HasEditorWindow() ? BuildEditor() : nullptr;
   void* window = graphics ? graphics->OpenWindow(parentWindow) : nullptr;
@@ -434,6 +493,7 @@ void* IPlugFacade::OpenEditor(void* parentWindow)
 
 bool IPlugFacade::CloseEditor()
 {
+  IPLUG_ASSERT_UI_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
   IGraphicsInterface* graphics = mPlug->GetGUI();
   if (!graphics || !graphics->CanOpenWindow())
@@ -462,6 +522,7 @@ void IPlugFacade::EditorIdle()
 
 bool IPlugFacade::SetEditorHostScale(double scale)
 {
+  IPLUG_ASSERT_UI_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
   if (!std::isfinite(scale))
   {

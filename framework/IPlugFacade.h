@@ -3,6 +3,24 @@
 #include "IPlugBase.h"
 
 #include <memory>
+#ifndef NDEBUG
+#include <atomic>
+#include <thread>
+#endif
+
+// Which thread a call comes from, where a format's host can say (a CLAP
+// host's thread check): what the façade's debug checks ask. [any thread]
+class IThreadCheck
+{
+public:
+  // The host's audio thread, or one of them.
+  virtual bool IsAudioThread() const = 0;
+  // The host's main (user-interface) thread.
+  virtual bool IsMainThread() const = 0;
+
+protected:
+  ~IThreadCheck() = default;
+};
 
 // The one layer between a plug-in and every format adapter. An adapter
 // translates its format's calls into these and nothing more; what every
@@ -48,7 +66,13 @@
 //
 // Threads: the tags of IPlugBase.h. Every entry point here expects the
 // plug-in mutex held by its caller, as an adapter's callbacks take it once
-// for the whole host call; debug builds check it (IPLUG_ASSERT_MUTEX_HELD).
+// for the whole host call. Debug builds check the tags as far as the façade
+// can tell: the mutex (IPLUG_ASSERT_MUTEX_HELD); that a [UI thread] entry
+// point is not called from the audio thread, and an [audio thread] one not
+// from the main thread. A format whose host says which thread is which
+// supplies it (SetThreadCheck); without one, the audio thread is the one
+// inside a processing call of this instance, and no thread is known as the
+// main one.
 class IPlugFacade
 {
 public:
@@ -72,10 +96,15 @@ public:
 
   IPlugBase* GetPlug() const { return mPlug.get(); }
   int NParams() const { return mPlug->NParams(); }
+  // [construction] The host's word on threads, for the debug checks; it
+  // outlives the façade. Null: the façade's own tracking.
+  void SetThreadCheck(const IThreadCheck* check) { mThreadCheck = check; }
 
   // ---- Lifecycle [UI thread, mutex held] ---------------------------------
-  // The host is identified at the first call only; every call pushes every
-  // parameter into the plug-in.
+  // [any thread, mutex held] The host is identified at the first call only;
+  // every call pushes every parameter into the plug-in. A format that
+  // learns the transport only with the first block opens there, on the
+  // audio thread.
   void Open();
   // A rate that is not a finite positive number keeps the one there is,
   // since it would poison every time base; Reset follows either way.
@@ -182,6 +211,10 @@ private:
   void LoadEditorState(const ByteChunk& chunk, int startPos);
   // The scale an editor not yet built will open at, before the platform's.
   double EditorScale() const;
+  // Debug builds: whether the calling thread is the audio or the main one,
+  // as the host says or, for the audio thread, as the façade saw it.
+  bool OnAudioThread() const;
+  bool OnMainThread() const;
 
   std::unique_ptr<IPlugBase> mPlug;
   bool mHostIdentified = false;
@@ -191,4 +224,9 @@ private:
   // choice) and the host's content scale (0: none given).
   int mUserScalePercent = 0;
   double mHostScale = 0.0;
+  const IThreadCheck* mThreadCheck = nullptr;
+#ifndef NDEBUG
+  // The thread inside a processing call of this instance, none outside one.
+  std::atomic<std::thread::id> mProcessingThread{};
+#endif
 };

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -33,6 +34,16 @@ public:
   void ProcessSysEx(ISysEx* msg) override { mSysExSizes.push_back(msg->size); }
   void Reset() override { ++mResets; }
   void OnHostIdentified() override { ++mHostIdentified; }
+  void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override
+  {
+    TypedPlug::ProcessDoubleReplacing(inputs, outputs, nFrames);
+    if (mDuringProcess)
+    {
+      mDuringProcess();
+    }
+  }
+
+  std::function<void()> mDuringProcess;
 
   FakeGraphics* mGraphics = nullptr;
   std::vector<int> mEditorCallsAtChange;
@@ -280,6 +291,42 @@ TEST(IPlugFacadeDeathTest, AnEntryPointCalledWithoutThePluginMutexStopsADebugBui
 {
   IPlugFacade facade(std::unique_ptr<IPlugBase>(new TypedPlug()), nullptr, 64);
   EXPECT_DEATH(facade.SetParameterValue(TypedPlug::kGain, 1.0), "HeldByThisThread");
+}
+
+// A host's answer, as a CLAP host's thread check gives it.
+struct FixedThreads : IThreadCheck
+{
+  bool audio = false;
+  bool main = false;
+  bool IsAudioThread() const override { return audio; }
+  bool IsMainThread() const override { return main; }
+};
+
+TEST(IPlugFacadeDeathTest, ThreadTagsAreCheckedInADebugBuild)
+{
+  IPlugFacade facade(std::unique_ptr<IPlugBase>(new OrderPlug()), nullptr, 64);
+  auto* plug = static_cast<OrderPlug*>(facade.GetPlug());
+  IPlugBase::IMutexLock lock(plug);
+  std::vector<double> in(16, 0.0), out(16, 0.0);
+  double* ins[] = {in.data(), in.data()};
+  double* outs[] = {out.data(), out.data()};
+
+  // Without a host's word: the thread inside a processing call is the
+  // audio thread, and the UI's entry points refuse it.
+  plug->mDuringProcess = [&] { facade.SetSampleRate(48000.0); };
+  EXPECT_DEATH(facade.Process(ins, outs, 16), "OnAudioThread");
+  plug->mDuringProcess = nullptr;
+  EXPECT_TRUE(facade.Process(ins, outs, 16));
+  facade.SetSampleRate(48000.0); // outside processing: the UI's
+
+  FixedThreads threads;
+  facade.SetThreadCheck(&threads);
+  threads.main = true;
+  EXPECT_DEATH(facade.Process(ins, outs, 16), "OnMainThread");
+  threads.main = false;
+  threads.audio = true;
+  EXPECT_DEATH(facade.SelectProgram(0), "OnAudioThread");
+  EXPECT_TRUE(facade.Process(ins, outs, 16));
 }
 #endif
 
