@@ -2,6 +2,7 @@
 
 #include "Win32Private.h"
 
+#include "IKeyTable.h"
 #include "IParam.h"
 #include "IPlugInterface.h"
 
@@ -134,6 +135,16 @@ UINT WindowDpi(HWND wnd)
 const UINT kWmDpiChanged = 0x02E0;
 const UINT kWmDpiChangedAfterParent = 0x02E3;
 
+// The key table's Win32 column, row by row, in the system's names.
+// clang-format off
+constexpr std::uint32_t kKeyTableColumn[][2] = {
+    {VK_SPACE, VK_SPACE}, {VK_UP, VK_UP}, {VK_DOWN, VK_DOWN}, {VK_LEFT, VK_LEFT},
+    {VK_RIGHT, VK_RIGHT}, {'0', '9'}, {'A', 'Z'}, {0, 0}, {VK_NUMPAD1, VK_NUMPAD9},
+    {VK_MULTIPLY, VK_DIVIDE}, {VK_F1, VK_F11}};
+// clang-format on
+static_assert(KeyColumnIs(EKeySystem::kWin32, kKeyTableColumn),
+              "the key table's Win32 codes are not the system's");
+
 // Unregisters the window class once no editor window of the process is
 // left.
 void ReleaseClassIfUnused()
@@ -194,25 +205,9 @@ void* IGraphicsWin::GetWindow()
 
 namespace win32
 {
-int KeyCodeOf(WPARAM k)
+int KeyCodeOf(WPARAM virtualKey)
 {
-  if (k == VK_SPACE)
-    return 0;
-  if (k == VK_UP)
-    return 1;
-  if (k == VK_DOWN)
-    return 2;
-  if (k == VK_LEFT)
-    return 3;
-  if (k == VK_RIGHT)
-    return 4;
-  if (k >= 0x30 && k <= 0x39)
-    return static_cast<int>(k) - 0x2B;
-  if (k >= 0x41 && k <= 0x5A)
-    return static_cast<int>(k) - 0x32;
-  if (k >= 0x61 && k <= 0x7A)
-    return static_cast<int>(k) - 0x52;
-  return -1;
+  return KeyFromSystem(EKeySystem::kWin32, virtualKey);
 }
 
 int WheelNotches(WPARAM wParam)

@@ -19,7 +19,7 @@ HMENU CreateMenu(IPopupMenu* menu, long* offset);
 // The (sub)menu holding the item with that id, and the item's index in
 // it; null when no item has the id.
 IPopupMenu* GetItemMenu(long id, long& idxInMenu, long& offset, IPopupMenu* menu);
-// The key code of the editor for a virtual key, or -1 when not handled.
+// The editor's key for a virtual key (IKeyTable.h), or kKeyNone (-1).
 int KeyCodeOf(WPARAM virtualKey);
 // Whole wheel notches from the message's key-state word.
 int WheelNotches(WPARAM wParam);

@@ -1,6 +1,7 @@
 #include "IGraphicsX11.h"
 
 #include "IControl.h"
+#include "IKeyTable.h"
 #include "IParam.h"
 #include "IPlugInterface.h"
 #include "X11Private.h"
@@ -100,61 +101,15 @@ const int kDoubleClickMs = 400;
 const int kDoubleClickPixels = 4;
 
 // ---- Keys --------------------------------------------------------------------
-// The keysym as the virtual-key code the key table of the input dispatch is
-// defined over, or 0.
-int VirtualKeyOf(KeySym sym)
-{
-  if (sym == XK_space)
-    return 0x20;
-  if (sym == XK_Left)
-    return 0x25;
-  if (sym == XK_Up)
-    return 0x26;
-  if (sym == XK_Right)
-    return 0x27;
-  if (sym == XK_Down)
-    return 0x28;
-  if (sym >= XK_0 && sym <= XK_9)
-    return 0x30 + static_cast<int>(sym - XK_0);
-  if (sym >= XK_a && sym <= XK_z)
-    return 0x41 + static_cast<int>(sym - XK_a);
-  if (sym >= XK_A && sym <= XK_Z)
-    return 0x41 + static_cast<int>(sym - XK_A);
-  if (sym >= XK_KP_0 && sym <= XK_KP_9)
-    return 0x60 + static_cast<int>(sym - XK_KP_0);
-  if (sym >= XK_KP_Multiply && sym <= XK_KP_Divide)
-    return 0x6A + static_cast<int>(sym - XK_KP_Multiply);
-  if (sym >= XK_F1 && sym <= XK_F11)
-    return 0x70 + static_cast<int>(sym - XK_F1);
-  return 0;
-}
-
-// The key code of the input dispatch for a virtual key, or -1.
-int KeyCodeOf(int vk)
-{
-  switch (vk)
-  {
-  case 0x20:
-    return 0;
-  case 0x26:
-    return 1;
-  case 0x28:
-    return 2;
-  case 0x25:
-    return 3;
-  case 0x27:
-    return 4;
-  default:
-    break;
-  }
-  if (vk >= 0x30 && vk <= 0x39)
-    return vk - 0x2B;
-  if (vk >= 0x41 && vk <= 0x5A)
-    return vk - 0x32;
-  if (vk >= 0x61 && vk <= 0x7A)
-    return vk - 0x52;
-  return -1;
-}
+// The key table's X11 column, row by row, in the system's names.
+// clang-format off
+constexpr std::uint32_t kKeyTableColumn[][2] = {
+    {XK_space, XK_space}, {XK_Up, XK_Up}, {XK_Down, XK_Down}, {XK_Left, XK_Left},
+    {XK_Right, XK_Right}, {XK_0, XK_9}, {XK_a, XK_z}, {XK_A, XK_Z}, {XK_KP_1, XK_KP_9},
+    {XK_KP_Multiply, XK_KP_Divide}, {XK_F1, XK_F11}};
+// clang-format on
+static_assert(KeyColumnIs(EKeySystem::kX11, kKeyTableColumn),
+              "the key table's X11 keysyms are not the system's");
 
 // The desktop's scale: the Xft.dpi resource of the server's resource
 // database, 96 being 100 %; 0 when the desktop sets none.
@@ -640,7 +595,7 @@ void IGraphicsX11::HandleEvent(void* raw)
   case KeyPress:
   {
     XKeyEvent& k = event.xkey;
-    const int code = KeyCodeOf(VirtualKeyOf(XLookupKeysym(&k, 0)));
+    const int code = KeyFromSystem(EKeySystem::kX11, XLookupKeysym(&k, 0));
     if (code >= 0 && OnKeyDown(k.x, k.y, code))
       break;
     // Not ours: the host's top-level window gets the key.
