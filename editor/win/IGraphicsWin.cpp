@@ -166,7 +166,23 @@ struct IGraphicsWin::Platform
 
   static LRESULT CALLBACK WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ParamEditProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The editor window's messages: a short switch over the families below,
+  // each handled by a function of its own that gives the message's result.
   LRESULT HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // While the text box has the keyboard the editor takes no input.
+  LRESULT WhileTyping(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnDpiChanged(HWND hWnd, UINT msg, WPARAM wParam);
+  LRESULT OnTimer(WPARAM timerId);
+  LRESULT OnPaint(HWND hWnd);
+  LRESULT OnMouseMove(HWND hWnd, WPARAM wParam, LPARAM lParam);
+  LRESULT OnButtonDown(HWND hWnd, WPARAM wParam, LPARAM lParam);
+  LRESULT OnButtonUp(WPARAM wParam, LPARAM lParam);
+  LRESULT OnDoubleClick(HWND hWnd, WPARAM wParam, LPARAM lParam);
+  LRESULT OnWheel(HWND hWnd, WPARAM wParam, LPARAM lParam);
+  // A key of the editor's goes to the control under the mouse; any other,
+  // or one no control takes, to the host's top-level window.
+  LRESULT OnKeyDown(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnEditColors(WPARAM dc);
   // The host's top-level window, which owns message boxes.
   HWND GetMainWnd();
 
@@ -448,176 +464,201 @@ LRESULT IGraphicsWin::Platform::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam
 {
   if (mParamEditWnd && g.mParamEditMsg == kEditActive)
   {
-    // While typing, a click anywhere in the editor only ends the entry.
-    if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN)
-    {
-      g.mParamEditMsg = kEditCancel;
-      return 0;
-    }
-    return DefWindowProcA(hWnd, msg, wParam, lParam);
+    return WhileTyping(hWnd, msg, wParam, lParam);
   }
-
   switch (msg)
   {
   case WM_SETFOCUS:
   case WM_KILLFOCUS:
     return 0;
-
-  // The window moved to a screen of another DPI. A top-level window is told
-  // the new DPI; a child, as the editor usually is, hears it after its
-  // host's frame and asks. The user's or the host's choice still wins.
   case kWmDpiChanged:
-    g.SetPlatformScale(LOWORD(wParam) / 96.0);
-    return 0;
   case kWmDpiChangedAfterParent:
-    g.SetPlatformScale(WindowDpi(hWnd) / 96.0);
-    return 0;
-
+    return OnDpiChanged(hWnd, msg, wParam);
   case WM_TIMER:
-    if (wParam == kTimerId)
-    {
-      g.Tick();
-    }
-    return 0;
-
+    return OnTimer(wParam);
   case WM_PAINT:
-  {
-    RECT r;
-    if (GetUpdateRect(hWnd, &r, FALSE))
-    {
-      IRECT region(r.left, r.top, r.right, r.bottom);
-      g.Draw(&region);
-    }
-    else
-    {
-      ValidateRect(hWnd, nullptr);
-    }
-    return 0;
-  }
-
+    return OnPaint(hWnd);
   case WM_CLOSE:
     g.CloseWindow();
     return 0;
-
   case WM_MOUSEMOVE:
-  {
-    IMouseMod mod = GetMouseMod(wParam);
-    const int x = LowWord(lParam), y = HighWord(lParam);
-    if (!(wParam & (MK_LBUTTON | MK_RBUTTON)))
-    {
-      if (g.OnMouseOver(x, y, &mod))
-      {
-        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hWnd, HOVER_DEFAULT};
-        TrackMouseEvent(&track);
-      }
-    }
-    else if (GetCapture() == hWnd && !mParamEditWnd)
-    {
-      g.OnMouseDrag(x, y, &mod);
-    }
-    return 0;
-  }
-
+    return OnMouseMove(hWnd, wParam, lParam);
   case WM_MOUSELEAVE:
     g.OnMouseOut();
     return 0;
-
   case WM_LBUTTONDOWN:
   case WM_RBUTTONDOWN:
   case WM_MBUTTONDOWN:
-  {
-    if (mParamEditWnd)
-    {
-      g.DestroyParamEdit();
-      RECT all = {0, 0, g.mWidth, g.mHeight};
-      InvalidateRect(hWnd, &all, FALSE);
-      UpdateWindow(hWnd);
-    }
-    SetFocus(hWnd);
-    SetCapture(hWnd);
-    IMouseMod mod = GetMouseMod(wParam);
-    g.OnMouseDown(LowWord(lParam), HighWord(lParam), &mod);
-    return 0;
-  }
-
+    return OnButtonDown(hWnd, wParam, lParam);
   case WM_LBUTTONUP:
   case WM_RBUTTONUP:
-  {
-    ReleaseCapture();
-    IMouseMod mod = GetMouseMod(wParam);
-    g.OnMouseUp(LowWord(lParam), HighWord(lParam), &mod);
-    return 0;
-  }
-
+    return OnButtonUp(wParam, lParam);
   case WM_LBUTTONDBLCLK:
-  {
-    IMouseMod mod = GetMouseMod(wParam);
-    if (g.OnMouseDblClick(LowWord(lParam), HighWord(lParam), &mod))
-    {
-      SetCapture(hWnd);
-    }
-    return 0;
-  }
-
+    return OnDoubleClick(hWnd, wParam, lParam);
   case WM_MOUSEWHEEL:
-  {
-    if (mParamEditWnd)
-    {
-      g.mParamEditMsg = kEditCancel;
-      return 0;
-    }
-    RECT r;
-    GetWindowRect(hWnd, &r);
-    IMouseMod mod = GetMouseMod(wParam);
-    g.OnMouseWheel(LowWord(lParam) - r.left, HighWord(lParam) - r.top, &mod,
-                   win32::WheelNotches(wParam));
-    return 0;
-  }
-
+    return OnWheel(hWnd, wParam, lParam);
   case WM_KEYDOWN:
-  {
-    const int key = win32::KeyCodeOf(wParam);
-    bool handled = false;
-    if (key >= 0)
-    {
-      POINT p;
-      GetCursorPos(&p);
-      ScreenToClient(hWnd, &p);
-      handled = g.OnKeyDown(p.x, p.y, key);
-    }
-    if (!handled)
-    {
-      HWND root = GetAncestor(hWnd, GA_ROOT);
-      if (root && root != hWnd)
-      {
-        SendMessageA(root, msg, wParam, lParam);
-      }
-      return DefWindowProcA(hWnd, msg, wParam, lParam);
-    }
-    return 0;
-  }
-
+    return OnKeyDown(hWnd, msg, wParam, lParam);
   case WM_CTLCOLOREDIT:
-  {
-    if (!g.mEdControl)
-    {
-      return 0;
-    }
-    const IText* text = g.mEdControl->GetText();
-    HDC dc = reinterpret_cast<HDC>(wParam);
-    SetBkColor(
-        dc, RGB(text->mTextEntryBGColor.R, text->mTextEntryBGColor.G, text->mTextEntryBGColor.B));
-    SetTextColor(
-        dc, RGB(text->mTextEntryFGColor.R, text->mTextEntryFGColor.G, text->mTextEntryFGColor.B));
-    SetBkMode(dc, OPAQUE);
-    SetDCBrushColor(
-        dc, RGB(text->mTextEntryBGColor.R, text->mTextEntryBGColor.G, text->mTextEntryBGColor.B));
-    return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
-  }
-
+    return OnEditColors(wParam);
   default:
     return DefWindowProcA(hWnd, msg, wParam, lParam);
   }
+}
+
+LRESULT IGraphicsWin::Platform::WhileTyping(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  // While typing, a click anywhere in the editor only ends the entry.
+  if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN)
+  {
+    g.mParamEditMsg = kEditCancel;
+    return 0;
+  }
+  return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+// The window moved to a screen of another DPI. A top-level window is told the
+// new DPI; a child, as the editor usually is, hears it after its host's frame
+// and asks. The user's or the host's choice still wins.
+LRESULT IGraphicsWin::Platform::OnDpiChanged(HWND hWnd, UINT msg, WPARAM wParam)
+{
+  const UINT dpi = msg == kWmDpiChanged ? LOWORD(wParam) : WindowDpi(hWnd);
+  g.SetPlatformScale(dpi / 96.0);
+  return 0;
+}
+
+LRESULT IGraphicsWin::Platform::OnTimer(WPARAM timerId)
+{
+  if (timerId == kTimerId)
+  {
+    g.Tick();
+  }
+  return 0;
+}
+
+LRESULT IGraphicsWin::Platform::OnPaint(HWND hWnd)
+{
+  RECT r;
+  if (GetUpdateRect(hWnd, &r, FALSE))
+  {
+    IRECT region(r.left, r.top, r.right, r.bottom);
+    g.Draw(&region);
+  }
+  else
+  {
+    ValidateRect(hWnd, nullptr);
+  }
+  return 0;
+}
+
+LRESULT IGraphicsWin::Platform::OnMouseMove(HWND hWnd, WPARAM wParam, LPARAM lParam)
+{
+  IMouseMod mod = GetMouseMod(wParam);
+  const int x = LowWord(lParam), y = HighWord(lParam);
+  if (!(wParam & (MK_LBUTTON | MK_RBUTTON)))
+  {
+    if (g.OnMouseOver(x, y, &mod))
+    {
+      TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hWnd, HOVER_DEFAULT};
+      TrackMouseEvent(&track);
+    }
+  }
+  else if (GetCapture() == hWnd && !mParamEditWnd)
+  {
+    g.OnMouseDrag(x, y, &mod);
+  }
+  return 0;
+}
+
+LRESULT IGraphicsWin::Platform::OnButtonDown(HWND hWnd, WPARAM wParam, LPARAM lParam)
+{
+  if (mParamEditWnd)
+  {
+    g.DestroyParamEdit();
+    RECT all = {0, 0, g.mWidth, g.mHeight};
+    InvalidateRect(hWnd, &all, FALSE);
+    UpdateWindow(hWnd);
+  }
+  SetFocus(hWnd);
+  SetCapture(hWnd);
+  IMouseMod mod = GetMouseMod(wParam);
+  g.OnMouseDown(LowWord(lParam), HighWord(lParam), &mod);
+  return 0;
+}
+
+LRESULT IGraphicsWin::Platform::OnButtonUp(WPARAM wParam, LPARAM lParam)
+{
+  ReleaseCapture();
+  IMouseMod mod = GetMouseMod(wParam);
+  g.OnMouseUp(LowWord(lParam), HighWord(lParam), &mod);
+  return 0;
+}
+
+LRESULT IGraphicsWin::Platform::OnDoubleClick(HWND hWnd, WPARAM wParam, LPARAM lParam)
+{
+  IMouseMod mod = GetMouseMod(wParam);
+  if (g.OnMouseDblClick(LowWord(lParam), HighWord(lParam), &mod))
+  {
+    SetCapture(hWnd);
+  }
+  return 0;
+}
+
+LRESULT IGraphicsWin::Platform::OnWheel(HWND hWnd, WPARAM wParam, LPARAM lParam)
+{
+  if (mParamEditWnd)
+  {
+    g.mParamEditMsg = kEditCancel;
+    return 0;
+  }
+  // The wheel message gives the position on the screen.
+  RECT r;
+  GetWindowRect(hWnd, &r);
+  IMouseMod mod = GetMouseMod(wParam);
+  g.OnMouseWheel(LowWord(lParam) - r.left, HighWord(lParam) - r.top, &mod,
+                 win32::WheelNotches(wParam));
+  return 0;
+}
+
+LRESULT IGraphicsWin::Platform::OnKeyDown(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  const int key = win32::KeyCodeOf(wParam);
+  if (key != kKeyNone)
+  {
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(hWnd, &p);
+    if (g.OnKeyDown(p.x, p.y, key))
+    {
+      return 0;
+    }
+  }
+  // Not ours: the host's top-level window gets the key.
+  HWND root = GetAncestor(hWnd, GA_ROOT);
+  if (root && root != hWnd)
+  {
+    SendMessageA(root, msg, wParam, lParam);
+  }
+  return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+// The text box's colours: the edited control's text-entry colours.
+LRESULT IGraphicsWin::Platform::OnEditColors(WPARAM wParam)
+{
+  if (!g.mEdControl)
+  {
+    return 0;
+  }
+  const IText* text = g.mEdControl->GetText();
+  const COLORREF back =
+      RGB(text->mTextEntryBGColor.R, text->mTextEntryBGColor.G, text->mTextEntryBGColor.B);
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  SetBkColor(dc, back);
+  SetTextColor(
+      dc, RGB(text->mTextEntryFGColor.R, text->mTextEntryFGColor.G, text->mTextEntryFGColor.B));
+  SetBkMode(dc, OPAQUE);
+  SetDCBrushColor(dc, back);
+  return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
 }
 
 void IGraphicsWin::Tick()
