@@ -1,13 +1,14 @@
 #pragma once
 
-// The editor's Win32 window, a child of the host's window: the window beneath
-// the graphics context (IPlatformWindow.h) on Windows. Win32 types stay
-// in editor/win: this header shows none (the window is an opaque handle and
-// its Win32 state a record of IGraphicsWin.cpp), so whatever includes it
-// gets no <windows.h>; Win32Private.h declares the Win32 parts the window's
-// own tests reach. The window supplies the platform's calls only: what the
-// prompts and links follow everywhere (no dialog without a window, the
-// extension list, asking before opening a link) is IGraphics's.
+// The editor's Win32 window, a child of the host's window: the window
+// beneath the graphics context (IPlatformWindow.h) on Windows. Win32 types
+// stay in editor/win: this header shows none (the window is an opaque
+// handle and its Win32 state a record), so whatever includes it gets no
+// <windows.h>; Win32Private.h declares the record and the Win32 parts the
+// window's sources and its tests share. The window supplies the platform's
+// calls only: what the prompts and links follow everywhere (no dialog
+// without a window, the extension list, asking before opening a link) is
+// IGraphics's.
 //
 // Life of the window (IPlatformWindow.h's steps, as Win32 takes them):
 //   1. the host calls effEditOpen with its window: OpenWindow takes the
