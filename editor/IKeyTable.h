@@ -129,5 +129,34 @@ constexpr bool KeyRunsApart(EKeySystem system)
   }
   return true;
 }
+// True when every one of the editor's keys comes from some code of the
+// system, and no run reaches past the last key: a control hears the same
+// keys on every system.
+constexpr bool KeyRunsCoverTheKeys(EKeySystem system)
+{
+  for (int key = kKeySpace; key <= kKeyA + 25; ++key)
+  {
+    bool found = false;
+    for (const IKeyRun& run : kKeyTable)
+    {
+      found =
+          found || (KeyRunCode(run, system) != 0 && key >= run.key && key < run.key + run.count);
+    }
+    if (!found)
+    {
+      return false;
+    }
+  }
+  for (const IKeyRun& run : kKeyTable)
+  {
+    if (run.key < kKeySpace || run.key + run.count - 1 > kKeyA + 25)
+    {
+      return false;
+    }
+  }
+  return true;
+}
 static_assert(KeyRunsApart(EKeySystem::kWin32), "a Win32 code in two runs of the key table");
 static_assert(KeyRunsApart(EKeySystem::kX11), "an X11 keysym in two runs of the key table");
+static_assert(KeyRunsCoverTheKeys(EKeySystem::kWin32), "an editor key no Win32 code gives");
+static_assert(KeyRunsCoverTheKeys(EKeySystem::kX11), "an editor key no X11 keysym gives");
