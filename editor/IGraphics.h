@@ -9,9 +9,10 @@
 // thin mapping onto a raster operation), routes values between the plug-in
 // and the controls, decides what to redraw, dispatches mouse and key
 // events, and keeps the rules of the file prompt and of opening a link. A
-// platform subclass shows the back buffer in a window, takes the input and
-// supplies the platform services (the pure operations below, among them
-// the bare dialogs: OSPromptForFile, OSOpenURL).
+// platform subclass is the window beneath it (IPlatformWindow.h: it shows
+// the back buffer, hands the context its input and opens the menus, text
+// boxes and bare dialogs) and supplies the module's services (the pure
+// operations below).
 //
 // Where the parts live, one source file each:
 //   IGraphics.cpp          construction, controls, values between the
@@ -32,7 +33,8 @@
 //      pushed into its controls, then PrepDraw() makes the bitmaps;
 //   3. the host opens the window (OpenWindow); its timer calls IsDirty() on
 //      every tick and Draw() for the region that came back dirty; mouse and
-//      key events arrive through the On... operations;
+//      key events arrive through the On... operations (the window's side of
+//      it, step by step: IPlatformWindow.h);
 //   4. the host closes the window (CloseWindow); the context and its
 //      controls stay until the plug-in is deleted.
 //
@@ -73,6 +75,7 @@
 #include "IControl.h"
 #include "IGraphicsInterface.h"
 #include "IGraphicsStructs.h"
+#include "IPlatformWindow.h"
 #include "IPopupMenu.h"
 #include "WDL_PtrList.h"
 #include "WDL_String.h"
@@ -105,7 +108,7 @@ private:
   std::vector<std::string> mExtensions;
 };
 
-class IGraphics : public IGraphicsInterface
+class IGraphics : public IGraphicsInterface, public IPlatformWindow
 {
 public:
   // w x h in layout units, drawn at scale 1 until a scale is chosen. A rate
@@ -116,40 +119,23 @@ public:
   IGraphics(const IGraphics&) = delete;
   IGraphics& operator=(const IGraphics&) = delete;
 
-  // ---- Platform operations ------------------------------------------------
-  // Copies the region of the back buffer to the screen.
-  virtual bool DrawScreen(IRECT* rect) = 0;
+  // ---- The platform's other parts -----------------------------------------------
+  // The window's operations are IPlatformWindow's. These are the context's
+  // own that a platform may extend, and the module's services (its paths
+  // and pictures), which need no window.
   // DrawIText with measuring on: the rectangle takes the text's extent.
   virtual bool MeasureIText(IText* text, const char* str, IRECT* rect);
-  // Ends a text entry in progress, dropping what was typed.
-  virtual void ForceEndUserEdit() = 0;
   // Deletes every control and makes new bitmaps of the new size (in layout
   // units); the caller attaches the controls again. The plug-in base is
   // told.
   virtual void Resize(int w, int h);
-  virtual bool WindowIsOpen() { return GetWindow() != nullptr; }
   virtual const char* GetGUIAPI() { return nullptr; }
-  virtual int ShowMessageBox(const char* text, const char* caption, int type) = 0;
-  // Shows the menu at the bottom-left corner of rect (pixels); returns the
-  // (sub)menu holding the chosen entry, with that entry's index set, or
-  // null when the menu was dismissed.
-  virtual IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* rect) = 0;
-  // Opens a text entry over rect (pixels) holding str, in the style given
-  // (its size already scaled); the typed text comes back through the
-  // control's TextFromTextEntry.
-  virtual void CreateTextEntry(IControl* control, IText* text, IRECT* rect, const char* str,
-                               IParam* param) = 0;
   virtual void HostPath(WDL_String* path) = 0;
   virtual void PluginPath(WDL_String* path) = 0;
   virtual void DesktopPath(WDL_String* path) = 0;
-  // False when the user cancelled.
-  virtual bool PromptForColor(IColor* color, const char* prompt = "") = 0;
   virtual void* OpenWindow(void* window, void* control, short w = 0, short h = 0);
   virtual void AttachSubWindow(void*) {}
   virtual void RemoveSubWindow() {}
-  virtual void* GetWindow() = 0;
-  virtual void HideMouseCursor() {}
-  virtual void ShowMouseCursor() {}
   // A new raster bitmap of the module's picture with that id, or null. The
   // caller (the bitmap cache) owns it.
   virtual LICE_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
@@ -391,14 +377,6 @@ protected:
   // names and for pictures that cannot be loaded. What every platform's
   // OSLoadBitmap does with its module.
   static LICE_IBitmap* LoadPNGResource(LICE_HMODULE module, int id, const char* name);
-  // The platform's file dialog (PromptForFile has applied its rules): to
-  // open or save a file, starting at file in dir (either may be empty),
-  // offering the filter's extensions. True with the chosen path in chosen
-  // when the user confirmed; false when cancelled or no dialog could show.
-  virtual bool OSPromptForFile(WDL_String* chosen, EFileAction action, const char* file,
-                               const char* dir, const IFileFilter& filter) = 0;
-  // Has the system open url (never null); false when it could not.
-  virtual bool OSOpenURL(const char* url) = 0;
   // True when idx names one of the plug-in's parameters.
   bool IsParam(int idx) const;
   // The host's automation bracket around one user gesture: begin for the
@@ -414,10 +392,6 @@ protected:
   // The platform's own idea of the scale (a window's DPI), 0 for none;
   // the window calls it when it learns it, before it makes its window.
   void SetPlatformScale(double scale);
-  // The window follows a change of Width() and Height() made by a change
-  // of scale: it resizes itself and redraws everything. The base has no
-  // window.
-  virtual void WindowSizeChanged() {}
   // The text style as drawn at the scale: its height times the scale and
   // no cached font (the cached one is the 100 % font).
   IText ScaledText(const IText& text) const;

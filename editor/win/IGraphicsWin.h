@@ -1,14 +1,16 @@
 #pragma once
 
-// The editor's Win32 window, a child of the host's window. Win32 types stay
-// in editor/win: this header shows none (the window is an opaque handle and
-// its Win32 state a record of IGraphicsWin.cpp), so whatever includes it
-// gets no <windows.h>; Win32Private.h declares the Win32 parts the window's
-// own tests reach. The window supplies the platform's calls only: what the
-// prompts and links follow everywhere (no dialog without a window, the
-// extension list, asking before opening a link) is IGraphics's.
+// The editor's Win32 window, a child of the host's window: the window
+// beneath the graphics context (IPlatformWindow.h) on Windows. Win32 types
+// stay in editor/win: this header shows none (the window is an opaque
+// handle and its Win32 state a record), so whatever includes it gets no
+// <windows.h>; Win32Private.h declares the record and the Win32 parts the
+// window's sources and its tests share. The window supplies the platform's
+// calls only: what the prompts and links follow everywhere (no dialog
+// without a window, the extension list, asking before opening a link) is
+// IGraphics's.
 //
-// Life of the window:
+// Life of the window (IPlatformWindow.h's steps, as Win32 takes them):
 //   1. the host calls effEditOpen with its window: OpenWindow takes the
 //      scale of the host window's DPI (96 for 100 %, where the system can
 //      tell), registers the window class if no other editor of the process
@@ -39,28 +41,34 @@ public:
   IGraphicsWin(IPlugInterface* plug, int w, int h, int fps = 0, LICE_HMODULE module = nullptr);
   ~IGraphicsWin() override;
 
-  bool DrawScreen(IRECT* rect) override;
-  void ForceEndUserEdit() override { mParamEditMsg = kEditCancel; }
-  void Resize(int w, int h) override;
+  // ---- Opened and closed by the plug-in (IGraphicsInterface) ------------------
   bool CanOpenWindow() const override { return true; }
   // parent is the host's HWND; returns the editor's HWND.
   void* OpenWindow(void* parent) override;
   using IGraphics::OpenWindow;
   void CloseWindow() override;
-  bool WindowIsOpen() override;
-  void* GetWindow() override;
 
-  int ShowMessageBox(const char* text, const char* caption, int type) override;
+  // ---- The window beneath the context (IPlatformWindow) ------------------------
+  void* GetWindow() override;
+  bool WindowIsOpen() override;
+  bool DrawScreen(IRECT* rect) override;
+  void HideMouseCursor() override;
+  void ShowMouseCursor() override;
   IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* rect) override;
   void CreateTextEntry(IControl* control, IText* text, IRECT* rect, const char* str,
                        IParam* param) override;
+  void ForceEndUserEdit() override { mParamEditMsg = kEditCancel; }
+  int ShowMessageBox(const char* text, const char* caption, int type) override;
+  bool PromptForColor(IColor* color, const char* prompt = "") override;
+
+  // ---- The platform's other parts (IGraphics) -------------------------------------
+  // The open window grows by the change, and so do the host's windows around
+  // it (its parent and the parent's parent) where they are child windows.
+  void Resize(int w, int h) override;
   void HostPath(WDL_String* path) override;
   void PluginPath(WDL_String* path) override;
   // Left unchanged: the dialog then opens wherever the system chooses.
   void DesktopPath(WDL_String*) override {}
-  bool PromptForColor(IColor* color, const char* prompt = "") override;
-  void HideMouseCursor() override;
-  void ShowMouseCursor() override;
   LICE_IBitmap* OSLoadBitmap(int id, const char* name) override;
 
   // The state of the text entry, for tests and the tick.

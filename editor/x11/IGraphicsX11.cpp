@@ -1,3 +1,9 @@
+// The X11 window's life (IPlatformWindow.h, steps 1, 2, 3, 5 and 6): the
+// connection and the window, the idle calls and their ticks, presenting
+// frames, sizes and the pointer; what it opens over itself on request
+// (menus, message boxes, the desktop's dialogs, links); the module's paths,
+// fonts and pictures.
+
 #include "IGraphicsX11.h"
 
 #include "IControl.h"
@@ -6,7 +12,6 @@
 #include "X11Private.h"
 
 #include <X11/Xresource.h>
-#include <X11/keysym.h>
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -15,146 +20,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
-
-// ---- X errors ---------------------------------------------------------------
-// The handler is the process's, shared by every editor instance: its state
-// has a lock of its own.
-namespace
-{
-std::mutex sErrorMutex;
-// Each watched connection with the code of its last unread error (0: none).
-std::map<Display*, int> sWatched;
-int (*sPreviousHandler)(Display*, XErrorEvent*) = nullptr;
-bool sHandlerInstalled = false;
-
-int OnXError(Display* display, XErrorEvent* error)
-{
-  {
-    std::lock_guard<std::mutex> lock(sErrorMutex);
-    auto watched = sWatched.find(display);
-    if (watched != sWatched.end())
-    {
-      watched->second = error->error_code;
-      return 0;
-    }
-  }
-  return sPreviousHandler ? sPreviousHandler(display, error) : 0;
-}
-} // namespace
-
-namespace x11
-{
-void WatchErrors(Display* display)
-{
-  std::lock_guard<std::mutex> lock(sErrorMutex);
-  if (!sHandlerInstalled)
-  {
-    sPreviousHandler = XSetErrorHandler(OnXError);
-    sHandlerInstalled = true;
-  }
-  sWatched[display] = 0;
-}
-
-void UnwatchErrors(Display* display)
-{
-  std::lock_guard<std::mutex> lock(sErrorMutex);
-  sWatched.erase(display);
-  if (sWatched.empty() && sHandlerInstalled)
-  {
-    // The module may be unloaded next: leave no pointer into it behind,
-    // unless someone installed another handler over ours meanwhile.
-    int (*current)(Display*, XErrorEvent*) = XSetErrorHandler(sPreviousHandler);
-    if (current != OnXError)
-    {
-      XSetErrorHandler(current);
-    }
-    sHandlerInstalled = false;
-    sPreviousHandler = nullptr;
-  }
-}
-
-bool SyncFailed(Display* display)
-{
-  XSync(display, False);
-  std::lock_guard<std::mutex> lock(sErrorMutex);
-  auto watched = sWatched.find(display);
-  if (watched == sWatched.end())
-    return false;
-  const bool failed = watched->second != 0;
-  watched->second = 0;
-  return failed;
-}
-} // namespace x11
 
 namespace
 {
 using Clock = std::chrono::steady_clock;
-
-// X reports no double clicks: a second press of the left button this soon
-// and this close to the first is one.
-const int kDoubleClickMs = 400;
-const int kDoubleClickPixels = 4;
-
-// ---- Keys --------------------------------------------------------------------
-// The keysym as the virtual-key code the key table of the input dispatch is
-// defined over, or 0.
-int VirtualKeyOf(KeySym sym)
-{
-  if (sym == XK_space)
-    return 0x20;
-  if (sym == XK_Left)
-    return 0x25;
-  if (sym == XK_Up)
-    return 0x26;
-  if (sym == XK_Right)
-    return 0x27;
-  if (sym == XK_Down)
-    return 0x28;
-  if (sym >= XK_0 && sym <= XK_9)
-    return 0x30 + static_cast<int>(sym - XK_0);
-  if (sym >= XK_a && sym <= XK_z)
-    return 0x41 + static_cast<int>(sym - XK_a);
-  if (sym >= XK_A && sym <= XK_Z)
-    return 0x41 + static_cast<int>(sym - XK_A);
-  if (sym >= XK_KP_0 && sym <= XK_KP_9)
-    return 0x60 + static_cast<int>(sym - XK_KP_0);
-  if (sym >= XK_KP_Multiply && sym <= XK_KP_Divide)
-    return 0x6A + static_cast<int>(sym - XK_KP_Multiply);
-  if (sym >= XK_F1 && sym <= XK_F11)
-    return 0x70 + static_cast<int>(sym - XK_F1);
-  return 0;
-}
-
-// The key code of the input dispatch for a virtual key, or -1.
-int KeyCodeOf(int vk)
-{
-  switch (vk)
-  {
-  case 0x20:
-    return 0;
-  case 0x26:
-    return 1;
-  case 0x28:
-    return 2;
-  case 0x25:
-    return 3;
-  case 0x27:
-    return 4;
-  default:
-    break;
-  }
-  if (vk >= 0x30 && vk <= 0x39)
-    return vk - 0x2B;
-  if (vk >= 0x41 && vk <= 0x5A)
-    return vk - 0x32;
-  if (vk >= 0x61 && vk <= 0x7A)
-    return vk - 0x52;
-  return -1;
-}
 
 // The desktop's scale: the Xft.dpi resource of the server's resource
 // database, 96 being 100 %; 0 when the desktop sets none.
@@ -176,51 +47,7 @@ double DesktopScale(Display* display)
   return dpi > 0.0 ? dpi / 96.0 : 0.0;
 }
 
-IMouseMod ModOf(unsigned int state, unsigned int button, bool pressed)
-{
-  bool left = (state & Button1Mask) != 0;
-  bool right = (state & Button3Mask) != 0;
-  // The state X reports is the one before the event.
-  if (button == Button1)
-    left = pressed;
-  if (button == Button3)
-    right = pressed;
-  return IMouseMod(left, right, (state & ShiftMask) != 0, (state & ControlMask) != 0,
-                   (state & Mod1Mask) != 0);
-}
 } // namespace
-
-struct IGraphicsX11::Platform
-{
-  Display* display = nullptr;
-  Window window = 0;
-  Window parent = 0;
-  GC gc = nullptr;
-  Visual* visual = nullptr;
-  int depth = 0;
-  // The back buffer's copy the server reads directly; null when frames go
-  // through the connection instead.
-  std::unique_ptr<x11::SharedImage> shared;
-  // After a resize the whole window is drawn on the next tick.
-  bool redrawAll = false;
-  // Defined on the window while the editor hides the pointer; made on first
-  // use.
-  Cursor invisibleCursor = 0;
-  Clock::time_point lastTick;
-  bool trackingLeave = false;
-  // The last left press, for double clicks: the server's time of it, so
-  // that a host idling late does not stretch or shrink the interval.
-  Time lastPress = 0;
-  int lastPressX = 0, lastPressY = 0;
-  bool lastPressValid = false;
-  // The text box: a child window drawn from its own bitmap.
-  Window editBox = 0;
-  std::string editText;
-  bool editAllSelected = false;
-  int editMaxLength = 0;
-  IText editStyle;
-  std::unique_ptr<LICE_MemBitmap> editBitmap;
-};
 
 IGraphicsX11::IGraphicsX11(IPlugInterface* plug, int w, int h, int fps, LICE_HMODULE module)
     : IGraphics(plug, w, h, fps), mX(new Platform), mModule(module)
@@ -421,253 +248,6 @@ void IGraphicsX11::Tick()
   }
 }
 
-void IGraphicsX11::DrawTextEntry()
-{
-  LICE_MemBitmap* bm = mX->editBitmap.get();
-  if (!mX->editBox || !bm)
-    return;
-  IText& style = mX->editStyle;
-  const IColor& bg = style.mTextEntryBGColor;
-  const IColor& fg = style.mTextEntryFGColor;
-  const LICE_pixel back = LICE_RGBA(bg.R, bg.G, bg.B, 255);
-  const LICE_pixel front = LICE_RGBA(fg.R, fg.G, fg.B, 255);
-  LICE_Clear(bm, back);
-  int align = 0;
-  if (style.mAlign == IText::kAlignCenter)
-    align = LICE_DT_CENTER;
-  else if (style.mAlign == IText::kAlignFar)
-    align = LICE_DT_RIGHT;
-  const int format = LICE_DT_SINGLELINE | LICE_DT_NOCLIP | align;
-  LICE_IFont* font = CacheFont(&style);
-  LICE_Rect extent = {1, 1, 1, 1};
-  if (font)
-    font->DrawTextA(nullptr, mX->editText.c_str(), -1, &extent, LICE_DT_CALCRECT | format);
-  const int textW = extent.right - extent.left;
-  const int w = bm->getWidth(), h = bm->getHeight();
-  int left = 1;
-  if (style.mAlign == IText::kAlignCenter)
-    left = (w - textW) / 2;
-  else if (style.mAlign == IText::kAlignFar)
-    left = w - 1 - textW;
-  LICE_pixel ink = front;
-  if (mX->editAllSelected && !mX->editText.empty())
-  {
-    // Selected text shows inverted, as a new box's whole text does.
-    LICE_FillRect(bm, left, 1, textW, h - 2, front, 1.0f, LICE_MODE_COPY);
-    ink = back;
-  }
-  if (font)
-  {
-    font->SetTextColor(ink);
-    LICE_Rect r = {1, 1, w - 1, h - 1};
-    font->DrawTextA(bm, mX->editText.c_str(), -1, &r, format);
-  }
-  if (!mX->editAllSelected)
-    LICE_Line(bm, left + textW, 2, left + textW, h - 3, front, 1.0f, LICE_MODE_COPY, false);
-  x11::PutBitmap(mX->display, mX->editBox, bm, 0, 0, w, h);
-}
-
-void IGraphicsX11::HandleTextEntryKey(void* raw)
-{
-  XKeyEvent& key = *static_cast<XKeyEvent*>(raw);
-  const KeySym sym = XLookupKeysym(&key, 0);
-  if (sym == XK_Return || sym == XK_KP_Enter)
-  {
-    mParamEditMsg = kEditCommit;
-    return;
-  }
-  if (sym == XK_BackSpace)
-  {
-    if (mX->editAllSelected)
-      mX->editText.clear();
-    else if (!mX->editText.empty())
-      mX->editText.pop_back();
-    mX->editAllSelected = false;
-    DrawTextEntry();
-    return;
-  }
-  char typed[16];
-  KeySym ignored;
-  const int n = XLookupString(&key, typed, sizeof(typed), &ignored, nullptr);
-  for (int i = 0; i < n; ++i)
-  {
-    const char c = typed[i];
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-      continue;
-    if (mEdParam)
-    {
-      // Only what can make a number of the parameter's kind.
-      const bool numeric = (c >= '0' && c <= '9') || c == '-' || c == '+';
-      const EParamType type = mEdParam->Type();
-      if ((type == kTypeBool || type == kTypeInt || type == kTypeEnum) && !numeric)
-        continue;
-      if (type == kTypeDouble && !numeric && c != '.')
-        continue;
-    }
-    if (mX->editAllSelected)
-      mX->editText.clear();
-    mX->editAllSelected = false;
-    if (static_cast<int>(mX->editText.size()) < mX->editMaxLength)
-      mX->editText.push_back(c);
-  }
-  DrawTextEntry();
-}
-
-void IGraphicsX11::HandleEvent(void* raw)
-{
-  XEvent& event = *static_cast<XEvent*>(raw);
-  if (mX->editBox && event.xany.window == mX->editBox)
-  {
-    switch (event.type)
-    {
-    case Expose:
-      DrawTextEntry();
-      break;
-    case FocusIn:
-      if (event.xfocus.detail != NotifyPointer)
-        mParamEditMsg = kEditActive;
-      break;
-    case FocusOut:
-      if (event.xfocus.mode == NotifyNormal && event.xfocus.detail != NotifyInferior &&
-          event.xfocus.detail != NotifyPointer)
-        mParamEditMsg = kEditCancel;
-      break;
-    case KeyPress:
-      HandleTextEntryKey(&event.xkey);
-      break;
-    default:
-      break;
-    }
-    return;
-  }
-  if (event.xany.window != mX->window)
-    return;
-  // While the box is active the editor takes no input: a left or right
-  // press only cancels the entry.
-  if (mX->editBox && mParamEditMsg == kEditActive)
-  {
-    if (event.type == ButtonPress &&
-        (event.xbutton.button == Button1 || event.xbutton.button == Button3))
-      mParamEditMsg = kEditCancel;
-    if (event.type != Expose)
-      return;
-  }
-
-  switch (event.type)
-  {
-  case Expose:
-  {
-    IRECT r(event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
-            event.xexpose.y + event.xexpose.height);
-    DrawScreen(&r);
-    break;
-  }
-  case ButtonPress:
-  {
-    const XButtonEvent& b = event.xbutton;
-    IMouseMod mod = ModOf(b.state, b.button, true);
-    if (b.button == Button4 || b.button == Button5)
-    {
-      if (mX->editBox)
-      {
-        mParamEditMsg = kEditCancel;
-        break;
-      }
-      OnMouseWheel(b.x, b.y, &mod, b.button == Button4 ? 1 : -1);
-      break;
-    }
-    if (b.button != Button1 && b.button != Button2 && b.button != Button3)
-      break;
-    if (mX->editBox)
-    {
-      // Thrown away, nothing committed; the press then counts.
-      DropTextEntry();
-      IRECT all(0, 0, mWidth, mHeight);
-      Draw(&all);
-    }
-    XSetInputFocus(mX->display, mX->window, RevertToParent, CurrentTime);
-    if (b.button == Button1)
-    {
-      const bool isDouble = mX->lastPressValid &&
-                            b.time - mX->lastPress <= static_cast<Time>(kDoubleClickMs) &&
-                            std::abs(b.x - mX->lastPressX) <= kDoubleClickPixels &&
-                            std::abs(b.y - mX->lastPressY) <= kDoubleClickPixels;
-      if (isDouble)
-      {
-        mX->lastPressValid = false;
-        OnMouseDblClick(b.x, b.y, &mod);
-        break;
-      }
-      mX->lastPressValid = true;
-      mX->lastPress = b.time;
-      mX->lastPressX = b.x;
-      mX->lastPressY = b.y;
-    }
-    OnMouseDown(b.x, b.y, &mod);
-    break;
-  }
-  case ButtonRelease:
-  {
-    const XButtonEvent& b = event.xbutton;
-    if (b.button != Button1 && b.button != Button3)
-      break;
-    IMouseMod mod = ModOf(b.state, b.button, false);
-    OnMouseUp(b.x, b.y, &mod);
-    break;
-  }
-  case MotionNotify:
-  {
-    const XMotionEvent& m = event.xmotion;
-    IMouseMod mod = ModOf(m.state, 0, false);
-    if (mod.L || mod.R)
-    {
-      if (!mX->editBox)
-        OnMouseDrag(m.x, m.y, &mod);
-    }
-    else if (OnMouseOver(m.x, m.y, &mod))
-    {
-      mX->trackingLeave = true;
-    }
-    break;
-  }
-  case LeaveNotify:
-    if (mX->trackingLeave && event.xcrossing.mode == NotifyNormal)
-    {
-      mX->trackingLeave = false;
-      OnMouseOut();
-    }
-    break;
-  case KeyPress:
-  {
-    XKeyEvent& k = event.xkey;
-    const int code = KeyCodeOf(VirtualKeyOf(XLookupKeysym(&k, 0)));
-    if (code >= 0 && OnKeyDown(k.x, k.y, code))
-      break;
-    // Not ours: the host's top-level window gets the key.
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int count = 0;
-    Window top = mX->window;
-    while (XQueryTree(mX->display, top, &root, &parent, &children, &count))
-    {
-      if (children)
-        XFree(children);
-      if (parent == root || parent == 0)
-        break;
-      top = parent;
-    }
-    if (top != mX->window)
-    {
-      k.window = top;
-      XSendEvent(mX->display, top, False, KeyPressMask, &event);
-      XFlush(mX->display);
-    }
-    break;
-  }
-  default:
-    break;
-  }
-}
-
 void IGraphicsX11::Resize(int w, int h)
 {
   if (w == LayoutWidth() && h == LayoutHeight())
@@ -736,50 +316,6 @@ void IGraphicsX11::ShowMouseCursor()
   XFlush(mX->display);
 }
 
-void IGraphicsX11::ForceEndUserEdit()
-{
-  mParamEditMsg = kEditCancel;
-}
-
-void IGraphicsX11::DropTextEntry()
-{
-  if (mX->editBox && mX->display)
-    XDestroyWindow(mX->display, mX->editBox);
-  mX->editBox = 0;
-  mX->editBitmap.reset();
-  mX->editText.clear();
-  mEdControl = nullptr;
-  mEdParam = nullptr;
-  mParamEditMsg = kEditNone;
-}
-
-void IGraphicsX11::CreateTextEntry(IControl* control, IText* text, IRECT* rect, const char* str,
-                                   IParam* param)
-{
-  if (!control || !rect || mX->editBox || !mX->display)
-    return;
-  const int w = rect->W() + 1, h = rect->H() + 1;
-  const Window box =
-      x11::CreateWindow(mX->display, mX->window, rect->L, rect->T, w, h,
-                        ExposureMask | KeyPressMask | FocusChangeMask | ButtonPressMask, false);
-  if (!box)
-    return;
-  mX->editBox = box;
-  mX->editBitmap.reset(new LICE_MemBitmap(w, h));
-  mX->editText = str ? str : "";
-  mX->editAllSelected = true;
-  mX->editMaxLength = control->GetTextEntryLength();
-  if (text)
-    mX->editStyle = *text;
-  mX->editStyle.mCached = nullptr;
-  mEdControl = control;
-  mEdParam = param;
-  XMapRaised(mX->display, box);
-  // The box takes the keyboard; its focus-in event makes the entry active.
-  XSetInputFocus(mX->display, box, RevertToParent, CurrentTime);
-  XFlush(mX->display);
-}
-
 IPopupMenu* IGraphicsX11::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
 {
   ReleaseMouseCapture();
@@ -819,7 +355,7 @@ void IGraphicsX11::PluginPath(WDL_String* path)
   // Any code of this file names the module the editor was loaded from.
   Dl_info info;
   std::string dir;
-  if (dladdr(reinterpret_cast<void*>(&ModOf), &info) && info.dli_fname)
+  if (dladdr(reinterpret_cast<void*>(&DesktopScale), &info) && info.dli_fname)
   {
     dir = info.dli_fname;
     dir = dir.substr(0, dir.rfind('/') + 1);

@@ -2,7 +2,20 @@
 
 // What the X11 editor's parts share: Xlib types stay behind this header and
 // the files of editor/x11.
+//
+// The window's sources, by responsibility:
+//   IGraphicsX11.cpp    the connection and the window, idling and ticks,
+//                       frames, sizes, the pointer; the menus, boxes and
+//                       dialogs it opens on request; the module's paths,
+//                       fonts and pictures;
+//   X11Input.cpp        events to the context's input, keys to the host;
+//   X11TextEntry.cpp    the text box;
+//   X11Popups.cpp       the menus and message boxes drawn here, and
+//                       running the desktop's programs;
+//   X11SharedImage.cpp  frames through shared memory;
+//   X11Errors.cpp       X errors on the editor's connections.
 
+#include "IGraphicsX11.h"
 #include "IPopupMenu.h"
 #include "lice.h"
 
@@ -10,6 +23,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,3 +104,37 @@ int RunMessageBox(const char* text, const char* caption, int type, double scale 
 // 0. Its standard output, when asked for, without the final newline.
 bool RunProgram(const std::vector<std::string>& argv, std::string* output = nullptr);
 } // namespace x11
+
+// The window's X11 side: the connection, the window, and the state its
+// events and ticks keep.
+struct IGraphicsX11::Platform
+{
+  Display* display = nullptr;
+  Window window = 0;
+  Window parent = 0;
+  GC gc = nullptr;
+  Visual* visual = nullptr;
+  int depth = 0;
+  // The back buffer's copy the server reads directly; null when frames go
+  // through the connection instead.
+  std::unique_ptr<x11::SharedImage> shared;
+  // After a resize the whole window is drawn on the next tick.
+  bool redrawAll = false;
+  // Defined on the window while the editor hides the pointer; made on first
+  // use.
+  Cursor invisibleCursor = 0;
+  std::chrono::steady_clock::time_point lastTick;
+  bool trackingLeave = false;
+  // The last left press, for double clicks: the server's time of it, so
+  // that a host idling late does not stretch or shrink the interval.
+  Time lastPress = 0;
+  int lastPressX = 0, lastPressY = 0;
+  bool lastPressValid = false;
+  // The text box: a child window drawn from its own bitmap.
+  Window editBox = 0;
+  std::string editText;
+  bool editAllSelected = false;
+  int editMaxLength = 0;
+  IText editStyle;
+  std::unique_ptr<LICE_MemBitmap> editBitmap;
+};
