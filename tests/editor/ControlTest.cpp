@@ -599,7 +599,8 @@ TEST(IControl, APromptsGesturesAreBracketedWithoutTheRelease)
 }
 
 // What a platform's text box commits becomes the parameter's value the way
-// the parameter displays it.
+// the parameter displays it, as a host's text would; a text the parameter
+// does not take leaves it at its value (the defaults: Hard, gain 1).
 TEST(IGraphics, ACommittedTextBecomesTheParametersValue)
 {
   struct Case
@@ -609,10 +610,10 @@ TEST(IGraphics, ACommittedTextBecomesTheParametersValue)
     double value;
   };
   const Case cases[] = {
-      {EditorPlug::kMode, "Auto", 2.0},  {EditorPlug::kMode, "Loud", 0.0},
+      {EditorPlug::kMode, "Auto", 2.0},  {EditorPlug::kMode, "Loud", 1.0},
       {EditorPlug::kNine, "7", 7.0},     {EditorPlug::kGain, "0.5", 0.5},
-      {EditorPlug::kGain, "junk", 0.0},  {EditorPlug::kSwitch, "1", 0.0},
-      {EditorPlug::kKnob, "0.25", 0.25},
+      {EditorPlug::kGain, "junk", 1.0},  {EditorPlug::kSwitch, "1", 1.0},
+      {EditorPlug::kKnob, "0.25", 0.25}, {EditorPlug::kGain, "0.5 x", 0.5},
   };
   for (const Case& c : cases)
   {
