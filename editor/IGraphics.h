@@ -252,10 +252,10 @@ public:
   void CommitTextEntry(IControl* control, IParam* param, const char* text);
   // [UI thread] During a press: ends the open gesture, if any, and opens
   // one on paramIdx (none for an index that names no parameter), which the
-  // release ends as any other. For a control bound to more than one
-  // parameter (IControl::GestureOnPress) once it knows which one the user
-  // changes, so that the host's begin and end bracket that parameter's
-  // values.
+  // release ends as any other; nothing when the open gesture is already on
+  // paramIdx. For a control bound to more than one parameter
+  // (IControl::GestureOnPress) once it knows which one the user changes, so
+  // that the host's begin and end bracket that parameter's values.
   void MoveGesture(int paramIdx);
 
   // ---- Bitmaps ----------------------------------------------------------------
@@ -353,12 +353,17 @@ public:
   // wheel and keys go to it wherever the mouse is, until the release. Each
   // press on a bound control opens a host gesture (begin) and its release
   // closes it (end). On a scalable editor a right press on the background
-  // (or on no control) opens the size menu instead.
+  // (or on no control) opens the size menu instead. Every value a press, a
+  // drag, a release or a double click sets reaches the host inside a
+  // gesture on its parameter; wheel notches come without one.
   void OnMouseDown(int x, int y, IMouseMod* mod);
   void OnMouseUp(int x, int y, IMouseMod* mod);
   void OnMouseDrag(int x, int y, IMouseMod* mod);
-  // True when the control took the double click as a press; the window then
-  // captures the mouse.
+  // A double click (the window's second press, in place of OnMouseDown):
+  // captures the control hit and gives it its double click (or, for a
+  // control that takes it as a single click, the press) inside a gesture on
+  // its parameter, which the release ends. True when a control took it; the
+  // window then captures the mouse.
   bool OnMouseDblClick(int x, int y, IMouseMod* mod);
   void OnMouseWheel(int x, int y, IMouseMod* mod, int d);
   // Mouse-over events go out only after HandleMouseOver(true).

@@ -192,6 +192,10 @@ void IGraphics::BeginGesture(IControl* control)
 
 void IGraphics::MoveGesture(int paramIdx)
 {
+  if (paramIdx >= 0 && paramIdx == mGestureParam)
+  {
+    return; // already open: a second begin would split what the host records
+  }
   EndGesture();
   if (IsParam(paramIdx))
   {
@@ -284,6 +288,7 @@ bool IGraphics::OnMouseDblClick(int px, int py, IMouseMod* mod)
   IMouseMod none;
   mod = OrNoMod(mod, &none);
   ReleaseMouseCapture();
+  EndGesture(); // a release the window never saw
   const Hit hit = HitAt(px, py);
   const int c = hit.control, x = hit.x, y = hit.y;
   IControl* control = mControls.Get(c);
@@ -296,8 +301,16 @@ bool IGraphics::OnMouseDblClick(int px, int py, IMouseMod* mod)
     PressControl(c, x, y, mod);
     return true;
   }
+  // A gesture on the control's parameter, whether or not a press on the
+  // control opens one (a step key's does not), so that a host recording by
+  // touch keeps the value it sets. It lasts until the release, which a
+  // button ends, and the capture brings that release here.
+  mMouseCapture = c;
+  mMouseX = x;
+  mMouseY = y;
+  MoveGesture(control->ParamIdx());
   control->OnMouseDblClick(x, y, mod);
-  return false;
+  return true;
 }
 
 void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d)

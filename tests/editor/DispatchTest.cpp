@@ -131,9 +131,10 @@ TEST(Dispatch, MouseOverIsOffUnlessAskedForAndThenReachesGrayedControlsThatWantI
   EXPECT_EQ("out", right->mEvents.back());
 }
 
-// Taken as a press, a double click opens the gesture a press opens, so its
-// release ends a gesture the host saw begin.
-TEST(Dispatch, ADoubleClickTakenAsAPressCapturesAndOpensAGesture)
+// A double click captures its control and opens a gesture on its
+// parameter, taken as a press or not, so that its release ends a gesture
+// the host saw begin.
+TEST(Dispatch, ADoubleClickCapturesAndOpensAGesture)
 {
   Editor editor;
   auto* single = editor.Add(new ProbeControl(&editor.plug, IRECT(0, 0, 50, 50), EditorPlug::kKnob));
@@ -149,9 +150,15 @@ TEST(Dispatch, ADoubleClickTakenAsAPressCapturesAndOpensAGesture)
   EXPECT_EQ((std::vector<int>{EditorPlug::kKnob}), editor.plug.mBeginEdits);
   EXPECT_EQ((std::vector<int>{EditorPlug::kKnob}), editor.plug.mEndEdits);
 
-  EXPECT_FALSE(editor.graphics->OnMouseDblClick(60, 10, &mod));
-  EXPECT_EQ(-1, editor.graphics->GetMouseCapture());
+  // Any other control gets its double click, also inside a gesture, which
+  // its release ends.
+  editor.plug.Forget();
+  EXPECT_TRUE(editor.graphics->OnMouseDblClick(60, 10, &mod));
+  EXPECT_EQ(1, editor.graphics->GetMouseCapture());
   EXPECT_EQ((Events{"dbl 60,10"}), plain->mEvents);
+  editor.graphics->OnMouseUp(60, 10, &mod);
+  EXPECT_EQ((Events{"dbl 60,10", "up 60,10"}), plain->mEvents);
+  EXPECT_EQ((std::vector<std::string>{"begin 4", "automate 4", "end 4"}), editor.plug.mHostCalls);
   EXPECT_FALSE(editor.graphics->OnMouseDblClick(150, 90, &mod)); // nothing there
 }
 

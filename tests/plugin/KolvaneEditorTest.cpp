@@ -658,6 +658,53 @@ TEST_F(KolvaneEditorTest, DoubleClickRestoresTheDefaultAndRightClickDoesNothing)
   }
 }
 
+// A double click as the window reports it (down, up, double click, up) on
+// each kind of control the editor has: the host sees every value it sets
+// between a begin and an end on its parameter, as a host recording by touch
+// needs. A knob or the swing slider the host moved goes back to its
+// default; a step key, a switch and "Push!!" take it as one more click.
+TEST_F(KolvaneEditorTest, EveryValueADoubleClickSetsReachesTheHostInsideAGesture)
+{
+  struct Case
+  {
+    int param;
+    float moved;               // set by the host first (-1: none)
+    std::vector<float> values; // what the double click sends
+  };
+  const auto defaultOf = [](int param)
+  { return static_cast<float>(DefaultNormalized(parameterProperties[param])); };
+  const Case cases[] = {
+      {kFilterResonance, 0.7f, {defaultOf(kFilterResonance)}},
+      {kSwing, 0.7f, {defaultOf(kSwing)}},
+      {kStepSeq1 + 8, -1.0f, {0.0f}},
+      {kLFOTriple, -1.0f, {0.0f}},
+      {kPush, -1.0f, {1.0f, 0.0f}},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(parameterProperties[c.param].name);
+    open();
+    if (c.moved >= 0.0f)
+    {
+      instance->SetParameter(c.param, c.moved);
+    }
+    const Point at = centreOf(c.param);
+    click(at);
+    instance->ClearHostCalls();
+    IMouseMod left(true);
+    graphics->OnMouseDblClick(at.x, at.y, &left);
+    graphics->OnMouseUp(at.x, at.y, &left);
+    std::vector<HostCall> expected = {HostCall::beginEdit(c.param)};
+    for (float value : c.values)
+    {
+      expected.push_back(HostCall::automate(c.param, value));
+    }
+    expected.push_back(HostCall::endEdit(c.param));
+    EXPECT_EQ(expected, instance->TakeHostCalls());
+    EXPECT_EQ(c.values.back(), instance->GetParameter(c.param));
+  }
+}
+
 // The LEDs carry tags 42 to 57, which are no parameters: no input on them
 // reaches the parameters or the host.
 // The editor's text entry reads what a host's does: the shown forms with
