@@ -359,11 +359,14 @@ public:
   void OnMouseDown(int x, int y, IMouseMod* mod);
   void OnMouseUp(int x, int y, IMouseMod* mod);
   void OnMouseDrag(int x, int y, IMouseMod* mod);
-  // A double click (the window's second press, in place of OnMouseDown):
-  // captures the control hit and gives it its double click (or, for a
-  // control that takes it as a single click, the press) inside a gesture on
-  // its parameter, which the release ends. True when a control took it; the
-  // window then captures the mouse.
+  // The press of a double click (the window's second press, in place of
+  // OnMouseDown). It captures the control hit and is held: released without
+  // moving more than IControl::kClickSlop layout units it is the control's
+  // double click, acted on at the release where it was pressed; moved
+  // further it is a press at that point that drags. A control that takes a
+  // double click as a single click is pressed at once. True when a control
+  // took it; the window then captures the mouse, so that the drags and the
+  // release that decide it arrive.
   bool OnMouseDblClick(int x, int y, IMouseMod* mod);
   void OnMouseWheel(int x, int y, IMouseMod* mod, int d);
   // Mouse-over events go out only after HandleMouseOver(true).
@@ -439,7 +442,13 @@ protected:
   int mIdleTicks = 0;
   int mMouseCapture = -1, mMouseOver = -1;
   int mGestureParam = -1; // the parameter of the open gesture, or -1
+  // The last position handed to the captured control, in layout units; for
+  // a held double click, where it was pressed.
   int mMouseX = -1, mMouseY = -1;
+  // A double click's press held until a drag or the release tells what it
+  // is (OnMouseDblClick), with the modifiers it came with.
+  bool mDblClickPending = false;
+  IMouseMod mDblClickMod;
   bool mHandleMouseOver = false;
   bool mStrict = true;
   IControl* mKeyCatcher = nullptr;

@@ -388,6 +388,7 @@ TEST(IControl, ADoubleClickRestoresTheFirstValueThePlugInGave)
   editor.plug.Forget();
   IMouseMod mod = kLeft;
   editor.graphics->OnMouseDblClick(10, 10, &mod);
+  editor.graphics->OnMouseUp(10, 10, &mod);
   EXPECT_EQ(0.5, knob->GetValue());
   EXPECT_EQ(0.5, editor.ParamValue(EditorPlug::kKnob));
   ASSERT_EQ(1u, editor.plug.mAutomation.size());

@@ -641,6 +641,7 @@ TEST_F(KolvaneEditorTest, DoubleClickRestoresTheDefaultAndRightClickDoesNothing)
   IMouseMod left(true);
   const Point decay = centreOf(kAmplitudeDecay);
   graphics->OnMouseDblClick(decay.x, decay.y, &left);
+  graphics->OnMouseUp(decay.x, decay.y, &left);
   EXPECT_NEAR(DefaultNormalized(parameterProperties[kAmplitudeDecay]),
               instance->GetParameter(kAmplitudeDecay), 1e-6);
   EXPECT_NEAR(0.5, plug->GetParam(kAmplitudeDecay)->Value(), 1e-9);
@@ -702,6 +703,62 @@ TEST_F(KolvaneEditorTest, EveryValueADoubleClickSetsReachesTheHostInsideAGesture
     expected.push_back(HostCall::endEdit(c.param));
     EXPECT_EQ(expected, instance->TakeHostCalls());
     EXPECT_EQ(c.values.back(), instance->GetParameter(c.param));
+  }
+}
+
+// A press soon after a click on the same control comes as a double click;
+// when it drags, it is a drag: 20 pixels down step 9's key (turned on by
+// the click) set its level and leave it on, 40 down the cutoff knob turn
+// it by 40 / 256 of its range, each in one gesture, at every scale.
+TEST_F(KolvaneEditorTest, ASecondPressThatDragsSetsTheLevelOrTurnsTheKnob)
+{
+  struct Case
+  {
+    int param;      // the control pressed
+    int changed;    // the parameter the drag sets
+    int dy;         // layout units down
+    float expected; // what the drag leaves
+  };
+  const Case cases[] = {
+      {kStepSeq1 + 8, kStepLevel1 + 8, 20, 1.0f - 20.0f / kStepLevelDragSpan},
+      {kFilterCutoff, kFilterCutoff, 40, 1.0f - 40.0f / 256},
+  };
+  for (double scale : kEditorScales)
+  {
+    for (const Case& c : cases)
+    {
+      SCOPED_TRACE(std::string(parameterProperties[c.param].name) + " at " + std::to_string(scale));
+      open();
+      graphics->SetUserScale(scale);
+      const Point at = onScreen(centreOf(c.param));
+      const float pressed = instance->GetParameter(c.param);
+      click(at);
+      const float clicked = instance->GetParameter(c.param);
+      instance->ClearHostCalls();
+      IMouseMod left(true);
+      graphics->OnMouseDblClick(at.x, at.y, &left);
+      const int dy = graphics->ToPixels(c.dy);
+      for (int moved = 2; moved <= dy; moved += 2)
+      {
+        graphics->OnMouseDrag(at.x, at.y + moved, &left);
+      }
+      graphics->OnMouseUp(at.x, at.y + dy, &left);
+      const std::vector<HostCall> calls = instance->TakeHostCalls();
+      ASSERT_GE(calls.size(), 3u);
+      EXPECT_EQ(HostCall::beginEdit(c.changed), calls.front());
+      EXPECT_EQ(HostCall::endEdit(c.changed), calls.back());
+      for (size_t i = 1; i + 1 < calls.size(); ++i)
+      {
+        EXPECT_EQ(HostCall::Automate, calls[i].kind) << calls[i];
+        EXPECT_EQ(c.changed, calls[i].index) << calls[i];
+      }
+      EXPECT_NEAR(c.expected, instance->GetParameter(c.changed), scale == 1.5 ? 0.03 : 1e-6);
+      if (c.changed != c.param)
+      {
+        EXPECT_NE(pressed, clicked) << "the click toggled the step";
+        EXPECT_EQ(clicked, instance->GetParameter(c.param)) << "the drag toggled it back";
+      }
+    }
   }
 }
 
