@@ -669,6 +669,26 @@ def typing_keeps_only_what_the_parameter_takes_and_enter_commits(s):
         check(len(log.values(param)) == 1 and log.gestures(param)[-1] == log.values(param), "the typed value inside a gesture: %s" % log.calls)
 
 
+def typed_text_sets_the_gain_only_when_it_reads_as_a_value(s):
+    """The text box reads what it commits as the host's text call does:
+    "abc" (which the box, keeping only what can make a number, refuses key
+    by key, so the shown value stays) leaves the gain where it was; "0.5"
+    sets it to 0.5, inside a gesture."""
+    s.testplug()
+    for typed in ("abc", "0.5"):
+        s.click(*TP_GAIN)
+        time.sleep(0.3)
+        s.focus()
+        s.type(typed)
+        s.key("Return")
+        time.sleep(0.3)
+    s.wait()
+    changes = [l for l in s.testplug_log() if l.startswith("value 0 ")]
+    check(changes == ["value 0 0.5"], "gain changes: %s" % s.testplug_log())
+    log = s.log()
+    check(log.values(T_GAIN) == [log.final[T_GAIN]] and log.gestures(T_GAIN)[-1] == log.values(T_GAIN), "0.5 alone, inside a gesture: %s" % log.calls)
+
+
 def a_click_elsewhere_cancels_the_entry(s):
     s.testplug()
     s.click(*TP_GAIN)
@@ -814,6 +834,7 @@ SCENARIOS = [
     clicking_step_4_at_150_percent_toggles_it,
     automation_from_a_third_thread_while_playing,
     typing_keeps_only_what_the_parameter_takes_and_enter_commits,
+    typed_text_sets_the_gain_only_when_it_reads_as_a_value,
     a_click_elsewhere_cancels_the_entry,
     closing_the_editor_with_an_entry_open_commits_nothing,
     a_menu_chooses_a_display_text,

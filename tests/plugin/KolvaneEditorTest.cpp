@@ -762,8 +762,6 @@ TEST_F(KolvaneEditorTest, ASecondPressThatDragsSetsTheLevelOrTurnsTheKnob)
   }
 }
 
-// The LEDs carry tags 42 to 57, which are no parameters: no input on them
-// reaches the parameters or the host.
 // The editor's text entry reads what a host's does: the shown forms with
 // their units, names of choices, and plain numbers; a text it does not take
 // leaves the parameter alone.
@@ -788,6 +786,50 @@ TEST_F(KolvaneEditorTest, TextEntryReadsTheShownForms)
   }
 }
 
+// What the host shows for a value (its display and unit label), typed into
+// the text entry of any of the editor's controls, sets that value again to
+// the display's precision: the value it sets shows the same text. Over each
+// parameter's range, each typed after the parameter was moved to the other
+// end.
+TEST_F(KolvaneEditorTest, TheTextTheHostShowsTypedBackSetsThatValue)
+{
+  int checked = 0;
+  for (int i = 0; i < graphics->NControls(); ++i)
+  {
+    IControl* control = graphics->GetControl(i);
+    if (!control->IsBound())
+    {
+      continue;
+    }
+    const int p = control->ParamIdx();
+    IParam* param = plug->GetParam(p);
+    for (int k = 0; k <= 20; ++k)
+    {
+      const float normalized = k / 20.0f;
+      instance->SetParameter(p, normalized);
+      char display[MAX_PARAM_DISPLAY_LEN];
+      param->GetDisplayForHost(display);
+      std::string shown = display;
+      if (param->GetLabelForHost()[0])
+      {
+        shown = shown + " " + param->GetLabelForHost();
+      }
+      instance->SetParameter(p, normalized < 0.5f ? 1.0f : 0.0f);
+      graphics->CommitTextEntry(control, param, shown.c_str());
+      char back[MAX_PARAM_DISPLAY_LEN];
+      param->GetDisplayForHost(back);
+      EXPECT_STREQ(display, back) << param->GetNameForHost() << ": typed \"" << shown << "\"";
+      EXPECT_EQ(static_cast<float>(param->GetNormalized()), instance->GetParameter(p))
+          << "the host hears of it";
+      ++checked;
+    }
+  }
+  EXPECT_EQ(21 * (kNumParams - (kStepLevel16 - kStepLevel1 + 1)), checked)
+      << "every parameter but the step levels, whose keys show them";
+}
+
+// The LEDs carry tags 42 to 57, which are no parameters: no input on them
+// reaches the parameters or the host.
 TEST_F(KolvaneEditorTest, InputOnAnLedReachesNothing)
 {
   instance->Dispatch(effEditIdle); // LED 1 lit: its value is not the default
