@@ -17,6 +17,11 @@
 // no parameter) keeps every input on the control itself: its value may
 // change, but nothing reaches the parameter store or the host.
 //
+// The kinds live one group to a source: the base class, the panel and the
+// bitmap in IControl.cpp; switches and buttons in IControlSwitches.cpp;
+// faders and knobs in IControlKnobs.cpp; text, links and file selectors in
+// IControlText.cpp.
+//
 // Threads: the host may hand values in from its audio or parameter thread
 // (SetValueFromPlug, through the graphics context) while the editor's timer
 // draws on the UI thread. The value, the default value, the clamp bounds,
