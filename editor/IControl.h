@@ -17,6 +17,11 @@
 // no parameter) keeps every input on the control itself: its value may
 // change, but nothing reaches the parameter store or the host.
 //
+// The kinds live one group to a source: the base class, the panel and the
+// bitmap in IControl.cpp; switches and buttons in IControlSwitches.cpp;
+// faders and knobs in IControlKnobs.cpp; text, links and file selectors in
+// IControlText.cpp.
+//
 // Threads: the host may hand values in from its audio or parameter thread
 // (SetValueFromPlug, through the graphics context) while the editor's timer
 // draws on the UI thread. The value, the default value, the clamp bounds,
@@ -47,6 +52,11 @@ const double DEFAULT_GEARING = 4.0;
 class IControl
 {
 public:
+  // How far a press may move, in layout units along either axis (so alike
+  // at every scale), and still be a click: past it, a level switch's press
+  // and the second press of a double click are drags.
+  static const int kClickSlop = 3;
+
   // A further parameter the control is bound to, beside its own.
   struct AuxParam
   {
@@ -72,6 +82,8 @@ public:
   virtual void OnMouseUp(int x, int y, IMouseMod* mod);
   virtual void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod);
   // Restores the default value, once the plug-in has handed the control one.
+  // Comes at the release of the double click's second press, inside a
+  // gesture on the control's parameter, then OnMouseUp.
   virtual void OnMouseDblClick(int x, int y, IMouseMod* mod);
   // d in notches: 0.01 of the range each, 0.001 with control or shift held.
   virtual void OnMouseWheel(int x, int y, IMouseMod* mod, int d);
@@ -248,8 +260,6 @@ public:
 class ILevelSwitchControl : public ISwitchControl
 {
 public:
-  static const int kClickSlop = 3;
-
   ILevelSwitchControl(IPlugInterface* plug, int x, int y, int paramIdx, int levelParamIdx,
                       const IBitmap* bitmap, int levelSpan);
   bool GestureOnPress() const override { return false; }

@@ -279,7 +279,9 @@ void IGraphics::CommitTextEntry(IControl* control, IParam* param, const char* te
   {
     return; // not a text this parameter takes: it keeps its value
   }
-  BeginGesture(control);
+  // The text sets the control's own parameter, whether or not a press on
+  // the control opens its gesture.
+  MoveGesture(control->ParamIdx());
   control->SetValueFromUserInput(param->GetNormalized(value));
   EndGesture();
 }

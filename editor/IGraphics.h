@@ -238,10 +238,10 @@ public:
   void CommitTextEntry(IControl* control, IParam* param, const char* text);
   // [UI thread] During a press: ends the open gesture, if any, and opens
   // one on paramIdx (none for an index that names no parameter), which the
-  // release ends as any other. For a control bound to more than one
-  // parameter (IControl::GestureOnPress) once it knows which one the user
-  // changes, so that the host's begin and end bracket that parameter's
-  // values.
+  // release ends as any other; nothing when the open gesture is already on
+  // paramIdx. For a control bound to more than one parameter
+  // (IControl::GestureOnPress) once it knows which one the user changes, so
+  // that the host's begin and end bracket that parameter's values.
   void MoveGesture(int paramIdx);
 
   // ---- Bitmaps ----------------------------------------------------------------
@@ -339,12 +339,20 @@ public:
   // wheel and keys go to it wherever the mouse is, until the release. Each
   // press on a bound control opens a host gesture (begin) and its release
   // closes it (end). On a scalable editor a right press on the background
-  // (or on no control) opens the size menu instead.
+  // (or on no control) opens the size menu instead. Every value a press, a
+  // drag, a release or a double click sets reaches the host inside a
+  // gesture on its parameter; wheel notches come without one.
   void OnMouseDown(int x, int y, IMouseMod* mod);
   void OnMouseUp(int x, int y, IMouseMod* mod);
   void OnMouseDrag(int x, int y, IMouseMod* mod);
-  // True when the control took the double click as a press; the window then
-  // captures the mouse.
+  // The press of a double click (the window's second press, in place of
+  // OnMouseDown). It captures the control hit and is held: released without
+  // moving more than IControl::kClickSlop layout units it is the control's
+  // double click, acted on at the release where it was pressed; moved
+  // further it is a press at that point that drags. A control that takes a
+  // double click as a single click is pressed at once. True when a control
+  // took it; the window then captures the mouse, so that the drags and the
+  // release that decide it arrive.
   bool OnMouseDblClick(int x, int y, IMouseMod* mod);
   void OnMouseWheel(int x, int y, IMouseMod* mod, int d);
   // Mouse-over events go out only after HandleMouseOver(true).
@@ -408,7 +416,13 @@ protected:
   int mIdleTicks = 0;
   int mMouseCapture = -1, mMouseOver = -1;
   int mGestureParam = -1; // the parameter of the open gesture, or -1
+  // The last position handed to the captured control, in layout units; for
+  // a held double click, where it was pressed.
   int mMouseX = -1, mMouseY = -1;
+  // A double click's press held until a drag or the release tells what it
+  // is (OnMouseDblClick), with the modifiers it came with.
+  bool mDblClickPending = false;
+  IMouseMod mDblClickMod;
   bool mHandleMouseOver = false;
   bool mStrict = true;
   IControl* mKeyCatcher = nullptr;

@@ -7,6 +7,7 @@
 #include "IPlugInterface.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace
 {
@@ -183,6 +184,7 @@ IGraphics::Hit IGraphics::HitAt(int px, int py, bool mouseOver)
 void IGraphics::ReleaseMouseCapture()
 {
   mMouseCapture = mMouseX = mMouseY = -1;
+  mDblClickPending = false;
 }
 
 void IGraphics::BeginGesture(IControl* control)
@@ -192,6 +194,10 @@ void IGraphics::BeginGesture(IControl* control)
 
 void IGraphics::MoveGesture(int paramIdx)
 {
+  if (paramIdx >= 0 && paramIdx == mGestureParam)
+  {
+    return; // already open: a second begin would split what the host records
+  }
   EndGesture();
   if (IsParam(paramIdx))
   {
@@ -249,9 +255,20 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
   IMouseMod none;
   mod = OrNoMod(mod, &none);
   const Hit hit = HitAt(x, y);
+  const bool dblClick = mDblClickPending;
+  const int pressX = mMouseX, pressY = mMouseY;
+  IMouseMod pressMod = mDblClickMod;
   ReleaseMouseCapture();
   if (IControl* control = mControls.Get(hit.control))
   {
+    if (dblClick)
+    {
+      // Released within the slop: a double click after all, acted on
+      // where it was pressed, and a gesture of its own, so that the host
+      // records the value it sets.
+      MoveGesture(control->ParamIdx());
+      control->OnMouseDblClick(pressX, pressY, &pressMod);
+    }
     control->OnMouseUp(hit.x, hit.y, mod);
   }
   EndGesture();
@@ -268,6 +285,25 @@ void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
   // distance moved, a unit per scale pixels.
   x = ToLayout(x);
   y = ToLayout(y);
+  if (mDblClickPending)
+  {
+    if (std::abs(x - mMouseX) <= IControl::kClickSlop &&
+        std::abs(y - mMouseY) <= IControl::kClickSlop)
+    {
+      return;
+    }
+    // Past the slop the second press is no double click but a press that
+    // drags, from where it went down: a knob or a step key then follows
+    // the whole movement, as after any press.
+    mDblClickPending = false;
+    IMouseMod pressMod = mDblClickMod;
+    PressControl(mMouseCapture, mMouseX, mMouseY, &pressMod);
+    control = mControls.Get(mMouseCapture); // unless the press prompted
+    if (!control)
+    {
+      return;
+    }
+  }
   const int dX = x - mMouseX, dY = y - mMouseY;
   if (dX == 0 && dY == 0)
   {
@@ -284,6 +320,7 @@ bool IGraphics::OnMouseDblClick(int px, int py, IMouseMod* mod)
   IMouseMod none;
   mod = OrNoMod(mod, &none);
   ReleaseMouseCapture();
+  EndGesture(); // a release the window never saw
   const Hit hit = HitAt(px, py);
   const int c = hit.control, x = hit.x, y = hit.y;
   IControl* control = mControls.Get(c);
@@ -296,8 +333,17 @@ bool IGraphics::OnMouseDblClick(int px, int py, IMouseMod* mod)
     PressControl(c, x, y, mod);
     return true;
   }
-  control->OnMouseDblClick(x, y, mod);
-  return false;
+  // Which it is shows only later: released within the slop it is a double
+  // click (OnMouseUp), moved past it a drag (OnMouseDrag). A second press
+  // soon after a click that drags a knob or a step's level must not first
+  // restore the default or toggle the step. The capture brings the window's
+  // drags and release here.
+  mMouseCapture = c;
+  mMouseX = x;
+  mMouseY = y;
+  mDblClickPending = true;
+  mDblClickMod = *mod;
+  return true;
 }
 
 void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d)

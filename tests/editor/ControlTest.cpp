@@ -388,6 +388,7 @@ TEST(IControl, ADoubleClickRestoresTheFirstValueThePlugInGave)
   editor.plug.Forget();
   IMouseMod mod = kLeft;
   editor.graphics->OnMouseDblClick(10, 10, &mod);
+  editor.graphics->OnMouseUp(10, 10, &mod);
   EXPECT_EQ(0.5, knob->GetValue());
   EXPECT_EQ(0.5, editor.ParamValue(EditorPlug::kKnob));
   ASSERT_EQ(1u, editor.plug.mAutomation.size());
@@ -402,8 +403,101 @@ TEST(IControl, ADoubleClickBeforeAnyValueFromThePlugInDoesNothing)
       editor.Add(new IKnobMultiControl(&editor.plug, 0, 0, EditorPlug::kKnob, &bitmap));
   IMouseMod mod = kLeft;
   editor.graphics->OnMouseDblClick(10, 10, &mod);
+  editor.graphics->OnMouseUp(10, 10, &mod);
   EXPECT_EQ(0.0, knob->GetValue());
-  EXPECT_TRUE(editor.plug.HeardNothing());
+  // The gesture a double click opens, with no value in it.
+  EXPECT_TRUE(editor.plug.mAutomation.empty());
+  EXPECT_TRUE(editor.plug.mParamChanges.empty());
+  EXPECT_EQ("", editor.plug.UnbracketedCall());
+}
+
+// Each kind of control double-clicked as the window reports it (down, up,
+// double click, up): every value reaches the host between a begin and the
+// end on its parameter, where a host recording by touch keeps it; a level
+// switch's too, whose press opens no gesture.
+TEST(IControl, EveryValueADoubleClickSetsComesInsideAGesture)
+{
+  const IBitmap bitmap(nullptr, 10, 20, 2); // frames of 10 x 10
+  struct Case
+  {
+    const char* kind;
+    IControl* (*make)(IPlugBase*, const IBitmap*);
+    int param;
+    double moved; // the value the plug-in hands in first (the default stays), or -1
+    double after;
+  };
+  const Case cases[] = {
+      {"knob",
+       [](IPlugBase* plug, const IBitmap* b) -> IControl*
+       { return new IKnobMultiControl(plug, 0, 0, EditorPlug::kKnob, b); },
+       EditorPlug::kKnob, 0.9, 0.5},
+      {"fader", // the click puts it at 1
+       [](IPlugBase* plug, const IBitmap* b) -> IControl*
+       { return new IFaderControl(plug, 0, 0, 50, EditorPlug::kKnob, b); },
+       EditorPlug::kKnob, -1.0, 0.5},
+      {"bitmap",
+       [](IPlugBase* plug, const IBitmap* b) -> IControl*
+       { return new IBitmapControl(plug, 0, 0, EditorPlug::kKnob, b); },
+       EditorPlug::kKnob, 0.9, 0.5},
+      {"switch",
+       [](IPlugBase* plug, const IBitmap* b) -> IControl*
+       { return new ISwitchControl(plug, 0, 0, EditorPlug::kSwitch, b); },
+       EditorPlug::kSwitch, -1.0, 0.0},
+      {"level switch",
+       [](IPlugBase* plug, const IBitmap* b) -> IControl* {
+         return new ILevelSwitchControl(plug, 0, 0, EditorPlug::kSwitch, EditorPlug::kKnob, b, 10);
+       },
+       EditorPlug::kSwitch, -1.0, 0.0},
+      {"contact",
+       [](IPlugBase* plug, const IBitmap* b) -> IControl*
+       { return new IContactControl(plug, 0, 0, EditorPlug::kSwitch, b); },
+       EditorPlug::kSwitch, -1.0, 0.0},
+      {"invisible switch",
+       [](IPlugBase* plug, const IBitmap*) -> IControl*
+       { return new IInvisibleSwitchControl(plug, IRECT(0, 0, 10, 10), EditorPlug::kSwitch); },
+       EditorPlug::kSwitch, -1.0, 0.0},
+      {"radio buttons", // the click picks the first; the default is the second
+       [](IPlugBase* plug, const IBitmap* b) -> IControl*
+       {
+         return new IRadioButtonsControl(plug, IRECT(0, 0, 30, 10), EditorPlug::kMode, 3, b,
+                                         kHorizontal);
+       },
+       EditorPlug::kMode, -1.0, 0.5},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.kind);
+    Editor editor;
+    IControl* control = editor.Add(c.make(&editor.plug, &bitmap));
+    editor.Attach();
+    if (c.moved >= 0.0)
+    {
+      editor.graphics->SetParameterFromPlug(c.param, c.moved, true);
+    }
+    IMouseMod mod = kLeft;
+    editor.Click(5, 5);
+    const size_t afterClick = editor.plug.mAutomation.size();
+    editor.graphics->OnMouseDblClick(5, 5, &mod);
+    editor.graphics->OnMouseUp(5, 5, &mod);
+    EXPECT_EQ("", editor.plug.UnbracketedCall());
+    ASSERT_LT(afterClick, editor.plug.mAutomation.size()) << "the double click set nothing";
+    EXPECT_EQ(c.param, editor.plug.mAutomation.back().first);
+    EXPECT_DOUBLE_EQ(c.after, editor.plug.mAutomation.back().second);
+    EXPECT_DOUBLE_EQ(c.after, control->GetValue());
+  }
+}
+
+// A typed value is a gesture on the control's parameter, also on a control
+// whose press opens none.
+TEST(ILevelSwitchControl, ATypedValueComesInsideAGesture)
+{
+  Editor editor;
+  const IBitmap bitmap(nullptr, 10, 20, 2);
+  IControl* key = editor.Add(new ILevelSwitchControl(&editor.plug, 0, 0, EditorPlug::kSwitch,
+                                                     EditorPlug::kKnob, &bitmap, 10));
+  editor.Attach();
+  editor.graphics->CommitTextEntry(key, editor.plug.GetParam(EditorPlug::kSwitch), "on");
+  EXPECT_EQ((std::vector<std::string>{"begin 1", "automate 1", "end 1"}), editor.plug.mHostCalls);
 }
 
 // ---- Values from the plug-in ------------------------------------------------------
@@ -599,8 +693,10 @@ TEST(IControl, APromptsGesturesAreBracketedWithoutTheRelease)
 }
 
 // What a platform's text box commits becomes the parameter's value the way
-// the parameter displays it; a text that is no value of the parameter
-// leaves it where it was (the default here), never at its minimum.
+// the parameter displays it, as a host's text would; a text the parameter
+// does not take leaves it at its value (the defaults: Hard, gain 1, off),
+// never at its minimum. A value a display text shows ("on") is taken by
+// that text only.
 TEST(IGraphics, ACommittedTextBecomesTheParametersValue)
 {
   struct Case
@@ -610,10 +706,11 @@ TEST(IGraphics, ACommittedTextBecomesTheParametersValue)
     double value;
   };
   const Case cases[] = {
-      {EditorPlug::kMode, "Auto", 2.0}, {EditorPlug::kMode, "Loud", 1.0},
-      {EditorPlug::kNine, "7", 7.0},    {EditorPlug::kGain, "0.5", 0.5},
-      {EditorPlug::kGain, "junk", 1.0}, {EditorPlug::kGain, "", 1.0},
-      {EditorPlug::kSwitch, "1", 0.0},  {EditorPlug::kKnob, "0.25", 0.25},
+      {EditorPlug::kMode, "Auto", 2.0},  {EditorPlug::kMode, "Loud", 1.0},
+      {EditorPlug::kNine, "7", 7.0},     {EditorPlug::kGain, "0.5", 0.5},
+      {EditorPlug::kGain, "junk", 1.0},  {EditorPlug::kGain, "", 1.0},
+      {EditorPlug::kSwitch, "1", 0.0},   {EditorPlug::kSwitch, "on", 1.0},
+      {EditorPlug::kKnob, "0.25", 0.25}, {EditorPlug::kGain, "0.5 x", 0.5},
   };
   for (const Case& c : cases)
   {

@@ -131,9 +131,10 @@ TEST(Dispatch, MouseOverIsOffUnlessAskedForAndThenReachesGrayedControlsThatWantI
   EXPECT_EQ("out", right->mEvents.back());
 }
 
-// Taken as a press, a double click opens the gesture a press opens, so its
-// release ends a gesture the host saw begin.
-TEST(Dispatch, ADoubleClickTakenAsAPressCapturesAndOpensAGesture)
+// A double click captures its control and opens a gesture on its
+// parameter, taken as a press or not, so that its release ends a gesture
+// the host saw begin.
+TEST(Dispatch, ADoubleClickCapturesAndOpensAGesture)
 {
   Editor editor;
   auto* single = editor.Add(new ProbeControl(&editor.plug, IRECT(0, 0, 50, 50), EditorPlug::kKnob));
@@ -149,10 +150,56 @@ TEST(Dispatch, ADoubleClickTakenAsAPressCapturesAndOpensAGesture)
   EXPECT_EQ((std::vector<int>{EditorPlug::kKnob}), editor.plug.mBeginEdits);
   EXPECT_EQ((std::vector<int>{EditorPlug::kKnob}), editor.plug.mEndEdits);
 
-  EXPECT_FALSE(editor.graphics->OnMouseDblClick(60, 10, &mod));
-  EXPECT_EQ(-1, editor.graphics->GetMouseCapture());
-  EXPECT_EQ((Events{"dbl 60,10"}), plain->mEvents);
+  // Any other control gets its double click at the release, inside a
+  // gesture of its own.
+  editor.plug.Forget();
+  EXPECT_TRUE(editor.graphics->OnMouseDblClick(60, 10, &mod));
+  EXPECT_EQ(1, editor.graphics->GetMouseCapture());
+  EXPECT_TRUE(plain->mEvents.empty()) << "held until it is known what it is";
+  editor.graphics->OnMouseUp(60, 10, &mod);
+  EXPECT_EQ((Events{"dbl 60,10", "up 60,10"}), plain->mEvents);
+  EXPECT_EQ((std::vector<std::string>{"begin 4", "automate 4", "end 4"}), editor.plug.mHostCalls);
   EXPECT_FALSE(editor.graphics->OnMouseDblClick(150, 90, &mod)); // nothing there
+}
+
+// The second press of a double click that moves more than the slop (in
+// layout units, so alike at every scale) is a press at the point it went
+// down that drags, in the press's gesture; within the slop its release is
+// the double click.
+TEST(Dispatch, ASecondPressThatMovesPastTheSlopIsADragFromWhereItWentDown)
+{
+  for (double scale : {1.0, 1.5, 2.0})
+  {
+    SCOPED_TRACE(scale);
+    Editor editor;
+    auto* knob = editor.Add(new ProbeControl(&editor.plug, IRECT(0, 0, 50, 50), EditorPlug::kKnob));
+    editor.graphics->SetScalable(true);
+    editor.graphics->SetUserScale(scale);
+    editor.Attach();
+    const auto px = [&](int units) { return editor.graphics->ToPixels(units); };
+    const int slop = IControl::kClickSlop;
+    IMouseMod mod(true);
+    EXPECT_TRUE(editor.graphics->OnMouseDblClick(px(10), px(10), &mod));
+    editor.graphics->OnMouseDrag(px(10 + slop), px(10 - slop), &mod);
+    EXPECT_TRUE(knob->mEvents.empty()) << "still within the slop";
+    editor.graphics->OnMouseDrag(px(10), px(10 + slop + 1), &mod);
+    editor.graphics->OnMouseDrag(px(10), px(10 + slop + 3), &mod);
+    editor.graphics->OnMouseUp(px(10), px(10 + slop + 3), &mod);
+    EXPECT_EQ((Events{"down 10,10", "drag 0," + std::to_string(slop + 1), "drag 0,2",
+                      "up 10," + std::to_string(10 + slop + 3)}),
+              knob->mEvents);
+    EXPECT_EQ((std::vector<std::string>{"begin 0", "end 0"}), editor.plug.mHostCalls);
+
+    knob->mEvents.clear();
+    editor.plug.Forget();
+    EXPECT_TRUE(editor.graphics->OnMouseDblClick(px(10), px(10), &mod));
+    editor.graphics->OnMouseDrag(px(10 - slop), px(10 + slop), &mod);
+    editor.graphics->OnMouseUp(px(10 - slop), px(10 + slop), &mod);
+    EXPECT_EQ(
+        (Events{"dbl 10,10", "up " + std::to_string(10 - slop) + "," + std::to_string(10 + slop)}),
+        knob->mEvents);
+    EXPECT_EQ((std::vector<std::string>{"begin 0", "automate 0", "end 0"}), editor.plug.mHostCalls);
+  }
 }
 
 namespace

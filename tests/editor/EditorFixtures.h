@@ -11,6 +11,7 @@
 #include "IControl.h"
 #include "IGraphicsMemory.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,25 @@ public:
     GetParam(kGain)->SetShape(2.0);
   }
 
+  // The host's calls in the order they came as well, "begin 1",
+  // "automate 1", "end 1": whether a value came inside its gesture shows
+  // only in the order.
+  void BeginInformHostOfParamChange(int idx) override
+  {
+    BarePlug::BeginInformHostOfParamChange(idx);
+    mHostCalls.push_back("begin " + std::to_string(idx));
+  }
+  void InformHostOfParamChange(int idx, double normalizedValue) override
+  {
+    BarePlug::InformHostOfParamChange(idx, normalizedValue);
+    mHostCalls.push_back("automate " + std::to_string(idx));
+  }
+  void EndInformHostOfParamChange(int idx) override
+  {
+    BarePlug::EndInformHostOfParamChange(idx);
+    mHostCalls.push_back("end " + std::to_string(idx));
+  }
+
   // Everything the editor may have told the plug-in or the host.
   bool HeardNothing() const
   {
@@ -56,7 +76,39 @@ public:
     mBeginEdits.clear();
     mEndEdits.clear();
     mParamChanges.clear();
+    mHostCalls.clear();
   }
+  // Empty when every value came between a begin and the end on its
+  // parameter and every begin was ended; else what went wrong first.
+  std::string UnbracketedCall() const
+  {
+    std::vector<std::string> open;
+    for (const std::string& call : mHostCalls)
+    {
+      const size_t space = call.find(' ');
+      const std::string kind = call.substr(0, space), idx = call.substr(space + 1);
+      const auto at = std::find(open.begin(), open.end(), idx);
+      if (kind == "begin" && at != open.end())
+      {
+        return call + " inside its gesture";
+      }
+      if (kind != "begin" && at == open.end())
+      {
+        return call + " outside a gesture";
+      }
+      if (kind == "begin")
+      {
+        open.push_back(idx);
+      }
+      else if (kind == "end")
+      {
+        open.erase(at);
+      }
+    }
+    return open.empty() ? std::string() : "no end for " + open.front();
+  }
+
+  std::vector<std::string> mHostCalls;
 };
 
 class TestGraphics : public IGraphicsMemory

@@ -21,6 +21,7 @@ and log are kept in --work-dir), 77 when the platform cannot run here.
 
 import argparse
 import collections
+import copy
 import json
 import os
 import random
@@ -139,6 +140,12 @@ class Log:
             elif parts[0] in ("begin", "end"):
                 self.calls.append((parts[0], int(parts[1]), None))
 
+    def only(self, *indices):
+        """The same log with the calls on those parameters alone."""
+        narrowed = copy.copy(self)
+        narrowed.calls = [c for c in self.calls if c[1] in indices]
+        return narrowed
+
     def of(self, kind, index=None):
         return [c for c in self.calls if c[0] == kind and (index is None or c[1] == index)]
 
@@ -147,7 +154,8 @@ class Log:
 
     def gestures(self, index):
         """The automate values between each begin and its end on one
-        parameter; fails on an unbalanced bracket."""
+        parameter; fails on an unbalanced bracket, and on a value outside
+        every bracket, which a host recording by touch would drop."""
         result, current = [], None
         for kind, i, value in self.calls:
             if i != index:
@@ -159,7 +167,8 @@ class Log:
                 check(current is not None, "end(%d) without begin: %s" % (index, self.calls))
                 result.append(current)
                 current = None
-            elif current is not None:
+            else:
+                check(current is not None, "automate(%d) outside a gesture: %s" % (index, self.calls))
                 current.append(value)
         check(current is None, "the gesture on %d never ended: %s" % (index, self.calls))
         return result
@@ -295,14 +304,22 @@ class Session:
     def move(self, x, y):
         self.xdo("mousemove", *self.at(x, y))
 
-    def drag(self, x, y, dy, step=4, pause=0.025, modifier=None, dx=0):
+    def drag(self, x, y, dy, step=4, pause=0.025, modifier=None, dx=0, after_click=None):
         """Press at (x, y), move by (dx, dy) in steps of at most `step` px
-        along each axis (Wine merges faster motion), release."""
+        along each axis (Wine merges faster motion), release. With
+        after_click the press follows a click at (x, y) by that many seconds,
+        press to press: the second press of a double click."""
         self.move(x, y)
         time.sleep(0.1)
         if modifier:
             self.xdo("windowfocus", "--sync", self.window)
             self.xdo("keydown", modifier)
+        if after_click is not None:
+            first = time.time()
+            self.xdo("mousedown", 1)
+            time.sleep(0.03)
+            self.xdo("mouseup", 1)
+            time.sleep(max(0.0, after_click - (time.time() - first)))
         self.xdo("mousedown", 1)
         time.sleep(pause)
         moved_x = moved_y = 0
@@ -531,7 +548,59 @@ def double_click_restores_the_default(s):
     log = s.log()
     check(min(log.values(p)) < log.initial[p] - 0.1, "the drag did not move the knob: %s" % log.calls)
     check(abs(log.final[p] - log.initial[p]) < 1e-6, "after the double click %f, default %f" % (log.final[p], log.initial[p]))
-    log.gestures(p)  # balanced
+    log.gestures(p)  # balanced, every value inside a gesture
+
+
+def a_double_click_sets_its_value_inside_one_gesture(s):
+    """A host that records automation by touch keeps only the values
+    between a begin and its end: the value a double click sets comes inside
+    one. The resonance knob and the swing slider, moved first, go back to
+    their defaults; a step key's double click is two clicks, on and off."""
+    layout = s.layout()
+    resonance, swing, step9 = layout["filter_resonance"], layout["swing"], layout["step_9"]
+    s.host(seconds=12)
+    for control, dy, dx in ((resonance, -40, 0), (swing, 0, 20)):
+        s.drag(*centre(control.rect), dy, dx=dx)
+        time.sleep(0.5)  # the drag's press is no first click
+        s.double_click(*centre(control.rect))
+        time.sleep(0.5)
+    s.double_click(*centre(step9.rect))
+    s.wait()
+    log = s.log()
+    for control in (resonance, swing):
+        p = control.index
+        gestures = log.gestures(p)
+        check(len(gestures) == 3 and gestures[-1] == [log.initial[p]], "%s: the drag, the click, the double click's default in a gesture: %s" % (control.name, log.calls))
+        check(log.final[p] == log.initial[p], "%s ends at %s, default %s" % (control.name, log.final[p], log.initial[p]))
+    check(log.gestures(step9.index) == [[1.0], [0.0]], "step 9 on, then off, each in a gesture: %s" % log.calls)
+
+
+def a_second_press_that_drags_is_a_drag_not_a_double_click(s):
+    """A second press soon after a click on the same control, which the
+    window reports as a double click, drags once it moves past a few
+    units: 20 px down a step key set its level (the step stays on), 40 px
+    down the cutoff knob turn it by 40 / 256 of its range. Pressed 0.17 s
+    after the click (a double click's timing) as 0.7 s after it."""
+    layout = s.layout()
+    cutoff = layout["filter_cutoff"]
+    steps = [(layout["step_%d" % n], layout["step_level_%d" % n], gap) for n, gap in ((9, 0.17), (10, 0.7))]
+    s.host(seconds=12)
+    for step, _, gap in steps:
+        s.drag(*centre(step.rect), 20, after_click=gap)
+        time.sleep(0.5)
+    s.drag(*centre(cutoff.rect), 40, after_click=0.17)
+    s.wait()
+    log = s.log()
+    for step, level, gap in steps:
+        check(log.gestures(step.index) == [[1.0]], "%s after %g s: the click's gesture alone: %s" % (step.name, gap, log.calls))
+        check(log.final[step.index] == 1.0, "%s after %g s turned off again" % (step.name, gap))
+        one_gesture(log.only(level.index), level.index, falling=True)
+        expected = 1.0 - 20.0 / 43
+        check(abs(log.final[level.index] - expected) < 0.01, "%s after %g s: level %f, expected %f" % (step.name, gap, log.final[level.index], expected))
+    gestures = log.gestures(cutoff.index)
+    check(len(gestures) == 2 and gestures[0] == [] and len(gestures[1]) >= 8, "the cutoff's click, then its drag: %s" % log.calls)
+    moved = log.initial[cutoff.index] - log.final[cutoff.index]
+    check(abs(moved - 40 / 256.0) < 0.01, "the cutoff moved by %f, expected %f" % (moved, 40 / 256.0))
 
 
 def the_lit_led_follows_the_steps_over_a_bar(s, scale=None):
@@ -669,6 +738,26 @@ def typing_keeps_only_what_the_parameter_takes_and_enter_commits(s):
         check(len(log.values(param)) == 1 and log.gestures(param)[-1] == log.values(param), "the typed value inside a gesture: %s" % log.calls)
 
 
+def typed_text_sets_the_gain_only_when_it_reads_as_a_value(s):
+    """The text box reads what it commits as the host's text call does:
+    "abc" (which the box, keeping only what can make a number, refuses key
+    by key, so the shown value stays) leaves the gain where it was; "0.5"
+    sets it to 0.5, inside a gesture."""
+    s.testplug()
+    for typed in ("abc", "0.5"):
+        s.click(*TP_GAIN)
+        time.sleep(0.3)
+        s.focus()
+        s.type(typed)
+        s.key("Return")
+        time.sleep(0.3)
+    s.wait()
+    changes = [l for l in s.testplug_log() if l.startswith("value 0 ")]
+    check(changes == ["value 0 0.5"], "gain changes: %s" % s.testplug_log())
+    log = s.log()
+    check(log.values(T_GAIN) == [log.final[T_GAIN]] and log.gestures(T_GAIN)[-1] == log.values(T_GAIN), "0.5 alone, inside a gesture: %s" % log.calls)
+
+
 def a_click_elsewhere_cancels_the_entry(s):
     s.testplug()
     s.click(*TP_GAIN)
@@ -802,6 +891,8 @@ SCENARIOS = [
     push_is_on_while_held_in_midi_gate_mode,
     wheel_notches_move_a_knob,
     double_click_restores_the_default,
+    a_double_click_sets_its_value_inside_one_gesture,
+    a_second_press_that_drags_is_a_drag_not_a_double_click,
     the_lit_led_follows_the_steps_over_a_bar,
     opened_editor_at_200_percent_matches_the_golden_picture,
     dragging_the_cutoff_down_256_px_at_200_percent_moves_it_half_its_range,
@@ -814,6 +905,7 @@ SCENARIOS = [
     clicking_step_4_at_150_percent_toggles_it,
     automation_from_a_third_thread_while_playing,
     typing_keeps_only_what_the_parameter_takes_and_enter_commits,
+    typed_text_sets_the_gain_only_when_it_reads_as_a_value,
     a_click_elsewhere_cancels_the_entry,
     closing_the_editor_with_an_entry_open_commits_nothing,
     a_menu_chooses_a_display_text,

@@ -640,6 +640,7 @@ TEST_F(KolvaneEditorTest, DoubleClickRestoresTheDefaultAndRightClickDoesNothing)
   IMouseMod left(true);
   const Point decay = centreOf(kAmplitudeDecay);
   graphics->OnMouseDblClick(decay.x, decay.y, &left);
+  graphics->OnMouseUp(decay.x, decay.y, &left);
   EXPECT_NEAR(DefaultNormalized(parameterProperties[kAmplitudeDecay]),
               instance->GetParameter(kAmplitudeDecay), 1e-6);
   EXPECT_NEAR(0.5, plug->GetParam(kAmplitudeDecay)->Value(), 1e-9);
@@ -657,8 +658,109 @@ TEST_F(KolvaneEditorTest, DoubleClickRestoresTheDefaultAndRightClickDoesNothing)
   }
 }
 
-// The LEDs carry tags 42 to 57, which are no parameters: no input on them
-// reaches the parameters or the host.
+// A double click as the window reports it (down, up, double click, up) on
+// each kind of control the editor has: the host sees every value it sets
+// between a begin and an end on its parameter, as a host recording by touch
+// needs. A knob or the swing slider the host moved goes back to its
+// default; a step key, a switch and "Push!!" take it as one more click.
+TEST_F(KolvaneEditorTest, EveryValueADoubleClickSetsReachesTheHostInsideAGesture)
+{
+  struct Case
+  {
+    int param;
+    float moved;               // set by the host first (-1: none)
+    std::vector<float> values; // what the double click sends
+  };
+  const auto defaultOf = [](int param)
+  { return static_cast<float>(DefaultNormalized(parameterProperties[param])); };
+  const Case cases[] = {
+      {kFilterResonance, 0.7f, {defaultOf(kFilterResonance)}},
+      {kSwing, 0.7f, {defaultOf(kSwing)}},
+      {kStepSeq1 + 8, -1.0f, {0.0f}},
+      {kLFOTriple, -1.0f, {0.0f}},
+      {kPush, -1.0f, {1.0f, 0.0f}},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(parameterProperties[c.param].name);
+    open();
+    if (c.moved >= 0.0f)
+    {
+      instance->SetParameter(c.param, c.moved);
+    }
+    const Point at = centreOf(c.param);
+    click(at);
+    instance->ClearHostCalls();
+    IMouseMod left(true);
+    graphics->OnMouseDblClick(at.x, at.y, &left);
+    graphics->OnMouseUp(at.x, at.y, &left);
+    std::vector<HostCall> expected = {HostCall::beginEdit(c.param)};
+    for (float value : c.values)
+    {
+      expected.push_back(HostCall::automate(c.param, value));
+    }
+    expected.push_back(HostCall::endEdit(c.param));
+    EXPECT_EQ(expected, instance->TakeHostCalls());
+    EXPECT_EQ(c.values.back(), instance->GetParameter(c.param));
+  }
+}
+
+// A press soon after a click on the same control comes as a double click;
+// when it drags, it is a drag: 20 pixels down step 9's key (turned on by
+// the click) set its level and leave it on, 40 down the cutoff knob turn
+// it by 40 / 256 of its range, each in one gesture, at every scale.
+TEST_F(KolvaneEditorTest, ASecondPressThatDragsSetsTheLevelOrTurnsTheKnob)
+{
+  struct Case
+  {
+    int param;      // the control pressed
+    int changed;    // the parameter the drag sets
+    int dy;         // layout units down
+    float expected; // what the drag leaves
+  };
+  const Case cases[] = {
+      {kStepSeq1 + 8, kStepLevel1 + 8, 20, 1.0f - 20.0f / kStepLevelDragSpan},
+      {kFilterCutoff, kFilterCutoff, 40, 1.0f - 40.0f / 256},
+  };
+  for (double scale : kEditorScales)
+  {
+    for (const Case& c : cases)
+    {
+      SCOPED_TRACE(std::string(parameterProperties[c.param].name) + " at " + std::to_string(scale));
+      open();
+      graphics->SetUserScale(scale);
+      const Point at = onScreen(centreOf(c.param));
+      const float pressed = instance->GetParameter(c.param);
+      click(at);
+      const float clicked = instance->GetParameter(c.param);
+      instance->ClearHostCalls();
+      IMouseMod left(true);
+      graphics->OnMouseDblClick(at.x, at.y, &left);
+      const int dy = graphics->ToPixels(c.dy);
+      for (int moved = 2; moved <= dy; moved += 2)
+      {
+        graphics->OnMouseDrag(at.x, at.y + moved, &left);
+      }
+      graphics->OnMouseUp(at.x, at.y + dy, &left);
+      const std::vector<HostCall> calls = instance->TakeHostCalls();
+      ASSERT_GE(calls.size(), 3u);
+      EXPECT_EQ(HostCall::beginEdit(c.changed), calls.front());
+      EXPECT_EQ(HostCall::endEdit(c.changed), calls.back());
+      for (size_t i = 1; i + 1 < calls.size(); ++i)
+      {
+        EXPECT_EQ(HostCall::Automate, calls[i].kind) << calls[i];
+        EXPECT_EQ(c.changed, calls[i].index) << calls[i];
+      }
+      EXPECT_NEAR(c.expected, instance->GetParameter(c.changed), scale == 1.5 ? 0.03 : 1e-6);
+      if (c.changed != c.param)
+      {
+        EXPECT_NE(pressed, clicked) << "the click toggled the step";
+        EXPECT_EQ(clicked, instance->GetParameter(c.param)) << "the drag toggled it back";
+      }
+    }
+  }
+}
+
 // The editor's text entry reads what a host's does: the shown forms with
 // their units, names of choices, and plain numbers; a text it does not take
 // leaves the parameter alone.
@@ -683,6 +785,50 @@ TEST_F(KolvaneEditorTest, TextEntryReadsTheShownForms)
   }
 }
 
+// What the host shows for a value (its display and unit label), typed into
+// the text entry of any of the editor's controls, sets that value again to
+// the display's precision: the value it sets shows the same text. Over each
+// parameter's range, each typed after the parameter was moved to the other
+// end.
+TEST_F(KolvaneEditorTest, TheTextTheHostShowsTypedBackSetsThatValue)
+{
+  int checked = 0;
+  for (int i = 0; i < graphics->NControls(); ++i)
+  {
+    IControl* control = graphics->GetControl(i);
+    if (!control->IsBound())
+    {
+      continue;
+    }
+    const int p = control->ParamIdx();
+    IParam* param = plug->GetParam(p);
+    for (int k = 0; k <= 20; ++k)
+    {
+      const float normalized = k / 20.0f;
+      instance->SetParameter(p, normalized);
+      char display[MAX_PARAM_DISPLAY_LEN];
+      param->GetDisplayForHost(display);
+      std::string shown = display;
+      if (param->GetLabelForHost()[0])
+      {
+        shown = shown + " " + param->GetLabelForHost();
+      }
+      instance->SetParameter(p, normalized < 0.5f ? 1.0f : 0.0f);
+      graphics->CommitTextEntry(control, param, shown.c_str());
+      char back[MAX_PARAM_DISPLAY_LEN];
+      param->GetDisplayForHost(back);
+      EXPECT_STREQ(display, back) << param->GetNameForHost() << ": typed \"" << shown << "\"";
+      EXPECT_EQ(static_cast<float>(param->GetNormalized()), instance->GetParameter(p))
+          << "the host hears of it";
+      ++checked;
+    }
+  }
+  EXPECT_EQ(21 * (kNumParams - (kStepLevel16 - kStepLevel1 + 1)), checked)
+      << "every parameter but the step levels, whose keys show them";
+}
+
+// The LEDs carry tags 42 to 57, which are no parameters: no input on them
+// reaches the parameters or the host.
 TEST_F(KolvaneEditorTest, InputOnAnLedReachesNothing)
 {
   instance->Dispatch(effEditIdle); // LED 1 lit: its value is not the default
