@@ -352,7 +352,18 @@ void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d)
   const Hit hit = HitAt(x, y);
   if (IControl* control = mControls.Get(hit.control))
   {
+    // Each notch is a gesture of its own, so that a host recording by touch
+    // keeps it; one a press holds open already brackets it.
+    const bool held = mGestureParam >= 0;
+    if (!held)
+    {
+      MoveGesture(control->ParamIdx());
+    }
     control->OnMouseWheel(hit.x, hit.y, OrNoMod(mod, &none), d);
+    if (!held)
+    {
+      EndGesture();
+    }
   }
 }
 

@@ -343,8 +343,12 @@ TEST(IControl, AWheelNotchMovesTheValueByAHundredthOrAThousandthWithAModifier)
     EXPECT_NEAR(c.end, knob->GetValue(), 1e-12) << c.start << " " << c.notches;
     ASSERT_EQ(1u, editor.plug.mAutomation.size());
     EXPECT_NEAR(c.end, editor.plug.mAutomation[0].second, 1e-12);
-    // The wheel opens no host gesture.
-    EXPECT_TRUE(editor.plug.mBeginEdits.empty());
+    // Each notch comes inside a gesture of its own, as every change the
+    // editor makes does.
+    EXPECT_EQ((std::vector<std::string>{"begin " + std::to_string(EditorPlug::kKnob),
+                                        "automate " + std::to_string(EditorPlug::kKnob),
+                                        "end " + std::to_string(EditorPlug::kKnob)}),
+              editor.plug.mHostCalls);
   }
 }
 
