@@ -167,6 +167,20 @@ void IPlugFacade::GetParameterText(int idx, double normalizedValue, char* text) 
   }
 }
 
+void IPlugFacade::GetParameterText(int idx, double normalizedValue, char* text, char* unit) const
+{
+  GetParameterText(idx, normalizedValue, text);
+  if (!unit)
+  {
+    return;
+  }
+  unit[0] = '\0';
+  if (const IParam* param = mPlug->GetParam(idx))
+  {
+    param->GetUnitForHost(normalizedValue, true, unit);
+  }
+}
+
 // ============================================================================
 // Programs
 

@@ -181,6 +181,41 @@ TEST_F(IPlugFacadeTest, EveryTextTheHostShowsReadsBackAsItsValue)
   }
 }
 
+// A value's text and its unit apart, as a format with no unit call of its
+// own needs them: together they read back as the value, which a text alone
+// may not say.
+TEST_F(IPlugFacadeTest, TheTextOfANormalizedValueComesWithItsUnit)
+{
+  const struct
+  {
+    int param;
+    double normalized;
+    const char* text;
+    const char* unit;
+  } cases[] = {
+      {TypedPlug::kGain, 0.5, "0.50", "x"}, {TypedPlug::kSteps, 0.5, "9", "steps"},
+      {TypedPlug::kMode, 0.6, "Hard", ""},  {TypedPlug::kBypass, 0.5, "on", ""},
+      {plug->NParams(), 0.5, "", ""},       {-1, 0.5, "", ""},
+  };
+  for (const auto& c : cases)
+  {
+    char text[MAX_PARAM_DISPLAY_LEN] = "untouched", unit[MAX_PARAM_LABEL_LEN] = "untouched";
+    facade.GetParameterText(c.param, c.normalized, text, unit);
+    EXPECT_STREQ(c.text, text) << "param " << c.param;
+    EXPECT_STREQ(c.unit, unit) << "param " << c.param;
+    if (c.text[0])
+    {
+      const std::string typed = c.unit[0] ? std::string(text) + " " + unit : text;
+      ASSERT_TRUE(facade.SetParameterFromText(c.param, typed.c_str())) << typed;
+      facade.GetParameterText(c.param, facade.GetParameterNormalized(c.param), text, unit);
+      EXPECT_STREQ(c.text, text) << typed;
+    }
+  }
+  char text[MAX_PARAM_DISPLAY_LEN];
+  facade.GetParameterText(TypedPlug::kGain, 0.5, text, nullptr);
+  EXPECT_STREQ("0.50", text);
+}
+
 TEST_F(IPlugFacadeTest, StateRoundTripsIntoAFreshInstanceAndADamagedOneKeepsWhatItRead)
 {
   plug->SetNonDefaults();
