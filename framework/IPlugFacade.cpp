@@ -1,5 +1,6 @@
 #include "IPlugFacade.h"
 
+#include "IDenormalGuard.h"
 #include "IEditorScale.h"
 
 #include <cmath>
@@ -251,6 +252,7 @@ bool IPlugFacade::Process(float** inputs, float** outputs, int nFrames)
   {
     return false;
   }
+  IDenormalGuard denormals;
   mPlug->ProcessBuffers(0.0f, nFrames);
   return true;
 }
@@ -261,6 +263,7 @@ bool IPlugFacade::Process(double** inputs, double** outputs, int nFrames)
   {
     return false;
   }
+  IDenormalGuard denormals;
   mPlug->ProcessBuffers(0.0, nFrames);
   return true;
 }
@@ -271,6 +274,7 @@ bool IPlugFacade::ProcessAccumulating(float** inputs, float** outputs, int nFram
   {
     return false;
   }
+  IDenormalGuard denormals;
   mPlug->ProcessBuffersAccumulating(0.0f, nFrames);
   return true;
 }

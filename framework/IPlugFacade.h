@@ -131,7 +131,10 @@ public:
   // is written, for no frames or missing buffer arrays. A block longer than
   // the scratch buffers grows them (the one allocation on the audio path,
   // for hosts that send more than they announce); when they cannot grow the
-  // block is not processed.
+  // block is not processed. The block renders with subnormal numbers
+  // flushed to zero (IDenormalGuard), the host's floating-point state
+  // restored after it: a decay into silence costs no more than sound, and
+  // every format renders the same samples.
   bool Process(float** inputs, float** outputs, int nFrames);
   bool Process(double** inputs, double** outputs, int nFrames);
   // Float, adding to what the outputs hold.
