@@ -123,19 +123,24 @@ void IParam::Set(double value)
   mValue = value < mMin ? mMin : (value > mMax ? mMax : value);
 }
 
-void IParam::SetNormalized(double normalizedValue)
+double IParam::FromNormalized(double normalizedValue) const
 {
-  if (!std::isfinite(normalizedValue))
-  {
-    return;
-  }
   normalizedValue = normalizedValue < 0.0 ? 0.0 : (normalizedValue > 1.0 ? 1.0 : normalizedValue);
   double value = FromNormalizedParam(normalizedValue, mMin, mMax, mShape);
   if (mType != kTypeDouble)
   {
     value = std::floor(value / mStep + 0.5) * mStep;
   }
-  mValue = value < mMax ? value : mMax;
+  return value < mMax ? value : mMax;
+}
+
+void IParam::SetNormalized(double normalizedValue)
+{
+  if (!std::isfinite(normalizedValue))
+  {
+    return;
+  }
+  mValue = FromNormalized(normalizedValue);
 }
 
 double IParam::GetNormalized() const
@@ -185,14 +190,26 @@ const char* IParam::GetLabelForHost() const
 {
   if (mFormat)
   {
-    char text[MAX_PARAM_DISPLAY_LEN] = {};
-    mUnit[0] = '\0';
-    mFormat->Format(mValue, text, mUnit);
-    mUnit[MAX_PARAM_LABEL_LEN - 1] = '\0';
+    // The format's unit follows the value: written afresh at each call.
+    GetUnitForHost(mValue, false, mUnit);
     return mUnit;
   }
-  const char* displayText = GetDisplayText(Int());
-  return displayText[0] ? "" : mLabel;
+  return DisplayTextOf(mValue)[0] ? "" : mLabel;
+}
+
+void IParam::GetUnitForHost(double value, bool normalized, char* unit) const
+{
+  if (unit)
+  {
+    char text[MAX_PARAM_DISPLAY_LEN];
+    Describe(value, normalized, true, text, unit);
+  }
+}
+
+const char* IParam::DisplayTextOf(double value) const
+{
+  const double kIntLimit = 2147483647.0;
+  return value > -kIntLimit && value < kIntLimit ? GetDisplayText(static_cast<int>(value)) : "";
 }
 
 int IParam::GetNDisplayTexts() const
@@ -298,8 +315,7 @@ bool IParam::ParseText(const char* text, double* value) const
   parsed = mNegateDisplay ? -parsed : parsed;
   // A value shown by a display text is taken by that text only: "2" typed
   // into a list of three could mean its second or its third choice.
-  if (parsed > -2147483647.0 && parsed < 2147483647.0 &&
-      GetDisplayText(static_cast<int>(parsed))[0])
+  if (DisplayTextOf(parsed)[0])
   {
     return false;
   }
@@ -309,37 +325,39 @@ bool IParam::ParseText(const char* text, double* value) const
 
 void IParam::GetDisplayForHost(double value, bool normalized, char* str, bool withDisplayText) const
 {
-  if (!str)
+  if (str)
   {
-    return;
+    char unit[MAX_PARAM_LABEL_LEN];
+    Describe(value, normalized, withDisplayText, str, unit);
   }
+}
+
+void IParam::Describe(double value, bool normalized, bool withDisplayText, char* str,
+                      char* unit) const
+{
   if (normalized)
   {
     // A host's normalized value may be anything; show it as the nearest end.
-    value = std::isnan(value) ? 0.0 : value;
-    value = value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value);
-    value = FromNormalizedParam(value, mMin, mMax, mShape);
+    value = FromNormalized(std::isnan(value) ? 0.0 : value);
   }
+  str[0] = '\0';
+  unit[0] = '\0';
   if (mFormat)
   {
-    char unit[MAX_PARAM_LABEL_LEN] = {};
-    str[0] = '\0';
     mFormat->Format(value, str, unit);
     str[MAX_PARAM_DISPLAY_LEN - 1] = '\0';
+    unit[MAX_PARAM_LABEL_LEN - 1] = '\0';
     return;
   }
+  if (withDisplayText && DisplayTextOf(value)[0])
+  {
+    CopyBounded(str, DisplayTextOf(value), MAX_PARAM_DISPLAY_LEN);
+    return;
+  }
+  CopyBounded(unit, mLabel, MAX_PARAM_LABEL_LEN);
   // Integer conversions below are only defined inside int's range.
   const double kIntLimit = 2147483647.0;
   bool fitsInt = value > -kIntLimit && value < kIntLimit;
-  if (withDisplayText && fitsInt)
-  {
-    const char* displayText = GetDisplayText(static_cast<int>(value));
-    if (displayText[0])
-    {
-      CopyBounded(str, displayText, MAX_PARAM_DISPLAY_LEN);
-      return;
-    }
-  }
   if (mNegateDisplay)
   {
     value = -value;

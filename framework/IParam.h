@@ -106,6 +106,10 @@ public:
   // With a format, the unit of the current value's text; else "" when the
   // current value has a non-empty display text, else the label.
   const char* GetLabelForHost() const;
+  // The same for any value, the unit that goes with GetDisplayForHost's
+  // text of it, into unit: at most MAX_PARAM_LABEL_LEN bytes with the
+  // terminator.
+  void GetUnitForHost(double value, bool normalized, char* unit) const;
   const char* GetParamGroupForHost() const { return mParamGroup; }
 
   int GetNDisplayTexts() const;
@@ -120,7 +124,9 @@ public:
   // terminator: with a format, the format's text; else its display text when
   // it has one (and withDisplayText), else the number at the display
   // precision (truncated to an integer at precision 0). A normalized value
-  // is clamped into 0..1 first.
+  // is the value SetNormalized would set (clamped into 0..1, NaN as 0, a
+  // whole kind at its step), so that what a host is shown for it is what it
+  // plays.
   void GetDisplayForHost(char* str) const { GetDisplayForHost(mValue, false, str, true); }
   void GetDisplayForHostNoDisplayText(char* str) const
   {
@@ -141,6 +147,15 @@ public:
   bool ParseText(const char* text, double* value) const;
 
 private:
+  // The real value SetNormalized sets for a finite normalized value.
+  double FromNormalized(double normalizedValue) const;
+  // The display text of a value: "" for none, and for a value beyond int's
+  // range, where the conversion to its whole number is not defined.
+  const char* DisplayTextOf(double value) const;
+  // The text and the unit of a value, as GetDisplayForHost and
+  // GetUnitForHost give them; neither may be null.
+  void Describe(double value, bool normalized, bool withDisplayText, char* str, char* unit) const;
+
   EParamType mType = kTypeNone;
   double mValue = 0.0;
   double mMin = 0.0;

@@ -1,5 +1,6 @@
 #include "IPlugFacade.h"
 
+#include "IDenormalGuard.h"
 #include "IEditorScale.h"
 
 #include <cmath>
@@ -217,6 +218,20 @@ void IPlugFacade::GetParameterText(int idx, double normalizedValue, char* text) 
   }
 }
 
+void IPlugFacade::GetParameterText(int idx, double normalizedValue, char* text, char* unit) const
+{
+  GetParameterText(idx, normalizedValue, text);
+  if (!unit)
+  {
+    return;
+  }
+  unit[0] = '\0';
+  if (const IParam* param = mPlug->GetParam(idx))
+  {
+    param->GetUnitForHost(normalizedValue, true, unit);
+  }
+}
+
 // ============================================================================
 // Programs
 
@@ -292,6 +307,7 @@ bool IPlugFacade::Process(float** inputs, float** outputs, int nFrames)
   {
     return false;
   }
+  IDenormalGuard denormals;
   mPlug->ProcessBuffers(0.0f, nFrames);
   return true;
 }
@@ -303,6 +319,7 @@ bool IPlugFacade::Process(double** inputs, double** outputs, int nFrames)
   {
     return false;
   }
+  IDenormalGuard denormals;
   mPlug->ProcessBuffers(0.0, nFrames);
   return true;
 }
@@ -314,6 +331,7 @@ bool IPlugFacade::ProcessAccumulating(float** inputs, float** outputs, int nFram
   {
     return false;
   }
+  IDenormalGuard denormals;
   mPlug->ProcessBuffersAccumulating(0.0f, nFrames);
   return true;
 }

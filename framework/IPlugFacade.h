@@ -128,10 +128,18 @@ public:
   bool SetParameterFromText(int idx, const char* text);
   // 0 for an index out of range.
   double GetParameterNormalized(int idx) const;
-  // The text a host shows for the current value, or for a normalized one,
-  // at most MAX_PARAM_DISPLAY_LEN bytes; "" for an index out of range.
+  // The text a host shows for the current value, or for a normalized one
+  // (the value SetParameterNormalized would set), at most
+  // MAX_PARAM_DISPLAY_LEN bytes; "" for an index out of range. Its unit, for
+  // the current value, is the parameter's GetLabelForHost.
   void GetParameterText(int idx, char* text) const;
   void GetParameterText(int idx, double normalizedValue, char* text) const;
+  // The same text of a normalized value and, apart, its unit ("ms", "%",
+  // "% wet", or "" where the text says it all), at most MAX_PARAM_LABEL_LEN
+  // bytes. Together, with a space between ("250 ms"), they are the value as
+  // a host shows it on its own, which SetParameterFromText reads back as
+  // that value: the text alone may not say it ("10" is 10 ms or 10 s).
+  void GetParameterText(int idx, double normalizedValue, char* text, char* unit) const;
 
   // ---- Programs [UI thread, mutex held] ----------------------------------
   // The host chooses a preset slot; the edits of the one being left stay in
@@ -152,7 +160,10 @@ public:
   // is written, for no frames or missing buffer arrays. A block longer than
   // the scratch buffers grows them (the one allocation on the audio path,
   // for hosts that send more than they announce); when they cannot grow the
-  // block is not processed.
+  // block is not processed. The block renders with subnormal numbers
+  // flushed to zero (IDenormalGuard), the host's floating-point state
+  // restored after it: a decay into silence costs no more than sound, and
+  // every format renders the same samples.
   bool Process(float** inputs, float** outputs, int nFrames);
   bool Process(double** inputs, double** outputs, int nFrames);
   // Float, adding to what the outputs hold.

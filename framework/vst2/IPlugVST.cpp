@@ -1,7 +1,5 @@
 #include "IPlugVST.h"
 
-#include "IDenormalGuard.h"
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -556,7 +554,6 @@ void IPlugVST::RunProcess(AEffect* effect, Sample** inputs, Sample** outputs, Vs
   {
     return;
   }
-  IDenormalGuard denormals;
   IPlugBase::IMutexLock lock(adapter->GetPlug());
   if (adapter->mPlug->DoesMidi())
   {

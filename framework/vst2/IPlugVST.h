@@ -103,8 +103,8 @@ private:
   // opens the plug-in: the host is identified, and hosts that take only
   // stereo get the descriptor's channels cut to it.
   void HostSpecificInit();
-  // One processing callback: flush-to-zero, the plug-in mutex, the host's
-  // MIDI interest, then render through the façade.
+  // One processing callback: the plug-in mutex, the host's MIDI interest,
+  // then render through the façade (which flushes subnormals to zero).
   template <class Sample, class Render>
   static void RunProcess(AEffect* effect, Sample** inputs, Sample** outputs, VstInt32 nFrames,
                          Render render);

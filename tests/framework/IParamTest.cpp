@@ -479,7 +479,9 @@ TEST(IParam, FormatMakesTheDisplayAndTheUnit)
   param.Set(1.0);
   EXPECT_STREQ("whole", param.GetLabelForHost());
   param.GetDisplayForHost(0.5, true, display);
-  EXPECT_STREQ("5", display);
+  EXPECT_STREQ("10", display) << "a switch at 0.5 is on, as SetNormalized sets it";
+  param.GetDisplayForHost(0.25, true, display);
+  EXPECT_STREQ("0", display);
   param.GetDisplayForHostNoDisplayText(display);
   EXPECT_STREQ("10", display);
 
@@ -490,4 +492,68 @@ TEST(IParam, FormatMakesTheDisplayAndTheUnit)
   param.GetDisplayForHost(display);
   EXPECT_STREQ("on", display) << "without a format, the display texts again";
   EXPECT_STREQ("", param.GetLabelForHost());
+}
+
+// A host asks for the text of a normalized value to show what setting it
+// would do: a whole kind shows the value SetNormalized rounds to, with its
+// unit. It used to truncate instead, showing a switch at 0.5 "off" though
+// it sets "on", and "8 steps" for 9.
+TEST(IParam, TheTextOfANormalizedValueIsTheTextOfTheValueItSets)
+{
+  IParam steps, mode, bypass;
+  steps.InitInt("Steps", 8, 1, 16, "steps");
+  mode.InitEnum("Mode", 0, 3, "mode");
+  mode.SetDisplayText(1, "Hard");
+  bypass.InitBool("Bypass", false);
+  for (IParam* param : {&steps, &mode, &bypass})
+  {
+    for (int k = 0; k <= 40; ++k)
+    {
+      const double normalized = k / 40.0;
+      SCOPED_TRACE(std::string(param->GetNameForHost()) + " at " + std::to_string(normalized));
+      char unit[MAX_PARAM_LABEL_LEN];
+      param->GetUnitForHost(normalized, true, unit);
+      const std::string shown = DisplayOf(*param, normalized, true);
+      param->SetNormalized(normalized);
+      EXPECT_EQ(Display(*param), shown);
+      EXPECT_STREQ(param->GetLabelForHost(), unit);
+    }
+  }
+  EXPECT_EQ("9", DisplayOf(steps, 0.5, true));
+  EXPECT_EQ("on", DisplayOf(bypass, 0.5, true));
+}
+
+// The unit of any value, not only the current one: the format's for that
+// value, else the label where the value has no display text.
+TEST(IParam, TheUnitOfAnyValue)
+{
+  TenthsFormat tenths;
+  IParam formatted, plain;
+  formatted.InitDouble("f", 0.0, 0.0, 1.0, 0.1);
+  formatted.SetFormat(&tenths);
+  plain.InitEnum("Mode", 0, 3, "mode");
+  plain.SetDisplayText(0, "Soft");
+  struct Case
+  {
+    const IParam* param;
+    double value;
+    bool normalized;
+    const char* unit;
+  };
+  const Case cases[] = {
+      {&formatted, 1.0, false, "whole"}, {&formatted, 0.3, false, "tenths"},
+      {&formatted, 1.0, true, "whole"},  {&formatted, kNaN, true, "tenths"},
+      {&plain, 0.0, false, ""},          {&plain, 2.0, false, "mode"},
+      {&plain, 0.9, true, "mode"},       {&plain, 0.1, true, ""},
+      {&plain, 1e12, false, "mode"},
+  };
+  for (const Case& c : cases)
+  {
+    char unit[MAX_PARAM_LABEL_LEN] = "untouched";
+    c.param->GetUnitForHost(c.value, c.normalized, unit);
+    EXPECT_STREQ(c.unit, unit) << c.param->GetNameForHost() << " " << c.value
+                               << (c.normalized ? " normalized" : "");
+  }
+  EXPECT_STREQ("tenths", formatted.GetLabelForHost()) << "the current value's stays its own";
+  plain.GetUnitForHost(1.0, false, nullptr);
 }

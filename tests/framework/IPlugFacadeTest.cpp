@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -36,6 +37,9 @@ public:
   void OnHostIdentified() override { ++mHostIdentified; }
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override
   {
+    // The smallest normal float halved is subnormal: 0 with flush-to-zero on.
+    volatile float smallest = FLT_MIN;
+    mFlushedDenormals.push_back(smallest * 0.5f == 0.0f);
     TypedPlug::ProcessDoubleReplacing(inputs, outputs, nFrames);
     if (mDuringProcess)
     {
@@ -51,6 +55,7 @@ public:
   std::vector<int> mSysExSizes;
   int mResets = 0;
   int mHostIdentified = 0;
+  std::vector<bool> mFlushedDenormals; // flush-to-zero was on, per block
 };
 
 class IPlugFacadeTest : public ::testing::Test
@@ -192,6 +197,41 @@ TEST_F(IPlugFacadeTest, EveryTextTheHostShowsReadsBackAsItsValue)
   }
 }
 
+// A value's text and its unit apart, as a format with no unit call of its
+// own needs them: together they read back as the value, which a text alone
+// may not say.
+TEST_F(IPlugFacadeTest, TheTextOfANormalizedValueComesWithItsUnit)
+{
+  const struct
+  {
+    int param;
+    double normalized;
+    const char* text;
+    const char* unit;
+  } cases[] = {
+      {TypedPlug::kGain, 0.5, "0.50", "x"}, {TypedPlug::kSteps, 0.5, "9", "steps"},
+      {TypedPlug::kMode, 0.6, "Hard", ""},  {TypedPlug::kBypass, 0.5, "on", ""},
+      {plug->NParams(), 0.5, "", ""},       {-1, 0.5, "", ""},
+  };
+  for (const auto& c : cases)
+  {
+    char text[MAX_PARAM_DISPLAY_LEN] = "untouched", unit[MAX_PARAM_LABEL_LEN] = "untouched";
+    facade.GetParameterText(c.param, c.normalized, text, unit);
+    EXPECT_STREQ(c.text, text) << "param " << c.param;
+    EXPECT_STREQ(c.unit, unit) << "param " << c.param;
+    if (c.text[0])
+    {
+      const std::string typed = c.unit[0] ? std::string(text) + " " + unit : text;
+      ASSERT_TRUE(facade.SetParameterFromText(c.param, typed.c_str())) << typed;
+      facade.GetParameterText(c.param, facade.GetParameterNormalized(c.param), text, unit);
+      EXPECT_STREQ(c.text, text) << typed;
+    }
+  }
+  char text[MAX_PARAM_DISPLAY_LEN];
+  facade.GetParameterText(TypedPlug::kGain, 0.5, text, nullptr);
+  EXPECT_STREQ("0.50", text);
+}
+
 TEST_F(IPlugFacadeTest, StateRoundTripsIntoAFreshInstanceAndADamagedOneKeepsWhatItRead)
 {
   plug->SetNonDefaults();
@@ -284,6 +324,26 @@ TEST_F(IPlugFacadeTest, ProcessRefusesWhatIsNoBlockAndGrowsForALongOne)
   EXPECT_EQ(0.5f, out[4095]);
   EXPECT_TRUE(facade.ProcessAccumulating(ins, outs, 4096));
   EXPECT_EQ(1.0f, out[0]);
+}
+
+// Tails decaying on silence turn subnormal, which x86 processes many times
+// slower and which a format that left them alone would render differently
+// from the others: every block renders with flush-to-zero on, and the host
+// gets its own floating-point state back.
+TEST_F(IPlugFacadeTest, BlocksRenderWithSubnormalsFlushedAndTheHostsStateBack)
+{
+  std::vector<float> in(16, 0.0f), out(16);
+  std::vector<double> dIn(16, 0.0), dOut(16);
+  float* ins[] = {in.data(), in.data()};
+  float* outs[] = {out.data(), out.data()};
+  double* dIns[] = {dIn.data(), dIn.data()};
+  double* dOuts[] = {dOut.data(), dOut.data()};
+  ASSERT_TRUE(facade.Process(ins, outs, 16));
+  ASSERT_TRUE(facade.Process(dIns, dOuts, 16));
+  ASSERT_TRUE(facade.ProcessAccumulating(ins, outs, 16));
+  EXPECT_EQ((std::vector<bool>{true, true, true}), plug->mFlushedDenormals);
+  volatile float smallest = FLT_MIN;
+  EXPECT_NE(0.0f, smallest * 0.5f) << "the host's own state is back after the block";
 }
 
 #ifndef NDEBUG

@@ -4,6 +4,7 @@
 #include "Kolvane.h"
 #include "FakeHost.h"
 #include "IPlugVST.h"
+#include "KolvaneStates.h"
 #include "Noise.h"
 
 #include <gtest/gtest.h>
@@ -725,27 +726,6 @@ TEST_F(KolvaneTest, StateRoundTripsIntoAFreshInstance)
   }
 }
 
-// The state files under state/: a program and a bank chunk saved by the
-// first release (42 parameters) from a new instance's defaults with Filter
-// Cutoff 0.3, Step Seq 4 on, Arp Speed 0.75, Dry Wet 0.6 and LFO Amp Type 0
-// (normalized; the bank holds that state as its first program), and a
-// program chunk of this version: defaults with Filter Cutoff 0.3, Swing
-// 0.75, Step Level 2 0.5 and Step Level 16 0.
-std::vector<uint8_t> stateFile(const std::string& name)
-{
-  std::vector<uint8_t> bytes;
-  if (FILE* file = std::fopen((std::string(KOLVANE_STATE_DIR) + "/" + name).c_str(), "rb"))
-  {
-    int c;
-    while ((c = std::fgetc(file)) != EOF)
-    {
-      bytes.push_back(static_cast<uint8_t>(c));
-    }
-    std::fclose(file);
-  }
-  return bytes;
-}
-
 const std::pair<int, float> kFirstReleaseEdits[] = {{kFilterCutoff, 0.3f},
                                                     {kStepSeq1 + 3, 1.0f},
                                                     {kArpSpeed, 0.75f},
@@ -875,32 +855,6 @@ TEST_F(KolvaneTest, AddedValuesLoadOnlyBehindTheirMark)
     EXPECT_NEAR(0.3, fresh->getParameter(fresh, kFilterCutoff), 1e-6) << c.what;
     fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.0f);
   }
-}
-
-// Every program of an instance as the host chooses it: its name and every
-// parameter's value.
-struct ProgramValues
-{
-  std::string name;
-  std::vector<double> values;
-};
-
-std::vector<ProgramValues> EveryProgram(AEffect* effect)
-{
-  std::vector<ProgramValues> programs;
-  for (int program = 0; program < effect->numPrograms; ++program)
-  {
-    effect->dispatcher(effect, effSetProgram, 0, program, nullptr, 0.0f);
-    char name[kVstMaxProgNameLen * 4] = {};
-    effect->dispatcher(effect, effGetProgramName, 0, 0, name, 0.0f);
-    ProgramValues values{name, {}};
-    for (int i = 0; i < kNumParams; ++i)
-    {
-      values.values.push_back(VST2PlugOf<Kolvane>(effect)->GetParam(i)->Value());
-    }
-    programs.push_back(values);
-  }
-  return programs;
 }
 
 // The bank chunk state/feel-bank.bin: what this version's bank chunk holds
