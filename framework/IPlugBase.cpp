@@ -37,28 +37,13 @@ IPlugBase::IPlugBase(const IPlugConfig& config)
     }
   }
 
-  mInData.Resize(nInputs);
-  mOutData.Resize(nOutputs);
-  for (int i = 0; i < nInputs; ++i)
-  {
-    InChannel* channel = mInChannels.Add(new InChannel);
-    channel->mSrc = mInData.Get() + i;
-    *channel->mSrc = nullptr;
-  }
-  for (int i = 0; i < nOutputs; ++i)
-  {
-    OutChannel* channel = mOutChannels.Add(new OutChannel);
-    channel->mDest = mOutData.Get() + i;
-    *channel->mDest = nullptr;
-  }
+  mChannels.AddChannels(nInputs, nOutputs);
 }
 
 IPlugBase::~IPlugBase()
 {
   delete mGraphics;
   mParams.Empty(true);
-  mInChannels.Empty(true);
-  mOutChannels.Empty(true);
   mChannelIO.Empty(true);
   mInputBusLabels.Empty(true);
   mOutputBusLabels.Empty(true);
@@ -123,18 +108,6 @@ void IPlugBase::SetHost(const char* productString, int version)
 
 // ---- Channels -------------------------------------------------------------
 
-bool IPlugBase::IsInChannelConnected(int chIdx) const
-{
-  InChannel* channel = mInChannels.Get(chIdx);
-  return channel && channel->mConnected;
-}
-
-bool IPlugBase::IsOutChannelConnected(int chIdx) const
-{
-  OutChannel* channel = mOutChannels.Get(chIdx);
-  return channel && channel->mConnected;
-}
-
 bool IPlugBase::LegalIO(int nIn, int nOut) const
 {
   for (int i = 0; i < mChannelIO.GetSize(); ++i)
@@ -152,40 +125,40 @@ void IPlugBase::LimitToStereoIO()
 {
   if (NInChannels() > 2)
   {
-    SetInputChannelConnections(2, NInChannels() - 2, false);
+    mChannels.SetInputChannelConnections(2, NInChannels() - 2, false);
   }
   if (NOutChannels() > 2)
   {
-    SetOutputChannelConnections(2, NOutChannels() - 2, false);
+    mChannels.SetOutputChannelConnections(2, NOutChannels() - 2, false);
   }
 }
 
 void IPlugBase::SetInputLabel(int idx, const char* label)
 {
-  if (InChannel* channel = mInChannels.Get(idx))
+  if (WDL_String* channelLabel = mChannels.InputLabel(idx))
   {
-    channel->mLabel.Set(label);
+    channelLabel->Set(label);
   }
 }
 
 void IPlugBase::SetOutputLabel(int idx, const char* label)
 {
-  if (OutChannel* channel = mOutChannels.Get(idx))
+  if (WDL_String* channelLabel = mChannels.OutputLabel(idx))
   {
-    channel->mLabel.Set(label);
+    channelLabel->Set(label);
   }
 }
 
 const char* IPlugBase::GetInputLabel(int idx) const
 {
-  InChannel* channel = mInChannels.Get(idx);
-  return channel ? channel->mLabel.Get() : "";
+  const WDL_String* label = mChannels.InputLabel(idx);
+  return label ? label->Get() : "";
 }
 
 const char* IPlugBase::GetOutputLabel(int idx) const
 {
-  OutChannel* channel = mOutChannels.Get(idx);
-  return channel ? channel->mLabel.Get() : "";
+  const WDL_String* label = mChannels.OutputLabel(idx);
+  return label ? label->Get() : "";
 }
 
 namespace
@@ -480,16 +453,6 @@ void IPlugBase::RedrawParamControls()
   }
 }
 
-void IPlugBase::SetBlockSize(int blockSize)
-{
-  if (blockSize == mBlockSize)
-  {
-    return;
-  }
-  ResizeScratchBuffers(blockSize);
-  mBlockSize = blockSize;
-}
-
 // ---- State ----------------------------------------------------------------
 
 bool IPlugBase::SerializeParams(ByteChunk* chunk)
@@ -556,230 +519,4 @@ int GetIPlugVerFromChunk(const ByteChunk* chunk, int* pPos)
     return version;
   }
   return 0;
-}
-
-// ---- Host buffers -----------------------------------------------------------
-
-void IPlugBase::SetInputChannelConnections(int idx, int n, bool connected)
-{
-  // In 64 bits: a host's channel count may be anything.
-  const long long last = static_cast<long long>(idx) + n;
-  const int end = last < NInChannels() ? static_cast<int>(last < 0 ? 0 : last) : NInChannels();
-  for (int i = idx < 0 ? 0 : idx; i < end; ++i)
-  {
-    InChannel* channel = mInChannels.Get(i);
-    channel->mConnected = connected;
-    if (!connected)
-    {
-      *channel->mSrc = channel->mScratchBuf.Get();
-    }
-  }
-}
-
-void IPlugBase::SetOutputChannelConnections(int idx, int n, bool connected)
-{
-  // In 64 bits: a host's channel count may be anything.
-  const long long last = static_cast<long long>(idx) + n;
-  const int end = last < NOutChannels() ? static_cast<int>(last < 0 ? 0 : last) : NOutChannels();
-  for (int i = idx < 0 ? 0 : idx; i < end; ++i)
-  {
-    OutChannel* channel = mOutChannels.Get(i);
-    channel->mConnected = connected;
-    if (!connected)
-    {
-      *channel->mDest = channel->mScratchBuf.Get();
-    }
-  }
-}
-
-void IPlugBase::ResizeScratchBuffers(int nFrames)
-{
-  if (nFrames < 0)
-  {
-    nFrames = 0;
-  }
-  // Out of memory leaves some buffers shorter: remember the shortest, so a
-  // processing call never runs past one.
-  int shortest = nFrames;
-  auto resize = [&](WDL_TypedBuf<double>& scratch)
-  {
-    if (double* samples = scratch.Resize(nFrames))
-    {
-      std::memset(samples, 0, static_cast<size_t>(nFrames) * sizeof(double));
-    }
-    shortest = scratch.GetSize() < shortest ? scratch.GetSize() : shortest;
-  };
-  for (int i = 0; i < NInChannels(); ++i)
-  {
-    InChannel* channel = mInChannels.Get(i);
-    resize(channel->mScratchBuf);
-    if (!channel->mConnected)
-    {
-      *channel->mSrc = channel->mScratchBuf.Get();
-    }
-  }
-  for (int i = 0; i < NOutChannels(); ++i)
-  {
-    OutChannel* channel = mOutChannels.Get(i);
-    resize(channel->mScratchBuf);
-    if (!channel->mConnected)
-    {
-      *channel->mDest = channel->mScratchBuf.Get();
-    }
-  }
-  mScratchFrames = shortest;
-}
-
-bool IPlugBase::EnsureScratchFrames(int nFrames)
-{
-  if (nFrames > mScratchFrames)
-  {
-    ResizeScratchBuffers(nFrames);
-  }
-  return nFrames <= mScratchFrames;
-}
-
-// A host that hands a null channel gets silence in its place.
-double* IPlugBase::SilentScratch(InChannel* channel, int nFrames)
-{
-  double* scratch = channel->mScratchBuf.Get();
-  if (scratch && nFrames > 0)
-  {
-    std::memset(scratch, 0, static_cast<size_t>(nFrames) * sizeof(double));
-  }
-  return scratch;
-}
-
-namespace
-{
-// Hands each connected channel in [idx, idx + n), clipped to the list, the
-// next of the host's buffers: the host passes one per connected channel.
-template <class Channel, class Sample, class Attach>
-void AttachConnected(const WDL_PtrList<Channel>& channels, int idx, int n, Sample** ppData,
-                     Attach attach)
-{
-  const int end = idx + n < channels.GetSize() ? idx + n : channels.GetSize();
-  for (int i = idx < 0 ? 0 : idx; i < end; ++i)
-  {
-    Channel* channel = channels.Get(i);
-    if (channel->mConnected)
-    {
-      attach(channel, *ppData++);
-    }
-  }
-}
-} // namespace
-
-void IPlugBase::AttachInputBuffers(int idx, int n, double** ppData, int nFrames)
-{
-  AttachConnected(mInChannels, idx, n, ppData,
-                  [&](InChannel* channel, double* host)
-                  { *channel->mSrc = host ? host : SilentScratch(channel, nFrames); });
-}
-
-void IPlugBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames)
-{
-  AttachConnected(mInChannels, idx, n, ppData,
-                  [&](InChannel* channel, const float* host)
-                  {
-                    double* scratch = SilentScratch(channel, host ? 0 : nFrames);
-                    for (int s = 0; host && s < nFrames; ++s)
-                    {
-                      scratch[s] = host[s];
-                    }
-                    *channel->mSrc = scratch;
-                  });
-}
-
-void IPlugBase::AttachOutputBuffers(int idx, int n, double** ppData)
-{
-  AttachConnected(mOutChannels, idx, n, ppData,
-                  [](OutChannel* channel, double* host)
-                  { *channel->mDest = host ? host : channel->mScratchBuf.Get(); });
-}
-
-void IPlugBase::AttachOutputBuffers(int idx, int n, float** ppData)
-{
-  AttachConnected(mOutChannels, idx, n, ppData,
-                  [](OutChannel* channel, float* host)
-                  {
-                    *channel->mDest = channel->mScratchBuf.Get();
-                    channel->mFDest = host;
-                  });
-}
-
-void IPlugBase::ProcessBuffers(double, int nFrames)
-{
-  ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
-}
-
-void IPlugBase::ProcessBuffers(float, int nFrames)
-{
-  ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
-  ConvertOutputsToFloat(nFrames, false);
-}
-
-void IPlugBase::ProcessBuffersAccumulating(float, int nFrames)
-{
-  ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
-  ConvertOutputsToFloat(nFrames, true);
-}
-
-void IPlugBase::PassThroughBuffers(double, int nFrames)
-{
-  IPlugBase::ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
-}
-
-void IPlugBase::PassThroughBuffers(float, int nFrames)
-{
-  IPlugBase::ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
-  ConvertOutputsToFloat(nFrames, false);
-}
-
-void IPlugBase::ConvertOutputsToFloat(int nFrames, bool accumulate)
-{
-  for (int i = 0; i < NOutChannels(); ++i)
-  {
-    OutChannel* channel = mOutChannels.Get(i);
-    if (!channel->mConnected || !channel->mFDest)
-    {
-      continue;
-    }
-    const double* rendered = *channel->mDest;
-    float* host = channel->mFDest;
-    if (accumulate)
-    {
-      for (int s = 0; s < nFrames; ++s)
-      {
-        host[s] += static_cast<float>(rendered[s]);
-      }
-    }
-    else
-    {
-      for (int s = 0; s < nFrames; ++s)
-      {
-        host[s] = static_cast<float>(rendered[s]);
-      }
-    }
-  }
-}
-
-void IPlugBase::ZeroScratchBuffers()
-{
-  for (int i = 0; i < NInChannels(); ++i)
-  {
-    WDL_TypedBuf<double>& scratch = mInChannels.Get(i)->mScratchBuf;
-    if (scratch.Get())
-    {
-      std::memset(scratch.Get(), 0, static_cast<size_t>(scratch.GetSize()) * sizeof(double));
-    }
-  }
-  for (int i = 0; i < NOutChannels(); ++i)
-  {
-    WDL_TypedBuf<double>& scratch = mOutChannels.Get(i)->mScratchBuf;
-    if (scratch.Get())
-    {
-      std::memset(scratch.Get(), 0, static_cast<size_t>(scratch.GetSize()) * sizeof(double));
-    }
-  }
 }

@@ -6,6 +6,7 @@
 #include "IGraphicsInterface.h"
 #include "IMidiMsg.h"
 #include "IParam.h"
+#include "IPlugChannels.h"
 #include "IPlugHost.h"
 #include "IPlugInterface.h"
 #include "IPlugPresetBank.h"
@@ -69,8 +70,9 @@ struct IPlugConfig
 
 // The host-independent base of every plug-in. It owns the parameters, the
 // preset bank (IPlugPresetBank: the preset slots, program and bank files,
-// reached as Presets()), the channel configuration and audio buffer
-// plumbing, the editor's graphics context, and one recursive mutex that
+// reached as Presets()), the channel configuration and the channels
+// (IPlugChannels: connections, host and scratch buffers, reached as
+// Channels()), the editor's graphics context, and one recursive mutex that
 // serialises what the host, the audio thread and the editor do to the
 // plug-in.
 //
@@ -83,7 +85,7 @@ struct IPlugConfig
 //   4. sample rate and block size (each followed by Reset), activation and
 //      deactivation (deactivation followed by Reset);
 //   5. per block: host buffers attached, ProcessDoubleReplacing, float
-//      results converted back;
+//      results converted back (IPlugChannels);
 //   6. destruction deletes the editor, parameters, presets and channels.
 //
 // The base knows no plug-in format. Host-facing operations (automation,
@@ -176,11 +178,15 @@ public:
   // held], or [construction].
   double GetSampleRate() const { return mSampleRate; }
   void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
-  int GetBlockSize() const { return mBlockSize; }
-  int NInChannels() const { return mInChannels.GetSize(); }
-  int NOutChannels() const { return mOutChannels.GetSize(); }
-  bool IsInChannelConnected(int chIdx) const;
-  bool IsOutChannelConnected(int chIdx) const;
+  int GetBlockSize() const { return mChannels.GetBlockSize(); }
+  int NInChannels() const { return mChannels.NInChannels(); }
+  int NOutChannels() const { return mChannels.NOutChannels(); }
+  // False for an index out of range.
+  bool IsInChannelConnected(int chIdx) const { return mChannels.IsInChannelConnected(chIdx); }
+  bool IsOutChannelConnected(int chIdx) const { return mChannels.IsOutChannelConnected(chIdx); }
+  // The channels' connections, block size and buffers, which the façade
+  // and the format adapter drive; each entry point carries its own tag.
+  IPlugChannels& Channels() { return mChannels; }
   int NChannelIO() const { return mChannelIO.GetSize(); }
   // True when some configuration matches; a negative count matches any.
   bool LegalIO(int nIn, int nOut) const;
@@ -314,9 +320,6 @@ public:
   // copy of the state.
   virtual void DirtyPTCompareState() {}
   virtual void PresetsChangedByHost() {}
-  // [any thread, mutex held] Resizes every scratch buffer to blockSize
-  // zeros; nothing happens when the size is unchanged.
-  virtual void SetBlockSize(int blockSize);
 
   // [any thread] The plug-in mutex (what IMutexLock holds), for the editor.
   WDL_Mutex* GetMutex() override { return &mMutex; }
@@ -340,55 +343,13 @@ public:
   // [any thread, takes the plug-in mutex] Tells the host every parameter changed.
   void DirtyParameters();
 
-  // ---- Host buffers [audio thread, mutex held] ---------------------------
-  // Called by the adapter's processing callbacks; the connections also at
-  // construction and on the host's speaker requests.
-  void SetInputChannelConnections(int idx, int n, bool connected);
-  void SetOutputChannelConnections(int idx, int n, bool connected);
-  // Grows the scratch buffers when the host sends more
-  // frames than it announced, the only allocation on the audio path.
-  // False when they could not grow: process nothing then.
-  bool EnsureScratchFrames(int nFrames);
-  void AttachInputBuffers(int idx, int n, double** ppData, int nFrames);
-  void AttachInputBuffers(int idx, int n, float** ppData, int nFrames);
-  void AttachOutputBuffers(int idx, int n, double** ppData);
-  void AttachOutputBuffers(int idx, int n, float** ppData);
-  void ProcessBuffers(double, int nFrames);
-  void ProcessBuffers(float, int nFrames);
-  void ProcessBuffersAccumulating(float, int nFrames);
-  void PassThroughBuffers(double, int nFrames);
-  void PassThroughBuffers(float, int nFrames);
-  void ZeroScratchBuffers();
-
 protected:
-  struct InChannel
-  {
-    bool mConnected = false;
-    double** mSrc = nullptr; // this channel's slot in mInData
-    WDL_TypedBuf<double> mScratchBuf;
-    WDL_String mLabel;
-  };
-  struct OutChannel
-  {
-    bool mConnected = false;
-    double** mDest = nullptr; // this channel's slot in mOutData
-    float* mFDest = nullptr;  // the host's float buffer in the current call
-    WDL_TypedBuf<double> mScratchBuf;
-    WDL_String mLabel;
-  };
-
-  // Writes the float results of the last processing call to the host.
-  void ConvertOutputsToFloat(int nFrames, bool accumulate);
-
   WDL_Mutex mMutex;
   bool mStateChunks;
   bool mIsInst;
   bool mDoesMidi;
 
 private:
-  void ResizeScratchBuffers(int nFrames);
-  double* SilentScratch(InChannel* channel, int nFrames);
-
   WDL_PtrList<ChannelIO> mChannelIO;
   char mEffectName[128];
   char mProductName[128];
@@ -400,17 +361,12 @@ private:
   EHost mHost = kHostUninit;
   int mHostVersion = 0;
   double mSampleRate = 44100.0;
-  int mBlockSize = 0;
-  int mScratchFrames = 0; // length of every scratch buffer
   int mLatency;
   IGraphicsInterface* mGraphics = nullptr;
   IPlugConfig::Editor mEditorConfig;
   WDL_PtrList<IParam> mParams;
   IPlugPresetBank mPresetBank;
-  WDL_TypedBuf<double*> mInData;
-  WDL_TypedBuf<double*> mOutData;
-  WDL_PtrList<InChannel> mInChannels;
-  WDL_PtrList<OutChannel> mOutChannels;
+  IPlugChannels mChannels;
   WDL_PtrList<WDL_String> mInputBusLabels;
   WDL_PtrList<WDL_String> mOutputBusLabels;
 };

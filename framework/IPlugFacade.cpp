@@ -37,9 +37,10 @@ IPlugFacade::IPlugFacade(std::unique_ptr<IPlugBase> plug, IFormatAdapter* format
     : mPlug(std::move(plug))
 {
   IPlugBase::IMutexLock lock(mPlug.get());
-  mPlug->SetInputChannelConnections(0, mPlug->NInChannels(), true);
-  mPlug->SetOutputChannelConnections(0, mPlug->NOutChannels(), true);
-  mPlug->SetBlockSize(blockSize);
+  IPlugChannels& channels = mPlug->Channels();
+  channels.SetInputChannelConnections(0, channels.NInChannels(), true);
+  channels.SetOutputChannelConnections(0, channels.NOutChannels(), true);
+  channels.SetBlockSize(blockSize);
   mPlug->SetFormat(format);
 }
 
@@ -103,7 +104,7 @@ void IPlugFacade::SetBlockSize(int blockSize)
 {
   IPLUG_ASSERT_UI_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
-  mPlug->SetBlockSize(blockSize > 0 ? blockSize : 0);
+  mPlug->Channels().SetBlockSize(blockSize > 0 ? blockSize : 0);
   mPlug->Reset();
 }
 
@@ -290,13 +291,14 @@ template <class Sample> bool IPlugFacade::Attach(Sample** inputs, Sample** outpu
 {
   IPLUG_ASSERT_AUDIO_THREAD();
   IPLUG_ASSERT_MUTEX_HELD(mPlug);
-  if (nFrames <= 0 || (!inputs && mPlug->NInChannels() > 0) ||
-      (!outputs && mPlug->NOutChannels() > 0) || !mPlug->EnsureScratchFrames(nFrames))
+  IPlugChannels& channels = mPlug->Channels();
+  if (nFrames <= 0 || (!inputs && channels.NInChannels() > 0) ||
+      (!outputs && channels.NOutChannels() > 0) || !channels.EnsureScratchFrames(nFrames))
   {
     return false;
   }
-  mPlug->AttachInputBuffers(0, mPlug->NInChannels(), inputs, nFrames);
-  mPlug->AttachOutputBuffers(0, mPlug->NOutChannels(), outputs);
+  channels.AttachInputBuffers(0, channels.NInChannels(), inputs, nFrames);
+  channels.AttachOutputBuffers(0, channels.NOutChannels(), outputs);
   return true;
 }
 
@@ -308,7 +310,7 @@ bool IPlugFacade::Process(float** inputs, float** outputs, int nFrames)
     return false;
   }
   IDenormalGuard denormals;
-  mPlug->ProcessBuffers(0.0f, nFrames);
+  mPlug->Channels().ProcessBuffers(*mPlug, 0.0f, nFrames);
   return true;
 }
 
@@ -320,7 +322,7 @@ bool IPlugFacade::Process(double** inputs, double** outputs, int nFrames)
     return false;
   }
   IDenormalGuard denormals;
-  mPlug->ProcessBuffers(0.0, nFrames);
+  mPlug->Channels().ProcessBuffers(*mPlug, 0.0, nFrames);
   return true;
 }
 
@@ -332,7 +334,7 @@ bool IPlugFacade::ProcessAccumulating(float** inputs, float** outputs, int nFram
     return false;
   }
   IDenormalGuard denormals;
-  mPlug->ProcessBuffersAccumulating(0.0f, nFrames);
+  mPlug->Channels().ProcessBuffersAccumulating(*mPlug, 0.0f, nFrames);
   return true;
 }
 

@@ -265,17 +265,18 @@ VstIntPtr IPlugVST::Dispatch(IPlugBase::IMutexLock& lock, VstInt32 opcode, VstIn
   {
     auto* in = reinterpret_cast<const VstSpeakerArrangement*>(value);
     auto* out = static_cast<const VstSpeakerArrangement*>(ptr);
+    IPlugChannels& channels = mPlug->Channels();
     if (in)
     {
-      const int n = std::max(0, std::min(in->numChannels, mPlug->NInChannels()));
-      mPlug->SetInputChannelConnections(0, n, true);
-      mPlug->SetInputChannelConnections(n, mPlug->NInChannels() - n, false);
+      const int n = std::max(0, std::min(in->numChannels, channels.NInChannels()));
+      channels.SetInputChannelConnections(0, n, true);
+      channels.SetInputChannelConnections(n, channels.NInChannels() - n, false);
     }
     if (out)
     {
-      const int n = std::max(0, std::min(out->numChannels, mPlug->NOutChannels()));
-      mPlug->SetOutputChannelConnections(0, n, true);
-      mPlug->SetOutputChannelConnections(n, mPlug->NOutChannels() - n, false);
+      const int n = std::max(0, std::min(out->numChannels, channels.NOutChannels()));
+      channels.SetOutputChannelConnections(0, n, true);
+      channels.SetOutputChannelConnections(n, channels.NOutChannels() - n, false);
     }
     return 1;
   }

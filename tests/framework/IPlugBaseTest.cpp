@@ -14,9 +14,9 @@ typedef std::vector<double> Samples;
 // adapter leaves it after construction.
 void ConnectAll(BarePlug& plug, int blockSize)
 {
-  plug.SetInputChannelConnections(0, plug.NInChannels(), true);
-  plug.SetOutputChannelConnections(0, plug.NOutChannels(), true);
-  plug.SetBlockSize(blockSize);
+  plug.Channels().SetInputChannelConnections(0, plug.NInChannels(), true);
+  plug.Channels().SetOutputChannelConnections(0, plug.NOutChannels(), true);
+  plug.Channels().SetBlockSize(blockSize);
 }
 } // namespace
 
@@ -82,13 +82,13 @@ TEST(IPlugBaseChannels, ConnectionsAreClippedToTheChannels)
   BarePlug plug(0, "2-2");
   EXPECT_FALSE(plug.IsInChannelConnected(0));
   EXPECT_FALSE(plug.IsOutChannelConnected(1));
-  plug.SetInputChannelConnections(1, 100, true);
+  plug.Channels().SetInputChannelConnections(1, 100, true);
   EXPECT_FALSE(plug.IsInChannelConnected(0));
   EXPECT_TRUE(plug.IsInChannelConnected(1));
-  plug.SetInputChannelConnections(-3, 4, true);
+  plug.Channels().SetInputChannelConnections(-3, 4, true);
   EXPECT_TRUE(plug.IsInChannelConnected(0));
-  plug.SetOutputChannelConnections(0, 2, true);
-  plug.SetOutputChannelConnections(1, 1, false);
+  plug.Channels().SetOutputChannelConnections(0, 2, true);
+  plug.Channels().SetOutputChannelConnections(1, 1, false);
   EXPECT_TRUE(plug.IsOutChannelConnected(0));
   EXPECT_FALSE(plug.IsOutChannelConnected(1));
   EXPECT_FALSE(plug.IsInChannelConnected(2));
@@ -148,16 +148,16 @@ TEST(IPlugBaseBuffers, DisconnectedChannelsConsumeNoHostPointer)
 {
   BarePlug plug(0, "2-2");
   ConnectAll(plug, 4);
-  plug.SetInputChannelConnections(0, 1, false);
-  plug.SetOutputChannelConnections(0, 1, false);
+  plug.Channels().SetInputChannelConnections(0, 1, false);
+  plug.Channels().SetOutputChannelConnections(0, 1, false);
 
   double in[4] = {1, 2, 3, 4};
   double out[4] = {9, 9, 9, 9};
   double* hostIn[1] = {in}; // exactly as many pointers as connected channels
   double* hostOut[1] = {out};
-  plug.AttachInputBuffers(0, 2, hostIn, 4);
-  plug.AttachOutputBuffers(0, 2, hostOut);
-  plug.ProcessBuffers(0.0, 4);
+  plug.Channels().AttachInputBuffers(0, 2, hostIn, 4);
+  plug.Channels().AttachOutputBuffers(0, 2, hostOut);
+  plug.Channels().ProcessBuffers(plug, 0.0, 4);
 
   ASSERT_EQ(2u, plug.mSeenInputPtrs.size());
   EXPECT_EQ(in, plug.mSeenInputPtrs[1]);
@@ -176,16 +176,16 @@ TEST(IPlugBaseBuffers, NullHostChannelReadsSilence)
   double* hostIn[2] = {nullptr, right};
   double out0[4] = {9, 9, 9, 9}, out1[4] = {9, 9, 9, 9};
   double* hostOut[2] = {out0, out1};
-  plug.AttachInputBuffers(0, 2, hostIn, 4);
-  plug.AttachOutputBuffers(0, 2, hostOut);
-  plug.ProcessBuffers(0.0, 4);
+  plug.Channels().AttachInputBuffers(0, 2, hostIn, 4);
+  plug.Channels().AttachOutputBuffers(0, 2, hostOut);
+  plug.Channels().ProcessBuffers(plug, 0.0, 4);
   EXPECT_EQ(Samples(4, 0.0), Samples(out0, out0 + 4));
   EXPECT_EQ((Samples{1, 2, 3, 4}), Samples(out1, out1 + 4));
 
   float fRight[4] = {1, 2, 3, 4};
   float* fHostIn[2] = {nullptr, fRight};
-  plug.AttachInputBuffers(0, 2, fHostIn, 4);
-  plug.ProcessBuffers(0.0, 4);
+  plug.Channels().AttachInputBuffers(0, 2, fHostIn, 4);
+  plug.Channels().ProcessBuffers(plug, 0.0, 4);
   EXPECT_EQ(Samples(4, 0.0), plug.mSeenInputs[0]);
   EXPECT_EQ((Samples{1, 2, 3, 4}), plug.mSeenInputs[1]);
 }
@@ -200,9 +200,9 @@ TEST(IPlugBaseBuffers, NegativeFirstChannelIsClipped)
   double* hostIn[2] = {in0, in1};
   double out0[4] = {}, out1[4] = {};
   double* hostOut[2] = {out0, out1};
-  plug.AttachInputBuffers(-1, 3, hostIn, 4);
-  plug.AttachOutputBuffers(-1, 3, hostOut);
-  plug.ProcessBuffers(0.0, 4);
+  plug.Channels().AttachInputBuffers(-1, 3, hostIn, 4);
+  plug.Channels().AttachOutputBuffers(-1, 3, hostOut);
+  plug.Channels().ProcessBuffers(plug, 0.0, 4);
   EXPECT_EQ(Samples(4, 1.0), Samples(out0, out0 + 4));
   EXPECT_EQ(Samples(4, 2.0), Samples(out1, out1 + 4));
 }
@@ -216,21 +216,21 @@ TEST(IPlugBaseBuffers, SetBlockSizeZeroesScratchOnlyWhenTheSizeChanges)
   ConnectAll(plug, 4);
   float fin[4] = {1, 2, 3, 4};
   float* hostIn[1] = {fin};
-  plug.AttachInputBuffers(0, 1, hostIn, 4); // converts into the input scratch
-  plug.SetInputChannelConnections(0, 1, false);
-  plug.SetOutputChannelConnections(0, 1, false);
+  plug.Channels().AttachInputBuffers(0, 1, hostIn, 4); // converts into the input scratch
+  plug.Channels().SetInputChannelConnections(0, 1, false);
+  plug.Channels().SetOutputChannelConnections(0, 1, false);
 
-  plug.ProcessBuffers(0.0, 4); // copies the input scratch into the output scratch
+  plug.Channels().ProcessBuffers(plug, 0.0, 4); // copies the input scratch into the output scratch
   EXPECT_EQ((Samples{1, 2, 3, 4}), plug.mSeenInputs[0]);
 
-  plug.SetBlockSize(4);
-  plug.ProcessBuffers(0.0, 4);
+  plug.Channels().SetBlockSize(4);
+  plug.Channels().ProcessBuffers(plug, 0.0, 4);
   EXPECT_EQ((Samples{1, 2, 3, 4}), plug.mSeenInputs[0]);
   EXPECT_EQ((Samples{1, 2, 3, 4}), plug.mSeenOutputs[0]);
 
-  plug.SetBlockSize(64);
+  plug.Channels().SetBlockSize(64);
   EXPECT_EQ(64, plug.GetBlockSize());
-  plug.ProcessBuffers(0.0, 64);
+  plug.Channels().ProcessBuffers(plug, 0.0, 64);
   EXPECT_EQ(Samples(64, 0.0), plug.mSeenInputs[0]);
   EXPECT_EQ(Samples(64, 0.0), plug.mSeenOutputs[0]);
 }
@@ -241,11 +241,11 @@ TEST(IPlugBaseBuffers, ZeroScratchBuffersSilencesThem)
   ConnectAll(plug, 4);
   float fin[4] = {1, 2, 3, 4};
   float* hostIn[1] = {fin};
-  plug.AttachInputBuffers(0, 1, hostIn, 4);
-  plug.SetInputChannelConnections(0, 1, false);
-  plug.SetOutputChannelConnections(0, 1, false);
-  plug.ZeroScratchBuffers();
-  plug.ProcessBuffers(0.0, 4);
+  plug.Channels().AttachInputBuffers(0, 1, hostIn, 4);
+  plug.Channels().SetInputChannelConnections(0, 1, false);
+  plug.Channels().SetOutputChannelConnections(0, 1, false);
+  plug.Channels().ZeroScratchBuffers();
+  plug.Channels().ProcessBuffers(plug, 0.0, 4);
   EXPECT_EQ(Samples(4, 0.0), plug.mSeenInputs[0]);
 }
 
@@ -255,18 +255,18 @@ TEST(IPlugBaseBuffers, OversizedBlockGrowsTheScratchBuffers)
 {
   BarePlug plug(0, "2-2");
   ConnectAll(plug, 4);
-  plug.SetInputChannelConnections(0, 1, false);
+  plug.Channels().SetInputChannelConnections(0, 1, false);
   const int nFrames = 300;
-  ASSERT_TRUE(plug.EnsureScratchFrames(nFrames));
-  EXPECT_TRUE(plug.EnsureScratchFrames(8));
-  EXPECT_TRUE(plug.EnsureScratchFrames(0));
+  ASSERT_TRUE(plug.Channels().EnsureScratchFrames(nFrames));
+  EXPECT_TRUE(plug.Channels().EnsureScratchFrames(8));
+  EXPECT_TRUE(plug.Channels().EnsureScratchFrames(0));
 
   std::vector<float> in(nFrames, 0.5f), out0(nFrames, 9.0f), out1(nFrames, 9.0f);
   float* hostIn[1] = {in.data()};
   float* hostOut[2] = {out0.data(), out1.data()};
-  plug.AttachInputBuffers(0, 2, hostIn, nFrames);
-  plug.AttachOutputBuffers(0, 2, hostOut);
-  plug.ProcessBuffers(0.0f, nFrames);
+  plug.Channels().AttachInputBuffers(0, 2, hostIn, nFrames);
+  plug.Channels().AttachOutputBuffers(0, 2, hostOut);
+  plug.Channels().ProcessBuffers(plug, 0.0f, nFrames);
   EXPECT_EQ(std::vector<float>(nFrames, 0.0f), out0);
   EXPECT_EQ(std::vector<float>(nFrames, 0.5f), out1);
 }
@@ -360,18 +360,18 @@ TEST(IPlugBaseProcessing, FloatResultsReplaceOrAccumulate)
     std::vector<float> in(8, c.in), out(8, c.prefill);
     float* hostIn[1] = {in.data()};
     float* hostOut[1] = {out.data()};
-    plug.AttachInputBuffers(0, 1, hostIn, 8);
-    plug.AttachOutputBuffers(0, 1, hostOut);
+    plug.Channels().AttachInputBuffers(0, 1, hostIn, 8);
+    plug.Channels().AttachOutputBuffers(0, 1, hostOut);
     switch (c.path)
     {
     case kReplacing:
-      plug.ProcessBuffers(0.0f, 8);
+      plug.Channels().ProcessBuffers(plug, 0.0f, 8);
       break;
     case kAccumulating:
-      plug.ProcessBuffersAccumulating(0.0f, 8);
+      plug.Channels().ProcessBuffersAccumulating(plug, 0.0f, 8);
       break;
     case kPassThrough:
-      plug.PassThroughBuffers(0.0f, 8);
+      plug.Channels().PassThroughBuffers(plug, 0.0f, 8);
       break;
     }
     EXPECT_EQ(std::vector<float>(8, c.expected), out);
@@ -387,12 +387,12 @@ TEST(IPlugBaseProcessing, DoublePassThroughSkipsThePlugInsRendering)
   double in[4] = {1, 2, 3, 4}, out[4] = {};
   double* hostIn[1] = {in};
   double* hostOut[1] = {out};
-  plug.AttachInputBuffers(0, 1, hostIn, 4);
-  plug.AttachOutputBuffers(0, 1, hostOut);
-  plug.PassThroughBuffers(0.0, 4);
+  plug.Channels().AttachInputBuffers(0, 1, hostIn, 4);
+  plug.Channels().AttachOutputBuffers(0, 1, hostOut);
+  plug.Channels().PassThroughBuffers(plug, 0.0, 4);
   EXPECT_EQ((Samples{1, 2, 3, 4}), Samples(out, out + 4));
   EXPECT_EQ(0, plug.mProcessCalls);
-  plug.ProcessBuffers(0.0, 4);
+  plug.Channels().ProcessBuffers(plug, 0.0, 4);
   EXPECT_EQ((Samples{2, 4, 6, 8}), Samples(out, out + 4));
 }
 
@@ -400,14 +400,14 @@ TEST(IPlugBaseProcessing, DisconnectedFloatOutputIsNotWritten)
 {
   BarePlug plug(0, "1-2");
   ConnectAll(plug, 4);
-  plug.SetOutputChannelConnections(1, 1, false);
+  plug.Channels().SetOutputChannelConnections(1, 1, false);
   float in[4] = {1, 2, 3, 4};
   float out0[4] = {9, 9, 9, 9}, spare[4] = {9, 9, 9, 9};
   float* hostIn[1] = {in};
   float* hostOut[1] = {out0};
-  plug.AttachInputBuffers(0, 1, hostIn, 4);
-  plug.AttachOutputBuffers(0, 2, hostOut);
-  plug.ProcessBuffers(0.0f, 4);
+  plug.Channels().AttachInputBuffers(0, 1, hostIn, 4);
+  plug.Channels().AttachOutputBuffers(0, 2, hostOut);
+  plug.Channels().ProcessBuffers(plug, 0.0f, 4);
   EXPECT_EQ((std::vector<float>{1, 2, 3, 4}), std::vector<float>(out0, out0 + 4));
   EXPECT_EQ((std::vector<float>{9, 9, 9, 9}), std::vector<float>(spare, spare + 4));
 }
