@@ -286,11 +286,11 @@ public:
   void OnMouseOver(int x, int y, IMouseMod*) override { Log("over", x, y); }
   void OnMouseOut() override { mEvents.push_back("out"); }
   void OnGUIIdle() override { ++mIdleCalls; }
-  bool Draw(IGraphics* graphics) override
+  bool Draw(IDrawContext* context) override
   {
     ++mDraws;
     const IColor color(LICE_GETA(mColor), LICE_GETR(mColor), LICE_GETG(mColor), LICE_GETB(mColor));
-    return graphics->FillIRect(&color, &mRECT);
+    return context->FillIRect(&color, &mRECT);
   }
 
   void Log(const char* what, int a, int b)
