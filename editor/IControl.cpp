@@ -267,10 +267,10 @@ IPanelControl::IPanelControl(IPlugInterface* plug, IRECT rect, const IColor* col
 {
 }
 
-bool IPanelControl::Draw(IGraphics* graphics)
+bool IPanelControl::Draw(IDrawContext* context)
 {
   const IChannelBlend blend = GetBlend();
-  return graphics->FillIRect(&mColor, &mRECT, &blend);
+  return context->FillIRect(&mColor, &mRECT, &blend);
 }
 
 IBitmapControl::IBitmapControl(IPlugInterface* plug, int x, int y, int paramIdx,
@@ -286,9 +286,8 @@ IBitmapControl::IBitmapControl(IPlugInterface* plug, int x, int y, const IBitmap
 {
 }
 
-bool IBitmapControl::Draw(IGraphics* graphics)
+bool IBitmapControl::Draw(IDrawContext* context)
 {
   const IChannelBlend blend = GetBlend();
-  return graphics->DrawBitmap(&mBitmap, &mRECT, StateForValue(GetValue(), mBitmap.Frames()),
-                              &blend);
+  return context->DrawBitmap(&mBitmap, &mRECT, StateForValue(GetValue(), mBitmap.Frames()), &blend);
 }

@@ -10,7 +10,10 @@
 // the order they were attached (index 0, the background, first) and hits
 // them in reverse, so a later control lies on top, draws over the ones
 // below and takes the mouse where they overlap. Hidden controls neither
-// draw nor take the mouse; grayed ones draw faded and take no clicks.
+// draw nor take the mouse; grayed ones draw faded and take no clicks. A
+// control draws only through the drawing context it is handed
+// (IDrawContext.h); the drawing pass (IControlSet.h) decides when, and the
+// input dispatch (IInputDispatch.h) which control an event reaches.
 //
 // A control is bound only when its parameter index names a parameter the
 // plug-in holds. Any other index (-1, or a tag such as a step LED's that is
@@ -35,6 +38,7 @@
 #include <atomic>
 #include <vector>
 
+class IDrawContext;
 class IGraphics;
 class IParam;
 class IPlugInterface;
@@ -93,9 +97,10 @@ public:
   virtual void OnMouseOver(int x, int y, IMouseMod* mod);
   virtual void OnMouseOut();
 
-  // [UI thread] Draws into the graphics context's back buffer; the result
-  // of the drawing call, or true when nothing is drawn.
-  virtual bool Draw(IGraphics* graphics) = 0;
+  // [UI thread] Draws into the drawing context's back buffer, in layout
+  // units (IDrawContext.h); the result of the drawing call, or true when
+  // nothing is drawn.
+  virtual bool Draw(IDrawContext* context) = 0;
 
   // [any thread] The plug-in changed the bound parameter: a value that
   // differs from the control's marks it for drawing. The first value ever
@@ -215,7 +220,7 @@ class IPanelControl : public IControl
 {
 public:
   IPanelControl(IPlugInterface* plug, IRECT rect, const IColor* color);
-  bool Draw(IGraphics* graphics) override;
+  bool Draw(IDrawContext* context) override;
 
 protected:
   IColor mColor;
@@ -231,7 +236,7 @@ public:
   // No parameter.
   IBitmapControl(IPlugInterface* plug, int x, int y, const IBitmap* bitmap,
                  IChannelBlend::EBlendMethod blendMethod = IChannelBlend::kBlendNone);
-  bool Draw(IGraphics* graphics) override;
+  bool Draw(IDrawContext* context) override;
 
 protected:
   IBitmap mBitmap;
@@ -267,7 +272,7 @@ public:
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
   void OnMouseUp(int x, int y, IMouseMod* mod) override;
   void OnMouseDblClick(int x, int y, IMouseMod* mod) override;
-  bool Draw(IGraphics* graphics) override;
+  bool Draw(IDrawContext* context) override;
   // The level, normalized; 1 until the plug-in hands one in.
   double GetLevel() const;
   // How many layout rows from the top show the off frame: all of them while
@@ -286,7 +291,7 @@ class IInvisibleSwitchControl : public IControl
 public:
   IInvisibleSwitchControl(IPlugInterface* plug, IRECT rect, int paramIdx);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
-  bool Draw(IGraphics*) override { return true; }
+  bool Draw(IDrawContext*) override { return true; }
 };
 
 // A momentary button: on while the mouse button is held, off at release.
@@ -307,7 +312,7 @@ public:
                        const IBitmap* bitmap, EDirection direction = kVertical,
                        bool reverse = false);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
-  bool Draw(IGraphics* graphics) override;
+  bool Draw(IDrawContext* context) override;
   int NButtons() const { return static_cast<int>(mButtons.size()); }
   const IRECT* GetButtonRECT(int i) const;
 
@@ -327,7 +332,7 @@ public:
                 EDirection direction = kVertical, bool onlyHandle = false);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
-  bool Draw(IGraphics* graphics) override;
+  bool Draw(IDrawContext* context) override;
   bool IsHit(int x, int y) override;
   int GetLength() const { return mLen; }
   int GetHandleHeadroom() const { return mHandleHeadroom; }
@@ -370,7 +375,7 @@ public:
                    double minAngle = -0.75 * 3.141592653589793,
                    double maxAngle = 0.75 * 3.141592653589793, EDirection direction = kVertical,
                    double gearing = DEFAULT_GEARING);
-  bool Draw(IGraphics* graphics) override;
+  bool Draw(IDrawContext* context) override;
 
 protected:
   IColor mColor;
@@ -386,7 +391,7 @@ public:
                       double minAngle = -0.75 * 3.141592653589793,
                       double maxAngle = 0.75 * 3.141592653589793, int yOffsetZeroDeg = 0,
                       EDirection direction = kVertical, double gearing = DEFAULT_GEARING);
-  bool Draw(IGraphics* graphics) override;
+  bool Draw(IDrawContext* context) override;
 
 protected:
   IBitmap mBitmap;
@@ -404,7 +409,7 @@ public:
                            const IBitmap* mask, const IBitmap* top, double minAngle = -135.0,
                            double maxAngle = 135.0, EDirection direction = kVertical,
                            double gearing = DEFAULT_GEARING);
-  bool Draw(IGraphics* graphics) override;
+  bool Draw(IDrawContext* context) override;
 
 protected:
   IBitmap mBase, mMask, mTop;
@@ -417,7 +422,7 @@ class IKnobMultiControl : public IKnobControl
 public:
   IKnobMultiControl(IPlugInterface* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
                     EDirection direction = kVertical, double gearing = DEFAULT_GEARING);
-  bool Draw(IGraphics* graphics) override;
+  bool Draw(IDrawContext* context) override;
 
 protected:
   IBitmap mBitmap;
@@ -431,7 +436,7 @@ class IBitmapOverlayControl : public ISwitchControl
 public:
   IBitmapOverlayControl(IPlugInterface* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
                         IRECT targetArea);
-  bool Draw(IGraphics* graphics) override;
+  bool Draw(IDrawContext* context) override;
 
 protected:
   IRECT mTargetArea;
@@ -445,7 +450,7 @@ public:
   // [UI thread] Replaces the text, marking the control dirty when it differs.
   void SetTextFromPlug(const char* str);
   const char* GetTextForPlug() const { return mStr.Get(); }
-  bool Draw(IGraphics* graphics) override;
+  bool Draw(IDrawContext* context) override;
 
 protected:
   WDL_String mStr;
@@ -461,7 +466,7 @@ public:
                   bool showParamLabel = true);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   void OnMouseDblClick(int x, int y, IMouseMod* mod) override;
-  bool Draw(IGraphics* graphics) override;
+  bool Draw(IDrawContext* context) override;
 
 protected:
   bool mShowParamLabel;
@@ -474,7 +479,7 @@ public:
   IURLControl(IPlugInterface* plug, IRECT rect, const char* url, const char* backupURL = nullptr,
               const char* errMsgOnFailure = nullptr);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
-  bool Draw(IGraphics*) override { return true; }
+  bool Draw(IDrawContext*) override { return true; }
 
 protected:
   WDL_String mURL, mBackupURL, mErrMsg;
@@ -490,7 +495,7 @@ public:
                        IGraphicsInterface::EFileAction action, const char* dir = "",
                        const char* extensions = "");
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
-  bool Draw(IGraphics* graphics) override;
+  bool Draw(IDrawContext* context) override;
   bool IsDirty() override;
   void GetLastSelectedFileForPlug(WDL_String* file) const { file->Set(mFile.Get()); }
   void SetLastSelectedFileFromPlug(const char* file) { mFile.Set(file); }

@@ -4,7 +4,7 @@
 #include "IControl.h"
 
 #include "IControlPrivate.h"
-#include "IGraphics.h"
+#include "IDrawContext.h"
 
 #include <cmath>
 
@@ -86,11 +86,11 @@ void IFaderControl::OnMouseDrag(int x, int y, int, int, IMouseMod* mod)
   }
 }
 
-bool IFaderControl::Draw(IGraphics* graphics)
+bool IFaderControl::Draw(IDrawContext* context)
 {
   const IChannelBlend blend = GetBlend();
   const IRECT handle = GetHandleRECT(GetValue());
-  return graphics->DrawBitmap(&mHandleBitmap, &handle, 1, &blend);
+  return context->DrawBitmap(&mHandleBitmap, &handle, 1, &blend);
 }
 
 bool IFaderControl::IsHit(int x, int y)
@@ -137,13 +137,13 @@ IKnobLineControl::IKnobLineControl(IPlugInterface* plug, IRECT rect, int paramId
   mBlendMethod = IChannelBlend::kBlendOpaque;
 }
 
-bool IKnobLineControl::Draw(IGraphics* graphics)
+bool IKnobLineControl::Draw(IDrawContext* context)
 {
   const IChannelBlend blend = GetBlend();
   const float angle = mMinAngle + static_cast<float>(GetValue()) * (mMaxAngle - mMinAngle);
-  return graphics->DrawRadialLine(&mColor, static_cast<float>(mRECT.MW()),
-                                  static_cast<float>(mRECT.MH()), angle, mInnerRadius, mOuterRadius,
-                                  &blend, true);
+  return context->DrawRadialLine(&mColor, static_cast<float>(mRECT.MW()),
+                                 static_cast<float>(mRECT.MH()), angle, mInnerRadius, mOuterRadius,
+                                 &blend, true);
 }
 
 IKnobRotaterControl::IKnobRotaterControl(IPlugInterface* plug, int x, int y, int paramIdx,
@@ -155,12 +155,12 @@ IKnobRotaterControl::IKnobRotaterControl(IPlugInterface* plug, int x, int y, int
 {
 }
 
-bool IKnobRotaterControl::Draw(IGraphics* graphics)
+bool IKnobRotaterControl::Draw(IDrawContext* context)
 {
   const IChannelBlend blend = GetBlend();
   const double angle = mMinAngle + GetValue() * (mMaxAngle - mMinAngle);
-  return graphics->DrawRotatedBitmap(&mBitmap, static_cast<int>(mRECT.MW()),
-                                     static_cast<int>(mRECT.MH()), angle, mYOffset, &blend);
+  return context->DrawRotatedBitmap(&mBitmap, static_cast<int>(mRECT.MW()),
+                                    static_cast<int>(mRECT.MH()), angle, mYOffset, &blend);
 }
 
 IKnobRotatingMaskControl::IKnobRotatingMaskControl(IPlugInterface* plug, int x, int y, int paramIdx,
@@ -174,11 +174,11 @@ IKnobRotatingMaskControl::IKnobRotatingMaskControl(IPlugInterface* plug, int x, 
 {
 }
 
-bool IKnobRotatingMaskControl::Draw(IGraphics* graphics)
+bool IKnobRotatingMaskControl::Draw(IDrawContext* context)
 {
   const IChannelBlend blend = GetBlend();
   const double angle = mMinAngle + GetValue() * (mMaxAngle - mMinAngle);
-  return graphics->DrawRotatedMask(&mBase, &mMask, &mTop, mRECT.L, mRECT.T, angle, &blend);
+  return context->DrawRotatedMask(&mBase, &mMask, &mTop, mRECT.L, mRECT.T, angle, &blend);
 }
 
 IKnobMultiControl::IKnobMultiControl(IPlugInterface* plug, int x, int y, int paramIdx,
@@ -188,9 +188,8 @@ IKnobMultiControl::IKnobMultiControl(IPlugInterface* plug, int x, int y, int par
 {
 }
 
-bool IKnobMultiControl::Draw(IGraphics* graphics)
+bool IKnobMultiControl::Draw(IDrawContext* context)
 {
   const IChannelBlend blend = GetBlend();
-  return graphics->DrawBitmap(&mBitmap, &mRECT, StateForValue(GetValue(), mBitmap.Frames()),
-                              &blend);
+  return context->DrawBitmap(&mBitmap, &mRECT, StateForValue(GetValue(), mBitmap.Frames()), &blend);
 }

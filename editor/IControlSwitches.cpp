@@ -121,18 +121,18 @@ int ILevelSwitchControl::UnfilledRows() const
   return rows < h ? rows : h;
 }
 
-bool ILevelSwitchControl::Draw(IGraphics* graphics)
+bool ILevelSwitchControl::Draw(IDrawContext* context)
 {
   const IChannelBlend blend = GetBlend();
   const int h = mRECT.H();
   const int unfilled = mBitmap.Frames() < 2 ? 0 : UnfilledRows();
   if (unfilled == 0)
   {
-    return IBitmapControl::Draw(graphics);
+    return IBitmapControl::Draw(context);
   }
   if (unfilled >= h)
   {
-    return graphics->DrawBitmap(&mBitmap, &mRECT, 1, &blend);
+    return context->DrawBitmap(&mBitmap, &mRECT, 1, &blend);
   }
   // The off frame's rows above the split and the on frame's below, each
   // drawn once over what lies beneath, so each part is exactly that
@@ -141,8 +141,8 @@ bool ILevelSwitchControl::Draw(IGraphics* graphics)
   // the same row of both frames' pixels.
   const IRECT upper(mRECT.L, mRECT.T, mRECT.R, mRECT.T + unfilled);
   const IRECT lower(mRECT.L, mRECT.T + unfilled, mRECT.R, mRECT.B);
-  const bool drawn = graphics->DrawBitmap(&mBitmap, &upper, 0, 0, &blend);
-  return graphics->DrawBitmap(&mBitmap, &lower, 0, h + unfilled, &blend) && drawn;
+  const bool drawn = context->DrawBitmap(&mBitmap, &upper, 0, 0, &blend);
+  return context->DrawBitmap(&mBitmap, &lower, 0, h + unfilled, &blend) && drawn;
 }
 
 IInvisibleSwitchControl::IInvisibleSwitchControl(IPlugInterface* plug, IRECT rect, int paramIdx)
@@ -213,13 +213,13 @@ void IRadioButtonsControl::OnMouseDown(int x, int y, IMouseMod* mod)
   }
 }
 
-bool IRadioButtonsControl::Draw(IGraphics* graphics)
+bool IRadioButtonsControl::Draw(IDrawContext* context)
 {
   const IChannelBlend blend = GetBlend();
   const int active = StateForValue(GetValue(), NButtons()) - 1;
   for (int i = 0; i < NButtons(); ++i)
   {
-    graphics->DrawBitmap(&mBitmap, &mButtons[static_cast<size_t>(i)], i == active ? 2 : 1, &blend);
+    context->DrawBitmap(&mBitmap, &mButtons[static_cast<size_t>(i)], i == active ? 2 : 1, &blend);
   }
   return true;
 }
@@ -231,7 +231,7 @@ IBitmapOverlayControl::IBitmapOverlayControl(IPlugInterface* plug, int x, int y,
   mTargetRECT = mTargetArea;
 }
 
-bool IBitmapOverlayControl::Draw(IGraphics* graphics)
+bool IBitmapOverlayControl::Draw(IDrawContext* context)
 {
   if (GetValue() < 0.5)
   {
@@ -239,5 +239,5 @@ bool IBitmapOverlayControl::Draw(IGraphics* graphics)
     return true;
   }
   mTargetRECT = mRECT;
-  return IBitmapControl::Draw(graphics);
+  return IBitmapControl::Draw(context);
 }

@@ -27,14 +27,14 @@ void ITextControl::SetTextFromPlug(const char* str)
   }
 }
 
-bool ITextControl::Draw(IGraphics* graphics)
+bool ITextControl::Draw(IDrawContext* context)
 {
   if (!mStr.Get()[0])
   {
     return true;
   }
   IRECT rect = mRECT;
-  return graphics->DrawIText(&mText, mStr.Get(), &rect);
+  return context->DrawIText(&mText, mStr.Get(), &rect);
 }
 
 ICaptionControl::ICaptionControl(IPlugInterface* plug, IRECT rect, int paramIdx, const IText* text,
@@ -57,7 +57,7 @@ void ICaptionControl::OnMouseDblClick(int, int, IMouseMod*)
   PromptUserInput();
 }
 
-bool ICaptionControl::Draw(IGraphics* graphics)
+bool ICaptionControl::Draw(IDrawContext* context)
 {
   if (const IParam* param = GetParam())
   {
@@ -71,7 +71,7 @@ bool ICaptionControl::Draw(IGraphics* graphics)
       mStr.Append(label);
     }
   }
-  return ITextControl::Draw(graphics);
+  return ITextControl::Draw(context);
 }
 
 IURLControl::IURLControl(IPlugInterface* plug, IRECT rect, const char* url, const char* backupURL,
@@ -120,14 +120,14 @@ void IFileSelectorControl::OnMouseDown(int, int, IMouseMod*)
   SetValueFromGesture(GetValue() >= 0.5 ? 0.0 : 1.0);
 }
 
-bool IFileSelectorControl::Draw(IGraphics* graphics)
+bool IFileSelectorControl::Draw(IDrawContext* context)
 {
   if (mState != kFSSelecting)
   {
     return true;
   }
   const IChannelBlend blend = GetBlend();
-  return graphics->DrawBitmap(&mBitmap, &mRECT, 1, &blend);
+  return context->DrawBitmap(&mBitmap, &mRECT, 1, &blend);
 }
 
 bool IFileSelectorControl::IsDirty()

@@ -5,7 +5,7 @@
 // conversions from them to what the raster library takes.
 //
 // Geometry is in layout units from the top left: editor client pixels at
-// 100 %, times the editor's scale on the screen (IGraphics.h). Multi-frame
+// 100 %, times the editor's scale on the screen (IDrawContext.h). Multi-frame
 // bitmaps have their frames stacked vertically (or side by side when
 // flagged), and frame states are numbered from 1.
 
@@ -146,7 +146,7 @@ struct IText
 // freely. A bitmap that could not be loaded has no data and no size and
 // draws nothing. Sizes are in layout units (a picture's 100 % pixels); a
 // picture loaded from the module's resources keeps its id, by which the
-// graphics context draws the pixels of its current scale (IGraphics.h).
+// drawing context draws the pixels of its current scale (IDrawContext.h).
 struct IBitmap
 {
   LICE_IBitmap* mData = nullptr;

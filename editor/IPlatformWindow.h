@@ -10,7 +10,8 @@
 //
 // IGraphics derives from this interface and leaves its operations to the
 // platform's subclass; the subclass hands the context its events by calling
-// the context's drawing pass and input dispatch (IGraphics.h). A window is
+// the context's drawing pass (IGraphics.h) and input dispatch
+// (IInputDispatch.h), which opens its menus and text boxes over the window. A window is
 // opened, idled and closed through the plug-in's calls
 // (IGraphicsInterface::OpenWindow, Idle and CloseWindow), which every window
 // implements as well. What a window does not decide stays with the context:

@@ -12,6 +12,7 @@
 #include "IGraphicsMemory.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -250,6 +251,26 @@ struct Editor
   bool attached = false;
 };
 
+// The buttons and modifiers a window reports with a press.
+const IMouseMod kLeft(true);
+const IMouseMod kRight(false, true);
+const IMouseMod kLeftShift(true, false, true);
+const IMouseMod kLeftCtrl(true, false, false, true);
+
+// Drags the captured control from (x, y) by dY pixels vertically, in steps
+// of at most 4 pixels as a window reports a fast drag.
+inline void DragVertically(IGraphics* graphics, int x, int y, int dY, IMouseMod mod)
+{
+  graphics->OnMouseDown(x, y, &mod);
+  const int step = dY < 0 ? -4 : 4;
+  for (int moved = 0; moved != dY;)
+  {
+    moved = std::abs(dY - moved) < 4 ? dY : moved + step;
+    graphics->OnMouseDrag(x, y + moved, &mod);
+  }
+  graphics->OnMouseUp(x, y + dY, &mod);
+}
+
 // Records every event in order as one line each ("down 3,4", "drag 1,0"),
 // fills its rectangle with its colour when drawn, and answers keys with
 // mKeyAnswer.
@@ -286,11 +307,11 @@ public:
   void OnMouseOver(int x, int y, IMouseMod*) override { Log("over", x, y); }
   void OnMouseOut() override { mEvents.push_back("out"); }
   void OnGUIIdle() override { ++mIdleCalls; }
-  bool Draw(IGraphics* graphics) override
+  bool Draw(IDrawContext* context) override
   {
     ++mDraws;
     const IColor color(LICE_GETA(mColor), LICE_GETR(mColor), LICE_GETG(mColor), LICE_GETB(mColor));
-    return graphics->FillIRect(&color, &mRECT);
+    return context->FillIRect(&color, &mRECT);
   }
 
   void Log(const char* what, int a, int b)

@@ -45,7 +45,7 @@ public:
   {
   }
 
-  bool Draw(IGraphics* g) override
+  bool Draw(IDrawContext* g) override
   {
     const IColor white = COLOR_WHITE, red = COLOR_RED, green = COLOR_GREEN, blue = COLOR_BLUE;
     const IColor yellow = COLOR_YELLOW, orange = COLOR_ORANGE, gray = COLOR_GRAY;

@@ -1,7 +1,11 @@
-// The drawing primitives controls draw with: each a thin mapping of the
-// editor's records onto a raster operation into the back buffer.
+// The drawing context's scale mapping and back buffer, and the drawing
+// primitives controls draw with: each a thin mapping of the editor's
+// records onto a raster operation into the back buffer. The pictures and
+// fonts are in IDrawContextPictures.cpp.
 
-#include "IGraphics.h"
+#include "IDrawContext.h"
+
+#include "IEditorScale.h"
 
 #include <cmath>
 #include <vector>
@@ -12,10 +16,102 @@ const double kPi = 3.141592653589793;
 } // namespace
 
 // ============================================================================
+// Size, scale and the back buffer
+
+IDrawContext::IDrawContext(int w, int h)
+    : mWidth(w < 0 ? 0 : w), mHeight(h < 0 ? 0 : h), mLayoutWidth(mWidth), mLayoutHeight(mHeight)
+{
+}
+
+IDrawContext::~IDrawContext()
+{
+  DeleteBitmaps();
+  ReleasePictures();
+}
+
+void IDrawContext::DeleteBitmaps()
+{
+  delete mDrawBitmap;
+  mDrawBitmap = nullptr;
+  delete mTmpBitmap;
+  mTmpBitmap = nullptr;
+}
+
+void IDrawContext::MakeBitmaps()
+{
+  DeleteBitmaps();
+  mDrawBitmap = new LICE_SysBitmap(mWidth, mHeight);
+  mTmpBitmap = new LICE_MemBitmap(0, 0, 4);
+}
+
+LICE_pixel* IDrawContext::GetBits()
+{
+  return mDrawBitmap ? mDrawBitmap->getBits() : nullptr;
+}
+
+void IDrawContext::SetLayoutSize(int w, int h)
+{
+  mLayoutWidth = w < 0 ? 0 : w;
+  mLayoutHeight = h < 0 ? 0 : h;
+  mWidth = ToPixels(mLayoutWidth);
+  mHeight = ToPixels(mLayoutHeight);
+}
+
+void IDrawContext::SetScale(double scale)
+{
+  mScale = scale;
+  SwapPictures();
+  mWidth = ToPixels(mLayoutWidth);
+  mHeight = ToPixels(mLayoutHeight);
+  // Surfaces exist once the plug-in attached the context; before that the
+  // attach makes them at the new size.
+  if (mDrawBitmap)
+  {
+    MakeBitmaps();
+  }
+}
+
+int IDrawContext::ToPixels(int v) const
+{
+  return mScale == 1.0 ? v : ScaledPixels(v, mScale);
+}
+
+IRECT IDrawContext::ToPixels(const IRECT& rect) const
+{
+  if (mScale == 1.0 || rect.Empty())
+  {
+    return rect;
+  }
+  const int l = ToPixels(rect.L), t = ToPixels(rect.T);
+  return IRECT(l, t, l + ToPixels(rect.W()), t + ToPixels(rect.H()));
+}
+
+float IDrawContext::CentreToPixels(float v) const
+{
+  return mScale == 1.0 ? v : (v + 0.5f) * static_cast<float>(mScale) - 0.5f;
+}
+
+int IDrawContext::ToLayout(int px) const
+{
+  return mScale == 1.0 ? px : static_cast<int>(std::floor(px / mScale));
+}
+
+IText IDrawContext::ScaledText(const IText& text) const
+{
+  IText scaled = text;
+  if (mScale != 1.0)
+  {
+    scaled.mSize = ToPixels(text.mSize);
+    scaled.mCached = nullptr;
+  }
+  return scaled;
+}
+
+// ============================================================================
 // Drawing primitives
 
-void IGraphics::BlitPixels(LICE_IBitmap* pixels, const IRECT& dest, int srcX, int srcY,
-                           const IChannelBlend* blend)
+void IDrawContext::BlitPixels(LICE_IBitmap* pixels, const IRECT& dest, int srcX, int srcY,
+                              const IChannelBlend* blend)
 {
   const IRECT r = dest.Intersect(mDrawRECT);
   if (r.W() <= 0 || r.H() <= 0)
@@ -26,8 +122,8 @@ void IGraphics::BlitPixels(LICE_IBitmap* pixels, const IRECT& dest, int srcX, in
             LiceWeight(blend), LiceBlendMode(blend));
 }
 
-bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
-                           const IChannelBlend* blend)
+bool IDrawContext::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
+                              const IChannelBlend* blend)
 {
   if (!bitmap || !dest)
   {
@@ -56,8 +152,8 @@ bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, i
   return true;
 }
 
-bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int state,
-                           const IChannelBlend* blend)
+bool IDrawContext::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int state,
+                              const IChannelBlend* blend)
 {
   if (!bitmap)
   {
@@ -95,8 +191,8 @@ bool IGraphics::DrawBitmap(const IBitmap* bitmap, const IRECT* dest, int state,
   return DrawBitmap(bitmap, dest, srcX, srcY, blend);
 }
 
-bool IGraphics::DrawRotatedBitmap(const IBitmap* bitmap, int destCtrX, int destCtrY, double angle,
-                                  int yOffsetZeroDeg, const IChannelBlend* blend)
+bool IDrawContext::DrawRotatedBitmap(const IBitmap* bitmap, int destCtrX, int destCtrY,
+                                     double angle, int yOffsetZeroDeg, const IChannelBlend* blend)
 {
   if (!bitmap)
   {
@@ -116,8 +212,8 @@ bool IGraphics::DrawRotatedBitmap(const IBitmap* bitmap, int destCtrX, int destC
   return true;
 }
 
-bool IGraphics::DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const IBitmap* top, int x,
-                                int y, double angle, const IChannelBlend* blend)
+bool IDrawContext::DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const IBitmap* top,
+                                   int x, int y, double angle, const IChannelBlend* blend)
 {
   if (!base || !mask || !top)
   {
@@ -176,7 +272,8 @@ bool IGraphics::DrawRotatedMask(const IBitmap* base, const IBitmap* mask, const 
   return true;
 }
 
-bool IGraphics::DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend, bool)
+bool IDrawContext::DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend,
+                             bool)
 {
   if (!color)
   {
@@ -188,7 +285,7 @@ bool IGraphics::DrawPoint(const IColor* color, float x, float y, const IChannelB
   return true;
 }
 
-bool IGraphics::ForcePixel(const IColor* color, int x, int y)
+bool IDrawContext::ForcePixel(const IColor* color, int x, int y)
 {
   if (!color || !mDrawBitmap)
   {
@@ -212,20 +309,20 @@ bool IGraphics::ForcePixel(const IColor* color, int x, int y)
   return true;
 }
 
-IColor IGraphics::GetPoint(int x, int y)
+IColor IDrawContext::GetPoint(int x, int y)
 {
   const LICE_pixel p = LICE_GetPixel(mDrawBitmap, ToPixels(x), ToPixels(y));
   return IColor(LICE_GETA(p), LICE_GETR(p), LICE_GETG(p), LICE_GETB(p));
 }
 
-int IGraphics::CentrePixel(int v) const
+int IDrawContext::CentrePixel(int v) const
 {
   return mScale == 1.0 ? v
                        : static_cast<int>(std::floor(CentreToPixels(static_cast<float>(v)) + 0.5f));
 }
 
-bool IGraphics::DrawLine(const IColor* color, float x1, float y1, float x2, float y2,
-                         const IChannelBlend* blend, bool antiAlias)
+bool IDrawContext::DrawLine(const IColor* color, float x1, float y1, float x2, float y2,
+                            const IChannelBlend* blend, bool antiAlias)
 {
   if (!color)
   {
@@ -237,16 +334,16 @@ bool IGraphics::DrawLine(const IColor* color, float x1, float y1, float x2, floa
   return true;
 }
 
-bool IGraphics::DrawRadialLine(const IColor* color, float cx, float cy, float angle, float rMin,
-                               float rMax, const IChannelBlend* blend, bool antiAlias)
+bool IDrawContext::DrawRadialLine(const IColor* color, float cx, float cy, float angle, float rMin,
+                                  float rMax, const IChannelBlend* blend, bool antiAlias)
 {
   const float s = std::sin(angle), c = std::cos(angle);
   return DrawLine(color, cx + rMin * s, cy - rMin * c, cx + rMax * s, cy - rMax * c, blend,
                   antiAlias);
 }
 
-bool IGraphics::DrawArc(const IColor* color, float cx, float cy, float r, float minAngle,
-                        float maxAngle, const IChannelBlend* blend, bool antiAlias)
+bool IDrawContext::DrawArc(const IColor* color, float cx, float cy, float r, float minAngle,
+                           float maxAngle, const IChannelBlend* blend, bool antiAlias)
 {
   if (!color)
   {
@@ -258,8 +355,8 @@ bool IGraphics::DrawArc(const IColor* color, float cx, float cy, float r, float 
   return true;
 }
 
-bool IGraphics::DrawCircle(const IColor* color, float cx, float cy, float r,
-                           const IChannelBlend* blend, bool antiAlias)
+bool IDrawContext::DrawCircle(const IColor* color, float cx, float cy, float r,
+                              const IChannelBlend* blend, bool antiAlias)
 {
   if (!color)
   {
@@ -270,8 +367,8 @@ bool IGraphics::DrawCircle(const IColor* color, float cx, float cy, float r,
   return true;
 }
 
-bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend,
-                           bool antiAlias)
+bool IDrawContext::FillCircle(const IColor* color, int cx, int cy, float r,
+                              const IChannelBlend* blend, bool antiAlias)
 {
   if (!color)
   {
@@ -283,8 +380,8 @@ bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r, const I
   return true;
 }
 
-bool IGraphics::RoundRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend,
-                          int cornerRadius, bool antiAlias)
+bool IDrawContext::RoundRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend,
+                             int cornerRadius, bool antiAlias)
 {
   if (!color || !rect)
   {
@@ -297,8 +394,8 @@ bool IGraphics::RoundRect(const IColor* color, const IRECT* rect, const IChannel
   return true;
 }
 
-bool IGraphics::FillRoundRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend,
-                              int cornerRadius, bool antiAlias)
+bool IDrawContext::FillRoundRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend,
+                                 int cornerRadius, bool antiAlias)
 {
   if (!color || !rect)
   {
@@ -324,7 +421,7 @@ bool IGraphics::FillRoundRect(const IColor* color, const IRECT* rect, const ICha
   return true;
 }
 
-bool IGraphics::FillIRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend)
+bool IDrawContext::FillIRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend)
 {
   if (!color || !rect)
   {
@@ -336,8 +433,8 @@ bool IGraphics::FillIRect(const IColor* color, const IRECT* rect, const IChannel
   return true;
 }
 
-bool IGraphics::FillTriangle(const IColor* color, int x1, int y1, int x2, int y2, int x3, int y3,
-                             const IChannelBlend* blend)
+bool IDrawContext::FillTriangle(const IColor* color, int x1, int y1, int x2, int y2, int x3, int y3,
+                                const IChannelBlend* blend)
 {
   if (!color)
   {
@@ -349,8 +446,8 @@ bool IGraphics::FillTriangle(const IColor* color, int x1, int y1, int x2, int y2
   return true;
 }
 
-bool IGraphics::FillIConvexPolygon(const IColor* color, const int* x, const int* y, int npoints,
-                                   const IChannelBlend* blend)
+bool IDrawContext::FillIConvexPolygon(const IColor* color, const int* x, const int* y, int npoints,
+                                      const IChannelBlend* blend)
 {
   if (!color || !x || !y || npoints < 1)
   {
@@ -373,7 +470,7 @@ bool IGraphics::FillIConvexPolygon(const IColor* color, const int* x, const int*
   return true;
 }
 
-bool IGraphics::DrawVerticalLine(const IColor* color, int xi, int yLo, int yHi)
+bool IDrawContext::DrawVerticalLine(const IColor* color, int xi, int yLo, int yHi)
 {
   if (!color)
   {
@@ -384,7 +481,7 @@ bool IGraphics::DrawVerticalLine(const IColor* color, int xi, int yLo, int yHi)
   return true;
 }
 
-bool IGraphics::DrawHorizontalLine(const IColor* color, int yi, int xLo, int xHi)
+bool IDrawContext::DrawHorizontalLine(const IColor* color, int yi, int xLo, int xHi)
 {
   if (!color)
   {
@@ -395,7 +492,7 @@ bool IGraphics::DrawHorizontalLine(const IColor* color, int yi, int xLo, int xHi
   return true;
 }
 
-bool IGraphics::DrawRect(const IColor* color, const IRECT* rect)
+bool IDrawContext::DrawRect(const IColor* color, const IRECT* rect)
 {
   if (!color || !rect)
   {
@@ -408,7 +505,7 @@ bool IGraphics::DrawRect(const IColor* color, const IRECT* rect)
   return true;
 }
 
-bool IGraphics::DrawVerticalLine(const IColor* color, const IRECT* rect, float x)
+bool IDrawContext::DrawVerticalLine(const IColor* color, const IRECT* rect, float x)
 {
   if (!rect)
   {
@@ -419,7 +516,7 @@ bool IGraphics::DrawVerticalLine(const IColor* color, const IRECT* rect, float x
                           rect->B);
 }
 
-bool IGraphics::DrawHorizontalLine(const IColor* color, const IRECT* rect, float y)
+bool IDrawContext::DrawHorizontalLine(const IColor* color, const IRECT* rect, float y)
 {
   if (!rect)
   {
@@ -433,12 +530,12 @@ bool IGraphics::DrawHorizontalLine(const IColor* color, const IRECT* rect, float
 // ============================================================================
 // Text
 
-bool IGraphics::MeasureIText(IText* text, const char* str, IRECT* rect)
+bool IDrawContext::MeasureIText(IText* text, const char* str, IRECT* rect)
 {
   return DrawIText(text, str, rect, true);
 }
 
-bool IGraphics::DrawIText(IText* text, const char* str, IRECT* rect, bool measure)
+bool IDrawContext::DrawIText(IText* text, const char* str, IRECT* rect, bool measure)
 {
   if (!str || !str[0])
   {

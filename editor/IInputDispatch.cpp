@@ -1,19 +1,20 @@
-// The drawing pass the window's timer runs, and the routing of mouse and
-// key events to the controls, with the host gestures they open and close.
+// The routing of mouse and key events to the controls, with the host
+// gestures they open and close, and the menus and text boxes that set a
+// control's value.
 
-#include "IGraphics.h"
+#include "IInputDispatch.h"
 
 #include "IParam.h"
+#include "IPlatformWindow.h"
 #include "IPlugInterface.h"
+#include "IPopupMenu.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace
 {
-// Clean timer ticks in a row after which the controls get OnGUIIdle().
-const int kIdleTicks = 20;
-
 // Substituted for a missing modifier record, so that controls can always
 // read one.
 IMouseMod* OrNoMod(IMouseMod* mod, IMouseMod* none)
@@ -23,119 +24,15 @@ IMouseMod* OrNoMod(IMouseMod* mod, IMouseMod* none)
 } // namespace
 
 // ============================================================================
-// Drawing pass
-
-bool IGraphics::IsDirty(IRECT* rect)
-{
-  bool dirty = false;
-  for (int i = 0; i < mControls.GetSize(); ++i)
-  {
-    IControl* control = mControls.Get(i);
-    if (control->IsDirty())
-    {
-      if (rect)
-      {
-        *rect = rect->Union(ToPixels(*control->GetRECT()));
-      }
-      dirty = true;
-    }
-  }
-  if (dirty)
-  {
-    mIdleTicks = 0;
-  }
-  else if (++mIdleTicks > kIdleTicks)
-  {
-    OnGUIIdle();
-    mIdleTicks = 0;
-  }
-  return dirty;
-}
-
-bool IGraphics::Draw(IRECT* rect)
-{
-  if (!rect)
-  {
-    return false;
-  }
-  const int n = mControls.GetSize();
-  if (n == 0)
-  {
-    return true;
-  }
-  if (mStrict)
-  {
-    mDrawRECT = *rect;
-    for (int i = 0; i < n; ++i)
-    {
-      IControl* control = mControls.Get(i);
-      if (!control->IsHidden() && rect->Intersects(ToPixels(*control->GetRECT())))
-      {
-        control->Draw(this);
-      }
-      control->SetClean();
-    }
-  }
-  else
-  {
-    IControl* background = mControls.Get(0);
-    if (background->IsDirty())
-    {
-      mDrawRECT = ToPixels(*background->GetRECT());
-      for (int j = 0; j < n; ++j)
-      {
-        IControl* control = mControls.Get(j);
-        if (j == 0 || !control->IsHidden())
-        {
-          control->Draw(this);
-          control->SetClean();
-        }
-      }
-    }
-    else
-    {
-      for (int i = 1; i < n; ++i)
-      {
-        IControl* dirty = mControls.Get(i);
-        if (!dirty->IsDirty())
-        {
-          continue;
-        }
-        mDrawRECT = ToPixels(*dirty->GetRECT());
-        for (int j = 0; j < n; ++j)
-        {
-          IControl* control = mControls.Get(j);
-          if (!control->IsHidden() &&
-              (j == i || ToPixels(*control->GetRECT()).Intersects(mDrawRECT)))
-          {
-            control->Draw(this);
-          }
-        }
-        dirty->SetClean();
-      }
-    }
-  }
-  return DrawScreen(rect);
-}
-
-void IGraphics::OnGUIIdle()
-{
-  for (int i = 0; i < mControls.GetSize(); ++i)
-  {
-    mControls.Get(i)->OnGUIIdle();
-  }
-}
-
-// ============================================================================
 // Input dispatch
 
-bool IGraphics::Hittable(IControl* control, bool mouseOver)
+bool IInputDispatch::Hittable(IControl* control, bool mouseOver)
 {
   return !control->IsHidden() &&
          !(control->IsGrayed() && !(mouseOver && control->GetMOWhenGrayed()));
 }
 
-int IGraphics::GetMouseControlIdx(int x, int y, bool mouseOver)
+int IInputDispatch::GetMouseControlIdx(int x, int y, bool mouseOver)
 {
   if (mMouseCapture >= 0)
   {
@@ -152,10 +49,10 @@ int IGraphics::GetMouseControlIdx(int x, int y, bool mouseOver)
   return -1;
 }
 
-IGraphics::Hit IGraphics::HitAt(int px, int py, bool mouseOver)
+IInputDispatch::Hit IInputDispatch::HitAt(int px, int py, bool mouseOver)
 {
   Hit hit = {-1, ToLayout(px), ToLayout(py)};
-  if (mMouseCapture >= 0 || mScale == 1.0)
+  if (mMouseCapture >= 0 || GetScale() == 1.0)
   {
     hit.control = GetMouseControlIdx(hit.x, hit.y, mouseOver);
     return hit;
@@ -181,42 +78,13 @@ IGraphics::Hit IGraphics::HitAt(int px, int py, bool mouseOver)
   return hit;
 }
 
-void IGraphics::ReleaseMouseCapture()
+void IInputDispatch::ReleaseMouseCapture()
 {
   mMouseCapture = mMouseX = mMouseY = -1;
   mDblClickPending = false;
 }
 
-void IGraphics::BeginGesture(IControl* control)
-{
-  MoveGesture(control && control->GestureOnPress() ? control->ParamIdx() : -1);
-}
-
-void IGraphics::MoveGesture(int paramIdx)
-{
-  if (paramIdx >= 0 && paramIdx == mGestureParam)
-  {
-    return; // already open: a second begin would split what the host records
-  }
-  EndGesture();
-  if (IsParam(paramIdx))
-  {
-    mGestureParam = paramIdx;
-    mPlug->BeginInformHostOfParamChange(paramIdx);
-  }
-}
-
-void IGraphics::EndGesture()
-{
-  if (mGestureParam >= 0)
-  {
-    const int paramIdx = mGestureParam;
-    mGestureParam = -1;
-    mPlug->EndInformHostOfParamChange(paramIdx);
-  }
-}
-
-void IGraphics::PressControl(int c, int x, int y, IMouseMod* mod)
+void IInputDispatch::PressControl(int c, int x, int y, IMouseMod* mod)
 {
   mMouseCapture = c;
   mMouseX = x;
@@ -229,7 +97,7 @@ void IGraphics::PressControl(int c, int x, int y, IMouseMod* mod)
   control->OnMouseDown(x, y, mod);
 }
 
-void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
+void IInputDispatch::OnMouseDown(int x, int y, IMouseMod* mod)
 {
   IMouseMod none;
   mod = OrNoMod(mod, &none);
@@ -237,11 +105,11 @@ void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
   EndGesture(); // a release the window never saw
   const Hit hit = HitAt(x, y);
   // The background is the unbound control under all the others; a right
-  // press there, or where no control is, asks for the editor's size.
-  if (mScalable && mod->R &&
-      (hit.control < 0 || (hit.control == 0 && !mControls.Get(0)->IsBound())))
+  // press there, or where no control is, asks for the context's menu (the
+  // editor's size).
+  if (mod->R && (hit.control < 0 || (hit.control == 0 && !mControls.Get(0)->IsBound())) &&
+      ShowBackgroundMenu(x, y))
   {
-    ShowScaleMenu(x, y);
     return;
   }
   if (hit.control >= 0)
@@ -250,7 +118,7 @@ void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
   }
 }
 
-void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
+void IInputDispatch::OnMouseUp(int x, int y, IMouseMod* mod)
 {
   IMouseMod none;
   mod = OrNoMod(mod, &none);
@@ -274,7 +142,7 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
   EndGesture();
 }
 
-void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
+void IInputDispatch::OnMouseDrag(int x, int y, IMouseMod* mod)
 {
   IControl* control = mControls.Get(mMouseCapture);
   if (!control)
@@ -315,7 +183,7 @@ void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
   control->OnMouseDrag(x, y, dX, dY, OrNoMod(mod, &none));
 }
 
-bool IGraphics::OnMouseDblClick(int px, int py, IMouseMod* mod)
+bool IInputDispatch::OnMouseDblClick(int px, int py, IMouseMod* mod)
 {
   IMouseMod none;
   mod = OrNoMod(mod, &none);
@@ -346,7 +214,7 @@ bool IGraphics::OnMouseDblClick(int px, int py, IMouseMod* mod)
   return true;
 }
 
-void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d)
+void IInputDispatch::OnMouseWheel(int x, int y, IMouseMod* mod, int d)
 {
   IMouseMod none;
   const Hit hit = HitAt(x, y);
@@ -367,7 +235,7 @@ void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d)
   }
 }
 
-bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
+bool IInputDispatch::OnMouseOver(int x, int y, IMouseMod* mod)
 {
   if (!mHandleMouseOver)
   {
@@ -393,7 +261,7 @@ bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
   return mHandleMouseOver;
 }
 
-void IGraphics::OnMouseOut()
+void IInputDispatch::OnMouseOut()
 {
   for (int i = 0; i < mControls.GetSize(); ++i)
   {
@@ -402,7 +270,7 @@ void IGraphics::OnMouseOut()
   mMouseOver = -1;
 }
 
-bool IGraphics::OnKeyDown(int x, int y, int key)
+bool IInputDispatch::OnKeyDown(int x, int y, int key)
 {
   const Hit hit = HitAt(x, y);
   if (hit.control > 0)
@@ -414,4 +282,82 @@ bool IGraphics::OnKeyDown(int x, int y, int key)
     return mKeyCatcher->OnKeyDown(hit.x, hit.y, key);
   }
   return false;
+}
+
+// ============================================================================
+// Menus and text entry
+
+void IInputDispatch::PromptUserInput(IControl* control, IParam* param, IRECT* textRect)
+{
+  if (!control || !param || !textRect)
+  {
+    return;
+  }
+  // The platform's menu and box go where the control is on the screen.
+  IRECT pixels = ToPixels(*textRect);
+  const int nTexts = param->GetNDisplayTexts();
+  if (param->Type() == kTypeEnum || (param->Type() == kTypeBool && nTexts > 0))
+  {
+    char current[MAX_PARAM_DISPLAY_LEN];
+    param->GetDisplayForHost(current);
+    IPopupMenu menu(0, false);
+    for (int i = 0; i < nTexts; ++i)
+    {
+      const char* text = param->GetDisplayTextAtIdx(i);
+      menu.AddItem(text)->SetChecked(std::strcmp(text, current) == 0);
+    }
+    if (PlatformWindow().CreateIPopupMenu(&menu, &pixels) == &menu)
+    {
+      const int chosen = menu.GetChosenItemIdx();
+      if (chosen >= 0 && chosen < nTexts)
+      {
+        // The entry's own value, which is its position when the texts were
+        // given in value order, as they usually are.
+        int value = 0;
+        param->GetDisplayTextAtIdx(chosen, &value);
+        control->SetValueFromUserInput(param->GetNormalized(value));
+      }
+    }
+    // The modal menu took the release: the press's gesture ends with the
+    // choice, not when the window next sees a button.
+    EndGesture();
+    return;
+  }
+  char current[MAX_PARAM_DISPLAY_LEN + MAX_PARAM_LABEL_LEN];
+  param->GetDisplayForHostNoDisplayText(current);
+  if (param->GetFormat() && param->GetLabelForHost()[0])
+  {
+    // The unit goes into the box too: "500 ms" reads back as it shows,
+    // where "500" alone would be taken as seconds.
+    std::strcat(current, " ");
+    std::strcat(current, param->GetLabelForHost());
+  }
+  // The box may take the release away from the window; the press's gesture
+  // ends here, and the commit brackets itself.
+  EndGesture();
+  IText text = ScaledText(*control->GetText());
+  PlatformWindow().CreateTextEntry(control, &text, &pixels, current, param);
+}
+
+void IInputDispatch::CommitTextEntry(IControl* control, IParam* param, const char* text)
+{
+  if (!control || !text)
+  {
+    return;
+  }
+  if (!param)
+  {
+    control->TextFromTextEntry(text);
+    return;
+  }
+  double value = 0.0;
+  if (!param->ParseText(text, &value))
+  {
+    return; // not a text this parameter takes: it keeps its value
+  }
+  // The text sets the control's own parameter, whether or not a press on
+  // the control opens its gesture.
+  MoveGesture(control->ParamIdx());
+  control->SetValueFromUserInput(param->GetNormalized(value));
+  EndGesture();
 }

@@ -1,12 +1,13 @@
-// The artwork and the fonts: two process-wide caches shared by every
-// editor instance, the pictures each editor holds at its scale, the bitmaps
-// made from them, and the loading of pictures from a module's resources
-// that every platform uses.
+// The drawing context's artwork and fonts: two process-wide caches shared
+// by every editor instance, the pictures each editor holds at its scale,
+// the bitmaps made from them, and the loading of pictures from a module's
+// resources that every platform uses.
 
-#include "IGraphics.h"
+#include "IDrawContext.h"
 
 #include "IEditorScale.h"
 #include "WDL_Mutex.h"
+#include "WDL_PtrList.h"
 
 #include <cctype>
 #include <cstring>
@@ -209,7 +210,7 @@ FontStorage s_fontCache;
 // ============================================================================
 // Bitmaps
 
-IBitmap IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool framesAreHorizontal)
+IBitmap IDrawContext::LoadIBitmap(int id, const char* name, int nStates, bool framesAreHorizontal)
 {
   // Negative ids name no picture; the cache keeps its own bitmaps there.
   if (id < 0)
@@ -242,7 +243,7 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool frame
   return RecordOf(HeldPicture{id, held->name, nStates, framesAreHorizontal, held->pixels});
 }
 
-IBitmap IGraphics::RecordOf(const HeldPicture& held) const
+IBitmap IDrawContext::RecordOf(const HeldPicture& held) const
 {
   LICE_IBitmap* pixels = held.pixels;
   int w = pixels->getWidth(), h = pixels->getHeight();
@@ -264,8 +265,8 @@ IBitmap IGraphics::RecordOf(const HeldPicture& held) const
   return IBitmap(pixels, w, h, held.frames, held.framesAreHorizontal, held.id);
 }
 
-LICE_IBitmap* IGraphics::HoldPicture(int id, const char* name, double scale, int frames,
-                                     bool framesAreHorizontal)
+LICE_IBitmap* IDrawContext::HoldPicture(int id, const char* name, double scale, int frames,
+                                        bool framesAreHorizontal)
 {
   WDL_MutexLock lock(&s_bitmapCache.mMutex);
   const int key = ScaledPictureId(id, scale);
@@ -314,7 +315,7 @@ LICE_IBitmap* IGraphics::HoldPicture(int id, const char* name, double scale, int
   return bitmap;
 }
 
-void IGraphics::SwapPictures()
+void IDrawContext::SwapPictures()
 {
   for (HeldPicture& held : mPictures)
   {
@@ -332,7 +333,7 @@ void IGraphics::SwapPictures()
   s_bitmapCache.Prune();
 }
 
-void IGraphics::ReleasePictures()
+void IDrawContext::ReleasePictures()
 {
   for (const HeldPicture& held : mPictures)
   {
@@ -344,7 +345,7 @@ void IGraphics::ReleasePictures()
   mPictures.clear();
 }
 
-LICE_IBitmap* IGraphics::PicturePixels(const IBitmap* bitmap) const
+LICE_IBitmap* IDrawContext::PicturePixels(const IBitmap* bitmap) const
 {
   if (!bitmap)
   {
@@ -365,7 +366,7 @@ LICE_IBitmap* IGraphics::PicturePixels(const IBitmap* bitmap) const
   return bitmap->mData;
 }
 
-IBitmap IGraphics::ScaleBitmap(const IBitmap* bitmap, int w, int h)
+IBitmap IDrawContext::ScaleBitmap(const IBitmap* bitmap, int w, int h)
 {
   if (!bitmap || !bitmap->mData || w <= 0 || h <= 0)
   {
@@ -384,7 +385,7 @@ IBitmap IGraphics::ScaleBitmap(const IBitmap* bitmap, int w, int h)
   return result;
 }
 
-IBitmap IGraphics::CropBitmap(const IBitmap* bitmap, const IRECT* rect)
+IBitmap IDrawContext::CropBitmap(const IBitmap* bitmap, const IRECT* rect)
 {
   if (!bitmap || !bitmap->mData || !rect || rect->W() <= 0 || rect->H() <= 0)
   {
@@ -412,7 +413,7 @@ IBitmap IGraphics::CropBitmap(const IBitmap* bitmap, const IRECT* rect)
   return result;
 }
 
-void IGraphics::RetainBitmap(const IBitmap* bitmap)
+void IDrawContext::RetainBitmap(const IBitmap* bitmap)
 {
   if (bitmap && bitmap->mData && !s_bitmapCache.Holds(bitmap->mData))
   {
@@ -420,7 +421,7 @@ void IGraphics::RetainBitmap(const IBitmap* bitmap)
   }
 }
 
-void IGraphics::ReleaseBitmap(IBitmap* bitmap)
+void IDrawContext::ReleaseBitmap(IBitmap* bitmap)
 {
   if (bitmap && bitmap->mData && s_bitmapCache.RemoveRetained(bitmap->mData))
   {
@@ -429,7 +430,7 @@ void IGraphics::ReleaseBitmap(IBitmap* bitmap)
   }
 }
 
-LICE_IBitmap* IGraphics::LoadPNGResource(LICE_HMODULE module, int id, const char* name)
+LICE_IBitmap* IDrawContext::LoadPNGResource(LICE_HMODULE module, int id, const char* name)
 {
   if (!HasPngExtension(name))
   {
@@ -438,20 +439,15 @@ LICE_IBitmap* IGraphics::LoadPNGResource(LICE_HMODULE module, int id, const char
   return LICE_LoadPNGFromResource(module, id);
 }
 
-LICE_pixel* IGraphics::GetBits()
-{
-  return mDrawBitmap ? mDrawBitmap->getBits() : nullptr;
-}
-
 // ============================================================================
 // Fonts
 
-LICE_HFONT IGraphics::OSCreateFont(const IText*)
+LICE_HFONT IDrawContext::OSCreateFont(const IText*)
 {
   return nullptr;
 }
 
-LICE_IFont* IGraphics::CacheFont(IText* text)
+LICE_IFont* IDrawContext::CacheFont(IText* text)
 {
   WDL_MutexLock lock(&s_fontCache.mMutex);
   LICE_IFont* font = s_fontCache.Find(text);
