@@ -302,7 +302,8 @@ template <class Sample> bool IPlugFacade::Attach(Sample** inputs, Sample** outpu
   return true;
 }
 
-bool IPlugFacade::Process(float** inputs, float** outputs, int nFrames)
+template <class Sample, class Render>
+bool IPlugFacade::RunBlock(Sample** inputs, Sample** outputs, int nFrames, Render render)
 {
   IPLUG_PROCESSING_SCOPE();
   if (!Attach(inputs, outputs, nFrames))
@@ -310,32 +311,27 @@ bool IPlugFacade::Process(float** inputs, float** outputs, int nFrames)
     return false;
   }
   IDenormalGuard denormals;
-  mPlug->Channels().ProcessBuffers(*mPlug, 0.0f, nFrames);
+  render(mPlug->Channels());
   return true;
+}
+
+bool IPlugFacade::Process(float** inputs, float** outputs, int nFrames)
+{
+  return RunBlock(inputs, outputs, nFrames,
+                  [&](IPlugChannels& channels) { channels.ProcessBuffers(*mPlug, 0.0f, nFrames); });
 }
 
 bool IPlugFacade::Process(double** inputs, double** outputs, int nFrames)
 {
-  IPLUG_PROCESSING_SCOPE();
-  if (!Attach(inputs, outputs, nFrames))
-  {
-    return false;
-  }
-  IDenormalGuard denormals;
-  mPlug->Channels().ProcessBuffers(*mPlug, 0.0, nFrames);
-  return true;
+  return RunBlock(inputs, outputs, nFrames,
+                  [&](IPlugChannels& channels) { channels.ProcessBuffers(*mPlug, 0.0, nFrames); });
 }
 
 bool IPlugFacade::ProcessAccumulating(float** inputs, float** outputs, int nFrames)
 {
-  IPLUG_PROCESSING_SCOPE();
-  if (!Attach(inputs, outputs, nFrames))
-  {
-    return false;
-  }
-  IDenormalGuard denormals;
-  mPlug->Channels().ProcessBuffersAccumulating(*mPlug, 0.0f, nFrames);
-  return true;
+  return RunBlock(inputs, outputs, nFrames,
+                  [&](IPlugChannels& channels)
+                  { channels.ProcessBuffersAccumulating(*mPlug, 0.0f, nFrames); });
 }
 
 // ============================================================================

@@ -217,6 +217,9 @@ public:
 
 private:
   template <class Sample> bool Attach(Sample** inputs, Sample** outputs, int nFrames);
+  // One block: the host's buffers attached, subnormals flushed, then render.
+  template <class Sample, class Render>
+  bool RunBlock(Sample** inputs, Sample** outputs, int nFrames, Render render);
   void ApplyParameter(IParam* param, int idx, double value, bool normalized);
   void SaveEditorState(ByteChunk* chunk) const;
   void LoadEditorState(const ByteChunk& chunk, int startPos);

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -609,7 +608,7 @@ float VSTCALLBACK IPlugVST::VSTGetParameter(AEffect* effect, VstInt32 idx)
 void VSTCALLBACK IPlugVST::VSTSetParameter(AEffect* effect, VstInt32 idx, float value)
 {
   IPlugVST* adapter = FromAEffect(effect);
-  if (!adapter || !std::isfinite(value))
+  if (!adapter)
   {
     return;
   }

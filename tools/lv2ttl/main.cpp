@@ -104,8 +104,8 @@ const char* kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
                         "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n"
                         "@prefix xsd: <http://www.w3.org/2001/XMLSchema#> .\n\n";
 
-std::string Manifest(const std::string& uri, const std::string& binary,
-                     const std::string& uiBinary, const std::vector<FactoryPreset>& presets)
+std::string Manifest(const std::string& uri, const std::string& binary, const std::string& uiBinary,
+                     const std::vector<FactoryPreset>& presets)
 {
   std::ostringstream out;
   out << kPrefixes;
